@@ -1,0 +1,31 @@
+# Entry points for newcomers and CI. Everything else is plain CMake presets.
+PRESET ?= default
+
+.PHONY: deps build run test test-asan bench format clean
+
+deps:
+	@bash scripts/deps.sh
+
+build: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET)
+
+run: build
+	@bash scripts/run.sh build/$(PRESET)
+
+test: build
+	ctest --preset $(PRESET)
+
+test-asan:
+	$(MAKE) test PRESET=asan
+
+bench: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default
+	@bash scripts/bench.sh build/default
+
+format:
+	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

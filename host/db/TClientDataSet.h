@@ -35,11 +35,13 @@ public:
 protected:
     void linePosted(int row, quint64 id, const Record& before, bool inserted) override;
     void lineDeleted(int row, quint64 id, const Record& before) override;
+    void contentReplaced() override;
 
 private:
     struct LoggedLine {
         ChangeKind kind;
         Record original;
+        Record current;
     };
     struct UndoStep {
         ChangeKind kind;

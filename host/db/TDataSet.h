@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+class TDataSource;
 class TField;
 
 // An in-memory record set with a cursor: the lines, the current line, the state and the editing
@@ -99,6 +100,8 @@ protected:
     // Replaces every line and opens on the first (closing first when open). Not logged.
     void replaceRows(QList<Record> rows);
     const QList<Record>& rows() const { return rows_; }
+    // The lines as stored: without a pending insert, with a line under edit as it was before the edit.
+    QList<Record> postedRows() const;
     // Every line carries an id that stays with it while lines come and go around it.
     quint64 lineId(int row) const { return ids_[row]; }
 
@@ -110,11 +113,14 @@ protected:
     void insertLine(int row, quint64 id, Record values);
     void removeLine(int row);
     void setLine(int row, Record values);
-    // Drops a pending insert or edit without events.
-    void discardPending();
+    // Drops a pending insert or edit without events, leaving the set in `next` state.
+    void discardPending(TDataSetState next);
+    // The lines were replaced or dropped wholesale.
+    virtual void contentReplaced();
 
 private:
     friend class TField;
+    friend class TDataSource;
     void addField(TField* field);
     void removeField(TField* field);
     const QVariant& currentValue(int fieldIndex) const;
@@ -130,6 +136,7 @@ private:
     void openBlankLine(int row);
 
     QList<TField*> fields_;
+    QList<TDataSource*> dataSources_;
     QList<Record> rows_;
     QList<quint64> ids_;
     quint64 nextId_ = 1;

@@ -5,7 +5,6 @@
 #include "host_db_export.h"
 
 #include <QObject>
-#include <QPointer>
 
 class TDataSet;
 
@@ -33,10 +32,12 @@ signals:
     void linkChanged();
 
 private:
+    friend class TDataSet;
+    // Called by the data set on each of its state changes, and (silently) when it goes away.
     void refreshState();
+    void dataSetDestroyed();
 
-    QPointer<TDataSet> dataSet_;
-    QMetaObject::Connection stateConnection_;
+    TDataSet* dataSet_ = nullptr;
     bool enabled_ = true;
     TDataSetState lastState_ = TDataSetState::dsInactive;
 };

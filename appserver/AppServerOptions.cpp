@@ -1,0 +1,86 @@
+#include "AppServerOptions.h"
+
+#include "Exception.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QCommandLineOption ListenOption(QStringLiteral("listen"),
+                                      QStringLiteral("Address and port to listen on (port 0 takes a free one)."),
+                                      QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:8418"));
+const QCommandLineOption DatabaseOption(
+    QStringLiteral("database"),
+    QStringLiteral("SQLite file path, or postgresql://user@host:port/dbname."), QStringLiteral("SPEC"),
+    QStringLiteral("med00418-server.db"));
+const QCommandLineOption SeedOption(QStringLiteral("seed-demo"),
+                                    QStringLiteral("Fill an empty database with demonstration data."));
+const QCommandLineOption TokenOption(QStringLiteral("token"),
+                                     QStringLiteral("Shared secret clients send as a bearer token "
+                                                    "(or MED_SERVER_TOKEN)."),
+                                     QStringLiteral("TOKEN"));
+const QCommandLineOption TtlOption(QStringLiteral("reservation-ttl"),
+                                   QStringLiteral("Seconds before an unreleased reservation expires."),
+                                   QStringLiteral("SECONDS"), QStringLiteral("43200"));
+const QCommandLineOption IdleOption(QStringLiteral("idle-timeout"),
+                                    QStringLiteral("Seconds before an idle connection is closed."),
+                                    QStringLiteral("SECONDS"), QStringLiteral("60"));
+const QCommandLineOption MaxConnectionsOption(QStringLiteral("max-connections"),
+                                              QStringLiteral("Connections served at once; more are closed."),
+                                              QStringLiteral("N"), QStringLiteral("256"));
+const QCommandLineOption MaxBytesOption(QStringLiteral("max-request-bytes"),
+                                        QStringLiteral("Largest request accepted, in bytes."),
+                                        QStringLiteral("N"), QStringLiteral("8388608"));
+
+[[noreturn]] void refuse(const QString& message)
+{
+    throw Exception(message);
+}
+
+qint64 positiveNumber(const QCommandLineParser& parser, const QCommandLineOption& option, qint64 minimum)
+{
+    bool ok = false;
+    const qint64 value = parser.value(option).toLongLong(&ok);
+    if (!ok || value < minimum)
+        refuse(QStringLiteral("--%1 must be a number of at least %2.").arg(option.names().first()).arg(minimum));
+    return value;
+}
+
+void readListen(const QString& text, AppServerOptions& out)
+{
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    bool ok = false;
+    const uint port = colon < 0 ? 0 : text.mid(colon + 1).toUInt(&ok);
+    QString host = text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    if (!ok || port > 65535 || !out.address.setAddress(host))
+        refuse(QStringLiteral("--listen expects ADDR:PORT, e.g. 127.0.0.1:8418, not \"%1\".").arg(text));
+    out.port = quint16(port);
+}
+
+} // namespace
+
+AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Application server of the Medição de Efetivos screen."));
+    parser.addHelpOption();
+    parser.addOptions({ListenOption, DatabaseOption, SeedOption, TokenOption, TtlOption, IdleOption,
+                       MaxConnectionsOption, MaxBytesOption});
+    parser.process(arguments);
+
+    AppServerOptions out;
+    readListen(parser.value(ListenOption), out);
+    out.database = parser.value(DatabaseOption);
+    out.seedDemo = parser.isSet(SeedOption);
+    out.token = parser.isSet(TokenOption) ? parser.value(TokenOption).toUtf8() : tokenFromEnvironment;
+    out.reservationTtl = std::chrono::seconds(positiveNumber(parser, TtlOption, 1));
+    out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
+    out.maxConnections = int(positiveNumber(parser, MaxConnectionsOption, 1));
+    out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
+    if (out.token.isEmpty() && !out.address.isLoopback())
+        refuse(QStringLiteral("Listening on %1 needs a token: pass --token or set MED_SERVER_TOKEN.")
+                   .arg(out.address.toString()));
+    return out;
+}

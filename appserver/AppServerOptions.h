@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+// What the server was asked to do on its command line and environment.
+struct AppServerOptions {
+    QHostAddress address = QHostAddress::LocalHost;
+    quint16 port = 8418;
+    QString database = QStringLiteral("med00418-server.db");
+    QByteArray token;
+    bool seedDemo = false;
+    std::chrono::seconds reservationTtl = std::chrono::hours(12);
+    std::chrono::seconds idleTimeout{60};
+    int maxConnections = 256;
+    qint64 maxRequestBytes = 8 * 1024 * 1024;
+
+    // Exits the process for --help; throws Exception with a message for the operator otherwise.
+    static AppServerOptions parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment);
+};

@@ -1,0 +1,90 @@
+#include "FieldDef.h"
+
+#include "Currency.h"
+#include "EDatabaseError.h"
+#include "ERangeError.h"
+#include "IsoDateText.h"
+#include "TDateTime.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+[[noreturn]] void refuse(const FieldDef& field, const QString& problem)
+{
+    throw EDatabaseError(QStringLiteral("Campo %1: %2").arg(field.name, problem));
+}
+
+// The value as a T, refused when it holds anything else.
+template <typename T>
+const T& held(const FieldDef& field, const QVariant& value)
+{
+    if (value.metaType() != QMetaType::fromType<T>()) {
+        refuse(field, QStringLiteral("um valor do tipo %1 não serve para um campo %2.")
+                          .arg(QString::fromLatin1(value.metaType().name()), fieldTypeName(field.type)));
+    }
+    return *static_cast<const T*>(value.constData());
+}
+
+QVariant normalizedString(const FieldDef& field, const QVariant& value)
+{
+    const QString& text = held<QString>(field, value);
+    if (text.size() > field.size)
+        refuse(field, QStringLiteral("o texto '%1' excede %2 caracteres.").arg(text, QString::number(field.size)));
+    return value;
+}
+
+QVariant normalizedDateTime(const FieldDef& field, const QVariant& value)
+{
+    // Only dates a packet can carry: the years 1 to 9999.
+    char text[IsoDateText::MaxLength];
+    if (IsoDateText::write(held<TDateTime>(field, value), text) == 0)
+        refuse(field, QStringLiteral("a data está fora do intervalo de 0001-01-01 a 9999-12-31."));
+    return value;
+}
+
+QVariant normalizedBcd(const FieldDef& field, const QVariant& value)
+{
+    const Currency original = held<Currency>(field, value);
+    const auto tooLarge = [&] {
+        refuse(field, QStringLiteral("o valor %1 excede a precisão (%2, %3).")
+                          .arg(original.toString(), QString::number(field.precision), QString::number(field.scale)));
+    };
+    Currency rounded;
+    try {
+        rounded = original.roundedTo(std::clamp(field.scale, 0, Currency::Decimals));
+    } catch (const ERangeError&) {
+        tooLarge();
+    }
+    if (rounded.integerDigits() > field.precision - field.scale)
+        tooLarge();
+    return rounded == original ? value : QVariant::fromValue(rounded);
+}
+
+QVariant normalizedFloat(const FieldDef& field, const QVariant& value)
+{
+    const double number = held<double>(field, value);
+    if (!std::isfinite(number))
+        refuse(field, QStringLiteral("o valor %1 não é um número finito.").arg(number));
+    return value;
+}
+
+} // namespace
+
+QVariant FieldDef::normalize(const QVariant& value) const
+{
+    if (!value.isValid())
+        return {};
+    switch (type) {
+    case TFieldType::ftString:
+        return normalizedString(*this, value);
+    case TFieldType::ftDateTime:
+        return normalizedDateTime(*this, value);
+    case TFieldType::ftBCD:
+        return normalizedBcd(*this, value);
+    case TFieldType::ftFloat:
+        return normalizedFloat(*this, value);
+    }
+    refuse(*this, QStringLiteral("tipo de campo desconhecido."));
+}

@@ -1,0 +1,397 @@
+#include "TDataSet.h"
+
+#include "EDatabaseError.h"
+#include "TDataSource.h"
+#include "TField.h"
+
+namespace {
+
+bool editing(TDataSetState state)
+{
+    return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
+}
+
+} // namespace
+
+TDataSet::TDataSet(QObject* parent) : QObject(parent) {}
+
+TDataSet::~TDataSet()
+{
+    // Fields and data sources ask this set for things while they go away: let them go first.
+    const auto fields = fields_;
+    qDeleteAll(fields);
+    for (TDataSource* source : std::as_const(dataSources_))
+        source->dataSetDestroyed();
+}
+
+FieldDefs TDataSet::FieldDefList() const
+{
+    FieldDefs defs;
+    defs.reserve(fields_.size());
+    for (const TField* field : fields_)
+        defs.append(field->Def());
+    return defs;
+}
+
+TField* TDataSet::FindField(QStringView fieldName) const
+{
+    for (TField* field : fields_)
+        if (field->FieldName().compare(fieldName, Qt::CaseInsensitive) == 0)
+            return field;
+    return nullptr;
+}
+
+TField* TDataSet::FieldByName(QStringView fieldName) const
+{
+    if (TField* field = FindField(fieldName))
+        return field;
+    throw EDatabaseError(
+        QStringLiteral("Campo '%1' não encontrado em '%2'.").arg(fieldName.toString(), objectName()));
+}
+
+void TDataSet::SetActive(bool active)
+{
+    if (active)
+        Open();
+    else
+        Close();
+}
+
+void TDataSet::Open()
+{
+    if (Active())
+        return;
+    if (fields_.isEmpty())
+        throw EDatabaseError(QStringLiteral("'%1' não tem campos.").arg(objectName()));
+    current_ = rows_.isEmpty() ? -1 : 0;
+    bof_ = true;
+    eof_ = rows_.isEmpty();
+    emit contentReset();
+    setState(TDataSetState::dsBrowse);
+    AfterOpen(this);
+}
+
+void TDataSet::Close()
+{
+    if (!Active())
+        return;
+    discardPending(TDataSetState::dsInactive);
+    rows_.clear();
+    ids_.clear();
+    current_ = -1;
+    bof_ = eof_ = true;
+    contentReplaced();
+    emit contentReset();
+    setState(TDataSetState::dsInactive);
+}
+
+void TDataSet::SetRecNo(int recNo)
+{
+    checkActive();
+    checkBrowseMode();
+    moveTo(recNo - 1);
+    bof_ = eof_ = rows_.isEmpty();
+}
+
+void TDataSet::First()
+{
+    checkActive();
+    checkBrowseMode();
+    moveTo(0);
+    bof_ = true;
+    eof_ = rows_.isEmpty();
+}
+
+void TDataSet::Last()
+{
+    checkActive();
+    checkBrowseMode();
+    moveTo(int(rows_.size()) - 1);
+    eof_ = true;
+    bof_ = rows_.isEmpty();
+}
+
+void TDataSet::Next()
+{
+    checkActive();
+    checkBrowseMode();
+    if (current_ + 1 < rows_.size()) {
+        moveTo(current_ + 1);
+        bof_ = eof_ = false;
+    } else {
+        eof_ = true;
+    }
+}
+
+void TDataSet::Prior()
+{
+    checkActive();
+    checkBrowseMode();
+    if (current_ > 0) {
+        moveTo(current_ - 1);
+        bof_ = eof_ = false;
+    } else {
+        bof_ = true;
+    }
+}
+
+bool TDataSet::Locate(const QString& keyFields, const QVariantList& values)
+{
+    checkActive();
+    const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (names.size() != values.size())
+        throw EDatabaseError(QStringLiteral("Locate: %1 campo(s) e %2 valor(es).").arg(names.size()).arg(values.size()));
+    QList<int> indexes;
+    for (const QString& name : names)
+        indexes.append(FieldByName(name.trimmed())->Index());
+    checkBrowseMode();
+    for (int row = 0; row < rows_.size(); ++row) {
+        bool match = true;
+        for (int k = 0; k < indexes.size() && match; ++k)
+            match = rows_[row][indexes[k]] == values[k];
+        if (match) {
+            moveTo(row);
+            bof_ = eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TDataSet::Insert()
+{
+    checkWritable();
+    checkBrowseMode();
+    BeforeInsert(this);
+    openBlankLine(current_ < 0 ? 0 : current_);
+    AfterInsert(this);
+}
+
+void TDataSet::Append()
+{
+    checkWritable();
+    checkBrowseMode();
+    BeforeInsert(this);
+    openBlankLine(int(rows_.size()));
+    AfterInsert(this);
+}
+
+void TDataSet::Edit()
+{
+    if (editing(state_))
+        return;
+    checkWritable();
+    if (rows_.isEmpty()) {
+        Insert();
+        return;
+    }
+    BeforeEdit(this);
+    editBackup_ = rows_[current_];
+    modified_ = false;
+    setState(TDataSetState::dsEdit);
+    AfterEdit(this);
+}
+
+void TDataSet::Post()
+{
+    if (!editing(state_))
+        return;
+    BeforePost(this);
+    const bool inserted = state_ == TDataSetState::dsInsert;
+    const Record before = inserted ? Record() : editBackup_;
+    editBackup_.clear();
+    modified_ = false;
+    linePosted(current_, ids_[current_], before, inserted);
+    setState(TDataSetState::dsBrowse);
+    AfterPost(this);
+}
+
+void TDataSet::Cancel()
+{
+    if (!editing(state_))
+        return;
+    BeforeCancel(this);
+    discardPending(TDataSetState::dsBrowse);
+    AfterCancel(this);
+}
+
+void TDataSet::Delete()
+{
+    checkActive();
+    if (state_ == TDataSetState::dsInsert) {
+        Cancel();
+        return;
+    }
+    checkWritable();
+    if (rows_.isEmpty())
+        throw EDatabaseError(
+            QStringLiteral("Não é possível excluir: '%1' não tem registros.").arg(objectName()));
+    BeforeDelete(this);
+    discardPending(TDataSetState::dsBrowse);
+    const int row = current_;
+    const quint64 id = ids_[row];
+    const Record before = rows_[row];
+    removeLine(row);
+    emit rowRemoved(row);
+    lineDeleted(row, id, before);
+    moveTo(std::min(row, int(rows_.size()) - 1));
+    AfterDelete(this);
+}
+
+QVariant TDataSet::valueAt(int row, int fieldIndex) const
+{
+    if (row < 0 || row >= rows_.size() || fieldIndex < 0 || fieldIndex >= fields_.size())
+        return {};
+    return rows_[row][fieldIndex];
+}
+
+QList<Record> TDataSet::postedRows() const
+{
+    QList<Record> posted = rows_;
+    if (state_ == TDataSetState::dsInsert)
+        posted.removeAt(current_);
+    else if (state_ == TDataSetState::dsEdit)
+        posted[current_] = editBackup_;
+    return posted;
+}
+
+void TDataSet::replaceRows(QList<Record> rows)
+{
+    Close();
+    rows_ = std::move(rows);
+    ids_.resize(rows_.size());
+    for (quint64& id : ids_)
+        id = nextId_++;
+    contentReplaced();
+    Open();
+}
+
+void TDataSet::linePosted(int, quint64, const Record&, bool) {}
+
+void TDataSet::lineDeleted(int, quint64, const Record&) {}
+
+void TDataSet::contentReplaced() {}
+
+void TDataSet::insertLine(int row, quint64 id, Record values)
+{
+    rows_.insert(row, std::move(values));
+    ids_.insert(row, id);
+}
+
+void TDataSet::removeLine(int row)
+{
+    rows_.removeAt(row);
+    ids_.removeAt(row);
+}
+
+void TDataSet::setLine(int row, Record values)
+{
+    rows_[row] = std::move(values);
+}
+
+void TDataSet::discardPending(TDataSetState next)
+{
+    if (state_ == TDataSetState::dsInsert) {
+        const int row = current_;
+        removeLine(row);
+        emit rowRemoved(row);
+        current_ = std::min(row, int(rows_.size()) - 1);
+        emit currentChanged(current_);
+    } else if (state_ == TDataSetState::dsEdit) {
+        rows_[current_] = editBackup_;
+        emit rowChanged(current_);
+    }
+    editBackup_.clear();
+    modified_ = false;
+    setState(next);
+}
+
+void TDataSet::addField(TField* field)
+{
+    if (Active())
+        throw EDatabaseError(QStringLiteral("Campos só podem ser acrescentados com '%1' fechado.").arg(objectName()));
+    fields_.append(field);
+}
+
+void TDataSet::removeField(TField* field)
+{
+    fields_.removeOne(field);
+}
+
+const QVariant& TDataSet::currentValue(int fieldIndex) const
+{
+    static const QVariant null;
+    if (current_ < 0 || fieldIndex < 0)
+        return null;
+    return rows_[current_][fieldIndex];
+}
+
+void TDataSet::setCurrentValue(int fieldIndex, const QVariant& value)
+{
+    if (!editing(state_))
+        throw EDatabaseError(
+            QStringLiteral("'%1' não está em modo de edição ou inclusão.").arg(objectName()));
+    rows_[current_][fieldIndex] = value;
+    modified_ = true;
+    emit rowChanged(current_);
+}
+
+void TDataSet::requestFocus(TField* field)
+{
+    emit focusControlRequested(field);
+}
+
+void TDataSet::setState(TDataSetState state)
+{
+    if (state_ == state)
+        return;
+    state_ = state;
+    emit stateChanged(state);
+    const auto sources = dataSources_;
+    for (TDataSource* source : sources)
+        source->refreshState();
+}
+
+void TDataSet::checkActive() const
+{
+    if (!Active())
+        throw EDatabaseError(QStringLiteral("'%1' está fechado.").arg(objectName()));
+}
+
+void TDataSet::checkWritable() const
+{
+    checkActive();
+    if (readOnly_)
+        throw EDatabaseError(QStringLiteral("'%1' é somente leitura.").arg(objectName()));
+}
+
+void TDataSet::checkBrowseMode()
+{
+    if (!editing(state_))
+        return;
+    if (modified_)
+        Post();
+    else
+        Cancel();
+}
+
+void TDataSet::moveTo(int row)
+{
+    row = std::clamp(row, rows_.isEmpty() ? -1 : 0, int(rows_.size()) - 1);
+    if (row == current_)
+        return;
+    current_ = row;
+    emit currentChanged(row);
+    AfterScroll(this);
+}
+
+void TDataSet::openBlankLine(int row)
+{
+    insertLine(row, nextId_++, Record(fields_.size()));
+    emit rowInserted(row);
+    current_ = row;
+    emit currentChanged(row);
+    modified_ = false;
+    bof_ = eof_ = false;
+    setState(TDataSetState::dsInsert);
+}

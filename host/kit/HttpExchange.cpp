@@ -1,0 +1,52 @@
+#include "HttpExchange.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+struct LaterDeleter {
+    void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
+};
+
+HttpAnswer answerOf(QNetworkReply& reply)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return {HttpAnswer::Outcome::TransportFailed, 0, {}, reply.errorString()};
+    return {HttpAnswer::Outcome::Answered, status.toInt(), reply.readAll(), {}};
+}
+
+} // namespace
+
+HttpAnswer HttpExchange::get(const QNetworkRequest& request)
+{
+    return wait(network_.get(request));
+}
+
+HttpAnswer HttpExchange::post(const QNetworkRequest& request, const QByteArray& body)
+{
+    return wait(network_.post(request, body));
+}
+
+// Only flags are set inside the loop, so nothing can throw through it.
+HttpAnswer HttpExchange::wait(QNetworkReply* rawReply) const
+{
+    const std::unique_ptr<QNetworkReply, LaterDeleter> reply(rawReply);
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs_);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) {
+        reply->abort();
+        return {HttpAnswer::Outcome::TimedOut, 0, {}, {}};
+    }
+    return answerOf(*reply);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "HttpAnswer.h"
+
+#include <QByteArray>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+
+// One HTTP request made synchronous for its caller: a local event loop waits for the answer, so the
+// screen keeps painting while it takes no user input. Never raises: the outcome says what happened.
+class HttpExchange {
+public:
+    HttpExchange(QNetworkAccessManager& network, int timeoutMs) : network_(network), timeoutMs_(timeoutMs) {}
+
+    HttpAnswer get(const QNetworkRequest& request);
+    HttpAnswer post(const QNetworkRequest& request, const QByteArray& body);
+
+private:
+    HttpAnswer wait(QNetworkReply* reply) const;
+
+    QNetworkAccessManager& network_;
+    int timeoutMs_;
+};

@@ -1,0 +1,45 @@
+#include "ServerLinkMessages.h"
+
+namespace ServerLinkMessages {
+
+QString notOpen()
+{
+    return QStringLiteral("Conexão com o servidor de aplicação não está aberta.");
+}
+
+QString timedOut(int timeoutMs)
+{
+    return QStringLiteral("Tempo esgotado aguardando o servidor de aplicação (%1 ms).").arg(timeoutMs);
+}
+
+QString cannotConnect(const QString& address, const QString& reason)
+{
+    return QStringLiteral("Não foi possível conectar ao servidor de aplicação %1: %2").arg(address, reason);
+}
+
+QString transportFailed(const QString& address, const QString& reason)
+{
+    return QStringLiteral("Falha na comunicação com o servidor de aplicação %1: %2").arg(address, reason);
+}
+
+QString accessDenied(const QString& address)
+{
+    return QStringLiteral("O servidor de aplicação %1 recusou o acesso: token inválido ou ausente.").arg(address);
+}
+
+QString httpStatus(const QString& address, int status)
+{
+    return QStringLiteral("O servidor de aplicação %1 respondeu com o status HTTP %2.").arg(address).arg(status);
+}
+
+QString malformedAnswer(const QString& detail)
+{
+    return QStringLiteral("Resposta malformada do servidor de aplicação: %1.").arg(detail);
+}
+
+QString answerMismatch(qint64 expectedId)
+{
+    return QStringLiteral("A resposta do servidor de aplicação não corresponde à chamada %1.").arg(expectedId);
+}
+
+} // namespace ServerLinkMessages

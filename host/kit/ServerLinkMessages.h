@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// What the user reads when the link to the application server fails.
+namespace ServerLinkMessages {
+
+QString notOpen();
+QString timedOut(int timeoutMs);
+// `address` is "host:port".
+QString cannotConnect(const QString& address, const QString& reason);
+QString transportFailed(const QString& address, const QString& reason);
+QString accessDenied(const QString& address);
+QString httpStatus(const QString& address, int status);
+QString malformedAnswer(const QString& detail);
+QString answerMismatch(qint64 expectedId);
+
+} // namespace ServerLinkMessages

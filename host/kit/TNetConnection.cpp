@@ -1,0 +1,109 @@
+#include "TNetConnection.h"
+
+#include "Exception.h"
+#include "HostSettings.h"
+#include "HttpExchange.h"
+#include "ServerLinkMessages.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+
+namespace {
+
+constexpr int MaxPort = 65535;
+
+QString failureReason(const HttpAnswer& answer, int timeoutMs)
+{
+    switch (answer.outcome) {
+    case HttpAnswer::Outcome::TimedOut:
+        return ServerLinkMessages::timedOut(timeoutMs);
+    case HttpAnswer::Outcome::TransportFailed:
+        return answer.errorText;
+    case HttpAnswer::Outcome::Answered:
+        break;
+    }
+    return answer.status == 401 ? QStringLiteral("acesso recusado (token inválido ou ausente)")
+                                : QStringLiteral("status HTTP %1").arg(answer.status);
+}
+
+} // namespace
+
+TNetConnection::TNetConnection(QObject* parent)
+    : QObject(parent), network_(std::make_unique<QNetworkAccessManager>())
+{
+}
+
+TNetConnection::~TNetConnection() = default;
+
+void TNetConnection::SetConnected(bool connected)
+{
+    if (connected)
+        Open();
+    else
+        Close();
+}
+
+void TNetConnection::Open()
+{
+    if (connected_)
+        return;
+    BeforeConnect(this);
+    address_ = QStringLiteral("%1:%2").arg(host_).arg(port_);
+    if (host_.isEmpty() || port_ <= 0 || port_ > MaxPort)
+        throw Exception(ServerLinkMessages::cannotConnect(address_, QStringLiteral("endereço inválido")));
+    base_ = QUrl();
+    base_.setScheme(QStringLiteral("http"));
+    base_.setHost(host_);
+    base_.setPort(port_);
+    const HostSettings settings;
+    HttpExchange exchange(*network_, settings.timeoutMs());
+    const HttpAnswer answer = exchange.get(requestFor(QStringLiteral("/health"), settings.token()));
+    if (answer.outcome != HttpAnswer::Outcome::Answered || answer.status != 200)
+        throw Exception(ServerLinkMessages::cannotConnect(address_, failureReason(answer, settings.timeoutMs())));
+    connected_ = true;
+}
+
+void TNetConnection::Close()
+{
+    connected_ = false;
+    network_->clearConnectionCache();
+}
+
+RemoteServer TNetConnection::AppServer()
+{
+    return RemoteServer(*this);
+}
+
+QByteArray TNetConnection::post(const QByteArray& body)
+{
+    if (!connected_)
+        throw Exception(ServerLinkMessages::notOpen());
+    const HostSettings settings;
+    HttpExchange exchange(*network_, settings.timeoutMs());
+    QNetworkRequest request = requestFor(QLatin1Char('/') + serverName_, settings.token());
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    HttpAnswer answer = exchange.post(request, body);
+    switch (answer.outcome) {
+    case HttpAnswer::Outcome::TimedOut:
+        throw Exception(ServerLinkMessages::timedOut(settings.timeoutMs()));
+    case HttpAnswer::Outcome::TransportFailed:
+        throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
+    case HttpAnswer::Outcome::Answered:
+        break;
+    }
+    if (answer.status == 401)
+        throw Exception(ServerLinkMessages::accessDenied(address_));
+    if (answer.status != 200)
+        throw Exception(ServerLinkMessages::httpStatus(address_, answer.status));
+    return std::move(answer.body);
+}
+
+QNetworkRequest TNetConnection::requestFor(const QString& path, const QString& token) const
+{
+    QUrl url = base_;
+    url.setPath(path);
+    QNetworkRequest request(url);
+    if (!token.isEmpty())
+        request.setRawHeader(QByteArrayLiteral("Authorization"), "Bearer " + token.toUtf8());
+    return request;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "RemoteServer.h"
+#include "TEvent.h"
+#include "host_kit_export.h"
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkRequest;
+
+// The link to one object of the application server: HTTP/1.1 keep-alive, JSON-RPC 2.0 calls
+// (docs/protocol.md) to http://Host:Port/ServerName. Calls are synchronous for the caller; every
+// failure raises Exception with a message the user can read. The object name is the component name.
+class HOST_KIT_EXPORT TNetConnection : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString ServerName READ ServerName WRITE SetServerName)
+    Q_PROPERTY(QString Host READ Host WRITE SetHost)
+    Q_PROPERTY(int Port READ Port WRITE SetPort)
+    Q_PROPERTY(bool ThrowException READ ThrowException WRITE SetThrowException)
+    Q_PROPERTY(bool Connected READ Connected WRITE SetConnected)
+
+public:
+    explicit TNetConnection(QObject* parent = nullptr);
+    ~TNetConnection() override;
+
+    // Path of the server object, e.g. "Med00418.rdmMediEfeti".
+    const QString& ServerName() const { return serverName_; }
+    void SetServerName(const QString& serverName) { serverName_ = serverName; }
+    // Where Open connects; changing them takes effect at the next Open.
+    const QString& Host() const { return host_; }
+    void SetHost(const QString& host) { host_ = host; }
+    int Port() const { return port_; }
+    void SetPort(int port) { port_ = port; }
+    // Kept for compatibility only: every failure raises Exception whatever its value.
+    bool ThrowException() const { return throwException_; }
+    void SetThrowException(bool throwException) { throwException_ = throwException; }
+
+    bool Connected() const { return connected_; }
+    void SetConnected(bool connected);
+    // Raises BeforeConnect, then checks that a server answers GET /health at Host:Port within
+    // Servidor/TimeoutMs; raises Exception naming host and port when none does. Does nothing when open.
+    void Open();
+    // Drops the kept-alive connections. A failed call leaves the connection open: the next one retries.
+    void Close();
+
+    // The server object, for late-bound calls.
+    RemoteServer AppServer();
+
+    // Raised with this connection as Sender at the start of every Open, before Host and Port are read.
+    TEvent<QObject*> BeforeConnect;
+
+private:
+    friend class RemoteServer;
+    qint64 nextCallId() { return ++lastCallId_; }
+    // Posts one JSON-RPC body to the server object and returns the body of its 200 answer.
+    QByteArray post(const QByteArray& body);
+
+    QNetworkRequest requestFor(const QString& path, const QString& token) const;
+
+    std::unique_ptr<QNetworkAccessManager> network_;
+    QString serverName_;
+    QString host_;
+    int port_ = 0;
+    bool throwException_ = true;
+    bool connected_ = false;
+    // Where the open connection goes, and its "host:port" for messages.
+    QUrl base_;
+    QString address_;
+    qint64 lastCallId_ = 0;
+};

@@ -32,9 +32,9 @@ Mask parseMask(const QString& format)
     for (QChar c : integer) {
         if (c == u',')
             mask.grouping = true;
-        else if (c == u'0' || (c == u'#' && mask.minIntegerDigits == 0))
-            mask.minIntegerDigits += c == u'0';
-        else
+        else if (c == u'0')
+            ++mask.minIntegerDigits;
+        else if (c != u'#' || mask.minIntegerDigits > 0) // '#' only ahead of the '0's
             unsupported();
     }
     for (QChar c : fraction) {

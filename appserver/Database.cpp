@@ -1,0 +1,110 @@
+#include "Database.h"
+
+#include "SqlFailure.h"
+
+#include <QAtomicInteger>
+#include <QSqlDatabase>
+#include <QSqlError>
+
+namespace {
+
+QString nextConnectionName()
+{
+    static QAtomicInteger<int> counter;
+    return QStringLiteral("med_appserver_%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+} // namespace
+
+Database::Database(const DatabaseSpec& spec)
+    : spec_(spec), dialect_(spec.kind), connectionName_(nextConnectionName())
+{
+    open();
+}
+
+Database::~Database()
+{
+    statements_.clear();
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+void Database::open()
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(dialect_.driverName(), connectionName_);
+    if (spec_.kind == DatabaseSpec::Kind::Sqlite) {
+        db.setDatabaseName(spec_.path);
+    } else {
+        db.setHostName(spec_.host);
+        db.setPort(spec_.port);
+        db.setUserName(spec_.user);
+        db.setPassword(spec_.password);
+        db.setDatabaseName(spec_.databaseName);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    }
+    // NUMERIC arrives as text, never as a double.
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!db.open())
+        throw SqlFailure(db.lastError(), QStringLiteral("open ") + (spec_.path.isEmpty() ? spec_.host : spec_.path));
+    for (const QString& statement : dialect_.sessionSetup())
+        execDirect(statement);
+}
+
+void Database::reconnect()
+{
+    statements_.clear();
+    QSqlDatabase::database(connectionName_, false).close();
+    QSqlDatabase::removeDatabase(connectionName_);
+    open();
+}
+
+QSqlQuery& Database::run(const QString& sql, const QVariantList& values)
+{
+    auto it = statements_.find(sql);
+    if (it == statements_.end()) {
+        QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+        if (!query.prepare(sql))
+            throw SqlFailure(query.lastError(), sql);
+        it = statements_.insert(sql, std::move(query));
+    }
+    QSqlQuery& query = *it;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values[i]);
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        query.finish();
+        throw SqlFailure(error, sql);
+    }
+    return query;
+}
+
+int Database::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery& query = run(sql, values);
+    const int affected = query.numRowsAffected();
+    query.finish();
+    return affected;
+}
+
+void Database::select(const QString& sql, const QVariantList& values,
+                      const std::function<void(const QSqlQuery&)>& row)
+{
+    QSqlQuery& query = run(sql, values);
+    // finish() runs whatever happens: an open SQLite statement would pin its read snapshot.
+    struct Finish {
+        QSqlQuery& q;
+        ~Finish() { q.finish(); }
+    } finish{query};
+    while (query.next())
+        row(query);
+}
+
+void Database::execDirect(const QString& sql)
+{
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    if (!query.exec(sql))
+        throw SqlFailure(query.lastError(), sql);
+}

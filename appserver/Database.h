@@ -1,0 +1,41 @@
+#pragma once
+
+#include "DatabaseSpec.h"
+#include "SqlDialect.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+#include <functional>
+
+// One connection, its dialect and its prepared statements: each statement text is prepared once per
+// connection and reused. Every failure raises SqlFailure.
+class Database {
+public:
+    explicit Database(const DatabaseSpec& spec);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const SqlDialect& dialect() const { return dialect_; }
+
+    // Runs a prepared statement; returns the number of rows it changed.
+    int exec(const QString& sql, const QVariantList& values = {});
+    // Runs a prepared query and hands each row to `row`, in order.
+    void select(const QString& sql, const QVariantList& values, const std::function<void(const QSqlQuery&)>& row);
+    // Runs a statement that cannot be prepared (DDL, transaction control).
+    void execDirect(const QString& sql);
+
+    // Drops the connection and opens it again, after the server went away.
+    void reconnect();
+
+private:
+    void open();
+    QSqlQuery& run(const QString& sql, const QVariantList& values);
+
+    DatabaseSpec spec_;
+    SqlDialect dialect_;
+    QString connectionName_;
+    QHash<QString, QSqlQuery> statements_;
+};

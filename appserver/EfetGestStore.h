@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Record.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+class Database;
+
+// Reads the measurement lines as the screen's record sets carry them.
+class EfetGestStore {
+public:
+    explicit EfetGestStore(Database& database) : database_(database) {}
+
+    // The lines of one branch and date with their service names, by service code (cdsEfetGest's fields).
+    QList<Record> lines(const QString& branch, QDate date) const;
+    // The lines with that whole key (cdsVerifServ's one field): empty or one.
+    QList<Record> servicesWithKey(const QString& branch, QDate date, const QString& service) const;
+
+private:
+    Database& database_;
+};

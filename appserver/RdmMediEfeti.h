@@ -1,0 +1,35 @@
+#pragma once
+
+#include "RpcRequest.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <chrono>
+
+class Database;
+
+// The remote object "Med00418.rdmMediEfeti": its six methods, each taking positional arguments and
+// answering JSON text. Nothing is kept between calls; every call stands on the database alone.
+class RdmMediEfeti {
+public:
+    RdmMediEfeti(Database& database, std::chrono::seconds reservationTtl);
+
+    // The result's JSON text. Throws RpcError for an unknown method or bad arguments, Exception (with a
+    // message for the user) when the method could not do its work.
+    QByteArray call(const QString& method, const QList<RpcParam>& params);
+
+private:
+    using Method = QByteArray (RdmMediEfeti::*)(const QList<RpcParam>&);
+    static const QHash<QString, Method>& methods();
+
+    QByteArray getPrxRelApurFat(const QList<RpcParam>& params);
+    QByteArray getEfetGest(const QList<RpcParam>& params);
+    QByteArray getVerifServ(const QList<RpcParam>& params);
+    QByteArray setEfetGest(const QList<RpcParam>& params);
+    QByteArray importa(const QList<RpcParam>& params);
+    QByteArray setDelTableApur(const QList<RpcParam>& params);
+
+    Database& database_;
+    std::chrono::seconds reservationTtl_;
+};

@@ -1,0 +1,98 @@
+#include "RpcArguments.h"
+
+#include "DataPacket.h"
+#include "Exception.h"
+#include "EfetGestLayout.h"
+#include "PacketCodec.h"
+#include "RpcError.h"
+#include "TDateTime.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+[[noreturn]] void invalid(const QString& message)
+{
+    throw RpcError(RpcError::InvalidParams, message);
+}
+
+QString nameOf(const char* name)
+{
+    return QString::fromLatin1(name);
+}
+
+void checkKeyText(const QVariant& value, int maxLength, const char* name)
+{
+    const QString text = value.toString();
+    if (value.isNull() || text.isEmpty() || text.size() > maxLength)
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ter de 1 a %2 caracteres.").arg(nameOf(name)).arg(maxLength));
+}
+
+void checkKey(const Record& line)
+{
+    const EfetGestLayout& l = EfetGestLayout::instance();
+    checkKeyText(line[l.branch], 4, "USR_CDFILIAL");
+    checkKeyText(line[l.service], 5, "USR_CDSERVFILI");
+    const QVariant date = line[l.date];
+    if (date.isNull() || date.value<TDateTime>().hasTime())
+        invalid(QStringLiteral("Parâmetro inválido: USR_DTEFETGEST deve ser uma data, sem hora."));
+}
+
+} // namespace
+
+RpcArguments::RpcArguments(const QList<RpcParam>& params, int expectedCount) : params_(params)
+{
+    if (params.size() != expectedCount)
+        invalid(QStringLiteral("Parâmetros inválidos: esperados %1, recebidos %2.").arg(expectedCount).arg(params.size()));
+}
+
+const RpcParam& RpcArguments::ofKind(int index, RpcParam::Kind kind, const char* name) const
+{
+    const RpcParam& param = params_[index];
+    if (param.kind != kind) {
+        const QString expected = kind == RpcParam::Kind::String ? QStringLiteral("um texto") : QStringLiteral("um objeto");
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ser %2.").arg(nameOf(name), expected));
+    }
+    return param;
+}
+
+QString RpcArguments::code(int index, const char* name, int minLength, int maxLength) const
+{
+    const QString& text = ofKind(index, RpcParam::Kind::String, name).text;
+    if (text.size() < minLength || text.size() > maxLength)
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ter de %2 a %3 caracteres.")
+                    .arg(nameOf(name))
+                    .arg(minLength)
+                    .arg(maxLength));
+    return text;
+}
+
+QDate RpcArguments::date(int index, const char* name) const
+{
+    static const QRegularExpression shape(
+        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(T00:00:00(\\.000)?)?$"));
+    const QString& text = ofKind(index, RpcParam::Kind::String, name).text;
+    const QRegularExpressionMatch match = shape.match(text);
+    const QDate date = match.hasMatch() ? QDate::fromString(match.captured(1), Qt::ISODate) : QDate();
+    if (!date.isValid())
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ser uma data AAAA-MM-DD.").arg(nameOf(name)));
+    return date;
+}
+
+QList<Change> RpcArguments::efetGestChangeSet(int index, const char* name) const
+{
+    const QByteArray& json = ofKind(index, RpcParam::Kind::Object, name).json;
+    QList<Change> changes;
+    try {
+        changes = PacketCodec::decodeChangeSet(DataPacket(json), EfetGestLayout::instance().fields);
+    } catch (const Exception& error) {
+        invalid(QStringLiteral("Parâmetro inválido: %1: %2").arg(nameOf(name), error.Message()));
+    }
+    for (const Change& change : changes) {
+        if (change.kind != ChangeKind::Deleted)
+            checkKey(change.values);
+        if (change.kind != ChangeKind::Inserted)
+            checkKey(change.original);
+    }
+    return changes;
+}

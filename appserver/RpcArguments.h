@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Change.h"
+#include "RpcRequest.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+// The positional arguments of one call, read by kind. Anything of the wrong count, kind or size raises
+// RpcError InvalidParams naming the argument.
+class RpcArguments {
+public:
+    RpcArguments(const QList<RpcParam>& params, int expectedCount);
+
+    // A code of `minLength` to `maxLength` characters.
+    QString code(int index, const char* name, int minLength, int maxLength) const;
+    // A date "YYYY-MM-DD", or with a time of day that is midnight.
+    QDate date(int index, const char* name) const;
+    // A change set of cdsEfetGest, decoded and with every key present.
+    QList<Change> efetGestChangeSet(int index, const char* name) const;
+
+private:
+    const RpcParam& ofKind(int index, RpcParam::Kind kind, const char* name) const;
+
+    const QList<RpcParam>& params_;
+};

@@ -1,0 +1,58 @@
+#include "RpcDispatcher.h"
+
+#include "Database.h"
+#include "RdmMediEfeti.h"
+#include "RpcError.h"
+#include "RpcReply.h"
+#include "RpcRequest.h"
+#include "SqlFailure.h"
+
+#include <QSqlError>
+#include <QTextStream>
+
+namespace {
+
+void logFailure(const QString& method, const QString& detail)
+{
+    QTextStream(stderr) << method << " failed: " << detail << Qt::endl;
+}
+
+} // namespace
+
+RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody)
+{
+    Outcome out;
+    QByteArray id = "null";
+    int code = RpcError::ServerFault;
+    QString message;
+    try {
+        const RpcRequest request = RpcRequest::parse(requestBody);
+        id = request.id;
+        out.method = request.method;
+        out.body = RpcReply::result(id, methods_.call(request.method, request.params));
+        out.summary = QStringLiteral("ok");
+        return out;
+    } catch (const RpcError& error) {
+        code = error.code();
+        message = error.Message();
+    } catch (const SqlFailure& failure) {
+        message = failure.Message();
+        logFailure(out.method, failure.detail());
+        // A lost connection is opened again for the next call; this one is answered as failed.
+        if (failure.error().type() == QSqlError::ConnectionError) {
+            try {
+                database_.reconnect();
+            } catch (const SqlFailure& again) {
+                logFailure(out.method, again.detail());
+            }
+        }
+    } catch (const Exception& error) {
+        message = error.Message();
+    } catch (const std::exception& error) {
+        message = QStringLiteral("Falha interna do servidor.");
+        logFailure(out.method, QString::fromUtf8(error.what()));
+    }
+    out.body = RpcReply::error(id, code, message);
+    out.summary = QStringLiteral("error %1").arg(code);
+    return out;
+}

@@ -1,0 +1,77 @@
+#include "Schema.h"
+
+#include "Database.h"
+#include "Transaction.h"
+
+namespace Schema {
+
+namespace {
+
+QStringList versionOne(const SqlDialect& d)
+{
+    const QString date = d.dateType();
+    QStringList statements = d.reservationSequence();
+    statements << QStringLiteral("CREATE TABLE IF NOT EXISTS FILIAL (CDFILIAL VARCHAR(4) NOT NULL PRIMARY KEY, "
+                                 "NMFILIAL VARCHAR(30))")
+               << QStringLiteral("CREATE TABLE IF NOT EXISTS SERVICO (CDFILIAL VARCHAR(4) NOT NULL, "
+                                 "CDSERVFILI VARCHAR(5) NOT NULL, NMSERVICO VARCHAR(40), "
+                                 "PRIMARY KEY (CDFILIAL, CDSERVFILI))")
+               << QStringLiteral("CREATE TABLE IF NOT EXISTS USR_EFETGEST (USR_CDFILIAL VARCHAR(4) NOT NULL, "
+                                 "USR_DTEFETGEST %1 NOT NULL, USR_CDSERVFILI VARCHAR(5) NOT NULL, "
+                                 "USR_QTEFETGEST %2, USR_VREFETGEST %3, USR_VRTTSERVGEST %3, "
+                                 "PRIMARY KEY (USR_CDFILIAL, USR_DTEFETGEST, USR_CDSERVFILI))")
+                      .arg(date, d.decimalType(10, 3), d.decimalType(15, 2))
+               << QStringLiteral("CREATE TABLE IF NOT EXISTS APURFATGD (CDFILIAL VARCHAR(4) NOT NULL, "
+                                 "DTAPURACFATGD %1 NOT NULL, CDSERVFILIAPGD VARCHAR(5) NOT NULL, "
+                                 "NREFETIVOSAPGD %2 NOT NULL, VRPRECUNITAPGD %3 NOT NULL, "
+                                 "PRIMARY KEY (CDFILIAL, DTAPURACFATGD, CDSERVFILIAPGD))")
+                      .arg(date, d.decimalType(10, 3), d.decimalType(15, 2))
+               << QStringLiteral("CREATE TABLE IF NOT EXISTS RESERVA (%1, CDFILIAL VARCHAR(4) NOT NULL, "
+                                 "CRIADOEM BIGINT NOT NULL)")
+                      .arg(d.reservationKeyColumn())
+               << QStringLiteral("CREATE INDEX IF NOT EXISTS RESERVA_CRIADOEM ON RESERVA (CRIADOEM)")
+               << QStringLiteral("CREATE TABLE IF NOT EXISTS APURFATTRAB (NRRESERVA BIGINT NOT NULL, "
+                                 "CDFILIAL VARCHAR(4) NOT NULL, DTAPURACFATGD %1 NOT NULL, "
+                                 "CDSERVFILIAPGD VARCHAR(5) NOT NULL, NREFETIVOSAPGD %2 NOT NULL, "
+                                 "VRPRECUNITAPGD %3 NOT NULL, PRIMARY KEY (NRRESERVA, CDSERVFILIAPGD))")
+                      .arg(date, d.decimalType(10, 3), d.decimalType(15, 2));
+    return statements;
+}
+
+// Step n brings the schema from version n to n + 1.
+QList<QStringList> steps(const SqlDialect& dialect)
+{
+    return {versionOne(dialect)};
+}
+
+int storedVersion(Database& database)
+{
+    int version = 0;
+    database.select(QStringLiteral("SELECT MAX(VERSAO) FROM SCHEMA_VERSION"), {},
+                    [&](const QSqlQuery& row) { version = row.value(0).toInt(); });
+    return version;
+}
+
+} // namespace
+
+void migrate(Database& database)
+{
+    Transaction transaction(database);
+    const SqlDialect& dialect = database.dialect();
+    if (!dialect.schemaLock().isEmpty())
+        database.execDirect(dialect.schemaLock());
+    database.execDirect(QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
+    const QList<QStringList> all = steps(dialect);
+    const int from = storedVersion(database);
+    for (int step = from; step < int(all.size()); ++step) {
+        for (const QString& statement : all[step])
+            database.execDirect(statement);
+    }
+    if (from < CurrentVersion) {
+        database.execDirect(QStringLiteral("DELETE FROM SCHEMA_VERSION"));
+        database.exec(QStringLiteral("INSERT INTO SCHEMA_VERSION (VERSAO) VALUES (?)"), {CurrentVersion});
+    }
+    transaction.commit();
+}
+
+} // namespace Schema

@@ -1,0 +1,13 @@
+#pragma once
+
+class Database;
+
+// Creates the tables or brings them up to the current version, once, whatever ran before: each step
+// runs in one transaction under a lock and is recorded in SCHEMA_VERSION.
+namespace Schema {
+
+constexpr int CurrentVersion = 1;
+
+void migrate(Database& database);
+
+} // namespace Schema

@@ -1,0 +1,98 @@
+#include "SqlDialect.h"
+
+#include "Currency.h"
+
+#include <QSqlError>
+
+QString SqlDialect::driverName() const
+{
+    return sqlite() ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+}
+
+QStringList SqlDialect::sessionSetup() const
+{
+    if (!sqlite())
+        return {QStringLiteral("SET client_encoding TO 'UTF8'")};
+    // WAL with NORMAL sync keeps every committed line through a killed process; only a power cut could
+    // lose the last commits, which the operating system had not written yet.
+    return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL"),
+            QStringLiteral("PRAGMA busy_timeout=5000"), QStringLiteral("PRAGMA foreign_keys=ON")};
+}
+
+QString SqlDialect::beginWrite() const
+{
+    // IMMEDIATE takes the write lock up front: two writers never deadlock upgrading a read lock.
+    return sqlite() ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+}
+
+QString SqlDialect::schemaLock() const
+{
+    return sqlite() ? QString() : QStringLiteral("SELECT pg_advisory_xact_lock(418418)");
+}
+
+QString SqlDialect::decimalType(int precision, int scale) const
+{
+    return sqlite() ? QStringLiteral("INTEGER") : QStringLiteral("NUMERIC(%1,%2)").arg(precision).arg(scale);
+}
+
+QString SqlDialect::dateType() const
+{
+    return sqlite() ? QStringLiteral("TEXT") : QStringLiteral("DATE");
+}
+
+QStringList SqlDialect::reservationSequence() const
+{
+    if (sqlite())
+        return {};
+    return {QStringLiteral("CREATE SEQUENCE IF NOT EXISTS SEQ_RESERVA")};
+}
+
+QString SqlDialect::reservationKeyColumn() const
+{
+    return sqlite() ? QStringLiteral("NRRESERVA INTEGER PRIMARY KEY AUTOINCREMENT")
+                    : QStringLiteral("NRRESERVA BIGINT PRIMARY KEY DEFAULT nextval('SEQ_RESERVA')");
+}
+
+QVariant SqlDialect::toDecimal(const QVariant& currency) const
+{
+    if (currency.isNull())
+        return {};
+    const Currency value = currency.value<Currency>();
+    return sqlite() ? QVariant(qint64(value.raw())) : QVariant(value.toString());
+}
+
+QVariant SqlDialect::fromDecimal(const QVariant& stored) const
+{
+    if (stored.isNull())
+        return {};
+    const Currency value = sqlite() ? Currency::fromRaw(stored.toLongLong()) : Currency::parse(stored.toString());
+    return QVariant::fromValue(value);
+}
+
+QVariant SqlDialect::toDate(QDate date) const
+{
+    return date.toString(Qt::ISODate);
+}
+
+QDate SqlDialect::fromDate(const QVariant& stored) const
+{
+    if (stored.typeId() == QMetaType::QDate)
+        return stored.toDate();
+    return QDate::fromString(stored.toString().left(10), Qt::ISODate);
+}
+
+QString SqlDialect::sameValue(const QString& column) const
+{
+    return sqlite() ? column + QStringLiteral(" IS ?") : column + QStringLiteral(" IS NOT DISTINCT FROM ?");
+}
+
+bool SqlDialect::isUniqueViolation(const QSqlError& error) const
+{
+    const QString code = error.nativeErrorCode();
+    if (!sqlite())
+        return code == QLatin1String("23505");
+    // The extended codes of a primary key or unique index, or the plain constraint code saying so.
+    if (code == QLatin1String("1555") || code == QLatin1String("2067"))
+        return true;
+    return code == QLatin1String("19") && error.databaseText().contains(QLatin1String("UNIQUE"));
+}

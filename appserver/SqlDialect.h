@@ -1,0 +1,48 @@
+#pragma once
+
+#include "DatabaseSpec.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class QSqlError;
+
+// Everything that differs between SQLite and PostgreSQL, in one place: column types, how decimals and
+// dates are stored, locking, and how a duplicate key is reported. Decimals never pass through double:
+// SQLite keeps Currency's raw ticks (value × 10000) as integers, PostgreSQL NUMERIC read and written as
+// decimal text.
+class SqlDialect {
+public:
+    explicit SqlDialect(DatabaseSpec::Kind kind) : kind_(kind) {}
+
+    DatabaseSpec::Kind kind() const { return kind_; }
+    QString driverName() const;
+    // Statements every new connection runs first.
+    QStringList sessionSetup() const;
+    QString beginWrite() const;
+    // Taken inside the schema transaction so that servers starting together migrate one at a time.
+    QString schemaLock() const;
+
+    QString decimalType(int precision, int scale) const;
+    QString dateType() const;
+    // Statements creating what numbers reservations, and the key column that draws from it.
+    QStringList reservationSequence() const;
+    QString reservationKeyColumn() const;
+
+    // Bind and read forms; a null value stays null.
+    QVariant toDecimal(const QVariant& currency) const;
+    QVariant fromDecimal(const QVariant& stored) const;
+    QVariant toDate(QDate date) const;
+    QDate fromDate(const QVariant& stored) const;
+
+    // `column` compared with one placeholder, null equal to null.
+    QString sameValue(const QString& column) const;
+    bool isUniqueViolation(const QSqlError& error) const;
+
+private:
+    bool sqlite() const { return kind_ == DatabaseSpec::Kind::Sqlite; }
+
+    DatabaseSpec::Kind kind_;
+};

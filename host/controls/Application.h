@@ -1,0 +1,62 @@
+#pragma once
+
+#include "host_controls_export.h"
+
+#include <QObject>
+#include <QPointer>
+#include <exception>
+#include <functional>
+#include <memory>
+
+class QWidget;
+class TForm;
+class UserPrompts;
+
+// The application object: main form, mouse cursor, the forms it owns, and the one place where errors
+// and prompts reach the user. Every event that enters our code from Qt passes through Guard, so no
+// exception ever reaches Qt's event loop.
+class HOST_CONTROLS_EXPORT Application : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int crDefault = 0;
+    static constexpr int crHourGlass = -11;
+
+    static Application& instance();
+
+    QWidget* MainForm() const { return mainForm_; }
+    void SetMainForm(QWidget* form) { mainForm_ = form; }
+
+    // crDefault or crHourGlass.
+    int Cursor() const { return cursor_; }
+    void SetCursor(int cursor);
+
+    // Builds a form of type T owned by the application (a child window of the main form's MDI area
+    // when there is one), binds its wiring, then raises its OnCreate. An error in OnCreate destroys
+    // the half-made form and travels on to the caller.
+    template <typename T>
+    T* CreateForm()
+    {
+        auto form = std::make_unique<T>(nullptr);
+        T* raw = form.get();
+        adoptForm(std::move(form));
+        return raw;
+    }
+
+    // Runs `action`; EAbort ends it silently, any other error is shown through ShowError.
+    // Returns false when the action failed.
+    bool Guard(const std::function<void()>& action) noexcept;
+    void HandleException(std::exception_ptr error) noexcept;
+
+    UserPrompts& Prompts();
+    // Installs the prompts; the previous ones are dropped. Without any, plain message boxes are used.
+    void SetPrompts(std::unique_ptr<UserPrompts> prompts);
+
+private:
+    Application();
+    void adoptForm(std::unique_ptr<TForm> form);
+
+    QPointer<QWidget> mainForm_;
+    int cursor_ = crDefault;
+    std::unique_ptr<UserPrompts> prompts_;
+};

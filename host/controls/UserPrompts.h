@@ -1,0 +1,24 @@
+#pragma once
+
+#include "host_controls_export.h"
+
+#include <QString>
+
+class QWidget;
+class TDataSource;
+
+// Everything that asks the user something or shows them something outside the screen itself. The host
+// installs dialogs; a test installs its own to answer and record.
+class HOST_CONTROLS_EXPORT UserPrompts {
+public:
+    virtual ~UserPrompts();
+
+    virtual void ShowError(const QString& message) = 0;
+    virtual bool Confirm(const QString& question) = 0;
+    // Modal choice of one line of `source`'s data set. True when a line was chosen: the data set then
+    // stands on it. `emptyText` is shown instead of a list when there is nothing to choose.
+    virtual bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) = 0;
+    // The busy indicator over `over` (kind 0 while connecting, 6 while working), and its end.
+    virtual void ShowBusy(QWidget* over, int kind) = 0;
+    virtual void HideBusy() = 0;
+};

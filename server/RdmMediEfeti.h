@@ -1,0 +1,31 @@
+#pragma once
+
+#include "DataPacket.h"
+#include "RemoteValue.h"
+#include "TDateTime.h"
+
+#include <QString>
+
+class TNetConnection;
+
+// The methods of the rdmMediEfeti server object, with their argument kinds, over a connection.
+class RdmMediEfeti {
+public:
+    explicit RdmMediEfeti(TNetConnection& connection) : connection_(connection) {}
+
+    // The next reservation number of the branch.
+    QString GetPrxRelApurFat(const QString& branchText) const;
+    // Data packet of cdsEfetGest for the branch and date.
+    RemoteValue getEfetGest(const QString& branchText, TDateTime date) const;
+    // Data packet of cdsVerifServ: lines already registered with the service.
+    RemoteValue GetVerifServ(const QString& branchText, TDateTime date, const QString& service) const;
+    // Applies a change set of cdsEfetGest.
+    void setEfetGest(const DataPacket& delta) const;
+    // Server result whose payload is a data packet of cdsEfetGest; `reservation` gets the server's value.
+    RemoteValue Importa(const QString& branch, TDateTime date, QString& reservation) const;
+    // Server result; `reservation` gets the server's value.
+    RemoteValue SetDelTableApur(QString& reservation) const;
+
+private:
+    TNetConnection& connection_;
+};

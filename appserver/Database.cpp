@@ -53,6 +53,13 @@ void Database::open()
         execDirect(statement);
 }
 
+void Database::recoverConnection()
+{
+    QSqlQuery probe(QSqlDatabase::database(connectionName_, false));
+    if (!probe.exec(QStringLiteral("SELECT 1")))
+        reconnect();
+}
+
 void Database::reconnect()
 {
     statements_.clear();
@@ -100,6 +107,14 @@ void Database::select(const QString& sql, const QVariantList& values,
     } finish{query};
     while (query.next())
         row(query);
+}
+
+void Database::execControl(const QString& sql)
+{
+    if (dialect_.preparesTransactionControl())
+        exec(sql);
+    else
+        execDirect(sql);
 }
 
 void Database::execDirect(const QString& sql)

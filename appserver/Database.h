@@ -24,14 +24,18 @@ public:
     int exec(const QString& sql, const QVariantList& values = {});
     // Runs a prepared query and hands each row to `row`, in order.
     void select(const QString& sql, const QVariantList& values, const std::function<void(const QSqlQuery&)>& row);
-    // Runs a statement that cannot be prepared (DDL, transaction control).
+    // Runs a statement that cannot be prepared (DDL).
     void execDirect(const QString& sql);
+    // BEGIN, COMMIT, ROLLBACK: prepared once where the database allows it.
+    void execControl(const QString& sql);
 
-    // Drops the connection and opens it again, after the server went away.
-    void reconnect();
+    // After a failure: when the connection no longer answers (the database server restarted), drops
+    // it and opens a new one. Throws SqlFailure when that fails too.
+    void recoverConnection();
 
 private:
     void open();
+    void reconnect();
     QSqlQuery& run(const QString& sql, const QVariantList& values);
 
     DatabaseSpec spec_;

@@ -1,10 +1,6 @@
 #include "LimitedTcpServer.h"
 
-#include "RequestSizeGuard.h"
-
 #include <QTcpSocket>
-#include <QTimer>
-#include <memory>
 
 namespace {
 
@@ -19,11 +15,17 @@ constexpr qint64 HeadPeek = 8192;
 
 } // namespace
 
-LimitedTcpServer::LimitedTcpServer(Limits limits, QObject* parent) : QTcpServer(parent), limits_(limits) {}
+LimitedTcpServer::LimitedTcpServer(Limits limits, QObject* parent) : QTcpServer(parent), limits_(limits)
+{
+    clock_.start();
+    sweep_.setInterval(std::max(limits_.idleTimeout / 4, std::chrono::milliseconds(100)));
+    connect(&sweep_, &QTimer::timeout, this, &LimitedTcpServer::closeIdle);
+    sweep_.start();
+}
 
 void LimitedTcpServer::incomingConnection(qintptr descriptor)
 {
-    if (open_ >= limits_.maxConnections) {
+    if (watched_.size() >= limits_.maxConnections) {
         QTcpSocket refused;
         refused.setSocketDescriptor(descriptor);
         refused.abort();
@@ -35,33 +37,48 @@ void LimitedTcpServer::incomingConnection(qintptr descriptor)
         socket->deleteLater();
         return;
     }
-    ++open_;
-    connect(socket, &QObject::destroyed, this, [this] { --open_; });
     watch(socket);
     addPendingConnection(socket);
 }
 
 void LimitedTcpServer::watch(QTcpSocket* socket)
 {
-    auto* idle = new QTimer(socket);
-    idle->setSingleShot(true);
-    idle->setInterval(limits_.idleTimeout);
-    connect(idle, &QTimer::timeout, socket, &QTcpSocket::disconnectFromHost);
-    idle->start();
-
-    auto guard = std::make_shared<RequestSizeGuard>(limits_.maxRequestBytes);
+    watched_.insert(socket, Watch{clock_.elapsed(), RequestSizeGuard(limits_.maxRequestBytes)});
+    // The pointer is only a key here: the socket is already gone.
+    connect(socket, &QObject::destroyed, this, [this, socket] { watched_.remove(socket); });
     // Connected before the HTTP server's own handler, so an oversized request is stopped first.
-    connect(socket, &QTcpSocket::readyRead, socket, [this, socket, idle, guard] {
-        idle->start();
-        const qint64 available = socket->bytesAvailable();
-        const QByteArray head = guard->startsRequest() ? socket->peek(HeadPeek) : QByteArray();
-        if (guard->tooLarge(available, head))
-            refuseOversized(socket);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+        const auto w = watched_.find(socket);
+        if (w == watched_.end())
+            return;
+        w->lastActive = clock_.elapsed();
+        w->guard.requestAnswered();
     });
-    connect(socket, &QTcpSocket::bytesWritten, socket, [idle, guard] {
-        idle->start();
-        guard->requestAnswered();
-    });
+}
+
+void LimitedTcpServer::onReadyRead(QTcpSocket* socket)
+{
+    const auto w = watched_.find(socket);
+    if (w == watched_.end())
+        return;
+    w->lastActive = clock_.elapsed();
+    const qint64 available = socket->bytesAvailable();
+    const QByteArray head = w->guard.startsRequest() ? socket->peek(HeadPeek) : QByteArray();
+    if (w->guard.tooLarge(available, head))
+        refuseOversized(socket);
+}
+
+void LimitedTcpServer::closeIdle()
+{
+    const qint64 oldest = clock_.elapsed() - limits_.idleTimeout.count();
+    QList<QTcpSocket*> idle;
+    for (auto it = watched_.cbegin(); it != watched_.cend(); ++it) {
+        if (it->lastActive < oldest)
+            idle.append(it.key());
+    }
+    for (QTcpSocket* socket : idle)
+        socket->disconnectFromHost();
 }
 
 void LimitedTcpServer::refuseOversized(QTcpSocket* socket)

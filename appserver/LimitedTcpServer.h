@@ -1,6 +1,11 @@
 #pragma once
 
+#include "RequestSizeGuard.h"
+
+#include <QElapsedTimer>
+#include <QHash>
 #include <QTcpServer>
+#include <QTimer>
 #include <chrono>
 
 class QTcpSocket;
@@ -20,15 +25,25 @@ public:
 
     explicit LimitedTcpServer(Limits limits, QObject* parent = nullptr);
 
-    int openConnections() const { return open_; }
+    int openConnections() const { return int(watched_.size()); }
 
 protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
+    struct Watch {
+        qint64 lastActive = 0;
+        RequestSizeGuard guard;
+    };
+
     void watch(QTcpSocket* socket);
+    void onReadyRead(QTcpSocket* socket);
+    void closeIdle();
     void refuseOversized(QTcpSocket* socket);
 
     Limits limits_;
-    int open_ = 0;
+    QElapsedTimer clock_;
+    // One timer sweeps every connection: cheaper than restarting a timer per socket on each request.
+    QTimer sweep_;
+    QHash<QTcpSocket*, Watch> watched_;
 };

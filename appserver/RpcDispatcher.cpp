@@ -7,7 +7,6 @@
 #include "RpcRequest.h"
 #include "SqlFailure.h"
 
-#include <QSqlError>
 #include <QTextStream>
 
 namespace {
@@ -39,12 +38,10 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody)
         message = failure.Message();
         logFailure(out.method, failure.detail());
         // A lost connection is opened again for the next call; this one is answered as failed.
-        if (failure.error().type() == QSqlError::ConnectionError) {
-            try {
-                database_.reconnect();
-            } catch (const SqlFailure& again) {
-                logFailure(out.method, again.detail());
-            }
+        try {
+            database_.recoverConnection();
+        } catch (const SqlFailure& again) {
+            logFailure(out.method, again.detail());
         }
     } catch (const Exception& error) {
         message = error.Message();

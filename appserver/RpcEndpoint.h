@@ -20,7 +20,6 @@ protected:
 
 private:
     bool authorized(const QHttpServerRequest& request) const;
-    QString serveRpc(const QHttpServerRequest& request, QTcpSocket* socket);
 
     RpcDispatcher& dispatcher_;
     QByteArray expectedAuthorization_;

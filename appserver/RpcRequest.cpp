@@ -56,7 +56,8 @@ void fillObjectTexts(const QByteArray& body, QList<RpcParam>& params)
     int index = 0;
     for (auto item : list) {
         if (params[index].kind == RpcParam::Kind::Object) {
-            const std::string_view raw = item.get_object().raw_json();
+            ondemand::object object = item.get_object();
+            const std::string_view raw = object.raw_json();
             params[index].json = QByteArray(raw.data(), qsizetype(raw.size()));
         }
         ++index;

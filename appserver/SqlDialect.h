@@ -22,6 +22,8 @@ public:
     // Statements every new connection runs first.
     QStringList sessionSetup() const;
     QString beginWrite() const;
+    // SQLite prepares BEGIN and COMMIT like any statement; PostgreSQL cannot PREPARE them.
+    bool preparesTransactionControl() const { return sqlite(); }
     // Taken inside the schema transaction so that servers starting together migrate one at a time.
     QString schemaLock() const;
 

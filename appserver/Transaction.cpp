@@ -7,7 +7,7 @@
 
 Transaction::Transaction(Database& database) : database_(database)
 {
-    database_.execDirect(database_.dialect().beginWrite());
+    database_.execControl(database_.dialect().beginWrite());
 }
 
 Transaction::~Transaction()
@@ -15,7 +15,7 @@ Transaction::~Transaction()
     if (!open_)
         return;
     try {
-        database_.execDirect(QStringLiteral("ROLLBACK"));
+        database_.execControl(QStringLiteral("ROLLBACK"));
     } catch (const SqlFailure&) {
         // The connection is gone; the server drops the transaction with it.
     }
@@ -23,6 +23,6 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    database_.execDirect(QStringLiteral("COMMIT"));
+    database_.execControl(QStringLiteral("COMMIT"));
     open_ = false;
 }

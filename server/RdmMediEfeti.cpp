@@ -4,7 +4,9 @@
 
 QString RdmMediEfeti::GetPrxRelApurFat(const QString& branchText) const
 {
-    return connection_.AppServer().call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string(branchText)}).toString();
+    return connection_.AppServer()
+        .call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string(branchText)})
+        .toString();
 }
 
 RemoteValue RdmMediEfeti::getEfetGest(const QString& branchText, TDateTime date) const
@@ -13,10 +15,12 @@ RemoteValue RdmMediEfeti::getEfetGest(const QString& branchText, TDateTime date)
                                         {RemoteArg::string(branchText), RemoteArg::date(date)});
 }
 
-RemoteValue RdmMediEfeti::GetVerifServ(const QString& branchText, TDateTime date, const QString& service) const
+RemoteValue RdmMediEfeti::GetVerifServ(const QString& branchText, TDateTime date,
+                                       const QString& service) const
 {
-    return connection_.AppServer().call(QStringLiteral("GetVerifServ"),
-                                        {RemoteArg::string(branchText), RemoteArg::date(date), RemoteArg::string(service)});
+    return connection_.AppServer().call(
+        QStringLiteral("GetVerifServ"),
+        {RemoteArg::string(branchText), RemoteArg::date(date), RemoteArg::string(service)});
 }
 
 void RdmMediEfeti::setEfetGest(const DataPacket& delta) const
@@ -33,5 +37,6 @@ RemoteValue RdmMediEfeti::Importa(const QString& branch, TDateTime date, QString
 
 RemoteValue RdmMediEfeti::SetDelTableApur(QString& reservation) const
 {
-    return connection_.AppServer().call(QStringLiteral("SetDelTableApur"), {RemoteArg::stringRef(&reservation)});
+    return connection_.AppServer().call(QStringLiteral("SetDelTableApur"),
+                                        {RemoteArg::stringRef(&reservation)});
 }

@@ -2,12 +2,14 @@
 
 #include "host_controls_export.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <exception>
 #include <functional>
 #include <memory>
 
+class QMdiArea;
 class QWidget;
 class TForm;
 class UserPrompts;
@@ -52,11 +54,19 @@ public:
     // Installs the prompts; the previous ones are dropped. Without any, plain message boxes are used.
     void SetPrompts(std::unique_ptr<UserPrompts> prompts);
 
+    // Destroys the top-level forms still alive (forms without an MDI area to live in); done on quit.
+    void ReleaseForms();
+
 private:
     Application();
+    ~Application() override;
     void adoptForm(std::unique_ptr<TForm> form);
+    QMdiArea* mdiArea() const;
+    void showError(const QString& message) noexcept;
 
     QPointer<QWidget> mainForm_;
     int cursor_ = crDefault;
     std::unique_ptr<UserPrompts> prompts_;
+    QList<QPointer<TForm>> topLevelForms_;
+    bool quitHooked_ = false;
 };

@@ -29,6 +29,11 @@ public:
     void SetWindowState(TWindowState state);
     // Outer geometry of the window that holds the form; ClientWidth/Height are the form's own.
     void SetBounds(int left, int top, int width, int height);
+    int ClientWidth() const { return width(); }
+    int ClientHeight() const { return height(); }
+    // Resizes the holding window so that the form itself gets this size.
+    void SetClientWidth(int width);
+    void SetClientHeight(int height);
     // Shows the window (its child window, inside the main form's MDI area) and brings it to the front.
     void Show();
     void BringToFront();
@@ -38,6 +43,8 @@ public:
 
     // Raises OnCreate; called once by the application after construction.
     void Create();
+    // Raises OnActivate; called when the form's window becomes the active one.
+    void Activated();
 
     TEvent<QObject*> OnCreate;
     TEvent<QObject*> OnActivate;
@@ -45,6 +52,16 @@ public:
     // Virtual-key code by reference (0 drops the key), and the modifier keys held.
     TEvent<QObject*, int&, Qt::KeyboardModifiers> OnKeyDown;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    // The MDI child window holding the form, or the form itself.
+    QWidget* holder();
+    const QWidget* holder() const;
+    void resizeHolder(int width, int height);
+
     bool keyPreview_ = false;
+    bool closing_ = false;
 };

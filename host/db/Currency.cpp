@@ -36,7 +36,8 @@ Int128 divideHalfEven(Int128 n, Int128 d)
 
 bool fitsTicks(Int128 ticks)
 {
-    return ticks >= std::numeric_limits<std::int64_t>::min() && ticks <= std::numeric_limits<std::int64_t>::max();
+    return ticks >= std::numeric_limits<std::int64_t>::min() &&
+           ticks <= std::numeric_limits<std::int64_t>::max();
 }
 
 // |value| × 10000 exactly, rounded half to even: the double is m × 2^e with an integer m below 2^53.
@@ -89,9 +90,8 @@ Currency Currency::parse(QStringView text, const QLocale& locale)
 {
     const QByteArray canonical = LocaleDecimalText::toCanonical(text.trimmed(), locale);
     std::int64_t ticks = 0;
-    const auto status = canonical.isEmpty()
-                            ? DecimalText::Status::Invalid
-                            : DecimalText::parse(canonical.cbegin(), canonical.cend(), ticks);
+    const auto status = canonical.isEmpty() ? DecimalText::Status::Invalid
+                                            : DecimalText::parse(canonical.cbegin(), canonical.cend(), ticks);
     if (status != DecimalText::Status::Ok)
         throw EConvertError(DecimalText::errorMessage(status, text));
     return fromRaw(ticks);

@@ -20,17 +20,18 @@ std::size_t write(std::int64_t ticks, char* out);
 QString errorMessage(Status status, QStringView text);
 
 // Optional sign, digits, optional '.' and digits. Fraction digits past the fourth round half to even.
-template <typename Char>
-Status parse(const Char* it, const Char* end, std::int64_t& ticks)
+using UInt128 = unsigned __int128;
+
+template <typename Char> Status parse(const Char* it, const Char* end, std::int64_t& ticks)
 {
-    constexpr unsigned __int128 Cap = unsigned __int128(1) << 64; // already out of range, stop growing
+    constexpr UInt128 Cap = UInt128(1) << 64; // already out of range, stop growing
     const auto isDigit = [](Char c) { return c >= Char('0') && c <= Char('9'); };
 
     const bool negative = it != end && *it == Char('-');
     if (it != end && (*it == Char('-') || *it == Char('+')))
         ++it;
     const Char* const integerStart = it;
-    unsigned __int128 magnitude = 0;
+    UInt128 magnitude = 0;
     for (; it != end && isDigit(*it); ++it) {
         if (magnitude < Cap)
             magnitude = magnitude * 10 + unsigned(*it - Char('0'));
@@ -64,7 +65,7 @@ Status parse(const Char* it, const Char* end, std::int64_t& ticks)
     if (it != end)
         return Status::Invalid;
 
-    const unsigned __int128 limit = negative ? unsigned __int128(1) << 63 : (unsigned __int128(1) << 63) - 1;
+    const UInt128 limit = negative ? UInt128(1) << 63 : (UInt128(1) << 63) - 1;
     if (magnitude > limit)
         return Status::OutOfRange;
     const auto bits = static_cast<std::uint64_t>(magnitude);

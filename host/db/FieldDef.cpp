@@ -3,7 +3,7 @@
 #include "Currency.h"
 #include "EDatabaseError.h"
 #include "ERangeError.h"
-#include "IsoDateText.h"
+#include "OleDate.h"
 #include "TDateTime.h"
 
 #include <algorithm>
@@ -17,8 +17,7 @@ namespace {
 }
 
 // The value as a T, refused when it holds anything else.
-template <typename T>
-const T& held(const FieldDef& field, const QVariant& value)
+template <typename T> const T& held(const FieldDef& field, const QVariant& value)
 {
     if (value.metaType() != QMetaType::fromType<T>()) {
         refuse(field, QStringLiteral("um valor do tipo %1 não serve para um campo %2.")
@@ -31,15 +30,16 @@ QVariant normalizedString(const FieldDef& field, const QVariant& value)
 {
     const QString& text = held<QString>(field, value);
     if (text.size() > field.size)
-        refuse(field, QStringLiteral("o texto '%1' excede %2 caracteres.").arg(text, QString::number(field.size)));
+        refuse(field,
+               QStringLiteral("o texto '%1' excede %2 caracteres.").arg(text, QString::number(field.size)));
     return value;
 }
 
 QVariant normalizedDateTime(const FieldDef& field, const QVariant& value)
 {
     // Only dates a packet can carry: the years 1 to 9999.
-    char text[IsoDateText::MaxLength];
-    if (IsoDateText::write(held<TDateTime>(field, value), text) == 0)
+    const auto parts = splitOleDate(held<TDateTime>(field, value).toOleDate());
+    if (!parts || parts->day < OleFirstDay || parts->day > OleLastDay)
         refuse(field, QStringLiteral("a data está fora do intervalo de 0001-01-01 a 9999-12-31."));
     return value;
 }
@@ -48,8 +48,9 @@ QVariant normalizedBcd(const FieldDef& field, const QVariant& value)
 {
     const Currency original = held<Currency>(field, value);
     const auto tooLarge = [&] {
-        refuse(field, QStringLiteral("o valor %1 excede a precisão (%2, %3).")
-                          .arg(original.toString(), QString::number(field.precision), QString::number(field.scale)));
+        refuse(field,
+               QStringLiteral("o valor %1 excede a precisão (%2, %3).")
+                   .arg(original.toString(), QString::number(field.precision), QString::number(field.scale)));
     };
     Currency rounded;
     try {

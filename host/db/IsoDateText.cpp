@@ -10,12 +10,10 @@ namespace IsoDateText {
 std::size_t write(TDateTime value, char* out)
 {
     const auto parts = splitOleDate(value.toOleDate());
-    if (!parts)
+    if (!parts || parts->day < OleFirstDay || parts->day > OleLastDay)
         return 0;
     int year = 0, month = 0, day = 0;
     QDate::fromJulianDay(OleEpochJulianDay + parts->day).getDate(&year, &month, &day);
-    if (year < 1 || year > 9999)
-        return 0;
 
     const auto two = [](char* p, int n) {
         p[0] = char('0' + n / 10);

@@ -21,8 +21,7 @@ bool fromParts(int year, int month, int day, int hour, int minute, int second, i
 // The message for a text that did not parse.
 QString errorMessage(QStringView text);
 
-template <typename Char>
-bool parse(const Char* text, std::size_t length, TDateTime& value)
+template <typename Char> bool parse(const Char* text, std::size_t length, TDateTime& value)
 {
     if (length != 10 && length != 19 && length != 23)
         return false;

@@ -15,11 +15,7 @@ public:
         ++size_;
     }
     void raw(const char* text, std::size_t length);
-    template <std::size_t N>
-    void literal(const char (&text)[N])
-    {
-        raw(text, N - 1);
-    }
+    template <std::size_t N> void literal(const char (&text)[N]) { raw(text, N - 1); }
     // A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
     void string(QStringView text);
     // The shortest text that reads back as the same double; `value` must be finite.

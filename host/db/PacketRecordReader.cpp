@@ -20,11 +20,9 @@ namespace {
     throw EDatabaseError(QStringLiteral("Campo %1: %2").arg(field.name, problem));
 }
 
-std::string_view stringOf(sj::value item, sj::json_type type, const FieldDef& field)
+QString utf8(std::string_view text)
 {
-    if (type != sj::json_type::string)
-        refuseValue(field, QStringLiteral("o valor deve ser um texto."));
-    return item.get_string();
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -37,79 +35,83 @@ QString PacketPlace::text() const
 }
 
 PacketRecordReader::PacketRecordReader(const FieldDefs& fields)
-    : fields_(fields), lastTexts_(std::size_t(fields.size()))
-{
-}
+    : fields_(fields), last_(std::size_t(fields.size()))
+{}
 
 Record PacketRecordReader::read(sj::value line, const PacketPlace& place)
 {
     if (sj::json_type(line.type()) != sj::json_type::array)
         refuse(place, QStringLiteral("a linha deve ser uma lista de valores."));
     const qsizetype count = fields_.size();
-    Record record;
-    record.reserve(count);
+    Record record(count);
+    QVariant* values = record.data();
+    qsizetype column = 0;
     for (sj::value item : line.get_array()) {
-        if (record.size() == count)
+        if (column == count)
             refuse(place, QStringLiteral("há mais valores que os %1 campos.").arg(count));
-        record.append(value(item, record.size(), place));
+        try {
+            values[column] = value(item, column);
+        } catch (const EDatabaseError& e) {
+            refuse(place, e.Message());
+        }
+        ++column;
     }
-    if (record.size() != count)
-        refuse(place, QStringLiteral("%1 valores para %2 campos.").arg(record.size()).arg(count));
+    if (column != count)
+        refuse(place, QStringLiteral("%1 valores para %2 campos.").arg(column).arg(count));
     return record;
 }
 
-QVariant PacketRecordReader::value(sj::value item, qsizetype column, const PacketPlace& place)
+QVariant PacketRecordReader::value(sj::value item, qsizetype column)
 {
     const sj::json_type type = item.type();
-    if (type == sj::json_type::null) {
-        if (!bool(item.is_null()))
-            refuse(place, QStringLiteral("valor malformado."));
-        return {};
-    }
-    try {
-        return fields_[column].normalize(parsed(item, type, column));
-    } catch (const EDatabaseError& e) {
-        refuse(place, e.Message());
-    }
+    if (type == sj::json_type::string && fields_[column].type != TFieldType::ftFloat)
+        return fromText(item.get_string(), column);
+    return fromOtherJson(item, type, column);
 }
 
-QVariant PacketRecordReader::parsed(sj::value item, sj::json_type type, qsizetype column)
+const QVariant& PacketRecordReader::fromText(std::string_view text, qsizetype column)
+{
+    LastText& last = last_[std::size_t(column)];
+    if (!last.value.isValid() || text != last.text) {
+        last.value = fields_[column].normalize(parsedText(text, column));
+        last.text.assign(text);
+    }
+    return last.value;
+}
+
+QVariant PacketRecordReader::parsedText(std::string_view text, qsizetype column) const
 {
     const FieldDef& field = fields_[column];
     switch (field.type) {
-    case TFieldType::ftString:
-        return text(column, stringOf(item, type, field));
     case TFieldType::ftDateTime: {
-        const std::string_view iso = stringOf(item, type, field);
         TDateTime date;
-        if (!IsoDateText::parse(iso.data(), iso.size(), date))
-            refuseValue(field, IsoDateText::errorMessage(QString::fromUtf8(iso.data(), qsizetype(iso.size()))));
+        if (!IsoDateText::parse(text.data(), text.size(), date))
+            refuseValue(field, IsoDateText::errorMessage(utf8(text)));
         return QVariant::fromValue(date);
     }
     case TFieldType::ftBCD: {
-        const std::string_view decimal = stringOf(item, type, field);
         std::int64_t ticks = 0;
-        const auto status = DecimalText::parse(decimal.data(), decimal.data() + decimal.size(), ticks);
-        if (status != DecimalText::Status::Ok) {
-            refuseValue(field, DecimalText::errorMessage(
-                                   status, QString::fromUtf8(decimal.data(), qsizetype(decimal.size()))));
-        }
+        const auto status = DecimalText::parse(text.data(), text.data() + text.size(), ticks);
+        if (status != DecimalText::Status::Ok)
+            refuseValue(field, DecimalText::errorMessage(status, utf8(text)));
         return QVariant::fromValue(Currency::fromRaw(ticks));
     }
-    case TFieldType::ftFloat:
-        if (type != sj::json_type::number)
-            refuseValue(field, QStringLiteral("o valor deve ser um número."));
-        return QVariant(double(item.get_double()));
+    default:
+        return utf8(text);
     }
-    refuseValue(field, QStringLiteral("tipo de campo desconhecido."));
 }
 
-const QString& PacketRecordReader::text(qsizetype column, std::string_view utf8)
+QVariant PacketRecordReader::fromOtherJson(sj::value item, sj::json_type type, qsizetype column) const
 {
-    LastText& last = lastTexts_[std::size_t(column)];
-    if (last.text.isNull() || utf8 != last.utf8) {
-        last.utf8.assign(utf8);
-        last.text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    const FieldDef& field = fields_[column];
+    if (type == sj::json_type::null) {
+        if (!bool(item.is_null()))
+            refuseValue(field, QStringLiteral("valor malformado."));
+        return {};
     }
-    return last.text;
+    if (field.type != TFieldType::ftFloat)
+        refuseValue(field, QStringLiteral("o valor deve ser um texto."));
+    if (type != sj::json_type::number)
+        refuseValue(field, QStringLiteral("o valor deve ser um número."));
+    return field.normalize(QVariant(double(item.get_double())));
 }

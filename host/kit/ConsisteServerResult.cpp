@@ -1,5 +1,4 @@
 #include "Consiste.h"
-
 #include "Exception.h"
 #include "PaddedJson.h"
 #include "RawJson.h"
@@ -47,7 +46,7 @@ ServerResult parse(const RemoteValue& value)
     try {
         ondemand::document document = parser.iterate(json.view());
         ServerResult result = read(document.get_object());
-        if (!document.at_end())
+        if (!atEnd(document))
             throw invalidResult();
         return result;
     } catch (const simdjson::simdjson_error&) {

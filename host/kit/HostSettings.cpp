@@ -9,7 +9,8 @@ QString HostSettings::filePath()
     const QString fromEnvironment = qEnvironmentVariable("MED_SETTINGS");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/med00418.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QStringLiteral("/med00418.ini");
 }
 
 QString HostSettings::webUrl() const

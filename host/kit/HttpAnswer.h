@@ -8,7 +8,7 @@ struct HttpAnswer {
     enum class Outcome { Answered, TransportFailed, TimedOut };
 
     Outcome outcome = Outcome::Answered;
-    int status = 0;      // when answered
-    QByteArray body;     // when answered
-    QString errorText;   // when the transport failed
+    int status = 0;    // when answered
+    QByteArray body;   // when answered
+    QString errorText; // when the transport failed
 };

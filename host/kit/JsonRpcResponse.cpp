@@ -83,7 +83,7 @@ Answer read(ondemand::object response, bool withRefs)
     return answer;
 }
 
-// simdjson's own errors mean the answer is not the JSON it should be.
+// simdjson's own errors mean the answer is not the JSON it should be; the user needs no more detail.
 Answer parse(QByteArray body, bool withRefs)
 {
     const PaddedJson json(std::move(body));
@@ -91,20 +91,21 @@ Answer parse(QByteArray body, bool withRefs)
     try {
         ondemand::document document = parser.iterate(json.view());
         Answer answer = read(document.get_object(), withRefs);
-        if (!document.at_end())
+        if (!atEnd(document))
             throw Exception(ServerLinkMessages::malformedAnswer(QStringLiteral("conteúdo após a resposta")));
         return answer;
-    } catch (const simdjson::simdjson_error& error) {
-        throw Exception(ServerLinkMessages::malformedAnswer(QString::fromUtf8(error.what())));
+    } catch (const simdjson::simdjson_error&) {
+        throw Exception(ServerLinkMessages::malformedAnswer(QStringLiteral("JSON inválido")));
     }
 }
 
 void storeRefs(const QStringList& values, const QList<QString*>& references)
 {
     if (values.size() != references.size())
-        throw Exception(ServerLinkMessages::malformedAnswer(QStringLiteral("%1 valores por referência, esperados %2")
-                                                                .arg(values.size())
-                                                                .arg(references.size())));
+        throw Exception(
+            ServerLinkMessages::malformedAnswer(QStringLiteral("%1 valores por referência, esperados %2")
+                                                    .arg(values.size())
+                                                    .arg(references.size())));
     for (qsizetype i = 0; i < values.size(); ++i)
         *references[i] = values[i];
 }

@@ -5,12 +5,23 @@ namespace {
 void appendControl(QByteArray& out, char16_t c)
 {
     switch (c) {
-    case u'\b': out += "\\b"; return;
-    case u'\f': out += "\\f"; return;
-    case u'\n': out += "\\n"; return;
-    case u'\r': out += "\\r"; return;
-    case u'\t': out += "\\t"; return;
-    default: break;
+    case u'\b':
+        out += "\\b";
+        return;
+    case u'\f':
+        out += "\\f";
+        return;
+    case u'\n':
+        out += "\\n";
+        return;
+    case u'\r':
+        out += "\\r";
+        return;
+    case u'\t':
+        out += "\\t";
+        return;
+    default:
+        break;
     }
     static constexpr char hex[] = "0123456789abcdef";
     out += "\\u00";

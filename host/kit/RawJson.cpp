@@ -1,5 +1,7 @@
 #include "RawJson.h"
 
+namespace ondemand = simdjson::ondemand;
+
 namespace {
 
 bool isJsonSpace(char c)
@@ -14,16 +16,28 @@ std::string_view withoutTrailingSpace(std::string_view text)
     return text;
 }
 
+std::string_view containerText(ondemand::value& value)
+{
+    if (value.type().value() == ondemand::json_type::object) {
+        ondemand::object object = value.get_object().value();
+        return object.raw_json().value();
+    }
+    ondemand::array array = value.get_array().value();
+    return array.raw_json().value();
+}
+
 } // namespace
 
-std::string_view rawJson(simdjson::ondemand::value value)
+std::string_view rawJson(ondemand::value value)
 {
-    switch (value.type()) {
-    case simdjson::ondemand::json_type::object:
-        return withoutTrailingSpace(value.get_object().raw_json());
-    case simdjson::ondemand::json_type::array:
-        return withoutTrailingSpace(value.get_array().raw_json());
-    default:
-        return withoutTrailingSpace(value.raw_json_token());
-    }
+    const ondemand::json_type type = value.type().value();
+    if (type == ondemand::json_type::object || type == ondemand::json_type::array)
+        return withoutTrailingSpace(containerText(value));
+    return withoutTrailingSpace(value.raw_json_token());
+}
+
+bool atEnd(ondemand::document& document)
+{
+    const char* location = nullptr;
+    return document.current_location().get(location) == simdjson::OUT_OF_BOUNDS;
 }

@@ -24,12 +24,15 @@ QString transportFailed(const QString& address, const QString& reason)
 
 QString accessDenied(const QString& address)
 {
-    return QStringLiteral("O servidor de aplicação %1 recusou o acesso: token inválido ou ausente.").arg(address);
+    return QStringLiteral("O servidor de aplicação %1 recusou o acesso: token inválido ou ausente.")
+        .arg(address);
 }
 
 QString httpStatus(const QString& address, int status)
 {
-    return QStringLiteral("O servidor de aplicação %1 respondeu com o status HTTP %2.").arg(address).arg(status);
+    return QStringLiteral("O servidor de aplicação %1 respondeu com o status HTTP %2.")
+        .arg(address)
+        .arg(status);
 }
 
 QString malformedAnswer(const QString& detail)
@@ -39,7 +42,8 @@ QString malformedAnswer(const QString& detail)
 
 QString answerMismatch(qint64 expectedId)
 {
-    return QStringLiteral("A resposta do servidor de aplicação não corresponde à chamada %1.").arg(expectedId);
+    return QStringLiteral("A resposta do servidor de aplicação não corresponde à chamada %1.")
+        .arg(expectedId);
 }
 
 } // namespace ServerLinkMessages

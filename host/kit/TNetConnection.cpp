@@ -30,8 +30,7 @@ QString failureReason(const HttpAnswer& answer, int timeoutMs)
 
 TNetConnection::TNetConnection(QObject* parent)
     : QObject(parent), network_(std::make_unique<QNetworkAccessManager>())
-{
-}
+{}
 
 TNetConnection::~TNetConnection() = default;
 
@@ -55,12 +54,19 @@ void TNetConnection::Open()
     base_.setScheme(QStringLiteral("http"));
     base_.setHost(host_);
     base_.setPort(port_);
+    checkHealth();
+    connected_ = true;
+}
+
+// Answering /health is all a server must do to count as there; its token is checked on calls.
+void TNetConnection::checkHealth()
+{
     const HostSettings settings;
     HttpExchange exchange(*network_, settings.timeoutMs());
     const HttpAnswer answer = exchange.get(requestFor(QStringLiteral("/health"), settings.token()));
     if (answer.outcome != HttpAnswer::Outcome::Answered || answer.status != 200)
-        throw Exception(ServerLinkMessages::cannotConnect(address_, failureReason(answer, settings.timeoutMs())));
-    connected_ = true;
+        throw Exception(
+            ServerLinkMessages::cannotConnect(address_, failureReason(answer, settings.timeoutMs())));
 }
 
 void TNetConnection::Close()
@@ -82,10 +88,14 @@ QByteArray TNetConnection::post(const QByteArray& body)
     HttpExchange exchange(*network_, settings.timeoutMs());
     QNetworkRequest request = requestFor(QLatin1Char('/') + serverName_, settings.token());
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    HttpAnswer answer = exchange.post(request, body);
+    return bodyOf(exchange.post(request, body), settings.timeoutMs());
+}
+
+QByteArray TNetConnection::bodyOf(HttpAnswer answer, int timeoutMs) const
+{
     switch (answer.outcome) {
     case HttpAnswer::Outcome::TimedOut:
-        throw Exception(ServerLinkMessages::timedOut(settings.timeoutMs()));
+        throw Exception(ServerLinkMessages::timedOut(timeoutMs));
     case HttpAnswer::Outcome::TransportFailed:
         throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
     case HttpAnswer::Outcome::Answered:

@@ -11,6 +11,7 @@
 
 class QNetworkAccessManager;
 class QNetworkRequest;
+struct HttpAnswer;
 
 // The link to one object of the application server: HTTP/1.1 keep-alive, JSON-RPC 2.0 calls
 // (docs/protocol.md) to http://Host:Port/ServerName. Calls are synchronous for the caller; every
@@ -59,6 +60,9 @@ private:
     // Posts one JSON-RPC body to the server object and returns the body of its 200 answer.
     QByteArray post(const QByteArray& body);
 
+    void checkHealth();
+    // The body of a 200 answer; anything else raises.
+    QByteArray bodyOf(HttpAnswer answer, int timeoutMs) const;
     QNetworkRequest requestFor(const QString& path, const QString& token) const;
 
     std::unique_ptr<QNetworkAccessManager> network_;

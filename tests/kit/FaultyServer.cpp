@@ -1,83 +1,55 @@
 #include "FaultyServer.h"
 
-#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 namespace {
 
 QByteArray response(int status, const QByteArray& body)
 {
-    return "HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: application/json\r\nContent-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    return "HTTP/1.1 " + QByteArray::number(status) +
+           " X\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
-qsizetype contentLength(const QByteArray& head)
+// The length of the first whole request in `buffer`, 0 while it is incomplete.
+qsizetype requestLength(const QByteArray& buffer)
 {
-    for (const QByteArray& line : head.split('\n')) {
-        if (line.toLower().startsWith("content-length:"))
-            return line.mid(15).trimmed().toLongLong();
-    }
-    return 0;
+    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+    static const QRegularExpression length(QStringLiteral("content-length: *(\\d+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const auto match = length.match(QString::fromLatin1(buffer.left(headEnd)));
+    const qsizetype total = headEnd + 4 + (match.hasMatch() ? match.captured(1).toLongLong() : 0);
+    return headEnd < 0 || buffer.size() < total ? 0 : total;
 }
 
 } // namespace
 
-FaultyServer::FaultyServer()
+FaultyServer::FaultyServer(Silence silence, int status, QByteArray body)
+    : silence_(silence), status_(status), body_(std::move(body))
 {
-    connect(&listener_, &QTcpServer::newConnection, this, &FaultyServer::accept);
+    connect(&listener_, &QTcpServer::newConnection, this, [this] {
+        QTcpSocket* socket = listener_.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+    });
     listener_.listen(QHostAddress::LocalHost);
 }
 
-void FaultyServer::setAnswer(int status, QByteArray body)
+// The socket's unread bytes wait in its own buffer until a whole request is there.
+void FaultyServer::serve(QTcpSocket* socket)
 {
-    status_ = status;
-    body_ = std::move(body);
-}
-
-void FaultyServer::accept()
-{
-    while (QTcpSocket* socket = listener_.nextPendingConnection()) {
-        socket->setParent(this);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { pending_.remove(socket); });
+    for (qsizetype length; (length = requestLength(socket->peek(socket->bytesAvailable()))) > 0;) {
+        const QByteArray request = socket->read(length);
+        if (silence_ == Silence::Everything)
+            continue;
+        if (request.startsWith("GET /health")) {
+            socket->write(response(200, "ok"));
+            continue;
+        }
+        lastCall_ = request.mid(request.indexOf("\r\n\r\n") + 4);
+        const auto id = QJsonDocument::fromJson(lastCall_).object().value("id").toInteger();
+        if (silence_ == Silence::None)
+            socket->write(response(status_, QByteArray(body_).replace("%ID%", QByteArray::number(id))));
     }
-}
-
-void FaultyServer::read(QTcpSocket* socket)
-{
-    QByteArray& buffer = pending_[socket];
-    buffer += socket->readAll();
-    while (serveOne(socket, buffer)) {
-    }
-}
-
-bool FaultyServer::serveOne(QTcpSocket* socket, QByteArray& buffer)
-{
-    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
-    if (headEnd < 0)
-        return false;
-    const QByteArray head = buffer.left(headEnd);
-    const qsizetype total = headEnd + 4 + contentLength(head);
-    if (buffer.size() < total)
-        return false;
-    const QByteArray body = buffer.mid(headEnd + 4, total - headEnd - 4);
-    buffer.remove(0, total);
-    if (mode_ == Mode::SilentAlways)
-        return true;
-    if (head.startsWith("GET /health"))
-        socket->write(response(200, "{\"status\":\"ok\"}"));
-    else
-        answerCall(socket, body);
-    return true;
-}
-
-void FaultyServer::answerCall(QTcpSocket* socket, const QByteArray& body)
-{
-    lastCall_ = body;
-    if (mode_ != Mode::AnswerCalls)
-        return;
-    const QByteArray id = QByteArray::number(QJsonDocument::fromJson(body).object().value("id").toInteger());
-    socket->write(response(status_, QByteArray(body_).replace("%ID%", id)));
 }

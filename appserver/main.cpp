@@ -1,0 +1,30 @@
+#include "AppServer.h"
+#include "AppServerOptions.h"
+#include "Exception.h"
+#include "ShutdownSignal.h"
+#include "SqlFailure.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("med_appserver"));
+    try {
+        const AppServerOptions options =
+            AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
+        ShutdownSignal shutdown;
+        QObject::connect(&shutdown, &ShutdownSignal::requested, &app, &QCoreApplication::quit);
+        AppServer server(options);
+        const quint16 port = server.listen();
+        // Whoever started us reads the port from this first line.
+        QTextStream(stdout) << port << Qt::endl;
+        return app.exec();
+    } catch (const SqlFailure& failure) {
+        QTextStream(stderr) << "med_appserver: " << failure.Message() << ' ' << failure.detail() << Qt::endl;
+    } catch (const Exception& error) {
+        QTextStream(stderr) << "med_appserver: " << error.Message() << Qt::endl;
+    }
+    return 2;
+}

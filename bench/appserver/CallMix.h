@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+// The screen's calls in the order a user makes them: open the list, check a service, save a new line,
+// delete it again. Each step is one call; `client` keeps clients on keys of their own.
+struct CallMix {
+    static constexpr int Steps = 4;
+    static constexpr int ListLines = 50;
+
+    QString branch = QStringLiteral("0001");
+    QDate date = QDate(2030, 6, 1);
+
+    QString scratchService(int client) const { return QStringLiteral("Z%1").arg(client, 4, 10, QLatin1Char('0')); }
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "CallMix.h"
+#include "LatencyStats.h"
+
+#include <chrono>
+
+// N clients, each its own keep-alive connection, all in this thread's event loop, running the call mix
+// against a server for a fixed time.
+namespace ServerLoad {
+
+LatencyStats run(quint16 port, const CallMix& mix, int clients, std::chrono::milliseconds duration);
+
+} // namespace ServerLoad

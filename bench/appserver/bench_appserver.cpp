@@ -1,0 +1,109 @@
+// Throughput and latency of the application server under the screen's call mix, on SQLite and on
+// PostgreSQL, against the same SQL run directly on the same database from one process.
+#include "AppServerProcess.h"
+#include "CallMix.h"
+#include "Currency.h"
+#include "Database.h"
+#include "DatabaseSpec.h"
+#include "DirectLoad.h"
+#include "EfetGestRecordSet.h"
+#include "PacketCodec.h"
+#include "PostgresServer.h"
+#include "RpcClient.h"
+#include "ServerLoad.h"
+#include "TDateTime.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <chrono>
+#include <stdexcept>
+
+namespace {
+
+std::chrono::milliseconds runTime()
+{
+    const int seconds = qEnvironmentVariableIntValue("MED_BENCH_SECONDS");
+    return std::chrono::seconds(seconds > 0 ? seconds : 3);
+}
+
+// The list every getEfetGest of the mix reads: fifty lines with their service names.
+void seed(const QString& database, quint16 port, const CallMix& mix)
+{
+    Database direct(DatabaseSpec::parse(database));
+    QList<Change> changes;
+    for (int s = 1; s <= CallMix::ListLines; ++s) {
+        const QString service = QStringLiteral("%1").arg(s, 5, 10, QLatin1Char('0'));
+        direct.exec(QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
+                    {mix.branch, service, QStringLiteral("Serviço de Conservação nº %1").arg(s)});
+        changes.append(Change{ChangeKind::Inserted,
+                              {mix.branch, QVariant::fromValue(TDateTime::fromDate(mix.date)), service,
+                               QVariant::fromValue(Currency::fromRaw(s * 12500)),
+                               QVariant::fromValue(Currency::parse(u"2345.67")),
+                               QVariant::fromValue(Currency::fromRaw(s * 12500) * Currency::parse(u"2345.67")),
+                               QVariant()},
+                              {}});
+    }
+    RpcClient rpc(QStringLiteral("127.0.0.1"), port);
+    const RpcClient::Reply reply = rpc.call(
+        QStringLiteral("setEfetGest"), {PacketCodec::encodeChangeSet(EfetGestRecordSet::fieldDefs(), changes).json()});
+    if (!reply.ok())
+        throw std::runtime_error("seeding failed: " + reply.body.toStdString());
+}
+
+struct Row {
+    QString backend;
+    QString mode;
+    int clients;
+    LatencyStats stats;
+};
+
+void print(QTextStream& out, Row& row, double directRate)
+{
+    out << qSetFieldWidth(11) << Qt::left << row.backend << qSetFieldWidth(8) << row.mode << qSetFieldWidth(0)
+        << Qt::right << qSetFieldWidth(4) << row.clients << qSetFieldWidth(10) << QString::number(row.stats.callsPerSecond(), 'f', 0)
+        << QString::number(row.stats.percentileMs(0.5), 'f', 3) << QString::number(row.stats.percentileMs(0.99), 'f', 3)
+        << QString::number(row.stats.callsPerSecond() / directRate, 'f', 2) << qSetFieldWidth(0) << Qt::endl;
+}
+
+void measure(QTextStream& out, const QString& backend, const QString& database)
+{
+    const CallMix mix;
+    AppServerProcess server(database);
+    server.start();
+    seed(database, server.port(), mix);
+    QList<Row> rows;
+    rows.append({backend, QStringLiteral("server"), 1, ServerLoad::run(server.port(), mix, 1, runTime())});
+    rows.append({backend, QStringLiteral("server"), 8, ServerLoad::run(server.port(), mix, 8, runTime())});
+    rows.append({backend, QStringLiteral("direct"), 1, DirectLoad::run(database, mix, runTime())});
+    const double directRate = rows.last().stats.callsPerSecond();
+    for (Row& row : rows)
+        print(out, row, directRate);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
+        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct\n";
+    try {
+        QTemporaryDir dir;
+        measure(out, QStringLiteral("sqlite"), dir.filePath(QStringLiteral("bench.db")));
+        QString reason;
+        if (!PostgresServer::available(&reason)) {
+            out << "postgresql skipped: " << reason << Qt::endl;
+            return 0;
+        }
+        PostgresServer postgres;
+        postgres.start();
+        postgres.createDatabase(QStringLiteral("bench"));
+        measure(out, QStringLiteral("postgresql"), postgres.connectionString(QStringLiteral("bench")));
+    } catch (const std::exception& error) {
+        QTextStream(stderr) << "bench_appserver: " << error.what() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,241 @@
+#include "Currency.h"
+#include "EfetGestRecordSet.h"
+#include "PacketCodec.h"
+#include "TBCDField.h"
+#include "TClientDataSet.h"
+#include "TDateTime.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+#include <QVariantList>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int Lines = 100'000;
+
+const QStringList& serviceNames()
+{
+    static const QStringList names{
+        QStringLiteral("Vigilância patrimonial noturna armada"),
+        QStringLiteral("Limpeza e conservação predial"),
+        QStringLiteral("Portaria e recepção 24 horas"),
+        QStringLiteral("Jardinagem e paisagismo externo"),
+        QStringLiteral("Manutenção elétrica preventiva"),
+        QStringLiteral("Copa e serviços de apoio"),
+    };
+    return names;
+}
+
+// One branch and billing date, as the screen loads them: every line a different service code.
+QList<Record> efetGestLines(int count)
+{
+    const QVariant branch = QStringLiteral("0001");
+    const QVariant date = QVariant::fromValue(TDateTime::fromIsoString(u"2026-12-07"));
+    QList<Record> lines;
+    lines.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const Currency quantity = Currency::fromRaw(1000 + (i % 997) * 125);
+        const Currency price = Currency::fromRaw(1'000'000 + (i % 89) * 12'300);
+        lines.append({branch, date, QString::number(i).rightJustified(5, u'0'), QVariant::fromValue(quantity),
+                      QVariant::fromValue(price), QVariant::fromValue((quantity * price).roundedTo(2)),
+                      serviceNames().at(i % serviceNames().size())});
+    }
+    return lines;
+}
+
+const DataPacket& efetGestPacket(int lines)
+{
+    static std::map<int, DataPacket> packets;
+    auto found = packets.find(lines);
+    if (found == packets.end())
+        found = packets
+                    .emplace(lines,
+                             PacketCodec::encodePacket(EfetGestRecordSet::fieldDefs(), efetGestLines(lines)))
+                    .first;
+    return found->second;
+}
+
+void BM_EncodePacket100k(benchmark::State& state)
+{
+    const FieldDefs fields = EfetGestRecordSet::fieldDefs();
+    const QList<Record> lines = efetGestLines(Lines);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PacketCodec::encodePacket(fields, lines));
+    state.counters["MB"] = double(efetGestPacket(Lines).json().size()) / 1e6;
+}
+BENCHMARK(BM_EncodePacket100k)->Unit(benchmark::kMillisecond);
+
+void BM_DecodePacket100k(benchmark::State& state)
+{
+    const FieldDefs fields = EfetGestRecordSet::fieldDefs();
+    const DataPacket& packet = efetGestPacket(Lines);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PacketCodec::decodePacket(packet, fields));
+    state.SetBytesProcessed(state.iterations() * packet.json().size());
+}
+BENCHMARK(BM_DecodePacket100k)->Unit(benchmark::kMillisecond);
+
+void BM_AssignPacket100k(benchmark::State& state)
+{
+    QObject owner;
+    const EfetGestRecordSet recordSet = EfetGestRecordSet::create(&owner);
+    const DataPacket& packet = efetGestPacket(Lines);
+    for (auto _ : state) {
+        recordSet.cdsEfetGest->SetData(packet);
+        benchmark::DoNotOptimize(recordSet.cdsEfetGest->RecordCount());
+    }
+}
+BENCHMARK(BM_AssignPacket100k)->Unit(benchmark::kMillisecond);
+
+// The same lines in an in-memory SQLite table, read through the stock Qt model.
+class SqliteLines {
+public:
+    SqliteLines()
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Connection);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        db.open();
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("CREATE TABLE USR_EFETGEST (USR_CDFILIAL TEXT, USR_DTEFETGEST TEXT, "
+                                  "USR_CDSERVFILI TEXT, USR_QTEFETGEST NUMERIC, USR_VREFETGEST NUMERIC, "
+                                  "USR_VRTTSERVGEST NUMERIC, NMSERVICO TEXT)"));
+        fill(db);
+    }
+    ~SqliteLines() { QSqlDatabase::removeDatabase(Connection); }
+
+    QSqlDatabase database() const { return QSqlDatabase::database(Connection); }
+
+private:
+    static void fill(QSqlDatabase& db)
+    {
+        QVariantList columns[7];
+        for (const Record& line : efetGestLines(Lines)) {
+            columns[0] << line[0];
+            columns[1] << line[1].value<TDateTime>().toIsoString();
+            columns[2] << line[2];
+            for (int c = 3; c < 6; ++c)
+                columns[c] << line[c].value<Currency>().toDouble();
+            columns[6] << line[6];
+        }
+        db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("INSERT INTO USR_EFETGEST VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        for (const QVariantList& column : columns)
+            insert.addBindValue(column);
+        insert.execBatch();
+        db.commit();
+    }
+
+    static constexpr const char* Connection = "bench";
+};
+
+void BM_QSqlTableModel100k(benchmark::State& state)
+{
+    const SqliteLines lines;
+    for (auto _ : state) {
+        QSqlTableModel model(nullptr, lines.database());
+        model.setTable(QStringLiteral("USR_EFETGEST"));
+        model.select();
+        while (model.canFetchMore())
+            model.fetchMore();
+        benchmark::DoNotOptimize(model.rowCount());
+        if (model.rowCount() != Lines)
+            state.SkipWithError("the model did not load every line");
+    }
+}
+BENCHMARK(BM_QSqlTableModel100k)->Unit(benchmark::kMillisecond);
+
+// One modified line, its change set built: the cost must not grow with the lines loaded.
+void BM_DeltaOneChange(benchmark::State& state)
+{
+    QObject owner;
+    const EfetGestRecordSet recordSet = EfetGestRecordSet::create(&owner);
+    TClientDataSet* cds = recordSet.cdsEfetGest;
+    cds->SetData(efetGestPacket(int(state.range(0))));
+    const int line = int(state.range(0)) / 2;
+    for (auto _ : state) {
+        cds->SetRecNo(line);
+        cds->Edit();
+        recordSet.cdsEfetGestUSR_QTEFETGEST->SetAsCurrency(Currency::fromInt(7));
+        cds->Post();
+        benchmark::DoNotOptimize(cds->Delta());
+        state.PauseTiming();
+        cds->CancelUpdates();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeltaOneChange)->Arg(1000)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMicrosecond);
+
+void BM_CurrencyProduct(benchmark::State& state)
+{
+    constexpr int Count = 1024;
+    std::vector<Currency> quantities, prices;
+    for (int i = 0; i < Count; ++i) {
+        quantities.push_back(Currency::fromRaw(1000 + i * 125));
+        prices.push_back(Currency::fromRaw(1'000'000 + i * 12'347));
+    }
+    for (auto _ : state) {
+        for (int i = 0; i < Count; ++i)
+            benchmark::DoNotOptimize(quantities[i] * prices[i]);
+    }
+    state.SetItemsProcessed(state.iterations() * Count);
+}
+BENCHMARK(BM_CurrencyProduct);
+
+// Keeps each benchmark's CPU time per iteration (the median when repeated) so the summary can compare
+// them; CPU time, because the machine is shared and wall time counts the others' work too.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const bool kept = run.run_type == Run::RT_Iteration || run.aggregate_name == "median";
+            if (kept && !run.error_occurred)
+                seconds_[run.run_name.str()] =
+                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void printSummary() const
+    {
+        ratio("packet decode / QSqlTableModel load", "BM_DecodePacket100k", "BM_QSqlTableModel100k");
+        ratio("packet assign / QSqlTableModel load", "BM_AssignPacket100k", "BM_QSqlTableModel100k");
+        ratio("Delta of one change, 100000 lines / 1000 lines", "BM_DeltaOneChange/100000",
+              "BM_DeltaOneChange/1000");
+    }
+
+private:
+    void ratio(const char* label, const std::string& numerator, const std::string& denominator) const
+    {
+        const auto n = seconds_.find(numerator);
+        const auto d = seconds_.find(denominator);
+        if (n != seconds_.end() && d != seconds_.end() && d->second > 0)
+            std::printf("%s = %.2f\n", label, n->second / d->second);
+    }
+
+    std::map<std::string, double> seconds_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    // QSqlDatabase finds its driver plugins through the application object.
+    QCoreApplication app(argc, argv);
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printSummary();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,46 @@
+#include "CellEditor.h"
+
+#include <QToolButton>
+
+CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent), button_(new QToolButton(this))
+{
+    setFrame(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    button_->setText(QStringLiteral("..."));
+    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setCursor(Qt::ArrowCursor);
+    button_->hide();
+    connect(button_, &QToolButton::clicked, this, &CellEditor::buttonClicked);
+}
+
+void CellEditor::SetButtonVisible(bool visible)
+{
+    button_->setVisible(visible);
+    placeButton();
+}
+
+bool CellEditor::ButtonVisible() const
+{
+    return !button_->isHidden();
+}
+
+void CellEditor::Load(const QString& text)
+{
+    loaded_ = text;
+    setText(text);
+    setModified(false);
+    selectAll();
+}
+
+void CellEditor::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    placeButton();
+}
+
+void CellEditor::placeButton()
+{
+    const int side = height();
+    button_->setGeometry(width() - side, 0, side, side);
+    setTextMargins(0, 0, ButtonVisible() ? side : 0, 0);
+}

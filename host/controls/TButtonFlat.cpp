@@ -1,0 +1,42 @@
+#include "TButtonFlat.h"
+
+#include "Application.h"
+#include "ButtonGlyph.h"
+
+TButtonFlat::TButtonFlat(QWidget* parent) : QToolButton(parent)
+{
+    setAutoRaise(true);
+    setFocusPolicy(Qt::NoFocus);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(this, &QToolButton::clicked, this, [this] { Application::instance().Guard([this] { Click(); }); });
+}
+
+void TButtonFlat::SetGlyph(const QPixmap& glyph)
+{
+    glyph_ = glyph;
+    setIcon(ButtonGlyph::ToIcon(glyph));
+    if (!glyph.isNull())
+        setIconSize(QSize(glyph.height(), glyph.height()));
+}
+
+void TButtonFlat::SetHint(const QString& hint)
+{
+    hint_ = hint;
+    updateToolTip();
+}
+
+void TButtonFlat::SetShowHint(bool show)
+{
+    showHint_ = show;
+    updateToolTip();
+}
+
+void TButtonFlat::updateToolTip()
+{
+    setToolTip(showHint_ ? hint_ : QString());
+}
+
+void TButtonFlat::Click()
+{
+    OnClick(this);
+}

@@ -1,0 +1,30 @@
+#include "TMaskEdit.h"
+
+#include <QFocusEvent>
+
+TMaskEdit::TMaskEdit(QWidget* parent) : TEdit(parent) {}
+
+void TMaskEdit::SetEditMask(const QString& mask)
+{
+    maskText_ = mask;
+    mask_ = EditMask(mask);
+    setInputMask(mask_.QtMask());
+}
+
+QString TMaskEdit::Text() const
+{
+    return mask_.IsEmpty() ? text() : mask_.TextOf(displayText());
+}
+
+void TMaskEdit::SetText(const QString& text)
+{
+    setText(text);
+}
+
+void TMaskEdit::focusInEvent(QFocusEvent* event)
+{
+    TEdit::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
+        selectAll();
+}

@@ -1,0 +1,3 @@
+#include "UserPrompts.h"
+
+UserPrompts::~UserPrompts() = default;

@@ -1,0 +1,103 @@
+#include "DialogPrompts.h"
+
+#include "BusyIndicator.h"
+#include "SearchDialog.h"
+#include "Showavi.h"
+#include "TDataSet.h"
+#include "TDataSource.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+// Dialogs belong to whatever the user is looking at.
+QWidget* dialogParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QString caption()
+{
+    const QString name = QApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Atenção") : name;
+}
+
+QString busyText(int kind)
+{
+    return kind == Showavi::Connecting ? QStringLiteral("Conectando ao servidor...")
+                                       : QStringLiteral("Processando...");
+}
+
+void inform(const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, caption(), text, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+} // namespace
+
+DialogPrompts::DialogPrompts() = default;
+
+DialogPrompts::~DialogPrompts()
+{
+    HideBusy();
+}
+
+void DialogPrompts::ShowError(const QString& message)
+{
+    QMessageBox box(QMessageBox::Critical, caption(), message, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+bool DialogPrompts::Confirm(const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, caption(), question, QMessageBox::NoButton, dialogParent());
+    QPushButton* yes = box.addButton(QStringLiteral("&Sim"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Não"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+bool DialogPrompts::ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText)
+{
+    TDataSet* const dataSet = source.DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty()) {
+        if (!emptyText.isEmpty())
+            inform(emptyText);
+        return false;
+    }
+    SearchDialog dialog(*dataSet, title, dialogParent());
+    if (dialog.exec() != QDialog::Accepted || dialog.chosenRow() < 0)
+        return false;
+    dataSet->SetRecNo(dialog.chosenRow() + 1);
+    return true;
+}
+
+void DialogPrompts::ShowBusy(QWidget* over, int kind)
+{
+    if (busy_ && busy_->parentWidget() != over)
+        HideBusy();
+    if (!busy_)
+        busy_ = new BusyIndicator(over, busyText(kind)); // owned by `over`, or deleted in HideBusy
+    else
+        busy_->setText(busyText(kind));
+    busy_->show();
+    busy_->raise();
+    busy_->repaint(); // a synchronous wait may not reach the event loop before it ends
+}
+
+void DialogPrompts::HideBusy()
+{
+    delete busy_.data();
+}
+
+QWidget* DialogPrompts::BusyWidget() const
+{
+    return busy_.data();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "UserPrompts.h"
+#include "host_kit_export.h"
+
+#include <QPointer>
+
+class BusyIndicator;
+
+// The prompts as users meet them: message boxes, the search list and the busy indicator. The host
+// installs them at start-up.
+class HOST_KIT_EXPORT DialogPrompts : public UserPrompts {
+public:
+    DialogPrompts();
+    ~DialogPrompts() override;
+
+    void ShowError(const QString& message) override;
+    // "Sim" is the default answer; Esc answers "Não".
+    bool Confirm(const QString& question) override;
+    // An empty `emptyText` makes an empty list return false without a message.
+    bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
+    void ShowBusy(QWidget* over, int kind) override;
+    void HideBusy() override;
+
+    // The busy indicator while it shows, for the host's own checks.
+    QWidget* BusyWidget() const;
+
+private:
+    QPointer<BusyIndicator> busy_;
+};

@@ -1,0 +1,79 @@
+#include "BackendFixture.h"
+
+#include "Database.h"
+#include "DatabaseSpec.h"
+#include "PostgresServer.h"
+
+#include <QSqlQuery>
+
+BackendFixture::BackendFixture(Kind kind) : kind_(kind) {}
+
+BackendFixture::~BackendFixture()
+{
+    direct_.clear();
+}
+
+QString BackendFixture::name() const
+{
+    return kind_ == Kind::Sqlite ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
+}
+
+bool BackendFixture::available(QString* reason) const
+{
+    return kind_ == Kind::Sqlite || PostgresServer::available(reason);
+}
+
+QString BackendFixture::newDatabase()
+{
+    const QString name = QStringLiteral("med%1").arg(++created_);
+    if (kind_ == Kind::Sqlite)
+        return dir_.filePath(name + QStringLiteral(".db"));
+    if (!postgres_) {
+        postgres_ = std::make_unique<PostgresServer>();
+        postgres_->start();
+    }
+    postgres_->createDatabase(name);
+    return postgres_->connectionString(name);
+}
+
+Database& BackendFixture::direct(const QString& database)
+{
+    auto& slot = direct_[database];
+    if (!slot)
+        slot = std::make_unique<Database>(DatabaseSpec::parse(database));
+    return *slot;
+}
+
+void BackendFixture::addService(const QString& database, const QString& branch, const QString& service,
+                                const QString& name)
+{
+    direct(database).exec(QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
+                          {branch, service, name});
+}
+
+void BackendFixture::addBilling(const QString& database, const QString& branch, QDate date, const QString& service,
+                                Currency staff, Currency unitPrice)
+{
+    Database& db = direct(database);
+    const SqlDialect& d = db.dialect();
+    db.exec(QStringLiteral("INSERT INTO APURFATGD (CDFILIAL, DTAPURACFATGD, CDSERVFILIAPGD, NREFETIVOSAPGD, "
+                           "VRPRECUNITAPGD) VALUES (?, ?, ?, ?, ?)"),
+            {branch, d.toDate(date), service, d.toDecimal(QVariant::fromValue(staff)),
+             d.toDecimal(QVariant::fromValue(unitPrice))});
+}
+
+int BackendFixture::workRows(const QString& database, qint64 reservation)
+{
+    int count = 0;
+    direct(database).select(QStringLiteral("SELECT COUNT(*) FROM APURFATTRAB WHERE NRRESERVA = ?"), {reservation},
+                            [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
+    return count;
+}
+
+int BackendFixture::reservations(const QString& database)
+{
+    int count = 0;
+    direct(database).select(QStringLiteral("SELECT COUNT(*) FROM RESERVA"), {},
+                            [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
+    return count;
+}

@@ -1,0 +1,157 @@
+// The HTTP side of the server: health check, token, request size cap, idle and connection limits,
+// and the refusal to listen beyond loopback without a token.
+#include "AppServerProcess.h"
+#include "HttpClient.h"
+#include "RpcClient.h"
+
+#include <QProcess>
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+const QByteArray Call = R"({"jsonrpc":"2.0","id":1,"method":"GetPrxRelApurFat","params":[""]})";
+
+// True when the server closed the connection within `ms` milliseconds.
+bool closedWithin(QTcpSocket& socket, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (socket.state() == QAbstractSocket::ConnectedState && timer.elapsed() < ms)
+        socket.waitForReadyRead(50);
+    return socket.state() != QAbstractSocket::ConnectedState;
+}
+
+} // namespace
+
+class AppServerTransportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void healthAndUnknownPaths();
+    void tokenIsRequiredWhenConfigured();
+    void refusesToListenBeyondLoopbackWithoutToken();
+    void largeRequestUnderTheCapIsServed();
+    void oversizedRequestIsRefused_data();
+    void oversizedRequestIsRefused();
+    void idleConnectionsAreClosed();
+    void connectionsBeyondTheCapAreClosed();
+};
+
+void AppServerTransportTest::healthAndUnknownPaths()
+{
+    AppServerProcess server;
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    const HttpClient::Response health = http.get("/health");
+    QCOMPARE(health.status, 200);
+    QCOMPARE(health.body, QByteArray("ok"));
+    QCOMPARE(http.get("/Med00418.rdmMediEfeti").status, 405);
+    QCOMPARE(http.post("/Med00418.outro", Call).status, 404);
+    // Every answer above came on one keep-alive connection, and it still serves.
+    QCOMPARE(http.post(RpcClient::Path, Call).status, 200);
+    QVERIFY(server.log().contains("RPC GetPrxRelApurFat"));
+}
+
+void AppServerTransportTest::tokenIsRequiredWhenConfigured()
+{
+    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("s3cret")});
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    QCOMPARE(http.post(RpcClient::Path, Call).status, 401);
+    http.setToken("s3cres");
+    QCOMPARE(http.post(RpcClient::Path, Call).status, 401);
+    http.setToken("s3cret");
+    const HttpClient::Response ok = http.post(RpcClient::Path, Call);
+    QCOMPARE(ok.status, 200);
+    QVERIFY(ok.body.contains("\"result\""));
+}
+
+void AppServerTransportTest::refusesToListenBeyondLoopbackWithoutToken()
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("MED_SERVER_TOKEN"));
+    process.setProcessEnvironment(environment);
+    process.start(AppServerProcess::executable(),
+                  {QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0"), QStringLiteral("--database"),
+                   QStringLiteral(":memory:")});
+    QVERIFY(process.waitForFinished(30000));
+    QVERIFY(process.exitCode() != 0);
+    QVERIFY(process.readAllStandardOutput().isEmpty());
+    QVERIFY(process.readAllStandardError().contains("token"));
+}
+
+void AppServerTransportTest::largeRequestUnderTheCapIsServed()
+{
+    AppServerProcess server;
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    // Six MiB of blanks: far beyond one read, still under the cap.
+    const QByteArray body = Call.left(Call.size() - 1) + QByteArray(6 * 1024 * 1024, ' ') + "}";
+    const HttpClient::Response response = http.post(RpcClient::Path, body);
+    QCOMPARE(response.status, 200);
+    QVERIFY(response.body.contains("\"result\""));
+}
+
+void AppServerTransportTest::oversizedRequestIsRefused_data()
+{
+    QTest::addColumn<bool>("declareLength");
+    QTest::newRow("declared length") << true;
+    QTest::newRow("bytes sent") << false;
+}
+
+void AppServerTransportTest::oversizedRequestIsRefused()
+{
+    QFETCH(bool, declareLength);
+    AppServerProcess server;
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    const qint64 size = 9 * 1024 * 1024;
+    // Without a length the request never ends for the parser: only the byte count stops it.
+    const QByteArray head = "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: x\r\n" +
+                            (declareLength ? "Content-Length: " + QByteArray::number(size) + "\r\n"
+                                           : QByteArray("Transfer-Encoding: chunked\r\n\r\n900000\r\n")) +
+                            (declareLength ? "\r\n" : "");
+    const HttpClient::Response response = http.sendRaw(head + QByteArray(size, ' '));
+    QVERIFY2(response.status == 413 || response.status == 0, qPrintable(QString::number(response.status)));
+    HttpClient fresh(QStringLiteral("127.0.0.1"), server.port());
+    QCOMPARE(fresh.post(RpcClient::Path, Call).status, 200);
+}
+
+void AppServerTransportTest::idleConnectionsAreClosed()
+{
+    AppServerProcess server({}, {QStringLiteral("--idle-timeout"), QStringLiteral("1")});
+    server.start();
+    QTcpSocket idle;
+    idle.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    QVERIFY(idle.waitForConnected(5000));
+    QVERIFY(!closedWithin(idle, 500));
+    QVERIFY(closedWithin(idle, 5000));
+}
+
+void AppServerTransportTest::connectionsBeyondTheCapAreClosed()
+{
+    AppServerProcess server({}, {QStringLiteral("--max-connections"), QStringLiteral("2")});
+    server.start();
+    HttpClient first(QStringLiteral("127.0.0.1"), server.port());
+    HttpClient second(QStringLiteral("127.0.0.1"), server.port());
+    QCOMPARE(first.get("/health").status, 200);
+    QCOMPARE(second.get("/health").status, 200);
+    QTcpSocket third;
+    third.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    QVERIFY(third.waitForConnected(5000));
+    QVERIFY(closedWithin(third, 5000));
+    // Room again once one of the two leaves.
+    first.disconnect();
+    int status = 0;
+    for (QDeadlineTimer deadline(10000); status != 200 && !deadline.hasExpired(); QThread::msleep(50))
+        status = HttpClient(QStringLiteral("127.0.0.1"), server.port()).get("/health").status;
+    QCOMPARE(status, 200);
+}
+
+QTEST_GUILESS_MAIN(AppServerTransportTest)
+
+#include "tst_appserver_transport.moc"

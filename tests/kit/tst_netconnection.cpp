@@ -1,0 +1,279 @@
+#include "AppServerProcess.h"
+#include "Exception.h"
+#include "FaultyServer.h"
+#include "SettingsFile.h"
+#include "TNetConnection.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+const QStringList Demo{QStringLiteral("--seed-demo")};
+
+// A port nothing listens on: taken from the system, then let go.
+quint16 deadPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+QString messageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QStringLiteral("<nothing raised>");
+}
+
+// BeforeConnect points the connection at 127.0.0.1:`port`.
+void aimAt(TNetConnection& connection, quint16 port)
+{
+    connection.SetServerName(QStringLiteral("Med00418.rdmMediEfeti"));
+    connection.BeforeConnect = [&connection, port](QObject*) {
+        connection.SetHost(QStringLiteral("127.0.0.1"));
+        connection.SetPort(port);
+    };
+}
+
+RemoteValue reserve(TNetConnection& connection)
+{
+    return connection.AppServer().call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string("0001")});
+}
+
+} // namespace
+
+class TestNetConnection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void beforeConnectRunsOnEveryOpen();
+    void openFails_data();
+    void openFails();
+    void callOnClosedConnectionRaises();
+    void serverErrorKeepsItsMessage();
+    void stoppedServerRaisesOnNextCall();
+    void tokenIsSent_data();
+    void tokenIsSent();
+    void argumentsTravelByKind();
+    void answers_data();
+    void answers();
+
+private:
+    SettingsFile settings_;
+    AppServerProcess server_{{}, Demo};
+};
+
+void TestNetConnection::initTestCase()
+{
+    server_.start();
+}
+
+void TestNetConnection::init()
+{
+    settings_.useServer(server_.port());
+}
+
+void TestNetConnection::beforeConnectRunsOnEveryOpen()
+{
+    TNetConnection connection;
+    connection.SetServerName(QStringLiteral("Med00418.rdmMediEfeti"));
+    connection.SetHost(QStringLiteral("nowhere.invalid"));
+    int raised = 0;
+    quint16 port = server_.port();
+    connection.BeforeConnect = [&](QObject* sender) {
+        ++raised;
+        QCOMPARE(sender, &connection);
+        connection.SetHost(QStringLiteral("127.0.0.1"));
+        connection.SetPort(port);
+    };
+    connection.Open();
+    QVERIFY(connection.Connected());
+    QVERIFY(!reserve(connection).toString().isEmpty());
+    connection.Close();
+    port = deadPort();
+    QVERIFY(messageOf([&] { connection.Open(); }).contains(QStringLiteral("127.0.0.1:%1:").arg(port)));
+    QVERIFY(!connection.Connected());
+    port = server_.port();
+    connection.SetConnected(true);
+    QCOMPARE(raised, 3);
+    QVERIFY(connection.Connected());
+}
+
+void TestNetConnection::openFails_data()
+{
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("nothing listening") << false << "Connection refused";
+    QTest::newRow("no answer") << true << "Tempo esgotado aguardando o servidor de aplicação (200 ms).";
+}
+
+void TestNetConnection::openFails()
+{
+    QFETCH(bool, listening);
+    QFETCH(QString, reason);
+    settings_.set("Servidor/TimeoutMs", 200);
+    const FaultyServer silent(FaultyServer::Silence::Everything);
+    const quint16 port = listening ? silent.port() : deadPort();
+    TNetConnection connection;
+    aimAt(connection, port);
+    QCOMPARE(messageOf([&] { connection.Open(); }),
+             QStringLiteral("Não foi possível conectar ao servidor de aplicação 127.0.0.1:%1: ").arg(port) +
+                 reason);
+    QVERIFY(!connection.Connected());
+}
+
+void TestNetConnection::callOnClosedConnectionRaises()
+{
+    const QString notOpen = QStringLiteral("Conexão com o servidor de aplicação não está aberta.");
+    TNetConnection connection;
+    aimAt(connection, server_.port());
+    QCOMPARE(messageOf([&] { reserve(connection); }), notOpen);
+    connection.Open();
+    connection.Close();
+    QCOMPARE(messageOf([&] { reserve(connection); }), notOpen);
+}
+
+void TestNetConnection::serverErrorKeepsItsMessage()
+{
+    TNetConnection connection;
+    aimAt(connection, server_.port());
+    connection.Open();
+    QCOMPARE(messageOf([&] { connection.AppServer().call("NaoExiste"); }),
+             QStringLiteral("Método desconhecido: NaoExiste."));
+    QVERIFY(!reserve(connection).isNull());
+}
+
+void TestNetConnection::stoppedServerRaisesOnNextCall()
+{
+    AppServerProcess server({}, Demo);
+    server.start();
+    TNetConnection connection;
+    aimAt(connection, server.port());
+    connection.Open();
+    reserve(connection);
+    server.stop();
+    const QString message = messageOf([&] { reserve(connection); });
+    QVERIFY2(
+        message.startsWith(QStringLiteral("Falha na comunicação com o servidor de aplicação 127.0.0.1:%1: ")
+                               .arg(server.port())),
+        qPrintable(message));
+}
+
+void TestNetConnection::tokenIsSent_data()
+{
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<QString>("outcome");
+    const QString refused =
+        "O servidor de aplicação 127.0.0.1:%1 recusou o acesso: token inválido ou ausente.";
+    QTest::newRow("right") << "s3cr3t"
+                           << "";
+    QTest::newRow("wrong") << "other" << refused;
+    QTest::newRow("none") << "" << refused;
+}
+
+void TestNetConnection::tokenIsSent()
+{
+    QFETCH(QString, token);
+    QFETCH(QString, outcome);
+    AppServerProcess server({}, Demo + QStringList{"--token", "s3cr3t"});
+    server.start();
+    settings_.useServer(server.port());
+    settings_.set("Servidor/Token", token);
+    TNetConnection connection;
+    aimAt(connection, server.port());
+    connection.Open();
+    QCOMPARE(messageOf([&] { reserve(connection); }),
+             outcome.isEmpty() ? "<nothing raised>" : outcome.arg(server.port()));
+}
+
+void TestNetConnection::argumentsTravelByKind()
+{
+    const FaultyServer recorder({}, 200,
+                                R"({"jsonrpc":"2.0","id":%ID%,"result":{"refs":["77"],"value":null}})");
+    TNetConnection connection;
+    aimAt(connection, recorder.port());
+    connection.Open();
+    const DataPacket packet(R"({"rows" : [["a\"b", 1.50]]})");
+    const QString text = QStringLiteral("Olá \"x\"\\\n\u0001");
+    QString reference = QStringLiteral("1");
+    connection.AppServer().call("Método",
+                                {RemoteArg::string(text), RemoteArg::date(TDateTime::fromDate({2024, 2, 29})),
+                                 RemoteArg::variant(packet), RemoteArg::stringRef(&reference)});
+    QVERIFY2(recorder.lastCall().contains(packet.json()), "a packet goes out byte for byte");
+    const QJsonObject request = QJsonDocument::fromJson(recorder.lastCall()).object();
+    QCOMPARE(request.value("method").toString(), QStringLiteral("Método"));
+    const QJsonArray expected{text, "2024-02-29", QJsonDocument::fromJson(packet.json()).object(), "1"};
+    QCOMPARE(request.value("params").toArray(), expected);
+    QCOMPARE(reference, QStringLiteral("77"));
+
+    // Refs that do not match the by-reference arguments: refused, and the variables keep their values.
+    QString other = QStringLiteral("2");
+    QCOMPARE(messageOf([&] {
+                 connection.AppServer().call(
+                     "M", {RemoteArg::stringRef(&reference), RemoteArg::stringRef(&other)});
+             }),
+             QStringLiteral(
+                 "Resposta malformada do servidor de aplicação: 1 valores por referência, esperados 2."));
+    QCOMPARE(reference + other, QStringLiteral("772"));
+    QCOMPARE(QJsonDocument::fromJson(recorder.lastCall()).object().value("id").toInteger(),
+             request.value("id").toInteger() + 1);
+}
+
+// `outcome` is the result's JSON text or the message raised; %1 is the server's port.
+void TestNetConnection::answers_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("outcome");
+    const QString malformed = QStringLiteral("Resposta malformada do servidor de aplicação: %1.");
+    const QString mismatch =
+        QStringLiteral("A resposta do servidor de aplicação não corresponde à chamada 1.");
+    QTest::newRow("result as it came") << 200
+                                       << QByteArray(R"({"result" : {"a" : [1, 2.50, "}"]} , "id":%ID%,)"
+                                                     R"("jsonrpc":"2.0"})")
+                                       << R"({"a" : [1, 2.50, "}"]})";
+    QTest::newRow("error")
+        << 200 << QByteArray(R"({"jsonrpc":"2.0","id":%ID%,"error":{"code":-32000,"message":"J\u00e1."}})")
+        << "Já.";
+    QTest::newRow("another id") << 200 << QByteArray(R"({"jsonrpc":"2.0","id":9,"result":1})") << mismatch;
+    QTest::newRow("not json") << 200 << QByteArray("hello") << malformed.arg("JSON inválido");
+    QTest::newRow("no version") << 200 << QByteArray(R"({"id":%ID%,"result":1})")
+                                << malformed.arg("não é JSON-RPC 2.0");
+    QTest::newRow("no result") << 200 << QByteArray(R"({"jsonrpc":"2.0","id":%ID%})")
+                               << malformed.arg("sem resultado");
+    QTest::newRow("second value") << 200 << QByteArray(R"({"jsonrpc":"2.0","id":%ID%,"result":1}{})")
+                                  << malformed.arg("conteúdo após a resposta");
+    QTest::newRow("http 500") << 500 << QByteArray("oops")
+                              << "O servidor de aplicação 127.0.0.1:%1 respondeu com o status HTTP 500.";
+    QTest::newRow("no answer") << 0 << QByteArray()
+                               << "Tempo esgotado aguardando o servidor de aplicação (300 ms).";
+}
+
+void TestNetConnection::answers()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, outcome);
+    const FaultyServer server(status ? FaultyServer::Silence::None : FaultyServer::Silence::Calls, status,
+                              body);
+    TNetConnection connection;
+    aimAt(connection, server.port());
+    connection.Open();
+    settings_.set("Servidor/TimeoutMs", 300);
+    const QString message = messageOf([&] {
+        const RemoteValue result = connection.AppServer().call("M");
+        throw Exception(QString::fromUtf8(result.raw()));
+    });
+    QCOMPARE(message, outcome.replace("%1", QString::number(server.port())));
+}
+
+QTEST_GUILESS_MAIN(TestNetConnection)
+#include "tst_netconnection.moc"

@@ -1,0 +1,170 @@
+#include "AppServerProcess.h"
+#include "Consiste.h"
+#include "Currency.h"
+#include "EfetGestRecordSet.h"
+#include "Exception.h"
+#include "NetMediEfeti.h"
+#include "PacketCodec.h"
+#include "RdmMediEfeti.h"
+#include "SettingsFile.h"
+#include "TNetConnection.h"
+#include "VerifServRecordSet.h"
+
+#include <QTest>
+
+namespace {
+
+// The demo data bills branch 0001 for services 00001..00005 on each of the last ten days; there is no
+// measurement line until one is stored or imported.
+const QString Branch = QStringLiteral("0001");
+
+TDateTime daysAgo(int days)
+{
+    return TDateTime::fromDate(QDate::currentDate().addDays(-days));
+}
+
+DataPacket inserting(TDateTime date, const QString& service, qint64 staff)
+{
+    const Currency price = Currency::fromInt(1500);
+    const Record line{Branch,
+                      QVariant::fromValue(date),
+                      service,
+                      QVariant::fromValue(Currency::fromInt(staff)),
+                      QVariant::fromValue(price),
+                      QVariant::fromValue(Currency::fromInt(staff) * price),
+                      QVariant()};
+    return PacketCodec::encodeChangeSet(EfetGestRecordSet::fieldDefs(),
+                                        {Change{ChangeKind::Inserted, line, {}}});
+}
+
+QList<Record> lines(const RemoteValue& packet)
+{
+    return PacketCodec::decodePacket(packet.toPacket(), EfetGestRecordSet::fieldDefs());
+}
+
+QStringList servicesOf(const RemoteValue& packet)
+{
+    QStringList services;
+    for (const Record& line : lines(packet))
+        services.append(line[2].toString());
+    return services;
+}
+
+qsizetype verifServCount(const RemoteValue& packet)
+{
+    return PacketCodec::decodePacket(packet.toPacket(), VerifServRecordSet::fieldDefs()).size();
+}
+
+bool isNumber(const QString& text)
+{
+    bool ok = false;
+    text.toLongLong(&ok);
+    return ok;
+}
+
+} // namespace
+
+class TestRdmMediEfeti : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void netMediEfetiIsSetUp();
+    void reservationNumbers();
+    void linesStoredAndReadBack();
+    void importaReturnsReservationAndLines();
+    void setDelTableApurReturnsReservation();
+
+private:
+    SettingsFile settings_;
+    AppServerProcess server_{{}, {QStringLiteral("--seed-demo")}};
+    QObject owner_;
+    TNetConnection* connection_ = nullptr;
+};
+
+void TestRdmMediEfeti::initTestCase()
+{
+    server_.start();
+    settings_.useServer(server_.port());
+    connection_ = createNetMediEfeti(&owner_);
+    connection_->BeforeConnect = [this](QObject*) { applyServerAddress(*connection_); };
+    connection_->Open();
+    QCOMPARE(connection_->Port(), int(server_.port()));
+}
+
+void TestRdmMediEfeti::netMediEfetiIsSetUp()
+{
+    QObject parent;
+    TNetConnection* connection = createNetMediEfeti(&parent);
+    QCOMPARE(connection->parent(), &parent);
+    QCOMPARE(connection->objectName(), QStringLiteral("netMediEfeti"));
+    QCOMPARE(connection->ServerName(), QStringLiteral("Med00418.rdmMediEfeti"));
+    QCOMPARE(connection->ThrowException(), false);
+    settings_.set("Servidor/WebURL", "localhost");
+    settings_.set("Servidor/WebPort", 4321);
+    applyServerAddress(*connection);
+    QCOMPARE(connection->Host(), QStringLiteral("localhost"));
+    QCOMPARE(connection->Port(), 4321);
+    settings_.useServer(server_.port());
+}
+
+void TestRdmMediEfeti::reservationNumbers()
+{
+    const RdmMediEfeti rdm(*connection_);
+    const QString first = rdm.GetPrxRelApurFat(Branch);
+    const QString second = rdm.GetPrxRelApurFat(QString());
+    QVERIFY2(isNumber(first) && isNumber(second), qPrintable(first + ' ' + second));
+    QVERIFY(first != second);
+}
+
+void TestRdmMediEfeti::linesStoredAndReadBack()
+{
+    const RdmMediEfeti rdm(*connection_);
+    const TDateTime date = daysAgo(1);
+    QCOMPARE(servicesOf(rdm.getEfetGest(Branch, date)), QStringList());
+    QCOMPARE(verifServCount(rdm.GetVerifServ(Branch, date, "00002")), 0);
+
+    rdm.setEfetGest(inserting(date, "00002", 3));
+    const QList<Record> stored = lines(rdm.getEfetGest(Branch, date));
+    QCOMPARE(stored.size(), 1);
+    QCOMPARE(stored[0][1].value<TDateTime>(), date);
+    QCOMPARE(stored[0][3].value<Currency>(), Currency::fromInt(3));
+    QCOMPARE(stored[0][6].toString(), QStringLiteral("Limpeza e Conservação"));
+    QCOMPARE(verifServCount(rdm.GetVerifServ(Branch, date, "00002")), 1);
+    QCOMPARE(verifServCount(rdm.GetVerifServ(Branch, date, "00003")), 0);
+    QCOMPARE(servicesOf(rdm.getEfetGest(Branch, daysAgo(2))), QStringList());
+
+    try {
+        rdm.setEfetGest(inserting(date, "00002", 5));
+        QFAIL("a second line with one key must be refused");
+    } catch (const Exception& e) {
+        QCOMPARE(e.Message(), QStringLiteral("Efetivos para faturamento já cadastrado."));
+    }
+    QCOMPARE(lines(rdm.getEfetGest(Branch, date)), stored);
+}
+
+void TestRdmMediEfeti::importaReturnsReservationAndLines()
+{
+    const RdmMediEfeti rdm(*connection_);
+    QString reservation;
+    const RemoteValue result = rdm.Importa(Branch, daysAgo(4), reservation);
+    QVERIFY2(isNumber(reservation), qPrintable(reservation));
+    QCOMPARE(servicesOf(Consiste::CheckResultServ(result, true, 0)),
+             QStringList({"00001", "00002", "00003", "00004", "00005"}));
+    // A reservation still valid comes back as it went.
+    const QString kept = reservation;
+    rdm.Importa(Branch, daysAgo(4), reservation);
+    QCOMPARE(reservation, kept);
+}
+
+void TestRdmMediEfeti::setDelTableApurReturnsReservation()
+{
+    const RdmMediEfeti rdm(*connection_);
+    const QString number = rdm.GetPrxRelApurFat(Branch);
+    QString reservation = number;
+    QVERIFY(Consiste::CheckResultServ(rdm.SetDelTableApur(reservation), true, 0).isNull());
+    QCOMPARE(reservation, number);
+}
+
+QTEST_GUILESS_MAIN(TestRdmMediEfeti)
+#include "tst_rdmmediefeti.moc"

@@ -1,0 +1,94 @@
+#include "AppServerProcess.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace {
+
+// Generous: under the sanitizers the server starts several times slower.
+constexpr int StartTimeoutMs = 60000;
+constexpr int StopTimeoutMs = 15000;
+
+} // namespace
+
+AppServerProcess::AppServerProcess(QString database, QStringList extraArguments)
+    : database_(database.isEmpty() ? dir_.filePath(QStringLiteral("appserver.db")) : std::move(database)),
+      extraArguments_(std::move(extraArguments))
+{
+}
+
+AppServerProcess::~AppServerProcess()
+{
+    stop();
+}
+
+QString AppServerProcess::executable()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/med_appserver");
+    if (QFileInfo::exists(beside))
+        return beside;
+    return qEnvironmentVariable("MED_BINARY_DIR") + QStringLiteral("/bin/med_appserver");
+}
+
+void AppServerProcess::start()
+{
+    stop();
+    process_ = std::make_unique<QProcess>();
+    process_->setStandardErrorFile(dir_.filePath(QStringLiteral("appserver.log")), QIODevice::Append);
+    const QStringList arguments = QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                              QStringLiteral("--database"), database_} +
+                                  extraArguments_;
+    process_->start(executable(), arguments);
+    QDeadlineTimer deadline(StartTimeoutMs);
+    while (!process_->canReadLine() && process_->state() != QProcess::NotRunning && !deadline.hasExpired())
+        process_->waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 200)));
+    bool ok = false;
+    port_ = quint16(process_->readLine().trimmed().toUInt(&ok));
+    if (!ok || port_ == 0) {
+        process_->kill();
+        process_->waitForFinished(StopTimeoutMs);
+        throw std::runtime_error(("med_appserver did not start: " + log()).toStdString());
+    }
+}
+
+void AppServerProcess::stop()
+{
+    if (!running()) {
+        process_.reset();
+        return;
+    }
+    process_->terminate();
+    if (!process_->waitForFinished(StopTimeoutMs)) {
+        process_->kill();
+        process_->waitForFinished(StopTimeoutMs);
+    }
+    process_.reset();
+}
+
+void AppServerProcess::kill()
+{
+    if (!running())
+        return;
+    process_->kill();
+    process_->waitForFinished(StopTimeoutMs);
+    process_.reset();
+}
+
+bool AppServerProcess::running() const
+{
+    return process_ && process_->state() != QProcess::NotRunning;
+}
+
+qint64 AppServerProcess::pid() const
+{
+    return process_ ? process_->processId() : 0;
+}
+
+QByteArray AppServerProcess::log() const
+{
+    QFile file(dir_.filePath(QStringLiteral("appserver.log")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// The real bin/med_appserver, started on 127.0.0.1 with a free port and stopped when this goes away.
+// By default it gets a fresh SQLite file of its own; given a database it uses that one. It can be
+// killed -9 and started again on the same database. Failures throw std::runtime_error with the
+// server's log.
+class AppServerProcess {
+public:
+    // `database` empty: a temporary SQLite file that lives as long as this object.
+    explicit AppServerProcess(QString database = {}, QStringList extraArguments = {});
+    ~AppServerProcess();
+    AppServerProcess(const AppServerProcess&) = delete;
+    AppServerProcess& operator=(const AppServerProcess&) = delete;
+
+    // Starts it and waits for the port line.
+    void start();
+    // SIGTERM, then SIGKILL when it does not end in time.
+    void stop();
+    // SIGKILL at once, as a crash would.
+    void kill();
+    bool running() const;
+
+    quint16 port() const { return port_; }
+    qint64 pid() const;
+    const QString& database() const { return database_; }
+    // What it wrote on stderr since it was first started.
+    QByteArray log() const;
+
+    // bin/med_appserver beside the running test, or under MED_BINARY_DIR.
+    static QString executable();
+
+private:
+    QTemporaryDir dir_;
+    QString database_;
+    QStringList extraArguments_;
+    std::unique_ptr<QProcess> process_;
+    quint16 port_ = 0;
+};

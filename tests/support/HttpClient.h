@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTcpSocket>
+#include <memory>
+
+// A blocking HTTP/1.1 client on one keep-alive connection, for tests and the load generator. Usable
+// from any thread without an event loop. A lost connection is opened again on the next request.
+class HttpClient {
+public:
+    struct Response {
+        int status = 0; // 0: no answer (connection refused, closed or timed out)
+        QByteArray body;
+        QString error;
+    };
+
+    HttpClient(QString host, quint16 port, QByteArray token = {});
+    ~HttpClient();
+
+    Response post(const QByteArray& path, const QByteArray& body);
+    Response get(const QByteArray& path);
+    // Sends bytes as they are and reads one answer: for requests no well-behaved client writes.
+    Response sendRaw(const QByteArray& request);
+
+    void setTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
+    void setToken(const QByteArray& token) { token_ = token; }
+    void disconnect();
+
+private:
+    bool ensureConnected(QString& error);
+    Response readResponse();
+    bool readLine(QByteArray& line);
+    bool readExactly(qint64 size, QByteArray& out);
+
+    QString host_;
+    quint16 port_;
+    QByteArray token_;
+    int timeoutMs_ = 30000;
+    std::unique_ptr<QTcpSocket> socket_;
+};

@@ -6,13 +6,14 @@
 
 namespace {
 
-const QCommandLineOption ListenOption(QStringLiteral("listen"),
-                                      QStringLiteral("Address and port to listen on (port 0 takes a free one)."),
-                                      QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:8418"));
-const QCommandLineOption DatabaseOption(
-    QStringLiteral("database"),
-    QStringLiteral("SQLite file path, or postgresql://user@host:port/dbname."), QStringLiteral("SPEC"),
-    QStringLiteral("med00418-server.db"));
+const QCommandLineOption
+    ListenOption(QStringLiteral("listen"),
+                 QStringLiteral("Address and port to listen on (port 0 takes a free one)."),
+                 QStringLiteral("ADDR:PORT"), QStringLiteral("127.0.0.1:8418"));
+const QCommandLineOption
+    DatabaseOption(QStringLiteral("database"),
+                   QStringLiteral("SQLite file path, or postgresql://user@host:port/dbname."),
+                   QStringLiteral("SPEC"), QStringLiteral("med00418-server.db"));
 const QCommandLineOption SeedOption(QStringLiteral("seed-demo"),
                                     QStringLiteral("Fill an empty database with demonstration data."));
 const QCommandLineOption TokenOption(QStringLiteral("token"),
@@ -42,8 +43,21 @@ qint64 positiveNumber(const QCommandLineParser& parser, const QCommandLineOption
     bool ok = false;
     const qint64 value = parser.value(option).toLongLong(&ok);
     if (!ok || value < minimum)
-        refuse(QStringLiteral("--%1 must be a number of at least %2.").arg(option.names().first()).arg(minimum));
+        refuse(
+            QStringLiteral("--%1 must be a number of at least %2.").arg(option.names().first()).arg(minimum));
     return value;
+}
+
+// A numeric address, bracketed for IPv6, or "localhost".
+bool readHost(QString host, QHostAddress& address)
+{
+    if (host == QLatin1String("localhost")) {
+        address = QHostAddress::LocalHost;
+        return true;
+    }
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    return address.setAddress(host);
 }
 
 void readListen(const QString& text, AppServerOptions& out)
@@ -51,10 +65,7 @@ void readListen(const QString& text, AppServerOptions& out)
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     bool ok = false;
     const uint port = colon < 0 ? 0 : text.mid(colon + 1).toUInt(&ok);
-    QString host = text.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
-    if (!ok || port > 65535 || !out.address.setAddress(host))
+    if (!ok || port > 65535 || !readHost(text.left(colon), out.address))
         refuse(QStringLiteral("--listen expects ADDR:PORT, e.g. 127.0.0.1:8418, not \"%1\".").arg(text));
     out.port = quint16(port);
 }

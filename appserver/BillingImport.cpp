@@ -22,20 +22,22 @@ qint64 BillingImport::run(const QString& branch, QDate date, const QString& rese
 void BillingImport::copyWorkRows(qint64 reservation, const QString& branch, QDate date)
 {
     database_.exec(QStringLiteral("DELETE FROM APURFATTRAB WHERE NRRESERVA = ?"), {reservation});
-    database_.exec(QStringLiteral("INSERT INTO APURFATTRAB (NRRESERVA, CDFILIAL, DTAPURACFATGD, CDSERVFILIAPGD, "
-                                  "NREFETIVOSAPGD, VRPRECUNITAPGD) SELECT CAST(? AS BIGINT), CDFILIAL, "
-                                  "DTAPURACFATGD, CDSERVFILIAPGD, NREFETIVOSAPGD, VRPRECUNITAPGD FROM APURFATGD "
-                                  "WHERE CDFILIAL = ? AND DTAPURACFATGD = ?"),
-                   {reservation, branch, database_.dialect().toDate(date)});
+    database_.exec(
+        QStringLiteral("INSERT INTO APURFATTRAB (NRRESERVA, CDFILIAL, DTAPURACFATGD, CDSERVFILIAPGD, "
+                       "NREFETIVOSAPGD, VRPRECUNITAPGD) SELECT CAST(? AS BIGINT), CDFILIAL, "
+                       "DTAPURACFATGD, CDSERVFILIAPGD, NREFETIVOSAPGD, VRPRECUNITAPGD FROM APURFATGD "
+                       "WHERE CDFILIAL = ? AND DTAPURACFATGD = ?"),
+        {reservation, branch, database_.dialect().toDate(date)});
 }
 
 QList<BillingImport::Billing> BillingImport::servicesWithoutLine(qint64 reservation)
 {
-    static const QString sql = QStringLiteral(
-        "SELECT W.CDSERVFILIAPGD, W.NREFETIVOSAPGD, W.VRPRECUNITAPGD FROM APURFATTRAB W "
-        "WHERE W.NRRESERVA = ? AND NOT EXISTS (SELECT 1 FROM USR_EFETGEST E WHERE E.USR_CDFILIAL = W.CDFILIAL "
-        "AND E.USR_DTEFETGEST = W.DTAPURACFATGD AND E.USR_CDSERVFILI = W.CDSERVFILIAPGD) "
-        "ORDER BY W.CDSERVFILIAPGD");
+    static const QString sql =
+        QStringLiteral("SELECT W.CDSERVFILIAPGD, W.NREFETIVOSAPGD, W.VRPRECUNITAPGD FROM APURFATTRAB W "
+                       "WHERE W.NRRESERVA = ? AND NOT EXISTS (SELECT 1 FROM USR_EFETGEST E WHERE "
+                       "E.USR_CDFILIAL = W.CDFILIAL "
+                       "AND E.USR_DTEFETGEST = W.DTAPURACFATGD AND E.USR_CDSERVFILI = W.CDSERVFILIAPGD) "
+                       "ORDER BY W.CDSERVFILIAPGD");
     const SqlDialect& d = database_.dialect();
     QList<Billing> out;
     database_.select(sql, {reservation}, [&](const QSqlQuery& q) {
@@ -47,10 +49,11 @@ QList<BillingImport::Billing> BillingImport::servicesWithoutLine(qint64 reservat
 void BillingImport::addLine(const QString& branch, QDate date, const Billing& billing)
 {
     // Another import may have added the line since it was read: the first one stays.
-    static const QString sql = QStringLiteral(
-        "INSERT INTO USR_EFETGEST (USR_CDFILIAL, USR_DTEFETGEST, USR_CDSERVFILI, USR_QTEFETGEST, USR_VREFETGEST, "
-        "USR_VRTTSERVGEST) VALUES (?, ?, ?, ?, ?, ?) "
-        "ON CONFLICT (USR_CDFILIAL, USR_DTEFETGEST, USR_CDSERVFILI) DO NOTHING");
+    static const QString sql =
+        QStringLiteral("INSERT INTO USR_EFETGEST (USR_CDFILIAL, USR_DTEFETGEST, USR_CDSERVFILI, "
+                       "USR_QTEFETGEST, USR_VREFETGEST, "
+                       "USR_VRTTSERVGEST) VALUES (?, ?, ?, ?, ?, ?) "
+                       "ON CONFLICT (USR_CDFILIAL, USR_DTEFETGEST, USR_CDSERVFILI) DO NOTHING");
     const EfetGestLayout& l = EfetGestLayout::instance();
     const Currency total = billing.staff.value<Currency>() * billing.unitPrice.value<Currency>();
     const SqlDialect& d = database_.dialect();

@@ -13,8 +13,7 @@ class BillingImport {
 public:
     BillingImport(Database& database, std::chrono::seconds reservationTtl)
         : database_(database), reservationTtl_(reservationTtl)
-    {
-    }
+    {}
 
     // Returns the reservation the work rows went under: `reservation` when still valid, else a new one.
     qint64 run(const QString& branch, QDate date, const QString& reservation);

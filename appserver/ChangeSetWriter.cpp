@@ -61,7 +61,8 @@ QVariantList ChangeSetWriter::stored(const Record& line) const
 
 void ChangeSetWriter::insert(const Change& change)
 {
-    static const QString sql = QStringLiteral("INSERT INTO USR_EFETGEST (%1) VALUES (?, ?, ?, ?, ?, ?)").arg(Columns);
+    static const QString sql =
+        QStringLiteral("INSERT INTO USR_EFETGEST (%1) VALUES (?, ?, ?, ?, ?, ?)").arg(Columns);
     try {
         database_.exec(sql, stored(change.values));
     } catch (const SqlFailure& failure) {

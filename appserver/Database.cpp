@@ -48,7 +48,8 @@ void Database::open()
     // NUMERIC arrives as text, never as a double.
     db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     if (!db.open())
-        throw SqlFailure(db.lastError(), QStringLiteral("open ") + (spec_.path.isEmpty() ? spec_.host : spec_.path));
+        throw SqlFailure(db.lastError(),
+                         QStringLiteral("open ") + (spec_.path.isEmpty() ? spec_.host : spec_.path));
     for (const QString& statement : dialect_.sessionSetup())
         execDirect(statement);
 }

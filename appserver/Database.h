@@ -23,7 +23,8 @@ public:
     // Runs a prepared statement; returns the number of rows it changed.
     int exec(const QString& sql, const QVariantList& values = {});
     // Runs a prepared query and hands each row to `row`, in order.
-    void select(const QString& sql, const QVariantList& values, const std::function<void(const QSqlQuery&)>& row);
+    void select(const QString& sql, const QVariantList& values,
+                const std::function<void(const QSqlQuery&)>& row);
     // Runs a statement that cannot be prepared (DDL).
     void execDirect(const QString& sql);
     // BEGIN, COMMIT, ROLLBACK: prepared once where the database allows it.

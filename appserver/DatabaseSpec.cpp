@@ -7,7 +7,8 @@
 DatabaseSpec DatabaseSpec::parse(const QString& text)
 {
     DatabaseSpec spec;
-    const bool postgres = text.startsWith(QLatin1String("postgresql://")) || text.startsWith(QLatin1String("postgres://"));
+    const bool postgres =
+        text.startsWith(QLatin1String("postgresql://")) || text.startsWith(QLatin1String("postgres://"));
     if (!postgres) {
         spec.path = text;
         return spec;
@@ -20,6 +21,8 @@ DatabaseSpec DatabaseSpec::parse(const QString& text)
     spec.password = url.password();
     spec.databaseName = url.path().mid(1);
     if (!url.isValid() || spec.host.isEmpty() || spec.databaseName.isEmpty())
-        throw Exception(QStringLiteral("Invalid database \"%1\": expected postgresql://user@host:port/dbname.").arg(text));
+        throw Exception(
+            QStringLiteral("Invalid database \"%1\": expected postgresql://user@host:port/dbname.")
+                .arg(text));
     return spec;
 }

@@ -17,10 +17,10 @@ constexpr int BillingDays = 10;
 const QStringList BranchNames = {QStringLiteral("Matriz São Paulo"), QStringLiteral("Filial Campinas"),
                                  QStringLiteral("Filial Curitiba"), QStringLiteral("Filial Porto Alegre")};
 
-const QStringList ServiceNames = {QStringLiteral("Vigilância"),         QStringLiteral("Limpeza e Conservação"),
-                                  QStringLiteral("Portaria"),           QStringLiteral("Recepção"),
-                                  QStringLiteral("Jardinagem"),         QStringLiteral("Manutenção Predial"),
-                                  QStringLiteral("Copeiragem"),         QStringLiteral("Segurança Eletrônica")};
+const QStringList ServiceNames = {QStringLiteral("Vigilância"), QStringLiteral("Limpeza e Conservação"),
+                                  QStringLiteral("Portaria"),   QStringLiteral("Recepção"),
+                                  QStringLiteral("Jardinagem"), QStringLiteral("Manutenção Predial"),
+                                  QStringLiteral("Copeiragem"), QStringLiteral("Segurança Eletrônica")};
 
 bool hasBranches(Database& database)
 {
@@ -40,8 +40,8 @@ void addBilling(Database& database, const QString& branch, const QString& servic
         const Currency price = Currency::fromRaw(qint64(1800 + 137 * serviceIndex + 11 * day) * 100);
         database.exec(QStringLiteral("INSERT INTO APURFATGD (CDFILIAL, DTAPURACFATGD, CDSERVFILIAPGD, "
                                      "NREFETIVOSAPGD, VRPRECUNITAPGD) VALUES (?, ?, ?, ?, ?)"),
-                      {branch, d.toDate(today.addDays(-day)), service, d.toDecimal(QVariant::fromValue(staff)),
-                       d.toDecimal(QVariant::fromValue(price))});
+                      {branch, d.toDate(today.addDays(-day)), service,
+                       d.toDecimal(QVariant::fromValue(staff)), d.toDecimal(QVariant::fromValue(price))});
     }
 }
 
@@ -53,8 +53,9 @@ void addBranch(Database& database, int index)
     const int services = 5 + index;
     for (int s = 0; s < services; ++s) {
         const QString service = QStringLiteral("%1").arg(s + 1, 5, 10, QLatin1Char('0'));
-        database.exec(QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
-                      {branch, service, ServiceNames[s]});
+        database.exec(
+            QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
+            {branch, service, ServiceNames[s]});
         addBilling(database, branch, service, s);
     }
 }

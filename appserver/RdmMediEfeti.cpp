@@ -32,8 +32,7 @@ QByteArray serverResult(const QByteArray& payload)
 
 RdmMediEfeti::RdmMediEfeti(Database& database, std::chrono::seconds reservationTtl)
     : database_(database), reservationTtl_(reservationTtl)
-{
-}
+{}
 
 const QHash<QString, RdmMediEfeti::Method>& RdmMediEfeti::methods()
 {
@@ -73,7 +72,8 @@ QByteArray RdmMediEfeti::getEfetGest(const QList<RpcParam>& params)
     const RpcArguments args(params, 2);
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
-    return PacketCodec::encodePacket(EfetGestLayout::instance().fields, EfetGestStore(database_).lines(branch, date))
+    return PacketCodec::encodePacket(EfetGestLayout::instance().fields,
+                                     EfetGestStore(database_).lines(branch, date))
         .json();
 }
 
@@ -84,7 +84,8 @@ QByteArray RdmMediEfeti::getVerifServ(const QList<RpcParam>& params)
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
     const QString service = args.code(2, "serviço", 1, 5);
-    return PacketCodec::encodePacket(fields, EfetGestStore(database_).servicesWithKey(branch, date, service)).json();
+    return PacketCodec::encodePacket(fields, EfetGestStore(database_).servicesWithKey(branch, date, service))
+        .json();
 }
 
 QByteArray RdmMediEfeti::setEfetGest(const QList<RpcParam>& params)
@@ -101,9 +102,9 @@ QByteArray RdmMediEfeti::importa(const QList<RpcParam>& params)
     const QDate date = args.date(1, "data");
     const QString reservation = args.code(2, "reserva", 0, MaxReservationLength);
     const qint64 number = BillingImport(database_, reservationTtl_).run(branch, date, reservation);
-    const QByteArray packet =
-        PacketCodec::encodePacket(EfetGestLayout::instance().fields, EfetGestStore(database_).lines(branch, date))
-            .json();
+    const QByteArray packet = PacketCodec::encodePacket(EfetGestLayout::instance().fields,
+                                                        EfetGestStore(database_).lines(branch, date))
+                                  .json();
     return byReference(serverResult(packet), QString::number(number));
 }
 

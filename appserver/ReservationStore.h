@@ -12,8 +12,7 @@ class ReservationStore {
 public:
     ReservationStore(Database& database, std::chrono::seconds timeToLive)
         : database_(database), timeToLive_(timeToLive)
-    {
-    }
+    {}
 
     qint64 create(const QString& branch);
     // `number` while it is still valid; otherwise (expired, released, unknown, not a number) a new one.

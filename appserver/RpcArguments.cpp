@@ -1,8 +1,8 @@
 #include "RpcArguments.h"
 
 #include "DataPacket.h"
-#include "Exception.h"
 #include "EfetGestLayout.h"
+#include "Exception.h"
 #include "PacketCodec.h"
 #include "RpcError.h"
 #include "TDateTime.h"
@@ -25,7 +25,9 @@ void checkKeyText(const QVariant& value, int maxLength, const char* name)
 {
     const QString text = value.toString();
     if (value.isNull() || text.isEmpty() || text.size() > maxLength)
-        invalid(QStringLiteral("Parâmetro inválido: %1 deve ter de 1 a %2 caracteres.").arg(nameOf(name)).arg(maxLength));
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ter de 1 a %2 caracteres.")
+                    .arg(nameOf(name))
+                    .arg(maxLength));
 }
 
 void checkKey(const Record& line)
@@ -43,14 +45,17 @@ void checkKey(const Record& line)
 RpcArguments::RpcArguments(const QList<RpcParam>& params, int expectedCount) : params_(params)
 {
     if (params.size() != expectedCount)
-        invalid(QStringLiteral("Parâmetros inválidos: esperados %1, recebidos %2.").arg(expectedCount).arg(params.size()));
+        invalid(QStringLiteral("Parâmetros inválidos: esperados %1, recebidos %2.")
+                    .arg(expectedCount)
+                    .arg(params.size()));
 }
 
 const RpcParam& RpcArguments::ofKind(int index, RpcParam::Kind kind, const char* name) const
 {
     const RpcParam& param = params_[index];
     if (param.kind != kind) {
-        const QString expected = kind == RpcParam::Kind::String ? QStringLiteral("um texto") : QStringLiteral("um objeto");
+        const QString expected =
+            kind == RpcParam::Kind::String ? QStringLiteral("um texto") : QStringLiteral("um objeto");
         invalid(QStringLiteral("Parâmetro inválido: %1 deve ser %2.").arg(nameOf(name), expected));
     }
     return param;
@@ -69,8 +74,7 @@ QString RpcArguments::code(int index, const char* name, int minLength, int maxLe
 
 QDate RpcArguments::date(int index, const char* name) const
 {
-    static const QRegularExpression shape(
-        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(T00:00:00(\\.000)?)?$"));
+    static const QRegularExpression shape(QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(T00:00:00(\\.000)?)?$"));
     const QString& text = ofKind(index, RpcParam::Kind::String, name).text;
     const QRegularExpressionMatch match = shape.match(text);
     const QDate date = match.hasMatch() ? QDate::fromString(match.captured(1), Qt::ISODate) : QDate();

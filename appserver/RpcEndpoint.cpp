@@ -31,8 +31,8 @@ bool sameSecret(const QByteArray& a, const QByteArray& b)
 // One write per line, so lines from servers sharing a log never interleave.
 void logCall(const QString& what, qint64 nanoseconds, const QString& outcome)
 {
-    const QByteArray line = what.toUtf8() + ' ' + QByteArray::number(double(nanoseconds) / 1e6, 'f', 3) + "ms " +
-                            outcome.toUtf8() + '\n';
+    const QByteArray line = what.toUtf8() + ' ' + QByteArray::number(double(nanoseconds) / 1e6, 'f', 3) +
+                            "ms " + outcome.toUtf8() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
@@ -41,12 +41,12 @@ void logCall(const QString& what, qint64 nanoseconds, const QString& outcome)
 RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token, QObject* parent)
     : QAbstractHttpServer(parent), dispatcher_(dispatcher),
       expectedAuthorization_(token.isEmpty() ? QByteArray() : "Bearer " + token)
-{
-}
+{}
 
 bool RpcEndpoint::authorized(const QHttpServerRequest& request) const
 {
-    return expectedAuthorization_.isEmpty() || sameSecret(request.value("Authorization"), expectedAuthorization_);
+    return expectedAuthorization_.isEmpty() ||
+           sameSecret(request.value("Authorization"), expectedAuthorization_);
 }
 
 bool RpcEndpoint::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)

@@ -10,7 +10,8 @@ namespace {
 
 [[noreturn]] void invalid(const char* why)
 {
-    throw RpcError(RpcError::InvalidRequest, QStringLiteral("Requisição inválida: %1.").arg(QLatin1String(why)));
+    throw RpcError(RpcError::InvalidRequest,
+                   QStringLiteral("Requisição inválida: %1.").arg(QLatin1String(why)));
 }
 
 QString toQString(std::string_view text)

@@ -11,8 +11,9 @@ QStringList versionOne(const SqlDialect& d)
 {
     const QString date = d.dateType();
     QStringList statements = d.reservationSequence();
-    statements << QStringLiteral("CREATE TABLE IF NOT EXISTS FILIAL (CDFILIAL VARCHAR(4) NOT NULL PRIMARY KEY, "
-                                 "NMFILIAL VARCHAR(30))")
+    statements << QStringLiteral(
+                      "CREATE TABLE IF NOT EXISTS FILIAL (CDFILIAL VARCHAR(4) NOT NULL PRIMARY KEY, "
+                      "NMFILIAL VARCHAR(30))")
                << QStringLiteral("CREATE TABLE IF NOT EXISTS SERVICO (CDFILIAL VARCHAR(4) NOT NULL, "
                                  "CDSERVFILI VARCHAR(5) NOT NULL, NMSERVICO VARCHAR(40), "
                                  "PRIMARY KEY (CDFILIAL, CDSERVFILI))")
@@ -60,7 +61,8 @@ void migrate(Database& database)
     const SqlDialect& dialect = database.dialect();
     if (!dialect.schemaLock().isEmpty())
         database.execDirect(dialect.schemaLock());
-    database.execDirect(QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
+    database.execDirect(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
     const QList<QStringList> all = steps(dialect);
     const int from = storedVersion(database);
     for (int step = from; step < int(all.size()); ++step) {

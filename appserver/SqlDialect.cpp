@@ -65,7 +65,8 @@ QVariant SqlDialect::fromDecimal(const QVariant& stored) const
 {
     if (stored.isNull())
         return {};
-    const Currency value = sqlite() ? Currency::fromRaw(stored.toLongLong()) : Currency::parse(stored.toString());
+    const Currency value =
+        sqlite() ? Currency::fromRaw(stored.toLongLong()) : Currency::parse(stored.toString());
     return QVariant::fromValue(value);
 }
 

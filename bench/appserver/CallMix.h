@@ -13,5 +13,8 @@ struct CallMix {
     QString branch = QStringLiteral("0001");
     QDate date = QDate(2030, 6, 1);
 
-    QString scratchService(int client) const { return QStringLiteral("Z%1").arg(client, 4, 10, QLatin1Char('0')); }
+    QString scratchService(int client) const
+    {
+        return QStringLiteral("Z%1").arg(client, 4, 10, QLatin1Char('0'));
+    }
 };

@@ -14,8 +14,7 @@ namespace DirectLoad {
 
 namespace {
 
-template <typename Step>
-void timed(LatencyStats& stats, Step step)
+template <typename Step> void timed(LatencyStats& stats, Step step)
 {
     QElapsedTimer timer;
     timer.start();

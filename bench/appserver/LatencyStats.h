@@ -12,7 +12,10 @@ public:
     void setElapsed(qint64 nanoseconds) { elapsed_ = nanoseconds; }
 
     qsizetype calls() const { return samples_.size(); }
-    double callsPerSecond() const { return elapsed_ > 0 ? double(samples_.size()) * 1e9 / double(elapsed_) : 0.0; }
+    double callsPerSecond() const
+    {
+        return elapsed_ > 0 ? double(samples_.size()) * 1e9 / double(elapsed_) : 0.0;
+    }
     // Milliseconds below which `fraction` of the calls finished.
     double percentileMs(double fraction);
 

@@ -10,7 +10,8 @@ namespace {
 
 QByteArray httpPost(const QByteArray& method, const QByteArray& params)
 {
-    const QByteArray body = R"({"jsonrpc":"2.0","id":1,"method":")" + method + R"(","params":[)" + params + "]}";
+    const QByteArray body =
+        R"({"jsonrpc":"2.0","id":1,"method":")" + method + R"(","params":[)" + params + "]}";
     return "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
            "Content-Length: " +
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
@@ -30,13 +31,16 @@ QList<QByteArray> mixRequests(const CallMix& mix, int client)
     const QByteArray date = RpcClient::str(mix.date.toString(Qt::ISODate));
     return {httpPost("getEfetGest", branch + ',' + date),
             httpPost("GetVerifServ", branch + ',' + date + R"(,"00001")"),
-            httpPost("setEfetGest", PacketCodec::encodeChangeSet(fields, {Change{ChangeKind::Inserted, line, {}}}).json()),
-            httpPost("setEfetGest", PacketCodec::encodeChangeSet(fields, {Change{ChangeKind::Deleted, {}, line}}).json())};
+            httpPost("setEfetGest",
+                     PacketCodec::encodeChangeSet(fields, {Change{ChangeKind::Inserted, line, {}}}).json()),
+            httpPost("setEfetGest",
+                     PacketCodec::encodeChangeSet(fields, {Change{ChangeKind::Deleted, {}, line}}).json())};
 }
 
 } // namespace
 
-LoadConnection::LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats, QObject* parent)
+LoadConnection::LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats,
+                               QObject* parent)
     : QObject(parent), port_(port), stats_(stats), requests_(mixRequests(mix, client))
 {
     connect(&socket_, &QTcpSocket::connected, this, &LoadConnection::sendNext);

@@ -15,7 +15,8 @@ class LoadConnection : public QObject {
     Q_OBJECT
 
 public:
-    LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats, QObject* parent = nullptr);
+    LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats,
+                   QObject* parent = nullptr);
 
     void start();
     void stop() { stopping_ = true; }

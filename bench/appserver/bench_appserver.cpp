@@ -36,17 +36,18 @@ void seed(const QString& database, quint16 port, const CallMix& mix)
         const QString service = QStringLiteral("%1").arg(s, 5, 10, QLatin1Char('0'));
         direct.exec(QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
                     {mix.branch, service, QStringLiteral("Serviço de Conservação nº %1").arg(s)});
-        changes.append(Change{ChangeKind::Inserted,
-                              {mix.branch, QVariant::fromValue(TDateTime::fromDate(mix.date)), service,
-                               QVariant::fromValue(Currency::fromRaw(s * 12500)),
-                               QVariant::fromValue(Currency::parse(u"2345.67")),
-                               QVariant::fromValue(Currency::fromRaw(s * 12500) * Currency::parse(u"2345.67")),
-                               QVariant()},
-                              {}});
+        changes.append(Change{
+            ChangeKind::Inserted,
+            {mix.branch, QVariant::fromValue(TDateTime::fromDate(mix.date)), service,
+             QVariant::fromValue(Currency::fromRaw(s * 12500)),
+             QVariant::fromValue(Currency::parse(u"2345.67")),
+             QVariant::fromValue(Currency::fromRaw(s * 12500) * Currency::parse(u"2345.67")), QVariant()},
+            {}});
     }
     RpcClient rpc(QStringLiteral("127.0.0.1"), port);
-    const RpcClient::Reply reply = rpc.call(
-        QStringLiteral("setEfetGest"), {PacketCodec::encodeChangeSet(EfetGestRecordSet::fieldDefs(), changes).json()});
+    const RpcClient::Reply reply =
+        rpc.call(QStringLiteral("setEfetGest"),
+                 {PacketCodec::encodeChangeSet(EfetGestRecordSet::fieldDefs(), changes).json()});
     if (!reply.ok())
         throw std::runtime_error("seeding failed: " + reply.body.toStdString());
 }
@@ -61,8 +62,10 @@ struct Row {
 void print(QTextStream& out, Row& row, double directRate)
 {
     out << qSetFieldWidth(11) << Qt::left << row.backend << qSetFieldWidth(8) << row.mode << qSetFieldWidth(0)
-        << Qt::right << qSetFieldWidth(4) << row.clients << qSetFieldWidth(10) << QString::number(row.stats.callsPerSecond(), 'f', 0)
-        << QString::number(row.stats.percentileMs(0.5), 'f', 3) << QString::number(row.stats.percentileMs(0.99), 'f', 3)
+        << Qt::right << qSetFieldWidth(4) << row.clients << qSetFieldWidth(10)
+        << QString::number(row.stats.callsPerSecond(), 'f', 0)
+        << QString::number(row.stats.percentileMs(0.5), 'f', 3)
+        << QString::number(row.stats.percentileMs(0.99), 'f', 3)
         << QString::number(row.stats.callsPerSecond() / directRate, 'f', 2) << qSetFieldWidth(0) << Qt::endl;
 }
 

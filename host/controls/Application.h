@@ -5,12 +5,12 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 #include <exception>
 #include <functional>
 #include <memory>
 
 class QMdiArea;
-class QWidget;
 class TForm;
 class UserPrompts;
 

@@ -106,7 +106,10 @@ void DataSetTableModel::rowInserted(int row)
         reset();
         return;
     }
+    pendingRow_ = row;
+    pendingInsert_ = true;
     beginInsertRows({}, row, row);
+    pendingRow_ = -1;
     ++rows_;
     if (current_ >= row)
         ++current_;
@@ -121,7 +124,10 @@ void DataSetTableModel::rowRemoved(int row)
         reset();
         return;
     }
+    pendingRow_ = row;
+    pendingInsert_ = false;
     beginRemoveRows({}, row, row);
+    pendingRow_ = -1;
     --rows_;
     if (current_ > row || current_ >= rows_)
         --current_;
@@ -181,7 +187,7 @@ QVariant DataSetTableModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return FieldText::Display(*field, dataSet_->valueAt(index.row(), fieldIndexes_[index.column()]));
+        return FieldText::Display(*field, dataSet_->valueAt(dataSetRow(index.row()), fieldIndexes_[index.column()]));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(columns_[index.column()]->Alignment() | Qt::AlignVCenter);
     default:
@@ -211,6 +217,17 @@ QVariant DataSetTableModel::headerData(int section, Qt::Orientation orientation,
     default:
         return QStringLiteral("\u25B6");
     }
+}
+
+int DataSetTableModel::dataSetRow(int row) const
+{
+    if (pendingRow_ < 0)
+        return row;
+    if (pendingInsert_)
+        return row >= pendingRow_ ? row + 1 : row;
+    if (row == pendingRow_)
+        return -1;
+    return row > pendingRow_ ? row - 1 : row;
 }
 
 Qt::ItemFlags DataSetTableModel::flags(const QModelIndex& index) const

@@ -54,6 +54,9 @@ private:
     void currentChanged(int row);
     void fieldFocusRequested(TField* field);
     void columnChanged(int column);
+    // The data set's line shown at `row`. The data set signals a line came or went after the fact;
+    // between the model's begin and end notices the rows keep their former places.
+    int dataSetRow(int row) const;
 
     const TColumns& columns_;
     QPointer<TDataSource> source_;
@@ -65,4 +68,6 @@ private:
     bool linked_ = false;
     int rows_ = 0;
     int current_ = -1;
+    int pendingRow_ = -1;
+    bool pendingInsert_ = false;
 };

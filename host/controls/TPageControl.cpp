@@ -2,42 +2,64 @@
 
 #include "TTabSheet.h"
 
+#include <QStackedWidget>
 #include <QTabBar>
+#include <QVBoxLayout>
 
-TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent)
+TPageControl::TPageControl(QWidget* parent)
+    : QWidget(parent), tabs_(new QTabBar(this)), pages_(new QStackedWidget(this))
 {
     setFocusPolicy(Qt::NoFocus);
-    tabBar()->setFocusPolicy(Qt::NoFocus);
+    tabs_->setFocusPolicy(Qt::NoFocus);
+    pages_->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tabs_);
+    layout->addWidget(pages_, 1);
+    connect(tabs_, &QTabBar::currentChanged, pages_, &QStackedWidget::setCurrentIndex);
 }
 
 TTabSheet* TPageControl::ActivePage() const
 {
-    return qobject_cast<TTabSheet*>(currentWidget());
+    return qobject_cast<TTabSheet*>(pages_->currentWidget());
 }
 
 void TPageControl::SetActivePage(TTabSheet* sheet)
 {
-    setCurrentWidget(sheet);
+    const int index = pages_->indexOf(sheet);
+    if (index < 0)
+        return;
+    pages_->setCurrentIndex(index);
+    tabs_->setCurrentIndex(index);
+}
+
+int TPageControl::PageCount() const
+{
+    return pages_->count();
 }
 
 TTabSheet* TPageControl::Pages(int index) const
 {
-    return qobject_cast<TTabSheet*>(widget(index));
+    return qobject_cast<TTabSheet*>(pages_->widget(index));
+}
+
+void TPageControl::addSheet(TTabSheet* sheet)
+{
+    pages_->addWidget(sheet);
+    tabs_->addTab(sheet->Caption());
+    sheetChanged(sheet);
 }
 
 void TPageControl::sheetChanged(TTabSheet* sheet)
 {
-    const int index = indexOf(sheet);
+    const int index = pages_->indexOf(sheet);
     if (index < 0)
         return;
-    QWidget* current = currentWidget();
-    setTabText(index, sheet->Caption());
-    setTabVisible(index, sheet->TabVisible());
-    // Hiding the tab of the current page must not change the page shown.
-    if (current)
-        setCurrentWidget(current);
+    tabs_->setTabText(index, sheet->Caption());
+    tabs_->setTabVisible(index, sheet->TabVisible());
     bool anyTab = false;
-    for (int i = 0; i < count(); ++i)
-        anyTab = anyTab || isTabVisible(i);
-    tabBar()->setVisible(anyTab);
+    for (int i = 0; i < tabs_->count(); ++i)
+        anyTab = anyTab || tabs_->isTabVisible(i);
+    tabs_->setVisible(anyTab);
 }

@@ -4,7 +4,7 @@
 
 TTabSheet::TTabSheet(TPageControl* pageControl) : QWidget(pageControl), pageControl_(pageControl)
 {
-    pageControl_->addTab(this, QString());
+    pageControl_->addSheet(this);
 }
 
 void TTabSheet::SetCaption(const QString& caption)

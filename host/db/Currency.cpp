@@ -19,16 +19,12 @@ using Int128 = __int128;
     throw ERangeError(QStringLiteral("Valor fora do intervalo: %1.").arg(what));
 }
 
-Int128 magnitude(Int128 n)
-{
-    return n < 0 ? -n : n;
-}
-
 // n / d for d > 0, to the nearest, halves to even.
-Int128 divideHalfEven(Int128 n, Int128 d)
+template <typename Int> Int divideHalfEven(Int n, Int d)
 {
-    Int128 quotient = n / d;
-    const Int128 twiceRest = 2 * magnitude(n % d);
+    Int quotient = n / d;
+    const Int rest = n % d;
+    const Int twiceRest = 2 * (rest < 0 ? -rest : rest);
     if (twiceRest > d || (twiceRest == d && (quotient & 1)))
         quotient += n < 0 ? -1 : 1;
     return quotient;
@@ -112,13 +108,13 @@ Currency Currency::roundedTo(int decimals) const
 {
     if (decimals < 0 || decimals > Decimals)
         throw ERangeError(QStringLiteral("Casas decimais fora do intervalo: %1.").arg(decimals));
-    Int128 unit = 1;
+    std::int64_t unit = 1;
     for (int i = decimals; i < Decimals; ++i)
         unit *= 10;
-    const Int128 rounded = divideHalfEven(ticks_, unit) * unit;
-    if (!fitsTicks(rounded))
+    std::int64_t rounded = 0;
+    if (__builtin_mul_overflow(divideHalfEven(ticks_, unit), unit, &rounded))
         outOfRange(toString());
-    return fromRaw(std::int64_t(rounded));
+    return fromRaw(rounded);
 }
 
 int Currency::integerDigits() const
@@ -157,8 +153,12 @@ Currency operator-(Currency a, Currency b)
 
 Currency operator*(Currency a, Currency b)
 {
-    // Both at four decimals: the exact product has eight, brought back to four.
-    const Int128 product = divideHalfEven(Int128(a.ticks_) * b.ticks_, Currency::Scale);
+    // Both at four decimals: the exact product has eight, brought back to four. Most products fit in
+    // 64 bits, where dividing by the constant scale is cheap; the rest take the 128-bit way.
+    std::int64_t narrow = 0;
+    const Int128 product = __builtin_mul_overflow(a.ticks_, b.ticks_, &narrow)
+                               ? divideHalfEven<Int128>(Int128(a.ticks_) * b.ticks_, Currency::Scale)
+                               : divideHalfEven<std::int64_t>(narrow, Currency::Scale);
     if (!fitsTicks(product))
         outOfRange(QStringLiteral("%1 × %2").arg(a.toString(), b.toString()));
     return Currency::fromRaw(std::int64_t(product));

@@ -114,9 +114,22 @@ void JsonWriter::integer(long long value)
 
 QByteArray JsonWriter::finish(qsizetype padding)
 {
-    std::memset(room(padding), 0, std::size_t(padding));
-    buffer_.resize(size_); // keeps the allocation, and so the zeroed bytes after the text
+    const qsizetype needed = size_ + padding;
+    QByteArray text;
+    if (buffer_.size() - needed > size_ / 4) {
+        // Much room to spare: a snug copy rather than holding on to it.
+        text.reserve(needed);
+        text.resize(needed);
+        std::memcpy(text.data(), data_, std::size_t(size_));
+    } else {
+        room(padding);
+        text = std::move(buffer_);
+    }
+    // Cutting the size back keeps the allocation, and so the zeroed bytes after the text.
+    std::memset(text.data() + size_, 0, std::size_t(padding));
+    text.resize(size_);
+    buffer_ = QByteArray();
     data_ = nullptr;
     size_ = 0;
-    return std::move(buffer_);
+    return text;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "TButtonFlat.h"
+#include "TDataSource.h"
 #include "TEvent.h"
 #include "host_kit_export.h"
 
 #include <QPointer>
-
-class TDataSource;
 
 // The search button beside a code field. A click raises OnBeforePesq, whose handler may clear the flag
 // to call the search off (or get the list ready); then the user chooses a line of DataSource in the

@@ -47,12 +47,13 @@ Database& BackendFixture::direct(const QString& database)
 void BackendFixture::addService(const QString& database, const QString& branch, const QString& service,
                                 const QString& name)
 {
-    direct(database).exec(QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
-                          {branch, service, name});
+    direct(database).exec(
+        QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
+        {branch, service, name});
 }
 
-void BackendFixture::addBilling(const QString& database, const QString& branch, QDate date, const QString& service,
-                                Currency staff, Currency unitPrice)
+void BackendFixture::addBilling(const QString& database, const QString& branch, QDate date,
+                                const QString& service, Currency staff, Currency unitPrice)
 {
     Database& db = direct(database);
     const SqlDialect& d = db.dialect();
@@ -65,8 +66,8 @@ void BackendFixture::addBilling(const QString& database, const QString& branch, 
 int BackendFixture::workRows(const QString& database, qint64 reservation)
 {
     int count = 0;
-    direct(database).select(QStringLiteral("SELECT COUNT(*) FROM APURFATTRAB WHERE NRRESERVA = ?"), {reservation},
-                            [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
+    direct(database).select(QStringLiteral("SELECT COUNT(*) FROM APURFATTRAB WHERE NRRESERVA = ?"),
+                            {reservation}, [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
     return count;
 }
 

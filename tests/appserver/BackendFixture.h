@@ -30,7 +30,8 @@ public:
     QString newDatabase();
 
     // Direct writes and reads; the schema must exist (a server has started on the database).
-    void addService(const QString& database, const QString& branch, const QString& service, const QString& name);
+    void addService(const QString& database, const QString& branch, const QString& service,
+                    const QString& name);
     void addBilling(const QString& database, const QString& branch, QDate date, const QString& service,
                     Currency staff, Currency unitPrice);
     int workRows(const QString& database, qint64 reservation);

@@ -78,10 +78,11 @@ QList<Record> decode(const QByteArray& packetJson)
 
 QList<Record> read(RpcClient& client, const QString& branch, QDate date)
 {
-    const RpcClient::Reply reply = client.call(QStringLiteral("getEfetGest"),
-                                               {RpcClient::str(branch), RpcClient::str(date.toString(Qt::ISODate))});
+    const RpcClient::Reply reply = client.call(
+        QStringLiteral("getEfetGest"), {RpcClient::str(branch), RpcClient::str(date.toString(Qt::ISODate))});
     if (!reply.ok())
-        throw std::runtime_error(("getEfetGest failed: " + reply.body + reply.errorMessage.toUtf8()).toStdString());
+        throw std::runtime_error(
+            ("getEfetGest failed: " + reply.body + reply.errorMessage.toUtf8()).toStdString());
     return decode(reply.resultJson);
 }
 

@@ -49,8 +49,8 @@ void AppServerBadInputTest::initTestCase()
     server_->start();
     client_ = std::make_unique<RpcClient>(QStringLiteral("127.0.0.1"), server_->port());
     date_ = freshDate();
-    QVERIFY(save(*client_, {inserted(line(QStringLiteral("0001"), date_, QStringLiteral("00001"), QStringLiteral("1"),
-                                         QStringLiteral("2"), QStringLiteral("2")))})
+    QVERIFY(save(*client_, {inserted(line(QStringLiteral("0001"), date_, QStringLiteral("00001"),
+                                          QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2")))})
                 .ok());
 }
 
@@ -78,13 +78,17 @@ void AppServerBadInputTest::refusedWithItsError_data()
     QTest::newRow("empty body") << QByteArray() << -32700;
     QTest::newRow("array: batch") << "[" + request("getEfetGest", R"(["0001","2031-01-02"])") + "]" << -32600;
     QTest::newRow("string") << QByteArray(R"("hello")") << -32600;
-    QTest::newRow("jsonrpc 1.0") << QByteArray(R"({"jsonrpc":"1.0","id":1,"method":"getEfetGest","params":[]})") << -32600;
+    QTest::newRow("jsonrpc 1.0") << QByteArray(
+                                        R"({"jsonrpc":"1.0","id":1,"method":"getEfetGest","params":[]})")
+                                 << -32600;
     QTest::newRow("no jsonrpc") << QByteArray(R"({"id":1,"method":"getEfetGest","params":[]})") << -32600;
     QTest::newRow("no method") << QByteArray(R"({"jsonrpc":"2.0","id":1,"params":[]})") << -32600;
-    QTest::newRow("method a number") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":5,"params":[]})") << -32600;
+    QTest::newRow("method a number") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":5,"params":[]})")
+                                     << -32600;
     QTest::newRow("no params") << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"getEfetGest"})") << -32600;
     QTest::newRow("named params") << request("getEfetGest", R"({"filial":"0001"})") << -32600;
-    QTest::newRow("id an object") << QByteArray(R"({"jsonrpc":"2.0","id":{},"method":"x","params":[]})") << -32600;
+    QTest::newRow("id an object") << QByteArray(R"({"jsonrpc":"2.0","id":{},"method":"x","params":[]})")
+                                  << -32600;
     QTest::newRow("unknown method") << request("apagaTudo", "[]") << -32601;
     QTest::newRow("method in other case") << request("geteFetGest", R"(["0001","2031-01-02"])") << -32601;
     QTest::newRow("too few") << request("getEfetGest", R"(["0001"])") << -32602;
@@ -94,31 +98,38 @@ void AppServerBadInputTest::refusedWithItsError_data()
     QTest::newRow("branch too long") << request("getEfetGest", R"(["00001","2031-01-02"])") << -32602;
     QTest::newRow("branch empty") << request("getEfetGest", R"(["","2031-01-02"])") << -32602;
     QTest::newRow("reservation branch too long") << request("GetPrxRelApurFat", R"(["00001"])") << -32602;
-    QTest::newRow("service too long") << request("GetVerifServ", R"(["0001","2031-01-02","000001"])") << -32602;
-    QTest::newRow("branch with quote and comment") << request("getEfetGest", R"(["1';--","2031-01-02"])") << -32602;
+    QTest::newRow("service too long")
+        << request("GetVerifServ", R"(["0001","2031-01-02","000001"])") << -32602;
+    QTest::newRow("branch with quote and comment")
+        << request("getEfetGest", R"(["1';--","2031-01-02"])") << -32602;
     QTest::newRow("no such day") << request("getEfetGest", R"(["0001","2031-02-30"])") << -32602;
     QTest::newRow("date unpadded") << request("getEfetGest", R"(["0001","2031-1-5"])") << -32602;
     QTest::newRow("date as typed") << request("getEfetGest", R"(["0001","05/01/2031"])") << -32602;
-    QTest::newRow("date with a time") << request("getEfetGest", R"(["0001","2031-01-05T10:30:00"])") << -32602;
+    QTest::newRow("date with a time")
+        << request("getEfetGest", R"(["0001","2031-01-05T10:30:00"])") << -32602;
     QTest::newRow("change set a string") << request("setEfetGest", R"(["{}"])") << -32602;
     QTest::newRow("change set empty object") << request("setEfetGest", R"([{}])") << -32602;
     QTest::newRow("reservation a number") << request("SetDelTableApur", "[12]") << -32602;
     QTest::newRow("import bad date") << request("Importa", R"(["0001","2031-13-01","1"])") << -32602;
 
-    const auto saving = [&](const QList<Change>& changes) { return request("setEfetGest", "[" + changeSet(changes) + "]"); };
+    const auto saving = [&](const QList<Change>& changes) {
+        return request("setEfetGest", "[" + changeSet(changes) + "]");
+    };
     const QDate date = date_.addDays(1);
     QTest::newRow("insert without service")
-        << saving({inserted(line(QStringLiteral("0001"), date, QString(), QStringLiteral("1"), {}, {}))}) << -32602;
+        << saving({inserted(line(QStringLiteral("0001"), date, QString(), QStringLiteral("1"), {}, {}))})
+        << -32602;
     QTest::newRow("insert with empty branch")
-        << saving({inserted(line(QString(""), date, QStringLiteral("00001"), QStringLiteral("1"), {}, {}))}) << -32602;
-    QByteArray tooMany = changeSet({inserted(line(QStringLiteral("0001"), date, QStringLiteral("00003"),
-                                                  QStringLiteral("1"), {}, {}))});
-    QTest::newRow("staff beyond precision") << request("setEfetGest", "[" + tooMany.replace(R"("1")", R"("12345678")") + "]")
-                                            << -32602;
-    QByteArray notNumber = changeSet({inserted(line(QStringLiteral("0001"), date, QStringLiteral("00003"),
-                                                    QStringLiteral("1"), {}, {}))});
-    QTest::newRow("staff not a number") << request("setEfetGest", "[" + notNumber.replace(R"("1")", R"("um")") + "]")
-                                        << -32602;
+        << saving({inserted(line(QString(""), date, QStringLiteral("00001"), QStringLiteral("1"), {}, {}))})
+        << -32602;
+    QByteArray tooMany = changeSet(
+        {inserted(line(QStringLiteral("0001"), date, QStringLiteral("00003"), QStringLiteral("1"), {}, {}))});
+    QTest::newRow("staff beyond precision")
+        << request("setEfetGest", "[" + tooMany.replace(R"("1")", R"("12345678")") + "]") << -32602;
+    QByteArray notNumber = changeSet(
+        {inserted(line(QStringLiteral("0001"), date, QStringLiteral("00003"), QStringLiteral("1"), {}, {}))});
+    QTest::newRow("staff not a number")
+        << request("setEfetGest", "[" + notNumber.replace(R"("1")", R"("um")") + "]") << -32602;
 }
 
 void AppServerBadInputTest::refusedWithItsError()
@@ -139,9 +150,9 @@ void AppServerBadInputTest::quotesInCodesAreStoredLiterally()
     const QString branch = QStringLiteral("0'1");
     const QDate date = date_;
     const QString service = QStringLiteral("1';--");
-    const RpcClient::Reply saved = save(*client_, {inserted(line(branch, date, service, QStringLiteral("3"), {}, {})),
-                                                   inserted(line(branch, date, QStringLiteral("a\"b;"),
-                                                                 QStringLiteral("3"), {}, {}))});
+    const RpcClient::Reply saved =
+        save(*client_, {inserted(line(branch, date, service, QStringLiteral("3"), {}, {})),
+                        inserted(line(branch, date, QStringLiteral("a\"b;"), QStringLiteral("3"), {}, {}))});
     QVERIFY2(saved.ok(), saved.body);
     const QList<Record> lines = read(*client_, branch, date);
     QCOMPARE(lines.size(), 2);
@@ -157,8 +168,8 @@ void AppServerBadInputTest::quotesInCodesAreStoredLiterally()
 
 void AppServerBadInputTest::changeSetWithForeignColumnIsRefused()
 {
-    const QByteArray changes = withForeignColumn(
-        changeSet({inserted(line(QStringLiteral("0001"), date_, QStringLiteral("00009"), QStringLiteral("1"), {}, {}))}));
+    const QByteArray changes = withForeignColumn(changeSet({inserted(
+        line(QStringLiteral("0001"), date_, QStringLiteral("00009"), QStringLiteral("1"), {}, {}))}));
     const RpcClient::Reply reply = client_->post(request("setEfetGest", "[" + changes + "]"));
     QCOMPARE(reply.errorCode, -32602);
     QCOMPARE(read(*client_, QStringLiteral("0001"), date_).size(), 1);

@@ -63,7 +63,8 @@ void AppServerConcurrencyTest::sameKeysFromEightClientsOnTwoServers()
     std::vector<std::unique_ptr<QThread>> threads;
     for (int c = 0; c < Clients; ++c) {
         const quint16 port = c % 2 ? second.port() : first.port();
-        threads.emplace_back(QThread::create([&heard, c, port, date] { heard[c] = insertAll(port, c, date); }));
+        threads.emplace_back(
+            QThread::create([&heard, c, port, date] { heard[c] = insertAll(port, c, date); }));
         threads.back()->start();
     }
     for (auto& thread : threads)

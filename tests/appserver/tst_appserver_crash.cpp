@@ -23,8 +23,8 @@ QStringList saveUntilKilled(quint16 port, QDate date, std::atomic<int>& acknowle
     QStringList saved;
     for (int n = 0; n < 99999; ++n) {
         const QString service = QString::number(n);
-        const RpcClient::Reply reply =
-            save(rpc, {inserted(line(Branch, date, service, QStringLiteral("1.5"), QStringLiteral("2"), {}))});
+        const RpcClient::Reply reply = save(
+            rpc, {inserted(line(Branch, date, service, QStringLiteral("1.5"), QStringLiteral("2"), {}))});
         if (!reply.ok())
             break;
         saved << service;

@@ -80,7 +80,8 @@ void AppServerMethodsTest::initTestCase()
     server_ = std::make_unique<AppServerProcess>(database_);
     server_->start();
     client_ = std::make_unique<RpcClient>(QStringLiteral("127.0.0.1"), server_->port());
-    backend_.addService(database_, QStringLiteral("0001"), QStringLiteral("00001"), QStringLiteral("Vigilância"));
+    backend_.addService(database_, QStringLiteral("0001"), QStringLiteral("00001"),
+                        QStringLiteral("Vigilância"));
     backend_.addService(database_, QStringLiteral("0001"), QStringLiteral("00002"),
                         QStringLiteral("Limpeza e Conservação"));
 }
@@ -93,7 +94,8 @@ void AppServerMethodsTest::cleanupTestCase()
 
 QString AppServerMethodsTest::reserve()
 {
-    const RpcClient::Reply reply = client_->call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QString())});
+    const RpcClient::Reply reply =
+        client_->call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QString())});
     if (!reply.ok())
         throw std::runtime_error(reply.body.toStdString());
     return reply.resultString();
@@ -142,12 +144,12 @@ void AppServerMethodsTest::savedLinesComeBackExactAndOrdered()
 void AppServerMethodsTest::verifServFindsOnlyThatKey()
 {
     const QDate date = freshDate();
-    QVERIFY(save(*client_, {inserted(line(QStringLiteral("0003"), date, QStringLiteral("00007"), QStringLiteral("1"),
-                                         QStringLiteral("1"), QStringLiteral("1")))})
+    QVERIFY(save(*client_, {inserted(line(QStringLiteral("0003"), date, QStringLiteral("00007"),
+                                          QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")))})
                 .ok());
     const auto verify = [&](const QString& branch, QDate day, const QString& service) {
-        const RpcClient::Reply reply = client_->call(QStringLiteral("GetVerifServ"),
-                                                     {RpcClient::str(branch), iso(day), RpcClient::str(service)});
+        const RpcClient::Reply reply = client_->call(
+            QStringLiteral("GetVerifServ"), {RpcClient::str(branch), iso(day), RpcClient::str(service)});
         return RpcClient::member(reply.resultJson, "rows");
     };
     QCOMPARE(verify(QStringLiteral("0003"), date, QStringLiteral("00007")), QByteArray(R"([["00007"]])"));
@@ -161,9 +163,9 @@ void AppServerMethodsTest::clientDataSetEditsRoundTrip()
     const QDate date = freshDate();
     const QString branch = QStringLiteral("0001");
     QVERIFY(save(*client_, {inserted(line(branch, date, QStringLiteral("00001"), QStringLiteral("2"),
-                                         QStringLiteral("10"), QStringLiteral("20"))),
+                                          QStringLiteral("10"), QStringLiteral("20"))),
                             inserted(line(branch, date, QStringLiteral("00002"), QStringLiteral("3"),
-                                         QStringLiteral("5"), QStringLiteral("15")))})
+                                          QStringLiteral("5"), QStringLiteral("15")))})
                 .ok());
     const RpcClient::Reply packet =
         client_->call(QStringLiteral("getEfetGest"), {RpcClient::str(branch), iso(date)});
@@ -194,7 +196,7 @@ void AppServerMethodsTest::modifyOfLineChangedByOtherIsRefused()
     const QDate date = freshDate();
     const QString branch = QStringLiteral("0002");
     QVERIFY(save(*client_, {inserted(line(branch, date, QStringLiteral("00001"), QStringLiteral("1"),
-                                         QStringLiteral("10"), QStringLiteral("10")))})
+                                          QStringLiteral("10"), QStringLiteral("10")))})
                 .ok());
     const Record seen = read(*client_, branch, date).first();
     const Record mine = line(branch, date, QStringLiteral("00001"), QStringLiteral("4"), QStringLiteral("10"),
@@ -202,8 +204,8 @@ void AppServerMethodsTest::modifyOfLineChangedByOtherIsRefused()
     QVERIFY(save(*client_, {modified(seen, mine)}).ok());
 
     // The other client still holds the line as it was, and also adds a line in the same save.
-    const Record theirs = line(branch, date, QStringLiteral("00001"), QStringLiteral("1"), QStringLiteral("12"),
-                               QStringLiteral("12"));
+    const Record theirs = line(branch, date, QStringLiteral("00001"), QStringLiteral("1"),
+                               QStringLiteral("12"), QStringLiteral("12"));
     const Record extra = line(branch, date, QStringLiteral("00002"), QStringLiteral("1"), QStringLiteral("1"),
                               QStringLiteral("1"));
     const RpcClient::Reply refused = save(*client_, {inserted(extra), modified(seen, theirs)});
@@ -227,8 +229,8 @@ void AppServerMethodsTest::deleteOfLineAlreadyDeletedIsRefused()
     QVERIFY(save(*client_, {inserted(a), inserted(b)}).ok());
     QVERIFY(save(*client_, {deleted(a)}).ok());
 
-    const Record bChanged = line(branch, date, QStringLiteral("00002"), QStringLiteral("9"), QStringLiteral("3"),
-                                 QStringLiteral("27"));
+    const Record bChanged = line(branch, date, QStringLiteral("00002"), QStringLiteral("9"),
+                                 QStringLiteral("3"), QStringLiteral("27"));
     const RpcClient::Reply refused = save(*client_, {modified(b, bChanged), deleted(a)});
     QCOMPARE(refused.errorCode, -32000);
     QCOMPARE(refused.errorMessage, ChangedMeanwhile);
@@ -242,13 +244,13 @@ void AppServerMethodsTest::duplicateInsertIsRefused()
     const QDate date = freshDate();
     const QString branch = QStringLiteral("0001");
     QVERIFY(save(*client_, {inserted(line(branch, date, QStringLiteral("00001"), QStringLiteral("1"),
-                                         QStringLiteral("1"), QStringLiteral("1")))})
+                                          QStringLiteral("1"), QStringLiteral("1")))})
                 .ok());
     const RpcClient::Reply refused =
-        save(*client_, {inserted(line(branch, date, QStringLiteral("00002"), QStringLiteral("2"), QStringLiteral("2"),
-                                      QStringLiteral("4"))),
-                        inserted(line(branch, date, QStringLiteral("00001"), QStringLiteral("5"), QStringLiteral("5"),
-                                      QStringLiteral("25")))});
+        save(*client_, {inserted(line(branch, date, QStringLiteral("00002"), QStringLiteral("2"),
+                                      QStringLiteral("2"), QStringLiteral("4"))),
+                        inserted(line(branch, date, QStringLiteral("00001"), QStringLiteral("5"),
+                                      QStringLiteral("5"), QStringLiteral("25")))});
     QCOMPARE(refused.errorCode, -32000);
     QCOMPARE(refused.errorMessage, Duplicate);
     const QList<Record> lines = read(*client_, branch, date);
@@ -265,7 +267,7 @@ void AppServerMethodsTest::importAddsOnlyMissingServices()
     backend_.addBilling(database_, branch, date.addDays(1), QStringLiteral("00004"), Currency::parse(u"1"),
                         Currency::parse(u"1"));
     QVERIFY(save(*client_, {inserted(line(branch, date, QStringLiteral("00002"), QStringLiteral("7"),
-                                         QStringLiteral("3"), QStringLiteral("21")))})
+                                          QStringLiteral("3"), QStringLiteral("21")))})
                 .ok());
 
     const QString reservation = reserve();
@@ -276,7 +278,8 @@ void AppServerMethodsTest::importAddsOnlyMissingServices()
     const QByteArray value = RpcClient::member(reply.resultJson, "value");
     QCOMPARE(RpcClient::member(value, "ok"), QByteArray("true"));
     const QList<Record> payload = decode(RpcClient::member(value, "payload"));
-    QCOMPARE(services(payload), (QStringList{QStringLiteral("00001"), QStringLiteral("00002"), QStringLiteral("00003")}));
+    QCOMPARE(services(payload),
+             (QStringList{QStringLiteral("00001"), QStringLiteral("00002"), QStringLiteral("00003")}));
     QCOMPARE(staff(payload[1]).toString(), QStringLiteral("7"));
     QCOMPARE(total(payload[1]).toString(), QStringLiteral("21"));
     QCOMPARE(total(payload[0]).toString(), QStringLiteral("201"));
@@ -293,11 +296,21 @@ void AppServerMethodsTest::importTotalsRoundHalfToEven_data()
     QTest::addColumn<QString>("staff");
     QTest::addColumn<QString>("price");
     QTest::addColumn<QString>("total");
-    QTest::newRow("exact") << "3" << "1234.56" << "3703.68";
-    QTest::newRow("half, even below") << "2.5" << "10.01" << "25.02";
-    QTest::newRow("half, even above") << "1.5" << "10.05" << "15.08";
-    QTest::newRow("below half") << "0.333" << "0.15" << "0.05";
-    QTest::newRow("large, beyond double") << "999999.999" << "9999999.99" << "9999999980000";
+    QTest::newRow("exact") << "3"
+                           << "1234.56"
+                           << "3703.68";
+    QTest::newRow("half, even below") << "2.5"
+                                      << "10.01"
+                                      << "25.02";
+    QTest::newRow("half, even above") << "1.5"
+                                      << "10.05"
+                                      << "15.08";
+    QTest::newRow("below half") << "0.333"
+                                << "0.15"
+                                << "0.05";
+    QTest::newRow("large, beyond double") << "999999.999"
+                                          << "9999999.99"
+                                          << "9999999980000";
 }
 
 void AppServerMethodsTest::importTotalsRoundHalfToEven()
@@ -306,8 +319,8 @@ void AppServerMethodsTest::importTotalsRoundHalfToEven()
     QFETCH(QString, price);
     QFETCH(QString, total);
     const QDate date = freshDate();
-    backend_.addBilling(database_, QStringLiteral("0003"), date, QStringLiteral("00009"), Currency::parse(staff),
-                        Currency::parse(price));
+    backend_.addBilling(database_, QStringLiteral("0003"), date, QStringLiteral("00009"),
+                        Currency::parse(staff), Currency::parse(price));
     QVERIFY(importa(QStringLiteral("0003"), date, reserve()).ok());
     const QList<Record> lines = read(*client_, QStringLiteral("0003"), date);
     QCOMPARE(lines.size(), 1);
@@ -328,8 +341,8 @@ void AppServerMethodsTest::importRenewsUnknownReservation()
 {
     QFETCH(QString, reservation);
     const QDate date = freshDate();
-    backend_.addBilling(database_, QStringLiteral("0001"), date, QStringLiteral("00001"), Currency::parse(u"1"),
-                        Currency::parse(u"1"));
+    backend_.addBilling(database_, QStringLiteral("0001"), date, QStringLiteral("00001"),
+                        Currency::parse(u"1"), Currency::parse(u"1"));
     const RpcClient::Reply reply = importa(QStringLiteral("0001"), date, reservation);
     QVERIFY2(reply.ok(), reply.body);
     const QString issued = reply.resultObject().value(QStringLiteral("refs")).toArray().first().toString();
@@ -341,8 +354,8 @@ void AppServerMethodsTest::importRenewsUnknownReservation()
 void AppServerMethodsTest::releaseIsIdempotentAndLeavesOthersAlone()
 {
     const QDate date = freshDate();
-    backend_.addBilling(database_, QStringLiteral("0002"), date, QStringLiteral("00001"), Currency::parse(u"1"),
-                        Currency::parse(u"1"));
+    backend_.addBilling(database_, QStringLiteral("0002"), date, QStringLiteral("00001"),
+                        Currency::parse(u"1"), Currency::parse(u"1"));
     const QString mine = reserve();
     const QString other = reserve();
     QVERIFY(importa(QStringLiteral("0002"), date, mine).ok());
@@ -350,17 +363,20 @@ void AppServerMethodsTest::releaseIsIdempotentAndLeavesOthersAlone()
     QCOMPARE(backend_.workRows(database_, mine.toLongLong()), 1);
 
     for (int i = 0; i < 2; ++i) {
-        const RpcClient::Reply reply = client_->call(QStringLiteral("SetDelTableApur"), {RpcClient::str(mine)});
+        const RpcClient::Reply reply =
+            client_->call(QStringLiteral("SetDelTableApur"), {RpcClient::str(mine)});
         QVERIFY2(reply.ok(), reply.body);
-        QCOMPARE(reply.resultJson, QByteArray(R"({"value":{"ok":true,"payload":null},"refs":[")") + mine.toUtf8() +
-                                       "\"]}");
+        QCOMPARE(reply.resultJson,
+                 QByteArray(R"({"value":{"ok":true,"payload":null},"refs":[")") + mine.toUtf8() + "\"]}");
     }
     QCOMPARE(backend_.workRows(database_, mine.toLongLong()), 0);
     QCOMPARE(backend_.workRows(database_, other.toLongLong()), 1);
     QVERIFY(client_->call(QStringLiteral("SetDelTableApur"), {RpcClient::str(QStringLiteral("x"))}).ok());
 
     const auto refsAfterImport = [&](const QString& reservation) {
-        return importa(QStringLiteral("0002"), date, reservation).resultObject().value(QStringLiteral("refs"));
+        return importa(QStringLiteral("0002"), date, reservation)
+            .resultObject()
+            .value(QStringLiteral("refs"));
     };
     QCOMPARE(refsAfterImport(other), QJsonArray{other});
     QVERIFY(refsAfterImport(mine) != QJsonArray{mine});
@@ -372,12 +388,14 @@ void AppServerMethodsTest::reservationsExpire()
     shortLived.start();
     RpcClient client(QStringLiteral("127.0.0.1"), shortLived.port());
     const QDate date = freshDate();
-    backend_.addBilling(database_, QStringLiteral("0004"), date, QStringLiteral("00001"), Currency::parse(u"1"),
-                        Currency::parse(u"1"));
-    const QString old = client.call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QString())}).resultString();
+    backend_.addBilling(database_, QStringLiteral("0004"), date, QStringLiteral("00001"),
+                        Currency::parse(u"1"), Currency::parse(u"1"));
+    const QString old =
+        client.call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QString())}).resultString();
     const auto import = [&](const QString& reservation) {
         return client
-            .call(QStringLiteral("Importa"), {RpcClient::str(QStringLiteral("0004")), iso(date), RpcClient::str(reservation)})
+            .call(QStringLiteral("Importa"),
+                  {RpcClient::str(QStringLiteral("0004")), iso(date), RpcClient::str(reservation)})
             .resultObject()
             .value(QStringLiteral("refs"))
             .toArray()

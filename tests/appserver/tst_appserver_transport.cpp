@@ -4,8 +4,8 @@
 #include "HttpClient.h"
 #include "RpcClient.h"
 
-#include <QProcess>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QTcpSocket>
 #include <QThread>
 #include <QtTest>
@@ -75,9 +75,8 @@ void AppServerTransportTest::refusesToListenBeyondLoopbackWithoutToken()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("MED_SERVER_TOKEN"));
     process.setProcessEnvironment(environment);
-    process.start(AppServerProcess::executable(),
-                  {QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0"), QStringLiteral("--database"),
-                   QStringLiteral(":memory:")});
+    process.start(AppServerProcess::executable(), {QStringLiteral("--listen"), QStringLiteral("0.0.0.0:0"),
+                                                   QStringLiteral("--database"), QStringLiteral(":memory:")});
     QVERIFY(process.waitForFinished(30000));
     QVERIFY(process.exitCode() != 0);
     QVERIFY(process.readAllStandardOutput().isEmpty());

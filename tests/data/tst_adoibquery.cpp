@@ -7,6 +7,8 @@
 #include "TField.h"
 #include "dtmDBGeral.h"
 
+#include <QFile>
+#include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +27,7 @@ private slots:
     void dialectOfDriver_data();
     void dialectOfDriver();
     void dialectNamedInSettings();
+    void moduleOpensFromHostSettings();
     void moduleRefusesWhatItCannotOpen();
     void everyNameBoundWhereverItStands();
     void parameterKeepsValueAcrossTextChanges();
@@ -48,7 +51,7 @@ void TestADOIBQuery::initTestCase()
     TdtmDBGeral::open(settings_);
     QSqlQuery sql(dtmDBGeral().adcGeral());
     QVERIFY(sql.exec("CREATE TABLE T (CODE VARCHAR(4), NAME VARCHAR(10))"));
-    QVERIFY(sql.exec("INSERT INTO T VALUES ('b', 'beta'), ('a', NULL), ('c', 'gamma')"));
+    QVERIFY(sql.exec("INSERT INTO T VALUES ('b', 'beta'), ('a', NULL), ('c', 'gama')"));
 }
 
 void TestADOIBQuery::init()
@@ -137,6 +140,24 @@ void TestADOIBQuery::dialectNamedInSettings()
     QCOMPARE(dialectFromName(" Firebird "), DatabaseDialect::InterBase);
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, dialectFromName("DB2"));
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, ::dialectOfDriver("QMYSQL"));
+}
+
+void TestADOIBQuery::moduleOpensFromHostSettings()
+{
+    const QString ini = dir_.filePath("med00418.ini");
+    {
+        QSettings file(ini, QSettings::IniFormat);
+        file.setValue("BancoLocal/Database", settings_.database);
+        file.setValue("BancoLocal/Dialect", "PG");
+    }
+    qputenv("MED_SETTINGS", QFile::encodeName(ini));
+    TdtmDBGeral::reset();
+    const TdtmDBGeral& module = dtmDBGeral();
+    qunsetenv("MED_SETTINGS");
+    QCOMPARE(module.settings().driver, QString("QSQLITE"));
+    QCOMPARE(module.adcGeral().databaseName(), settings_.database);
+    QCOMPARE(module.dialect(), DatabaseDialect::Postgres);
+    QCOMPARE(&dtmDBGeral(), &module);
 }
 
 void TestADOIBQuery::moduleRefusesWhatItCannotOpen()

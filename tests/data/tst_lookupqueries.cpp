@@ -3,6 +3,7 @@
 #include "LookupDatabases.h"
 #include "ServicoLookup.h"
 #include "TADOIBQuery.h"
+#include "TADOIBStringField.h"
 #include "TDataSet.h"
 #include "TDataSource.h"
 #include "TField.h"
@@ -31,7 +32,6 @@ private slots:
     void servicoAllOfBranchInCodeOrder_data();
     void servicoAllOfBranchInCodeOrder();
     void staysOpenOnFirstRow();
-    void everyUseRunsAgain();
     void unknownParameterRaises();
     void databaseErrorRaises_data();
     void databaseErrorRaises();
@@ -215,17 +215,6 @@ void TestLookupQueries::staysOpenOnFirstRow()
     QVERIFY(qry->Query()->Locate("CDFILIAL", {QStringLiteral("0010")}));
     QCOMPARE(qry->FieldByName(u"NMFILIAL")->AsString(), QStringLiteral("Filial Recife"));
     QCOMPARE(filial_.qryFilialNMFILIAL->AsString(), QStringLiteral("Filial Recife"));
-}
-
-void TestLookupQueries::everyUseRunsAgain()
-{
-    openFilial(QStringLiteral("0002"));
-    QCOMPARE(filial_.qryFilialNMFILIAL->AsString(), QStringLiteral("Filial Rio"));
-    openFilial(QStringLiteral("0001"));
-    QCOMPARE(filial_.qryFilialNMFILIAL->AsString(), QStringLiteral("Matriz São Paulo"));
-    openServico(QStringLiteral("0002"), QStringLiteral("00003"));
-    openServico(QStringLiteral("0001"), std::nullopt);
-    QCOMPARE(servico_.qryServico->Query()->RecordCount(), 4);
 }
 
 void TestLookupQueries::unknownParameterRaises()

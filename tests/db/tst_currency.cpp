@@ -60,6 +60,7 @@ private slots:
     void sumAndDifference();
     void roundedTo_data();
     void roundedTo();
+    void roundedToRefuses();
     void integerDigits_data();
     void integerDigits();
 };
@@ -370,6 +371,17 @@ void TstCurrency::roundedTo()
     QFETCH(int, decimals);
     QFETCH(QString, rounded);
     QCOMPARE(dec(value).roundedTo(decimals).toString(), rounded);
+}
+
+void TstCurrency::roundedToRefuses()
+{
+    // Rounding away from zero may leave the range; rounding towards it never does.
+    QVERIFY_THROWS_EXCEPTION(ERangeError, Currency::fromRaw(MaxTicks).roundedTo(3));
+    QVERIFY_THROWS_EXCEPTION(ERangeError, Currency::fromRaw(MinTicks).roundedTo(0));
+    QCOMPARE(Currency::fromRaw(MaxTicks).roundedTo(2).toString(), QStringLiteral("922337203685477.58"));
+    QCOMPARE(Currency::fromRaw(MinTicks).roundedTo(2).toString(), QStringLiteral("-922337203685477.58"));
+    QVERIFY_THROWS_EXCEPTION(ERangeError, dec("1.5").roundedTo(5));
+    QVERIFY_THROWS_EXCEPTION(ERangeError, dec("1.5").roundedTo(-1));
 }
 
 void TstCurrency::integerDigits_data()

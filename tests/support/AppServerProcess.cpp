@@ -17,8 +17,7 @@ constexpr int StopTimeoutMs = 15000;
 AppServerProcess::AppServerProcess(QString database, QStringList extraArguments)
     : database_(database.isEmpty() ? dir_.filePath(QStringLiteral("appserver.db")) : std::move(database)),
       extraArguments_(std::move(extraArguments))
-{
-}
+{}
 
 AppServerProcess::~AppServerProcess()
 {

@@ -4,8 +4,7 @@
 
 HttpClient::HttpClient(QString host, quint16 port, QByteArray token)
     : host_(std::move(host)), port_(port), token_(std::move(token))
-{
-}
+{}
 
 HttpClient::~HttpClient() = default;
 
@@ -31,9 +30,9 @@ bool HttpClient::ensureConnected(QString& error)
 
 HttpClient::Response HttpClient::post(const QByteArray& path, const QByteArray& body)
 {
-    QByteArray request = "POST " + path + " HTTP/1.1\r\nHost: " + host_.toUtf8() +
-                         "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) +
-                         "\r\n";
+    QByteArray request =
+        "POST " + path + " HTTP/1.1\r\nHost: " + host_.toUtf8() +
+        "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
     if (!token_.isEmpty())
         request += "Authorization: Bearer " + token_ + "\r\n";
     return sendRaw(request + "\r\n" + body);

@@ -61,7 +61,8 @@ bool PostgresServer::available(QString* reason)
     for (const char* tool : {"initdb", "pg_ctl", "postgres"}) {
         if (!QFile::exists(binDir() + QLatin1Char('/') + QLatin1String(tool))) {
             if (reason)
-                *reason = QStringLiteral("PostgreSQL is not installed (no %1 in %2)").arg(QLatin1String(tool), binDir());
+                *reason = QStringLiteral("PostgreSQL is not installed (no %1 in %2)")
+                              .arg(QLatin1String(tool), binDir());
             return false;
         }
     }
@@ -81,10 +82,12 @@ void PostgresServer::runTool(const QString& tool, const QStringList& arguments, 
     const QString program = binDir() + QLatin1Char('/') + tool;
     if (runningAsRoot())
         process.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
-                                                             QStringLiteral("--"), program} + arguments);
+                                                             QStringLiteral("--"), program} +
+                                                     arguments);
     else
         process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
         process.kill();
         process.waitForFinished();
         fail(tool + QStringLiteral(" failed"), process.readAll());
@@ -93,15 +96,16 @@ void PostgresServer::runTool(const QString& tool, const QStringList& arguments, 
 
 void PostgresServer::initCluster()
 {
-    QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                           QFileDevice::ReadOther | QFileDevice::ExeOther |
-                                           QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                           QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                           QFileDevice::ExeGroup);
     if (runningAsRoot())
         giveToPostgres(dir_.path());
     runTool(QStringLiteral("initdb"),
-            {QStringLiteral("-D"), dataDir_, QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-A"),
-             QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C"),
-             QStringLiteral("--no-sync")},
+            {QStringLiteral("-D"), dataDir_, QStringLiteral("-U"), QStringLiteral("postgres"),
+             QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
+             QStringLiteral("--locale=C"), QStringLiteral("--no-sync")},
             120000);
 }
 
@@ -118,9 +122,9 @@ void PostgresServer::start()
                                 .arg(port_)
                                 .arg(dir_.path());
     runTool(QStringLiteral("pg_ctl"),
-            {QStringLiteral("-D"), dataDir_, QStringLiteral("-l"), dir_.filePath(QStringLiteral("postgres.log")),
-             QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"), QStringLiteral("-o"), options,
-             QStringLiteral("start")},
+            {QStringLiteral("-D"), dataDir_, QStringLiteral("-l"),
+             dir_.filePath(QStringLiteral("postgres.log")), QStringLiteral("-w"), QStringLiteral("-t"),
+             QStringLiteral("60"), QStringLiteral("-o"), options, QStringLiteral("start")},
             90000);
     pid_ = postmasterPid();
 }

@@ -41,8 +41,8 @@ QByteArray RpcClient::member(const QByteArray& json, const char* key)
 
 RpcClient::Reply RpcClient::call(const QString& method, const QList<QByteArray>& paramsJson)
 {
-    QByteArray body = "{\"jsonrpc\":\"2.0\",\"id\":" + QByteArray::number(nextId_++) + ",\"method\":" + str(method) +
-                      ",\"params\":[";
+    QByteArray body = "{\"jsonrpc\":\"2.0\",\"id\":" + QByteArray::number(nextId_++) +
+                      ",\"method\":" + str(method) + ",\"params\":[";
     for (qsizetype i = 0; i < paramsJson.size(); ++i)
         body += (i ? "," : "") + paramsJson[i];
     return post(body + "]}");

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds and runs the application server's load benchmark: the screen's call mix at 1 and 8 clients,
+# on SQLite and PostgreSQL, against the same SQL run directly. MED_BENCH_SECONDS sets each run's length.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/default}
+cmake --build "$build" --target bench_appserver med_appserver
+"$build/bin/bench_appserver"

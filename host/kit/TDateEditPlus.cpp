@@ -63,7 +63,7 @@ TDateEditPlus::TDateEditPlus(QWidget* parent)
     connect(button_, &QToolButton::clicked, this,
             [this] { Application::instance().Guard([this] { DropDown(); }); });
     connect(this, &QLineEdit::textChanged, this,
-            [this] { Application::instance().Guard([this] { textEdited(); }); });
+            [this] { Application::instance().Guard([this] { refreshLook(); }); });
     refreshLook();
 }
 

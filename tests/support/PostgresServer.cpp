@@ -49,7 +49,10 @@ void giveToPostgres(const QString& path)
 
 } // namespace
 
-PostgresServer::PostgresServer() : dataDir_(dir_.filePath(QStringLiteral("data"))) {}
+// In /tmp rather than TMPDIR: the postgres user must reach it, and the socket path must stay short.
+PostgresServer::PostgresServer()
+    : dir_(QStringLiteral("/tmp/med-pg-XXXXXX")), dataDir_(dir_.filePath(QStringLiteral("data")))
+{}
 
 PostgresServer::~PostgresServer()
 {

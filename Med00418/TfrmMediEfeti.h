@@ -1,0 +1,125 @@
+#pragma once
+
+#include "EfetGestRecordSet.h"
+#include "FilialLookup.h"
+#include "ServicoLookup.h"
+#include "TfrmPadraoSimples.h"
+#include "VerifServRecordSet.h"
+
+class RdmMediEfeti;
+class TBtnPesquisa;
+class TDateEditPlus;
+class TDBGrid;
+class TEdit;
+class TLabel;
+class TMaskEdit;
+class TNetConnection;
+class TPageControl;
+class TPanel;
+class TScrollBox;
+class TTabSheet;
+
+// "Medição de Efetivos": the staff headcount a branch bills per service on a billing date, loaded from
+// the application server, edited in the grid under checks and saved to the server line by line.
+class TfrmMediEfeti : public TfrmPadraoSimples {
+    Q_OBJECT
+
+public:
+    explicit TfrmMediEfeti(QWidget* parent = nullptr);
+    ~TfrmMediEfeti() override;
+
+    // Components added by this screen, named as in its definition.
+    TButtonFlat* btnImporta = nullptr;
+    TMenuItem* mnuLinha4 = nullptr;
+    TMenuItem* mnuImpEF = nullptr;
+    TPanel* panFiltro = nullptr;
+    TLabel* lblFilial = nullptr;
+    TLabel* lblDtLanc = nullptr;
+    TMaskEdit* medCdFilial = nullptr;
+    TBtnPesquisa* btpFilial = nullptr;
+    TEdit* edtNmFilial = nullptr;
+    TDateEditPlus* depDataFatu = nullptr;
+    TPageControl* pgcPadrao = nullptr;
+    TTabSheet* tsh = nullptr;
+    TPanel* panGrid = nullptr;
+    TScrollBox* scb = nullptr;
+    TDBGrid* dbgData = nullptr;
+    TNetConnection* netMediEfeti = nullptr;
+
+    TClientDataSet* cdsEfetGest = nullptr;
+    TStringField* cdsEfetGestUSR_CDFILIAL = nullptr;
+    TDateTimeField* cdsEfetGestUSR_DTEFETGEST = nullptr;
+    TStringField* cdsEfetGestUSR_CDSERVFILI = nullptr;
+    TBCDField* cdsEfetGestUSR_QTEFETGEST = nullptr;
+    TBCDField* cdsEfetGestUSR_VREFETGEST = nullptr;
+    TBCDField* cdsEfetGestUSR_VRTTSERVGEST = nullptr;
+    TStringField* cdsEfetGestNMSERVICO = nullptr;
+    TClientDataSet* cdsVerifServ = nullptr;
+    TADOIBQuery* qryFilial = nullptr;
+    TADOIBStringField* qryFilialCDFILIAL = nullptr;
+    TADOIBStringField* qryFilialNMFILIAL = nullptr;
+    TDataSource* dtsFilial = nullptr;
+    TADOIBQuery* qryServico = nullptr;
+    TADOIBStringField* qryServicoCDSERVFILI = nullptr;
+    TADOIBStringField* qryServicoNMSERVICO = nullptr;
+    TDataSource* dtsServico = nullptr;
+
+    // Shared steps of the handlers.
+    void Vd_Filial(bool required);
+    void Vd_Servico();
+    void CalculaTotal();
+    void ControlaBotoes();
+    void HabilitaBotoes();
+    void VerifEmpty();
+
+public slots:
+    // Lifecycle.
+    void FormCreate(QObject* Sender) override;
+    void FormActivate(QObject* Sender);
+    void FormClose(QObject* Sender, TCloseAction& Action) override;
+    void netMediEfetiBeforeConnect(QObject* Sender);
+    // Filter panel and loading.
+    void panFiltroEnter(QObject* Sender);
+    void panFiltroExit(QObject* Sender);
+    void medCdFilialChange(QObject* Sender);
+    void medCdFilialExit(QObject* Sender);
+    void btpFilialBeforePesq(QObject* Sender, bool& Continue);
+    void btpFilialAfterPesq(QObject* Sender);
+    void depDataFatuExit(QObject* Sender);
+    // Grid.
+    void dbgDataColExit(QObject* Sender);
+    void dbgDataEditButtonClick(QObject* Sender);
+    void dbgDataKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void dbgDataKeyPress(QObject* Sender, QChar& Key);
+    void cdsEfetGestUSR_CDSERVFILIChange(TField* Sender);
+    void sbtIncluirClick(QObject* Sender) override;
+    // Posting and saving.
+    void cdsEfetGestBeforePost(TDataSet* DataSet);
+    void cdsEfetGestAfterPost(TDataSet* DataSet);
+    void cdsEfetGestAfterCancel(TDataSet* DataSet);
+    void cdsEfetGestDTFATURAMSetText(TField* Sender, const QString& Text);
+    // Command state.
+    void dtsPadraoStateChange(QObject* Sender) override;
+    void sbtExcluirClick(QObject* Sender) override;
+    void sbtCancelarClick(QObject* Sender) override;
+    void FormKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift) override;
+    // Import and refresh.
+    void btnImportaClick(QObject* Sender);
+    void mnuImpEFClick(QObject* Sender);
+    void sbtVerificarClick(QObject* Sender) override;
+
+private:
+    // TfrmMediEfetiLayout.cpp
+    void buildFilterPanel();
+    void buildGridArea();
+    void buildCommands();
+    void buildData();
+    void wireEvents();
+
+    RdmMediEfeti server() const;
+    // The list of the filter's branch and date from the server; on failure the error is shown and
+    // the list left empty, so that no line stands under a filter it does not belong to.
+    void loadLines();
+    void setRowCommands(bool enabled);
+    [[noreturn]] void refuseAt(TField* field, const QString& messageKey);
+};

@@ -1,0 +1,109 @@
+#include "TfrmMediEfeti.h"
+
+#include "Application.h"
+#include "Consiste.h"
+#include "PacketCodec.h"
+#include "RdmMediEfeti.h"
+#include "Showavi.h"
+#include "TADOIBQuery.h"
+#include "TADOIBStringField.h"
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+#include "TDateEditPlus.h"
+#include "TEdit.h"
+#include "TMaskEdit.h"
+#include "TMessages.h"
+#include "TParam.h"
+
+void TfrmMediEfeti::Vd_Filial(bool required)
+{
+    const QString text = medCdFilial->Text();
+    try {
+        if (Consiste::EmptyString(text)) {
+            if (required)
+                Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Filial_Emp")), true);
+            edtNmFilial->SetText(QString());
+            return;
+        }
+        medCdFilial->SetText(Consiste::Ajusta(text, 4));
+        qryFilial->Close();
+        qryFilial->ParamByName(u"P_CDFILIAL").SetAsString(medCdFilial->Text());
+        qryFilial->Open();
+        if (qryFilial->IsEmpty())
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Filial_Cad")), true);
+    } catch (...) {
+        medCdFilial->setFocus();
+        throw;
+    }
+    edtNmFilial->SetText(qryFilialNMFILIAL->AsString());
+}
+
+void TfrmMediEfeti::medCdFilialExit(QObject*)
+{
+    Vd_Filial(false);
+}
+
+void TfrmMediEfeti::medCdFilialChange(QObject*)
+{
+    edtNmFilial->SetText(QString());
+}
+
+void TfrmMediEfeti::btpFilialBeforePesq(QObject*, bool&)
+{
+    qryFilial->Close();
+    qryFilial->ParamByName(u"P_CDFILIAL").Clear();
+    qryFilial->Open();
+}
+
+void TfrmMediEfeti::btpFilialAfterPesq(QObject*)
+{
+    // Writing the code empties the name, so the name goes in second.
+    medCdFilial->SetText(qryFilialCDFILIAL->AsString());
+    edtNmFilial->SetText(qryFilialNMFILIAL->AsString());
+}
+
+void TfrmMediEfeti::depDataFatuExit(QObject*)
+{
+    if (!Consiste::EmptyString(depDataFatu->Text()))
+        depDataFatu->CheckValidDate();
+}
+
+void TfrmMediEfeti::panFiltroEnter(QObject*)
+{
+    dtsPadrao->SetEnabled(false);
+    ControlaBotoes();
+}
+
+void TfrmMediEfeti::panFiltroExit(QObject*)
+{
+    Vd_Filial(true);
+    try {
+        if (Consiste::EmptyString(depDataFatu->Text()))
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("DtFat_inf")), true);
+        depDataFatu->CheckValidDate();
+    } catch (...) {
+        depDataFatu->setFocus();
+        throw;
+    }
+    loadLines();
+    if (cdsEfetGest->IsEmpty())
+        HabilitaBotoes();
+    dtsPadrao->SetEnabled(true);
+    ControlaBotoes();
+    VerifEmpty();
+}
+
+void TfrmMediEfeti::loadLines()
+{
+    try {
+        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
+        const TDateTime date = depDataFatu->GetDate();
+        const QString branch = medCdFilial->Text();
+        cdsEfetGest->SetData(server().getEfetGest(branch, date).toPacket());
+        Showavi::DeactiveShowAvi();
+    } catch (...) {
+        Showavi::DeactiveShowAvi();
+        cdsEfetGest->SetData(PacketCodec::encodePacket(cdsEfetGest->FieldDefList(), {}));
+        Application::instance().HandleException(std::current_exception());
+    }
+}

@@ -1,0 +1,74 @@
+#include "TfrmMediEfeti.h"
+
+#include "Application.h"
+#include "Consiste.h"
+#include "RdmMediEfeti.h"
+#include "Showavi.h"
+#include "TBCDField.h"
+#include "TClientDataSet.h"
+#include "TDBGrid.h"
+#include "TDataSource.h"
+#include "TDateEditPlus.h"
+#include "TDateTimeField.h"
+#include "TMaskEdit.h"
+#include "TMessages.h"
+#include "TStringField.h"
+
+void TfrmMediEfeti::cdsEfetGestBeforePost(TDataSet*)
+{
+    cdsEfetGestUSR_CDFILIAL->SetAsString(medCdFilial->Text());
+    cdsEfetGestUSR_DTEFETGEST->SetAsDateTime(depDataFatu->GetDate());
+    if (dtsPadrao->State() == TDataSetState::dsInsert) {
+        if (Consiste::EmptyString(cdsEfetGestUSR_CDSERVFILI->AsString())) {
+            try {
+                Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Serv_Inf")), true);
+            } catch (...) {
+                Showavi::DeactiveShowAvi();
+                cdsEfetGestUSR_CDSERVFILI->FocusControl();
+                throw;
+            }
+        }
+        Vd_Servico();
+    }
+    const TDataSetState state = dtsPadrao->State();
+    if (state != TDataSetState::dsEdit && state != TDataSetState::dsInsert)
+        return;
+    try {
+        if (!(cdsEfetGestUSR_QTEFETGEST->AsFloat() > 0))
+            refuseAt(cdsEfetGestUSR_QTEFETGEST, QStringLiteral("NNUME_Inf"));
+        if (!(cdsEfetGestUSR_VREFETGEST->AsFloat() > 0))
+            refuseAt(cdsEfetGestUSR_VREFETGEST, QStringLiteral("Unit_Inf"));
+        if (!(cdsEfetGestUSR_VRTTSERVGEST->AsFloat() > 0))
+            CalculaTotal();
+        if (!(cdsEfetGestUSR_VRTTSERVGEST->AsFloat() > 0))
+            refuseAt(cdsEfetGestUSR_VRTTSERVGEST, QStringLiteral("Tota_Inf"));
+    } catch (...) {
+        if (TField* selected = dbgData->SelectedField())
+            selected->FocusControl();
+        throw;
+    }
+}
+
+void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
+{
+    if (cdsEfetGest->ChangeCount() == 0)
+        return;
+    try {
+        server().setEfetGest(cdsEfetGest->Delta());
+        cdsEfetGest->MergeChangeLog();
+    } catch (...) {
+        // The grid goes back to what the server holds, and the user learns why.
+        cdsEfetGest->CancelUpdates();
+        Application::instance().HandleException(std::current_exception());
+    }
+}
+
+void TfrmMediEfeti::cdsEfetGestAfterCancel(TDataSet*)
+{
+    cdsEfetGest->CancelUpdates();
+}
+
+void TfrmMediEfeti::cdsEfetGestDTFATURAMSetText(TField* Sender, const QString& Text)
+{
+    Consiste::DateSetText(Sender, Text);
+}

@@ -11,6 +11,7 @@ class TBtnPesquisa;
 class TDateEditPlus;
 class TDBGrid;
 class TEdit;
+class TField;
 class TLabel;
 class TMaskEdit;
 class TNetConnection;

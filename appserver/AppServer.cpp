@@ -1,14 +1,13 @@
 #include "AppServer.h"
 
+#include "ConnectionBudget.h"
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "DemoData.h"
-#include "LimitedTcpServer.h"
-#include "RdmMediEfeti.h"
 #include "ReservationStore.h"
-#include "RpcDispatcher.h"
-#include "RpcEndpoint.h"
+#include "ReusePortListener.h"
 #include "Schema.h"
+#include "ServerWorker.h"
 #include "SqlFailure.h"
 #include "Transaction.h"
 
@@ -22,37 +21,33 @@ constexpr std::chrono::minutes PurgeInterval{5};
 
 AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     : QObject(parent), options_(options),
-      database_(std::make_unique<Database>(DatabaseSpec::parse(options.database)))
+      database_(std::make_unique<Database>(DatabaseSpec::parse(options.database))),
+      budget_(std::make_unique<ConnectionBudget>(options.maxConnections))
 {
     Schema::migrate(*database_);
     if (options_.seedDemo)
         DemoData::seedIfEmpty(*database_);
     purgeReservations();
-    methods_ = std::make_unique<RdmMediEfeti>(*database_, options_.reservationTtl);
-    dispatcher_ = std::make_unique<RpcDispatcher>(*methods_, *database_);
-    endpoint_ = std::make_unique<RpcEndpoint>(*dispatcher_, options_.token);
     purgeTimer_.setInterval(PurgeInterval);
     connect(&purgeTimer_, &QTimer::timeout, this, &AppServer::purgeReservations);
     purgeTimer_.start();
 }
 
-AppServer::~AppServer() = default;
+// Workers stop (and close their connections) before the budget they share goes.
+AppServer::~AppServer()
+{
+    workers_.clear();
+}
 
 quint16 AppServer::listen()
 {
-    LimitedTcpServer::Limits limits;
-    limits.idleTimeout = options_.idleTimeout;
-    limits.maxConnections = options_.maxConnections;
-    limits.maxRequestBytes = options_.maxRequestBytes;
-    // Parented to the endpoint, which keeps its servers for its whole life.
-    tcpServer_ = new LimitedTcpServer(limits, endpoint_.get());
-    if (!tcpServer_->listen(options_.address, options_.port))
-        throw Exception(QStringLiteral("Cannot listen on %1:%2: %3")
-                            .arg(options_.address.toString())
-                            .arg(options_.port)
-                            .arg(tcpServer_->errorString()));
-    endpoint_->bind(tcpServer_);
-    return tcpServer_->serverPort();
+    const ReusePortListener listener =
+        ReusePortListener::open(options_.address, options_.port, options_.workers);
+    for (const qintptr descriptor : listener.descriptors) {
+        workers_.push_back(std::make_unique<ServerWorker>(options_, descriptor, *budget_));
+        workers_.back()->startServing();
+    }
+    return listener.port;
 }
 
 void AppServer::purgeReservations()

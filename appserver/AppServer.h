@@ -5,14 +5,14 @@
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
+class ConnectionBudget;
 class Database;
-class LimitedTcpServer;
-class RdmMediEfeti;
-class RpcDispatcher;
-class RpcEndpoint;
+class ServerWorker;
 
-// The whole server: database brought up to date, the remote object, and the HTTP endpoint listening.
+// The whole server: the database brought up to date, then worker threads serving HTTP on one port.
+// This thread keeps a connection of its own for the periodic purge of expired reservations.
 class AppServer : public QObject {
     Q_OBJECT
 
@@ -21,7 +21,7 @@ public:
     explicit AppServer(const AppServerOptions& options, QObject* parent = nullptr);
     ~AppServer() override;
 
-    // Starts listening and returns the bound port. Throws Exception when the address is taken.
+    // Starts the workers listening and returns the bound port. Throws Exception when it cannot.
     quint16 listen();
 
 private:
@@ -29,9 +29,7 @@ private:
 
     AppServerOptions options_;
     std::unique_ptr<Database> database_;
-    std::unique_ptr<RdmMediEfeti> methods_;
-    std::unique_ptr<RpcDispatcher> dispatcher_;
-    std::unique_ptr<RpcEndpoint> endpoint_;
-    LimitedTcpServer* tcpServer_ = nullptr; // owned by endpoint_ once bound
+    std::unique_ptr<ConnectionBudget> budget_;
+    std::vector<std::unique_ptr<ServerWorker>> workers_;
     QTimer purgeTimer_;
 };

@@ -3,6 +3,7 @@
 #include "Exception.h"
 
 #include <QCommandLineParser>
+#include <QThread>
 
 namespace {
 
@@ -29,6 +30,10 @@ const QCommandLineOption IdleOption(QStringLiteral("idle-timeout"),
 const QCommandLineOption MaxConnectionsOption(QStringLiteral("max-connections"),
                                               QStringLiteral("Connections served at once; more are closed."),
                                               QStringLiteral("N"), QStringLiteral("256"));
+const QCommandLineOption WorkersOption(QStringLiteral("workers"),
+                                       QStringLiteral("Threads serving calls, each with its own database "
+                                                      "connection (default: one per processor)."),
+                                       QStringLiteral("N"));
 const QCommandLineOption MaxBytesOption(QStringLiteral("max-request-bytes"),
                                         QStringLiteral("Largest request accepted, in bytes."),
                                         QStringLiteral("N"), QStringLiteral("8388608"));
@@ -78,7 +83,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.setApplicationDescription(QStringLiteral("Application server of the Medição de Efetivos screen."));
     parser.addHelpOption();
     parser.addOptions({ListenOption, DatabaseOption, SeedOption, TokenOption, TtlOption, IdleOption,
-                       MaxConnectionsOption, MaxBytesOption});
+                       MaxConnectionsOption, MaxBytesOption, WorkersOption});
     parser.process(arguments);
 
     AppServerOptions out;
@@ -90,6 +95,8 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
     out.maxConnections = int(positiveNumber(parser, MaxConnectionsOption, 1));
     out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
+    out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
+                                              : qBound(1, QThread::idealThreadCount(), 8);
     if (out.token.isEmpty() && !out.address.isLoopback())
         refuse(QStringLiteral("Listening on %1 needs a token: pass --token or set MED_SERVER_TOKEN.")
                    .arg(out.address.toString()));

@@ -16,6 +16,7 @@ struct AppServerOptions {
     std::chrono::seconds reservationTtl = std::chrono::hours(12);
     std::chrono::seconds idleTimeout{60};
     int maxConnections = 256;
+    int workers = 2;
     qint64 maxRequestBytes = 8 * 1024 * 1024;
 
     // Exits the process for --help; throws Exception with a message for the operator otherwise.

@@ -1,5 +1,7 @@
 #include "LimitedTcpServer.h"
 
+#include "ConnectionBudget.h"
+
 #include <QTcpSocket>
 
 namespace {
@@ -15,7 +17,8 @@ constexpr qint64 HeadPeek = 8192;
 
 } // namespace
 
-LimitedTcpServer::LimitedTcpServer(Limits limits, QObject* parent) : QTcpServer(parent), limits_(limits)
+LimitedTcpServer::LimitedTcpServer(Limits limits, ConnectionBudget& budget, QObject* parent)
+    : QTcpServer(parent), limits_(limits), budget_(budget)
 {
     clock_.start();
     sweep_.setInterval(std::max(limits_.idleTimeout / 4, std::chrono::milliseconds(100)));
@@ -25,7 +28,7 @@ LimitedTcpServer::LimitedTcpServer(Limits limits, QObject* parent) : QTcpServer(
 
 void LimitedTcpServer::incomingConnection(qintptr descriptor)
 {
-    if (watched_.size() >= limits_.maxConnections) {
+    if (!budget_.tryAcquire()) {
         QTcpSocket refused;
         refused.setSocketDescriptor(descriptor);
         refused.abort();
@@ -34,6 +37,7 @@ void LimitedTcpServer::incomingConnection(qintptr descriptor)
     // Parented to the server until the HTTP server takes it; it deletes the socket once disconnected.
     auto* socket = new QTcpSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
+        budget_.release();
         socket->deleteLater();
         return;
     }
@@ -45,7 +49,10 @@ void LimitedTcpServer::watch(QTcpSocket* socket)
 {
     watched_.insert(socket, Watch{clock_.elapsed(), RequestSizeGuard(limits_.maxRequestBytes)});
     // The pointer is only a key here: the socket is already gone.
-    connect(socket, &QObject::destroyed, this, [this, socket] { watched_.remove(socket); });
+    connect(socket, &QObject::destroyed, this, [this, socket] {
+        watched_.remove(socket);
+        budget_.release();
+    });
     // Connected before the HTTP server's own handler, so an oversized request is stopped first.
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {

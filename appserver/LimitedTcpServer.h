@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <chrono>
 
+class ConnectionBudget;
 class QTcpSocket;
 
 // The listening socket handed to the HTTP server, with the limits it lacks: idle keep-alive
@@ -19,13 +20,11 @@ class LimitedTcpServer : public QTcpServer {
 public:
     struct Limits {
         std::chrono::milliseconds idleTimeout{60000};
-        int maxConnections = 256;
         qint64 maxRequestBytes = 8 * 1024 * 1024;
     };
 
-    explicit LimitedTcpServer(Limits limits, QObject* parent = nullptr);
-
-    int openConnections() const { return int(watched_.size()); }
+    // `budget` caps the connections of every server sharing it.
+    LimitedTcpServer(Limits limits, ConnectionBudget& budget, QObject* parent = nullptr);
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -42,6 +41,7 @@ private:
     void refuseOversized(QTcpSocket* socket);
 
     Limits limits_;
+    ConnectionBudget& budget_;
     QElapsedTimer clock_;
     // One timer sweeps every connection: cheaper than restarting a timer per socket on each request.
     QTimer sweep_;

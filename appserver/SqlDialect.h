@@ -22,6 +22,9 @@ public:
     // Statements every new connection runs first.
     QStringList sessionSetup() const;
     QString beginWrite() const;
+    // SQLite lets one writer in at a time and makes the others sleep and retry: threads of one process
+    // had better queue on a mutex before they begin.
+    bool serializesWriters() const { return sqlite(); }
     // SQLite prepares BEGIN and COMMIT like any statement; PostgreSQL cannot PREPARE them.
     bool preparesTransactionControl() const { return sqlite(); }
     // Taken inside the schema transaction so that servers starting together migrate one at a time.

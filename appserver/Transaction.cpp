@@ -5,8 +5,20 @@
 
 #include <QString>
 
+namespace {
+
+std::mutex& writerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+} // namespace
+
 Transaction::Transaction(Database& database) : database_(database)
 {
+    if (database_.dialect().serializesWriters())
+        writer_ = std::unique_lock(writerMutex());
     database_.execControl(database_.dialect().beginWrite());
 }
 
@@ -15,7 +27,7 @@ Transaction::~Transaction()
     if (!open_)
         return;
     try {
-        database_.execControl(QStringLiteral("ROLLBACK"));
+        end("ROLLBACK");
     } catch (const SqlFailure&) {
         // The connection is gone; the server drops the transaction with it.
     }
@@ -23,6 +35,13 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    database_.execControl(QStringLiteral("COMMIT"));
+    end("COMMIT");
+}
+
+void Transaction::end(const char* statement)
+{
+    database_.execControl(QString::fromLatin1(statement));
     open_ = false;
+    if (writer_.owns_lock())
+        writer_.unlock();
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <mutex>
+
 class Database;
 
 // A write transaction that rolls back unless committed: any exception on the way out undoes it all.
+// Where the database takes one writer at a time, the threads of this process queue for it here.
 class Transaction {
 public:
     explicit Transaction(Database& database);
@@ -13,6 +16,9 @@ public:
     void commit();
 
 private:
+    void end(const char* statement);
+
     Database& database_;
+    std::unique_lock<std::mutex> writer_;
     bool open_ = true;
 };

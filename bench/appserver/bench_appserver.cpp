@@ -9,6 +9,7 @@
 #include "EfetGestRecordSet.h"
 #include "PacketCodec.h"
 #include "PostgresServer.h"
+#include "ProcessCpu.h"
 #include "RpcClient.h"
 #include "ServerLoad.h"
 #include "TDateTime.h"
@@ -17,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -57,7 +59,17 @@ struct Row {
     QString mode;
     int clients;
     LatencyStats stats;
+    qint64 cpuMicros; // of the process serving the calls, not of the database server
 };
+
+template <typename Run>
+Row measured(const QString& backend, const QString& mode, int clients, const std::function<qint64()>& cpu,
+             Run run)
+{
+    const qint64 before = cpu();
+    LatencyStats stats = run();
+    return Row{backend, mode, clients, std::move(stats), cpu() - before};
+}
 
 void print(QTextStream& out, Row& row, double directRate)
 {
@@ -66,7 +78,9 @@ void print(QTextStream& out, Row& row, double directRate)
         << QString::number(row.stats.callsPerSecond(), 'f', 0)
         << QString::number(row.stats.percentileMs(0.5), 'f', 3)
         << QString::number(row.stats.percentileMs(0.99), 'f', 3)
-        << QString::number(row.stats.callsPerSecond() / directRate, 'f', 2) << qSetFieldWidth(0) << Qt::endl;
+        << QString::number(row.stats.callsPerSecond() / directRate, 'f', 2)
+        << QString::number(double(row.cpuMicros) / double(qMax<qsizetype>(1, row.stats.calls())), 'f', 1)
+        << qSetFieldWidth(0) << Qt::endl;
 }
 
 void measure(QTextStream& out, const QString& backend, const QString& database)
@@ -75,10 +89,15 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
     AppServerProcess server(database);
     server.start();
     seed(database, server.port(), mix);
+    const std::function<qint64()> serverCpu = [&] { return ProcessCpu::ofProcess(server.pid()); };
+    const std::function<qint64()> ownCpu = [] { return ProcessCpu::ofThisProcess(); };
     QList<Row> rows;
-    rows.append({backend, QStringLiteral("server"), 1, ServerLoad::run(server.port(), mix, 1, runTime())});
-    rows.append({backend, QStringLiteral("server"), 8, ServerLoad::run(server.port(), mix, 8, runTime())});
-    rows.append({backend, QStringLiteral("direct"), 1, DirectLoad::run(database, mix, runTime())});
+    for (const int clients : {1, 8}) {
+        rows.append(measured(backend, QStringLiteral("server"), clients, serverCpu,
+                             [&] { return ServerLoad::run(server.port(), mix, clients, runTime()); }));
+    }
+    rows.append(measured(backend, QStringLiteral("direct"), 1, ownCpu,
+                         [&] { return DirectLoad::run(database, mix, runTime()); }));
     const double directRate = rows.last().stats.callsPerSecond();
     for (Row& row : rows)
         print(out, row, directRate);
@@ -91,7 +110,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
-        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct\n";
+        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct  CPU us/call\n";
     try {
         QTemporaryDir dir;
         measure(out, QStringLiteral("sqlite"), dir.filePath(QStringLiteral("bench.db")));

@@ -23,7 +23,8 @@ AlignLayout* AlignLayout::of(QWidget* container)
     if (auto* layout = qobject_cast<AlignLayout*>(container->layout()))
         return layout;
     if (container->layout())
-        throw Exception(QStringLiteral("'%1' já tem outro arranjo de controles.").arg(container->objectName()));
+        throw Exception(
+            QStringLiteral("'%1' já tem outro arranjo de controles.").arg(container->objectName()));
     return new AlignLayout(container);
 }
 

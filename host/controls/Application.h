@@ -36,8 +36,7 @@ public:
     // Builds a form of type T owned by the application (a child window of the main form's MDI area
     // when there is one), binds its wiring, then raises its OnCreate. An error in OnCreate destroys
     // the half-made form and travels on to the caller.
-    template <typename T>
-    T* CreateForm()
+    template <typename T> T* CreateForm()
     {
         auto form = std::make_unique<T>(nullptr);
         T* raw = form.get();

@@ -22,8 +22,12 @@ void DataSetTableModel::SetDataSource(TDataSource* source)
     source_ = source;
     if (source_) {
         sourceLinks_ << connect(source_, &TDataSource::linkChanged, this, &DataSetTableModel::relink);
-        sourceLinks_ << connect(source_, &TDataSource::stateChanged, this, &DataSetTableModel::sourceStateChanged);
-        sourceLinks_ << connect(source_, &QObject::destroyed, this, &DataSetTableModel::relink);
+        sourceLinks_ << connect(source_, &TDataSource::stateChanged, this,
+                                &DataSetTableModel::sourceStateChanged);
+        sourceLinks_ << connect(source_, &QObject::destroyed, this, [this] {
+            source_ = nullptr;
+            relink();
+        });
     }
     relink();
 }
@@ -40,7 +44,8 @@ void DataSetTableModel::relink()
         dataSetLinks_ << connect(ds, &TDataSet::rowRemoved, this, &DataSetTableModel::rowRemoved);
         dataSetLinks_ << connect(ds, &TDataSet::rowChanged, this, &DataSetTableModel::rowChanged);
         dataSetLinks_ << connect(ds, &TDataSet::currentChanged, this, &DataSetTableModel::currentChanged);
-        dataSetLinks_ << connect(ds, &TDataSet::focusControlRequested, this, &DataSetTableModel::fieldFocusRequested);
+        dataSetLinks_ << connect(ds, &TDataSet::focusControlRequested, this,
+                                 &DataSetTableModel::fieldFocusRequested);
         dataSetLinks_ << connect(ds, &QObject::destroyed, this, &DataSetTableModel::relink);
     }
     reset();
@@ -187,7 +192,8 @@ QVariant DataSetTableModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return FieldText::Display(*field, dataSet_->valueAt(dataSetRow(index.row()), fieldIndexes_[index.column()]));
+        return FieldText::Display(*field,
+                                  dataSet_->valueAt(dataSetRow(index.row()), fieldIndexes_[index.column()]));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(columns_[index.column()]->Alignment() | Qt::AlignVCenter);
     default:

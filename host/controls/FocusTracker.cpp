@@ -45,7 +45,8 @@ bool runHandler(const FocusBoundary::Handler& handler)
 QWidget* topLevelOf(const QWindow* window)
 {
     const auto tops = QApplication::topLevelWidgets();
-    const auto it = std::find_if(tops.begin(), tops.end(), [window](QWidget* w) { return w->windowHandle() == window; });
+    const auto it =
+        std::find_if(tops.begin(), tops.end(), [window](QWidget* w) { return w->windowHandle() == window; });
     return it == tops.end() ? nullptr : *it;
 }
 
@@ -187,8 +188,8 @@ void FocusTracker::refocus(QWidget* old)
 bool FocusTracker::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) || !watched->isWindowType() ||
-        busy_)
+    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) ||
+        !watched->isWindowType() || busy_)
         return false;
     // The press reaches the window before Qt gives the focus to the widget under it.
     QWidget* top = topLevelOf(static_cast<QWindow*>(watched));

@@ -2,10 +2,10 @@
 
 GridCellDelegate::GridCellDelegate(std::function<bool()> showSelection, QObject* parent)
     : QStyledItemDelegate(parent), showSelection_(std::move(showSelection))
-{
-}
+{}
 
-void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const
 {
     QStyleOptionViewItem cell = option;
     cell.state &= ~QStyle::State_HasFocus;

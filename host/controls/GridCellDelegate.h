@@ -11,8 +11,12 @@ class GridCellDelegate : public QStyledItemDelegate {
 public:
     GridCellDelegate(std::function<bool()> showSelection, QObject* parent);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override { return nullptr; }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        return nullptr;
+    }
 
 private:
     std::function<bool()> showSelection_;

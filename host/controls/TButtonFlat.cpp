@@ -8,7 +8,8 @@ TButtonFlat::TButtonFlat(QWidget* parent) : QToolButton(parent)
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    connect(this, &QToolButton::clicked, this, [this] { Application::instance().Guard([this] { Click(); }); });
+    connect(this, &QToolButton::clicked, this,
+            [this] { Application::instance().Guard([this] { Click(); }); });
 }
 
 void TButtonFlat::SetGlyph(const QPixmap& glyph)

@@ -58,7 +58,9 @@ int TColumn::defaultWidth() const
     const QFontMetrics title(grid->TitleFont());
     const TField* field = Field();
     const int chars = field ? displayChars(*field) : 10;
-    return std::max(chars * text.horizontalAdvance(QLatin1Char('0')), title.horizontalAdvance(title_.Caption())) + 4;
+    return std::max(chars * text.horizontalAdvance(QLatin1Char('0')),
+                    title.horizontalAdvance(title_.Caption())) +
+           4;
 }
 
 void TColumn::SetWidth(int width)

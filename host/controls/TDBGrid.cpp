@@ -182,7 +182,8 @@ void TDBGrid::syncCursor()
 void TDBGrid::stateChanged()
 {
     const TDataSet* ds = dataSet();
-    const bool editing = ds && (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert);
+    const bool editing =
+        ds && (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert);
     if (editing || !editorOpen())
         return;
     // The line was stored or cancelled by someone else: the cell shows the field again.
@@ -288,6 +289,11 @@ void TDBGrid::SetColor(const QColor& color)
 
 bool TDBGrid::event(QEvent* event)
 {
+    // The grid's own keys reach it even where a window shortcut uses the same key.
+    if (event->type() == QEvent::ShortcutOverride && isGridKey(static_cast<const QKeyEvent&>(*event))) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         if (handleKey(static_cast<const QKeyEvent&>(*event), false)) {
             event->accept();
@@ -303,6 +309,10 @@ bool TDBGrid::eventFilter(QObject* watched, QEvent* event)
         switch (event->type()) {
         case QEvent::KeyPress:
             return handleKey(static_cast<const QKeyEvent&>(*event), true);
+        case QEvent::ShortcutOverride:
+            if (isGridKey(static_cast<const QKeyEvent&>(*event)))
+                event->accept();
+            break;
         case QEvent::FocusIn:
         case QEvent::FocusOut:
             viewport()->update();

@@ -126,6 +126,7 @@ private:
     bool charAction(QChar c, const QKeyEvent& event, bool inEditor);
     bool editorKeyAtEdge(int key) const;
     static bool modifiesText(const QKeyEvent& event);
+    static bool isGridKey(const QKeyEvent& event);
     static QChar typedChar(const QKeyEvent& event);
     bool escape();
     void deleteLine();

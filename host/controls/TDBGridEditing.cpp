@@ -1,11 +1,10 @@
-#include "TDBGrid.h"
-
 #include "CellEditor.h"
 #include "DataSetTableModel.h"
 #include "EAbort.h"
 #include "FocusBoundary.h"
 #include "TColumn.h"
 #include "TColumns.h"
+#include "TDBGrid.h"
 #include "TDataSet.h"
 #include "TField.h"
 
@@ -16,8 +15,8 @@ bool TDBGrid::canEdit() const
 {
     const TDataSet* ds = dataSet();
     const TColumn* column = selectedColumn();
-    return ds && column && SelectedField() && options_.testFlag(dgEditing) && !options_.testFlag(dgRowSelect) &&
-           !readOnly_ && !column->ReadOnly() && !ds->ReadOnly();
+    return ds && column && SelectedField() && options_.testFlag(dgEditing) &&
+           !options_.testFlag(dgRowSelect) && !readOnly_ && !column->ReadOnly() && !ds->ReadOnly();
 }
 
 void TDBGrid::ensureEditing()
@@ -72,7 +71,8 @@ void TDBGrid::showEditor()
     if (!editorOpen()) {
         const TField* field = SelectedField();
         editorRow_ = currentRow();
-        editor_->setMaxLength(field->DataType() == TFieldType::ftString && field->Size() > 0 ? field->Size() : 32767);
+        editor_->setMaxLength(field->DataType() == TFieldType::ftString && field->Size() > 0 ? field->Size()
+                                                                                             : 32767);
         editor_->setAlignment(selectedColumn()->Alignment() | Qt::AlignVCenter);
         editor_->Load(field->AsString());
         refreshEditorButton();

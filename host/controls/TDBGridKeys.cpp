@@ -1,8 +1,7 @@
-#include "TDBGrid.h"
-
 #include "Application.h"
 #include "CellEditor.h"
 #include "FieldText.h"
+#include "TDBGrid.h"
 #include "TDataSet.h"
 #include "TField.h"
 #include "UserPrompts.h"
@@ -60,10 +59,31 @@ QChar TDBGrid::typedChar(const QKeyEvent& event)
 
 bool TDBGrid::modifiesText(const QKeyEvent& event)
 {
-    return event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete || event.matches(QKeySequence::Paste) ||
-           event.matches(QKeySequence::Cut) || event.matches(QKeySequence::Undo) ||
-           event.matches(QKeySequence::Redo) || event.matches(QKeySequence::DeleteEndOfWord) ||
-           event.matches(QKeySequence::DeleteStartOfWord);
+    return event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Delete ||
+           event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut) ||
+           event.matches(QKeySequence::Undo) || event.matches(QKeySequence::Redo) ||
+           event.matches(QKeySequence::DeleteEndOfWord) || event.matches(QKeySequence::DeleteStartOfWord);
+}
+
+bool TDBGrid::isGridKey(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+    case Qt::Key_F2:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TDBGrid::keyDownAction(int key, Qt::KeyboardModifiers shift, bool inEditor)

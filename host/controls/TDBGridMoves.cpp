@@ -1,9 +1,8 @@
-#include "TDBGrid.h"
-
 #include "Application.h"
 #include "CellEditor.h"
 #include "DataSetTableModel.h"
 #include "TColumns.h"
+#include "TDBGrid.h"
 #include "TDataSet.h"
 
 #include <QHeaderView>
@@ -18,7 +17,8 @@ bool TDBGrid::untouchedNewLine() const
 bool TDBGrid::canChangeLines() const
 {
     const TDataSet* ds = dataSet();
-    return ds && options_.testFlag(dgEditing) && !options_.testFlag(dgRowSelect) && !readOnly_ && !ds->ReadOnly();
+    return ds && options_.testFlag(dgEditing) && !options_.testFlag(dgRowSelect) && !readOnly_ &&
+           !ds->ReadOnly();
 }
 
 void TDBGrid::moveTo(int row, int column)
@@ -124,7 +124,8 @@ void TDBGrid::appendLine()
 int TDBGrid::columnBeside(int column, int delta) const
 {
     const QHeaderView* header = horizontalHeader();
-    for (int visual = header->visualIndex(column) + delta; visual >= 0 && visual < header->count(); visual += delta) {
+    for (int visual = header->visualIndex(column) + delta; visual >= 0 && visual < header->count();
+         visual += delta) {
         const int logical = header->logicalIndex(visual);
         if (!isColumnHidden(logical))
             return logical;

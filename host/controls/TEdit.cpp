@@ -4,8 +4,8 @@
 #include "FocusBoundary.h"
 
 TEdit::TEdit(QWidget* parent)
-    : QLineEdit(parent),
-      boundary_(new FocusBoundary(this, [this] { OnEnter(this); }, [this] { OnExit(this); }))
+    : QLineEdit(parent), boundary_(new FocusBoundary(
+                             this, [this] { OnEnter(this); }, [this] { OnExit(this); }))
 {
     connect(this, &QLineEdit::textChanged, this,
             [this] { Application::instance().Guard([this] { OnChange(this); }); });

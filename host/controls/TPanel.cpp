@@ -5,7 +5,8 @@
 #include <QPainter>
 
 TPanel::TPanel(QWidget* parent)
-    : QFrame(parent), boundary_(new FocusBoundary(this, [this] { OnEnter(this); }, [this] { OnExit(this); }))
+    : QFrame(parent), boundary_(new FocusBoundary(
+                          this, [this] { OnEnter(this); }, [this] { OnExit(this); }))
 {
     SetBevelOuter(TBevelCut::bvRaised);
 }

@@ -56,7 +56,8 @@ void TfrmPadraoSimples::buildMenu()
     addEntry(mnuOperacao, "mnuLinha2", QStringLiteral("-"));
     mnuImprimir = addEntry(mnuOperacao, "mnuImprimir", QStringLiteral("Imp&rimir"));
     mnuListagem = addEntry(mnuOperacao, "mnuListagem", QStringLiteral("&Listagem"));
-    mnuConfigImpressora = addEntry(mnuOperacao, "mnuConfigImpressora", QStringLiteral("Configurar Impre&ssora"));
+    mnuConfigImpressora =
+        addEntry(mnuOperacao, "mnuConfigImpressora", QStringLiteral("Configurar Impre&ssora"));
     addEntry(mnuOperacao, "mnuLinha3", QStringLiteral("-"));
     mnuAjuda = addEntry(mnuOperacao, "mnuAjuda", QStringLiteral("Aj&uda"));
     mnuFechar = addEntry(mnuOperacao, "mnuFechar", QStringLiteral("&Fechar"));
@@ -92,9 +93,9 @@ void TfrmPadraoSimples::buildCommandBar()
     sbtImprimir = addButton("sbtImprimir", 159, Command::Print, QStringLiteral("Imprimir"));
     sbtAjuda = addButton("sbtAjuda", 184, Command::Help, QStringLiteral("Ajuda"));
     sbtFechar = addButton("sbtFechar", 209, Command::Close, QStringLiteral("Fechar"));
-    pairs_ = {{sbtIncluir, mnuIncluir},     {sbtAlterar, mnuAlterar},   {sbtExcluir, mnuExcluir},
-              {sbtProcurar, mnuProcurar},   {sbtVerificar, mnuVerificar}, {sbtConfirmar, mnuConfirmar},
-              {sbtCancelar, mnuCancelar},   {sbtImprimir, mnuImprimir}, {sbtAjuda, mnuAjuda},
+    pairs_ = {{sbtIncluir, mnuIncluir},   {sbtAlterar, mnuAlterar},     {sbtExcluir, mnuExcluir},
+              {sbtProcurar, mnuProcurar}, {sbtVerificar, mnuVerificar}, {sbtConfirmar, mnuConfirmar},
+              {sbtCancelar, mnuCancelar}, {sbtImprimir, mnuImprimir},   {sbtAjuda, mnuAjuda},
               {sbtFechar, mnuFechar}};
 
     dbtNome = new TDBText(panMenu);

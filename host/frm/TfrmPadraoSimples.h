@@ -1,23 +1,23 @@
 #pragma once
 
 #include "CommandGlyphs.h"
+#include "TButtonFlat.h"
+#include "TDBText.h"
+#include "TDataSource.h"
 #include "TForm.h"
+#include "TLabel.h"
+#include "TMainMenu.h"
+#include "TMenuItem.h"
+#include "TMessages.h"
+#include "TPanel.h"
+#include "TPrintDialog.h"
+#include "TPrinterSetupDialog.h"
 #include "frm_export.h"
 
 #include <QList>
 #include <utility>
 
-class TButtonFlat;
-class TDBText;
 class TDataSet;
-class TDataSource;
-class TLabel;
-class TMainMenu;
-class TMenuItem;
-class TMessages;
-class TPanel;
-class TPrintDialog;
-class TPrinterSetupDialog;
 
 // The standard data-entry screen: the command bar with its ten command buttons, the menu with an entry
 // paired with each button, the data source the commands work on, the print dialogs and two message

@@ -57,6 +57,7 @@ void AppServerBadInputTest::initTestCase()
 void AppServerBadInputTest::cleanupTestCase()
 {
     client_.reset();
+    QCOMPARE(server_->stop(), 0);
     server_.reset();
 }
 

@@ -87,6 +87,8 @@ void AppServerConcurrencyTest::sameKeysFromEightClientsOnTwoServers()
         QCOMPARE(service(lines[k]), key(k));
         QCOMPARE(staff(lines[k]).toString(), QString::number(winner + 1));
     }
+    QCOMPARE(first.stop(), 0);
+    QCOMPARE(second.stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(AppServerConcurrencyTest)

@@ -66,7 +66,7 @@ void AppServerCrashTest::acknowledgedSavesSurviveKill()
         QVERIFY(stored.size() == saved.size() || stored.size() == saved.size() + 1);
         for (const QString& service : saved)
             QVERIFY2(stored.contains(service), qPrintable(service));
-        server.stop();
+        QCOMPARE(server.stop(), 0);
     }
 }
 

@@ -89,6 +89,8 @@ void AppServerMethodsTest::initTestCase()
 void AppServerMethodsTest::cleanupTestCase()
 {
     client_.reset();
+    if (server_)
+        QCOMPARE(server_->stop(), 0);
     server_.reset();
 }
 
@@ -410,6 +412,7 @@ void AppServerMethodsTest::reservationsExpire()
     // The expired one and its work rows are purged when new numbers are drawn.
     client.call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QString())});
     QCOMPARE(backend_.workRows(database_, old.toLongLong()), 0);
+    QCOMPARE(shortLived.stop(), 0);
 }
 
 int main(int argc, char* argv[])

@@ -53,6 +53,7 @@ void AppServerTransportTest::healthAndUnknownPaths()
     // Every answer above came on one keep-alive connection, and it still serves.
     QCOMPARE(http.post(RpcClient::Path, Call).status, 200);
     QVERIFY(server.log().contains("RPC GetPrxRelApurFat"));
+    QCOMPARE(server.stop(), 0);
 }
 
 void AppServerTransportTest::tokenIsRequiredWhenConfigured()
@@ -133,7 +134,9 @@ void AppServerTransportTest::idleConnectionsAreClosed()
 
 void AppServerTransportTest::connectionsBeyondTheCapAreClosed()
 {
-    AppServerProcess server({}, {QStringLiteral("--max-connections"), QStringLiteral("2")});
+    // Two workers, each with its own listening socket: the cap holds for the server as a whole.
+    AppServerProcess server({}, {QStringLiteral("--max-connections"), QStringLiteral("2"),
+                                 QStringLiteral("--workers"), QStringLiteral("2")});
     server.start();
     HttpClient first(QStringLiteral("127.0.0.1"), server.port());
     HttpClient second(QStringLiteral("127.0.0.1"), server.port());

@@ -18,8 +18,7 @@ struct TestLines {
     TBCDField* qty;
     TBCDField* price;
 
-    explicit TestLines(QObject* parent)
-        : cds(new TClientDataSet(parent)), source(new TDataSource(parent))
+    explicit TestLines(QObject* parent) : cds(new TClientDataSet(parent)), source(new TDataSource(parent))
     {
         cds->setObjectName(QStringLiteral("cdsLines"));
         code = new TStringField(cds, QStringLiteral("CODE"), 5);
@@ -40,7 +39,10 @@ struct TestLines {
                 QVariant::fromValue(Currency::fromDouble(price))};
     }
 
-    void load(const QList<Record>& rows) { cds->SetData(PacketCodec::encodePacket(cds->FieldDefList(), rows)); }
+    void load(const QList<Record>& rows)
+    {
+        cds->SetData(PacketCodec::encodePacket(cds->FieldDefList(), rows));
+    }
 
     void loadThree()
     {

@@ -113,83 +113,85 @@ private slots:
         QVERIFY(line->isSeparator());
         QCOMPARE(maintenance->Items(1), import);
         int clicks = 0;
-        import->OnClick = [&](QObject*) { ++clicks; };
-        import->trigger();
-        import->Click();
-        QCOMPARE(clicks, 2);
-        import->SetEnabled(false);
-        import->trigger();
-        QCOMPARE(clicks, 2);
-    }
+        import->OnClick = [&](QObject*) { ++clicks;
+    };
+    import->trigger();
+    import->Click();
+    QCOMPARE(clicks, 2);
+    import->SetEnabled(false);
+    import->trigger();
+    QCOMPARE(clicks, 2);
+}
 
     void hiddenTabShowsThePageAlone()
-    {
-        TPageControl pages;
-        auto* sheet = new TTabSheet(&pages);
-        sheet->SetCaption(QStringLiteral("tsh"));
-        sheet->SetTabVisible(false);
-        pages.SetActivePage(sheet);
-        pages.resize(300, 200);
-        showAndActivate(pages);
-        QVERIFY(pages.TabBar()->isHidden());
-        QCOMPARE(pages.ActivePage(), sheet);
-        QVERIFY(sheet->isVisible());
-        QVERIFY(sheet->height() > 190);
-    }
+{
+    TPageControl pages;
+    auto* sheet = new TTabSheet(&pages);
+    sheet->SetCaption(QStringLiteral("tsh"));
+    sheet->SetTabVisible(false);
+    pages.SetActivePage(sheet);
+    pages.resize(300, 200);
+    showAndActivate(pages);
+    QVERIFY(pages.TabBar()->isHidden());
+    QCOMPARE(pages.ActivePage(), sheet);
+    QVERIFY(sheet->isVisible());
+    QVERIFY(sheet->height() > 190);
+}
 
-    void labelAcceleratorFocusesItsControl()
-    {
-        TForm form;
-        auto* first = new TEdit(&form);
-        first->setGeometry(0, 0, 50, 20);
-        auto* label = new TLabel(&form);
-        label->SetCaption(QStringLiteral("&Filial"));
-        label->setGeometry(0, 30, 105, 13);
-        auto* target = new TEdit(&form);
-        target->setGeometry(60, 30, 50, 20);
-        label->SetFocusControl(target);
-        showAndActivate(form);
-        first->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
-        QCOMPARE(QApplication::focusWidget(), target);
-        QCOMPARE(label->width(), 105); // no fitting to the text
-    }
+void labelAcceleratorFocusesItsControl()
+{
+    TForm form;
+    auto* first = new TEdit(&form);
+    first->setGeometry(0, 0, 50, 20);
+    auto* label = new TLabel(&form);
+    label->SetCaption(QStringLiteral("&Filial"));
+    label->setGeometry(0, 30, 105, 13);
+    auto* target = new TEdit(&form);
+    target->setGeometry(60, 30, 50, 20);
+    label->SetFocusControl(target);
+    showAndActivate(form);
+    first->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), target);
+    QCOMPARE(label->width(), 105); // no fitting to the text
+}
 
-    void topAndClientAlignment()
-    {
-        TForm form;
-        auto* bar = new TPanel(&form);
-        bar->resize(10, 28);
-        bar->SetAlign(TAlign::alTop);
-        auto* filter = new TPanel(&form);
-        filter->resize(10, 60);
-        filter->SetAlign(TAlign::alTop);
-        auto* pages = new TPageControl(&form);
-        pages->SetAlign(TAlign::alClient);
-        auto* box = new TScrollBox(pages);
-        Q_UNUSED(box);
-        form.resize(594, 309);
-        showAndActivate(form);
-        form.resize(700, 500);
-        QTRY_COMPARE(pages->geometry(), QRect(0, 88, 700, 412));
-        QCOMPARE(filter->geometry(), QRect(0, 28, 700, 60));
-    }
+void topAndClientAlignment()
+{
+    TForm form;
+    auto* bar = new TPanel(&form);
+    bar->resize(10, 28);
+    bar->SetAlign(TAlign::alTop);
+    auto* filter = new TPanel(&form);
+    filter->resize(10, 60);
+    filter->SetAlign(TAlign::alTop);
+    auto* pages = new TPageControl(&form);
+    pages->SetAlign(TAlign::alClient);
+    auto* box = new TScrollBox(pages);
+    Q_UNUSED(box);
+    form.resize(594, 309);
+    showAndActivate(form);
+    form.resize(700, 500);
+    QTRY_COMPARE(pages->geometry(), QRect(0, 88, 700, 412));
+    QCOMPARE(filter->geometry(), QRect(0, 28, 700, 60));
+}
 
-    void dbTextFollowsTheCurrentLine()
-    {
-        QObject owner;
-        TestLines lines(&owner);
-        lines.loadThree();
-        TDBText text;
-        text.SetDataSource(lines.source);
-        text.SetDataField(QStringLiteral("QTY"));
-        QCOMPARE(text.text(), QStringLiteral("1.234,500"));
-        lines.cds->Next();
-        QCOMPARE(text.text(), QStringLiteral("2,000"));
-        lines.source->SetEnabled(false);
-        QCOMPARE(text.text(), QString());
-    }
-};
+void dbTextFollowsTheCurrentLine()
+{
+    QObject owner;
+    TestLines lines(&owner);
+    lines.loadThree();
+    TDBText text;
+    text.SetDataSource(lines.source);
+    text.SetDataField(QStringLiteral("QTY"));
+    QCOMPARE(text.text(), QStringLiteral("1.234,500"));
+    lines.cds->Next();
+    QCOMPARE(text.text(), QStringLiteral("2,000"));
+    lines.source->SetEnabled(false);
+    QCOMPARE(text.text(), QString());
+}
+}
+;
 
 QTEST_MAIN(TstControls)
 #include "tst_controls.moc"

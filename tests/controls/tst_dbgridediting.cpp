@@ -83,14 +83,15 @@ private slots:
         grid_ = new TDBGrid(form_.get());
         grid_->setGeometry(0, 30, 600, 260);
         lines_ = std::make_unique<TestLines>(form_.get());
-        tester_ = std::make_unique<QAbstractItemModelTester>(grid_->model(),
-                                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        tester_ = std::make_unique<QAbstractItemModelTester>(
+            grid_->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         grid_->SetDataSource(lines_->source);
         lines_->loadThree();
         colExits_.clear();
         colExitCheck_ = nullptr;
         grid_->OnColExit = [this](QObject*) {
-            colExits_ << grid_->SelectedField()->FieldName() + QLatin1Char('=') + grid_->SelectedField()->AsString();
+            colExits_ << grid_->SelectedField()->FieldName() + QLatin1Char('=') +
+                             grid_->SelectedField()->AsString();
             if (colExitCheck_)
                 colExitCheck_();
         };

@@ -34,8 +34,8 @@ private slots:
         grid_ = new TDBGrid(form_.get());
         grid_->SetAlign(TAlign::alClient);
         lines_ = std::make_unique<TestLines>(form_.get());
-        tester_ = std::make_unique<QAbstractItemModelTester>(grid_->model(),
-                                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        tester_ = std::make_unique<QAbstractItemModelTester>(
+            grid_->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         grid_->SetDataSource(lines_->source);
         lines_->loadThree();
     }
@@ -132,7 +132,8 @@ private slots:
         QList<Record> rows;
         rows.reserve(10000);
         for (int i = 0; i < 10000; ++i)
-            rows << TestLines::line(QString::number(i).rightJustified(5, u'0'), QStringLiteral("Serviço"), i, 1.5);
+            rows << TestLines::line(QString::number(i).rightJustified(5, u'0'), QStringLiteral("Serviço"), i,
+                                    1.5);
         tester_.reset(); // the tester reads every cell: not what a user's grid does
         lines_->load(rows);
         form_->show();

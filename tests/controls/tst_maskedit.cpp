@@ -36,10 +36,22 @@ private slots:
         QTest::addColumn<QString>("qtMask");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("text");
-        QTest::newRow("optional digits") << "9999;0; " << "0000; " << "12  " << "12";
-        QTest::newRow("literals dropped") << "00/00;0;_" << "99/99;_" << "12/3_" << "123";
-        QTest::newRow("literals kept") << "00/00;1;_" << "99/99;_" << "12/3_" << "12/3";
-        QTest::newRow("escaped literal") << "\\A00;0;_" << "\\A99;_" << "A12" << "12";
+        QTest::newRow("optional digits") << "9999;0; "
+                                         << "0000; "
+                                         << "12  "
+                                         << "12";
+        QTest::newRow("literals dropped") << "00/00;0;_"
+                                          << "99/99;_"
+                                          << "12/3_"
+                                          << "123";
+        QTest::newRow("literals kept") << "00/00;1;_"
+                                       << "99/99;_"
+                                       << "12/3_"
+                                       << "12/3";
+        QTest::newRow("escaped literal") << "\\A00;0;_"
+                                         << "\\A99;_"
+                                         << "A12"
+                                         << "12";
     }
 
     void masks()

@@ -55,7 +55,8 @@ public slots:
 
 QList<TButtonFlat*> dataCommands(const TfrmPadraoSimples& f)
 {
-    return {f.sbtIncluir, f.sbtAlterar, f.sbtExcluir, f.sbtProcurar, f.sbtVerificar, f.sbtConfirmar, f.sbtCancelar};
+    return {f.sbtIncluir,   f.sbtAlterar,   f.sbtExcluir, f.sbtProcurar,
+            f.sbtVerificar, f.sbtConfirmar, f.sbtCancelar};
 }
 
 // Enabled flags of the seven data commands, as a string of 1s and 0s.
@@ -104,9 +105,9 @@ private slots:
         QVERIFY(form_->sbtFechar->isEnabled());
         QVERIFY(form_->sbtAjuda->isEnabled());
         QVERIFY(form_->KeyPreview());
-        for (const char* name : {"panMenu", "dbtNome", "lblCodTela", "mnuMenu", "mnuListagem", "mnuConfigImpressora",
-                                 "mnuManutencao", "dtsPadrao", "prdImprimir", "psdConfigurar", "msgPadrao",
-                                 "msgMensagensPadroes"})
+        for (const char* name : {"panMenu", "dbtNome", "lblCodTela", "mnuMenu", "mnuListagem",
+                                 "mnuConfigImpressora", "mnuManutencao", "dtsPadrao", "prdImprimir",
+                                 "psdConfigurar", "msgPadrao", "msgMensagensPadroes"})
             QVERIFY2(form_->findChild<QObject*>(QLatin1String(name)), name);
     }
 

@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "Exception.h"
 #include "HandlerBinding.h"
 #include "PacketCodec.h"
 #include "RecordingPrompts.h"

@@ -207,7 +207,9 @@ private slots:
         whenModal([](QWidget* dialog) {
             auto* list = dialog->findChild<QTableView*>(QStringLiteral("list"));
             const QRect cell = list->visualRect(list->model()->index(2, 1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+            QVERIFY(!dialog->isVisible());
         });
         QVERIFY(prompts.ChooseRecord(s.source, QStringLiteral("Serviço"), QString()));
         QCOMPARE(s.cds.RecNo(), 3);

@@ -53,18 +53,21 @@ void AppServerProcess::start()
     }
 }
 
-void AppServerProcess::stop()
+int AppServerProcess::stop()
 {
     if (!running()) {
         process_.reset();
-        return;
+        return 0;
     }
     process_->terminate();
-    if (!process_->waitForFinished(StopTimeoutMs)) {
+    const bool ended = process_->waitForFinished(StopTimeoutMs);
+    if (!ended) {
         process_->kill();
         process_->waitForFinished(StopTimeoutMs);
     }
+    const int code = ended && process_->exitStatus() == QProcess::NormalExit ? process_->exitCode() : -1;
     process_.reset();
+    return code;
 }
 
 void AppServerProcess::kill()

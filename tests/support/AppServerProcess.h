@@ -21,8 +21,9 @@ public:
 
     // Starts it and waits for the port line.
     void start();
-    // SIGTERM, then SIGKILL when it does not end in time.
-    void stop();
+    // SIGTERM, then SIGKILL when it does not end in time. Returns its exit code: 0 for a clean stop,
+    // anything else when it crashed, had to be killed or its sanitizers found a fault.
+    int stop();
     // SIGKILL at once, as a crash would.
     void kill();
     bool running() const;

@@ -1,0 +1,240 @@
+#include "TfrmMediEfeti.h"
+
+#include "Colors.h"
+#include "HandlerBinding.h"
+#include "ImportGlyph.h"
+#include "MessageCatalogue.h"
+#include "NetMediEfeti.h"
+#include "TBtnPesquisa.h"
+#include "TButtonFlat.h"
+#include "TClientDataSet.h"
+#include "TColumn.h"
+#include "TColumns.h"
+#include "TDBGrid.h"
+#include "TDBText.h"
+#include "TDataSource.h"
+#include "TDateEditPlus.h"
+#include "TEdit.h"
+#include "TLabel.h"
+#include "TMainMenu.h"
+#include "TMaskEdit.h"
+#include "TMenuItem.h"
+#include "TMessages.h"
+#include "TNetConnection.h"
+#include "TPageControl.h"
+#include "TPanel.h"
+#include "TScrollBox.h"
+#include "TStringField.h"
+#include "TTabSheet.h"
+
+namespace {
+
+template <typename T, typename Parent>
+T* make(Parent* parent, const char* name)
+{
+    auto* component = new T(parent);
+    component->setObjectName(QLatin1String(name));
+    return component;
+}
+
+QFont labelFont(const QWidget* widget)
+{
+    QFont font = widget->font();
+    font.setBold(true);
+    font.setPixelSize(11);
+    return font;
+}
+
+TLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, QRect bounds)
+{
+    auto* label = make<TLabel>(parent, name);
+    label->SetCaption(caption);
+    label->SetAutoSize(false);
+    label->setFont(labelFont(label));
+    label->SetFontColor(Colors::clWindowText());
+    label->SetBounds(bounds.left(), bounds.top(), bounds.width(), bounds.height());
+    return label;
+}
+
+void addColumn(TDBGrid* grid, const QString& fieldName, int width, Qt::Alignment titleAlignment)
+{
+    TColumn* column = grid->Columns().Add();
+    column->SetFieldName(fieldName);
+    if (width > 0)
+        column->SetWidth(width);
+    column->Title().SetAlignment(titleAlignment);
+}
+
+} // namespace
+
+void TfrmMediEfeti::buildData()
+{
+    const EfetGestRecordSet efetGest = EfetGestRecordSet::create(this);
+    cdsEfetGest = efetGest.cdsEfetGest;
+    cdsEfetGestUSR_CDFILIAL = efetGest.cdsEfetGestUSR_CDFILIAL;
+    cdsEfetGestUSR_DTEFETGEST = efetGest.cdsEfetGestUSR_DTEFETGEST;
+    cdsEfetGestUSR_CDSERVFILI = efetGest.cdsEfetGestUSR_CDSERVFILI;
+    cdsEfetGestUSR_QTEFETGEST = efetGest.cdsEfetGestUSR_QTEFETGEST;
+    cdsEfetGestUSR_VREFETGEST = efetGest.cdsEfetGestUSR_VREFETGEST;
+    cdsEfetGestUSR_VRTTSERVGEST = efetGest.cdsEfetGestUSR_VRTTSERVGEST;
+    cdsEfetGestNMSERVICO = efetGest.cdsEfetGestNMSERVICO;
+    cdsVerifServ = VerifServRecordSet::create(this).cdsVerifServ;
+
+    const FilialLookup filial = FilialLookup::create(this);
+    qryFilial = filial.qryFilial;
+    qryFilialCDFILIAL = filial.qryFilialCDFILIAL;
+    qryFilialNMFILIAL = filial.qryFilialNMFILIAL;
+    dtsFilial = filial.dtsFilial;
+    const ServicoLookup servico = ServicoLookup::create(this);
+    qryServico = servico.qryServico;
+    qryServicoCDSERVFILI = servico.qryServicoCDSERVFILI;
+    qryServicoNMSERVICO = servico.qryServicoNMSERVICO;
+    dtsServico = servico.dtsServico;
+
+    netMediEfeti = createNetMediEfeti(this);
+    dtsPadrao->SetDataSet(cdsEfetGest);
+    msgPadrao->SetLines(mediEfetiMessageLines());
+}
+
+void TfrmMediEfeti::buildCommands()
+{
+    SetCaption(QStringLiteral("Medição de Efetivos"));
+    SetBounds(212, 128, 602, 337);
+    lblCodTela->SetCaption(QStringLiteral("MED00418"));
+    lblCodTela->SetAutoSize(false);
+    panMenu->resize(594, panMenu->height());
+    dbtNome->move(313, dbtNome->y());
+    sbtImprimir->move(181, sbtImprimir->y());
+    sbtAjuda->move(252, sbtAjuda->y());
+    sbtFechar->move(287, sbtFechar->y());
+    for (TButtonFlat* button : {sbtConfirmar, sbtCancelar, sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar,
+                                sbtVerificar, sbtImprimir})
+        SetCommandEnabled(button, false);
+    mnuListagem->SetEnabled(false);
+    mnuConfigImpressora->SetEnabled(false);
+
+    btnImporta = make<TButtonFlat>(panMenu, "btnImporta");
+    btnImporta->SetBounds(215, 4, 21, 21);
+    btnImporta->SetHint(QStringLiteral("Importa Efetivos do Faturamento"));
+    btnImporta->SetShowHint(true);
+    btnImporta->SetFlat(true);
+    btnImporta->SetGlyph(importGlyph());
+    btnImporta->SetEnabled(false);
+
+    mnuLinha4 = make<TMenuItem>(this, "mnuLinha4");
+    mnuLinha4->SetCaption(QStringLiteral("-"));
+    mnuManutencao->Add(mnuLinha4);
+    mnuImpEF = make<TMenuItem>(this, "mnuImpEF");
+    mnuImpEF->SetCaption(QStringLiteral("Importa Efetivos do &Faturamento"));
+    mnuImpEF->SetEnabled(false);
+    mnuManutencao->Add(mnuImpEF);
+}
+
+void TfrmMediEfeti::buildFilterPanel()
+{
+    panFiltro = make<TPanel>(this, "panFiltro");
+    panFiltro->SetBounds(0, 28, 594, 60);
+    panFiltro->SetAlign(TAlign::alTop);
+    panFiltro->SetCaption(QString());
+
+    lblFilial = makeLabel(panFiltro, "lblFilial", QStringLiteral("Filial"), {6, 7, 105, 13});
+    lblDtLanc = makeLabel(panFiltro, "lblDtLanc", QStringLiteral("Data Faturamento"), {7, 35, 107, 13});
+
+    medCdFilial = make<TMaskEdit>(panFiltro, "medCdFilial");
+    medCdFilial->SetBounds(121, 4, 40, 21);
+    medCdFilial->SetEditMask(QStringLiteral("9999;0; "));
+    medCdFilial->SetMaxLength(4);
+    medCdFilial->SetColor(Colors::clInfoBk);
+
+    btpFilial = make<TBtnPesquisa>(panFiltro, "btpFilial");
+    btpFilial->SetBounds(165, 4, 21, 21);
+    btpFilial->SetHint(QStringLiteral("Pesquisar"));
+    btpFilial->SetShowHint(true);
+    btpFilial->SetAssociate(medCdFilial);
+    btpFilial->SetTitle(QStringLiteral("Filial"));
+    btpFilial->SetDataSource(dtsFilial);
+    btpFilial->SetEmptyError(QStringLiteral("Não há filial cadastrada."));
+
+    edtNmFilial = make<TEdit>(panFiltro, "edtNmFilial");
+    edtNmFilial->SetBounds(189, 4, 296, 21);
+    edtNmFilial->setEnabled(false);
+    edtNmFilial->SetTabStop(false);
+    edtNmFilial->SetColor(Colors::clBtnFace());
+
+    depDataFatu = make<TDateEditPlus>(panFiltro, "depDataFatu");
+    depDataFatu->SetBounds(121, 32, 100, 21);
+    depDataFatu->SetColor(Colors::clInfoBk);
+    depDataFatu->SetValidDateColor(Colors::clBlue);
+    depDataFatu->SetNomeSemana({QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
+                                QStringLiteral("Quarta"), QStringLiteral("Quinta"), QStringLiteral("Sexta"),
+                                QStringLiteral("Sábado")});
+    depDataFatu->SetSaveTime(false);
+
+    lblFilial->SetFocusControl(medCdFilial);
+    lblDtLanc->SetFocusControl(depDataFatu);
+    setTabOrder(medCdFilial, depDataFatu);
+}
+
+void TfrmMediEfeti::buildGridArea()
+{
+    pgcPadrao = make<TPageControl>(this, "pgcPadrao");
+    pgcPadrao->SetBounds(0, 88, 594, 203);
+    pgcPadrao->SetAlign(TAlign::alClient);
+    tsh = new TTabSheet(pgcPadrao);
+    tsh->setObjectName(QStringLiteral("tsh"));
+    tsh->SetCaption(QStringLiteral("tsh"));
+    tsh->SetTabVisible(false);
+    pgcPadrao->SetActivePage(tsh);
+
+    panGrid = make<TPanel>(tsh, "panGrid");
+    panGrid->SetBounds(0, 0, 586, 193);
+    panGrid->SetAlign(TAlign::alClient);
+    panGrid->SetBevelOuter(TBevelCut::bvLowered);
+    panGrid->SetCaption(QString());
+    scb = make<TScrollBox>(panGrid, "scb");
+    scb->SetBounds(1, 1, 584, 191);
+    scb->SetAlign(TAlign::alClient);
+    scb->SetBorder(false);
+
+    dbgData = make<TDBGrid>(scb, "dbgData");
+    dbgData->SetBounds(0, 0, 584, 191);
+    dbgData->SetAlign(TAlign::alClient);
+    dbgData->SetBorder(false);
+    dbgData->SetColor(Colors::clInfoBk);
+    dbgData->SetDataSource(dtsPadrao);
+    QFont titleFont = dbgData->font();
+    titleFont.setPixelSize(11);
+    dbgData->SetTitleFont(titleFont);
+    dbgData->SetOptions(dgEditing | dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs |
+                        dgConfirmDelete | dgCancelOnExit);
+    addColumn(dbgData, QStringLiteral("USR_CDSERVFILI"), 42, Qt::AlignLeft);
+    addColumn(dbgData, QStringLiteral("NMSERVICO"), 0, Qt::AlignLeft);
+    addColumn(dbgData, QStringLiteral("USR_QTEFETGEST"), 88, Qt::AlignRight);
+    addColumn(dbgData, QStringLiteral("USR_VREFETGEST"), 93, Qt::AlignRight);
+    addColumn(dbgData, QStringLiteral("USR_VRTTSERVGEST"), 90, Qt::AlignRight);
+    setTabOrder(depDataFatu, dbgData);
+}
+
+void TfrmMediEfeti::wireEvents()
+{
+    BindHandler(OnActivate, this, "FormActivate");
+    BindHandler(btnImporta->OnClick, this, "btnImportaClick");
+    BindHandler(mnuImpEF->OnClick, this, "mnuImpEFClick");
+    BindHandler(panFiltro->OnEnter, this, "panFiltroEnter");
+    BindHandler(panFiltro->OnExit, this, "panFiltroExit");
+    BindHandler(medCdFilial->OnChange, this, "medCdFilialChange");
+    BindHandler(medCdFilial->OnExit, this, "medCdFilialExit");
+    BindHandler(btpFilial->OnBeforePesq, this, "btpFilialBeforePesq");
+    BindHandler(btpFilial->OnAfterPesq, this, "btpFilialAfterPesq");
+    BindHandler(depDataFatu->OnExit, this, "depDataFatuExit");
+    BindHandler(dbgData->OnColExit, this, "dbgDataColExit");
+    BindHandler(dbgData->OnEditButtonClick, this, "dbgDataEditButtonClick");
+    BindHandler(dbgData->OnKeyDown, this, "dbgDataKeyDown");
+    BindHandler(dbgData->OnKeyPress, this, "dbgDataKeyPress");
+    BindHandler(cdsEfetGestUSR_CDSERVFILI->OnChange, this, "cdsEfetGestUSR_CDSERVFILIChange");
+    BindHandler(cdsEfetGest->BeforePost, this, "cdsEfetGestBeforePost");
+    BindHandler(cdsEfetGest->AfterPost, this, "cdsEfetGestAfterPost");
+    BindHandler(cdsEfetGest->AfterCancel, this, "cdsEfetGestAfterCancel");
+    BindHandler(cdsEfetGest->AfterDelete, this, "cdsEfetGestAfterPost");
+    BindHandler(netMediEfeti->BeforeConnect, this, "netMediEfetiBeforeConnect");
+}

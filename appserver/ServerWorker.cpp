@@ -1,0 +1,60 @@
+#include "ServerWorker.h"
+
+#include "Database.h"
+#include "DatabaseSpec.h"
+#include "RdmMediEfeti.h"
+#include "RpcDispatcher.h"
+#include "RpcEndpoint.h"
+#include "SqlFailure.h"
+
+ServerWorker::ServerWorker(const AppServerOptions& options, qintptr listeningSocket, ConnectionBudget& budget)
+    : options_(options), listeningSocket_(listeningSocket), budget_(budget)
+{}
+
+ServerWorker::~ServerWorker()
+{
+    quit();
+    wait();
+}
+
+void ServerWorker::startServing()
+{
+    start();
+    ready_.acquire();
+    if (!failure_.isEmpty()) {
+        wait();
+        throw Exception(failure_);
+    }
+}
+
+void ServerWorker::run()
+{
+    try {
+        serve();
+    } catch (const SqlFailure& failure) {
+        failure_ = failure.Message() + QLatin1Char(' ') + failure.detail();
+        ready_.release();
+    } catch (const Exception& error) {
+        failure_ = error.Message();
+        ready_.release();
+    }
+}
+
+void ServerWorker::serve()
+{
+    Database database(DatabaseSpec::parse(options_.database));
+    RdmMediEfeti methods(database, options_.reservationTtl);
+    RpcDispatcher dispatcher(methods, database);
+    RpcEndpoint endpoint(dispatcher, options_.token);
+    LimitedTcpServer::Limits limits;
+    limits.idleTimeout = options_.idleTimeout;
+    limits.maxRequestBytes = options_.maxRequestBytes;
+    // Owned by the endpoint once bound, so it goes before the endpoint does.
+    auto* tcpServer = new LimitedTcpServer(limits, budget_, &endpoint);
+    if (!tcpServer->setSocketDescriptor(listeningSocket_))
+        throw Exception(
+            QStringLiteral("Cannot serve on the listening socket: %1").arg(tcpServer->errorString()));
+    endpoint.bind(tcpServer);
+    ready_.release();
+    exec();
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QtGlobal>
+
+// CPU time (user + system) a process has used so far, in microseconds: on a machine shared with
+// other work, CPU per call says more than wall-clock throughput.
+namespace ProcessCpu {
+
+qint64 ofProcess(qint64 pid);
+qint64 ofThisProcess();
+
+} // namespace ProcessCpu

@@ -118,6 +118,9 @@ private:
     void wireEvents();
 
     RdmMediEfeti server() const;
+    // Replaces the list with the server's lines of the filter's branch and date, the busy indicator
+    // showing while the call waits.
+    void reloadLines();
     // The list of the filter's branch and date from the server; on failure the error is shown and
     // the list left empty, so that no line stands under a filter it does not belong to.
     void loadLines();

@@ -15,6 +15,8 @@
 #include "TMessages.h"
 #include "TParam.h"
 
+#include <QScopeGuard>
+
 void TfrmMediEfeti::Vd_Filial(bool required)
 {
     const QString text = medCdFilial->Text();
@@ -93,16 +95,20 @@ void TfrmMediEfeti::panFiltroExit(QObject*)
     VerifEmpty();
 }
 
+void TfrmMediEfeti::reloadLines()
+{
+    Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
+    const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
+    const TDateTime date = depDataFatu->GetDate();
+    const QString branch = medCdFilial->Text();
+    cdsEfetGest->SetData(server().getEfetGest(branch, date).toPacket());
+}
+
 void TfrmMediEfeti::loadLines()
 {
     try {
-        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
-        const TDateTime date = depDataFatu->GetDate();
-        const QString branch = medCdFilial->Text();
-        cdsEfetGest->SetData(server().getEfetGest(branch, date).toPacket());
-        Showavi::DeactiveShowAvi();
+        reloadLines();
     } catch (...) {
-        Showavi::DeactiveShowAvi();
         cdsEfetGest->SetData(PacketCodec::encodePacket(cdsEfetGest->FieldDefList(), {}));
         Application::instance().HandleException(std::current_exception());
     }

@@ -13,21 +13,18 @@
 #include "TDateEditPlus.h"
 #include "TMaskEdit.h"
 
+#include <QScopeGuard>
+
 void TfrmMediEfeti::btnImportaClick(QObject*)
 {
-    try {
-        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
-        const TDateTime date = depDataFatu->GetDate();
-        if (!qryFilial->Active() || qryFilial->IsEmpty())
-            throw Exception(QStringLiteral("Informe a filial antes de importar."));
-        const QString branch = qryFilialCDFILIAL->AsString();
-        const RemoteValue result = server().Importa(branch, date, stPrxNr);
-        cdsEfetGest->SetData(Consiste::CheckResultServ(result, true, 0).toPacket());
-        Showavi::DeactiveShowAvi();
-    } catch (...) {
-        Showavi::DeactiveShowAvi();
-        throw;
-    }
+    Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
+    const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
+    const TDateTime date = depDataFatu->GetDate();
+    if (!qryFilial->Active() || qryFilial->IsEmpty())
+        throw Exception(QStringLiteral("Informe a filial antes de importar."));
+    const QString branch = qryFilialCDFILIAL->AsString();
+    const RemoteValue result = server().Importa(branch, date, stPrxNr);
+    cdsEfetGest->SetData(Consiste::CheckResultServ(result, true, 0).toPacket());
 }
 
 void TfrmMediEfeti::mnuImpEFClick(QObject*)
@@ -38,14 +35,9 @@ void TfrmMediEfeti::mnuImpEFClick(QObject*)
 void TfrmMediEfeti::sbtVerificarClick(QObject*)
 {
     try {
-        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
-        const TDateTime date = depDataFatu->GetDate();
-        const QString branch = medCdFilial->Text();
-        cdsEfetGest->SetData(server().getEfetGest(branch, date).toPacket());
-        Showavi::DeactiveShowAvi();
+        reloadLines();
     } catch (...) {
         // The list stays as it was; the user is told why it was not refreshed.
-        Showavi::DeactiveShowAvi();
         Application::instance().HandleException(std::current_exception());
     }
 }

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr std::chrono::minutes PurgeInterval{5};
+constexpr std::chrono::milliseconds CheckpointInterval{500};
 
 } // namespace
 
@@ -31,6 +32,11 @@ AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     purgeTimer_.setInterval(PurgeInterval);
     connect(&purgeTimer_, &QTimer::timeout, this, &AppServer::purgeReservations);
     purgeTimer_.start();
+    if (!database_->dialect().checkpoint().isEmpty()) {
+        checkpointTimer_.setInterval(CheckpointInterval);
+        connect(&checkpointTimer_, &QTimer::timeout, this, &AppServer::checkpoint);
+        checkpointTimer_.start();
+    }
 }
 
 // Workers stop (and close their connections) before the budget they share goes.
@@ -58,5 +64,14 @@ void AppServer::purgeReservations()
         transaction.commit();
     } catch (const SqlFailure& failure) {
         QTextStream(stderr) << "purge of expired reservations failed: " << failure.detail() << Qt::endl;
+    }
+}
+
+void AppServer::checkpoint()
+{
+    try {
+        database_->execDirect(database_->dialect().checkpoint());
+    } catch (const SqlFailure& failure) {
+        QTextStream(stderr) << "checkpoint failed: " << failure.detail() << Qt::endl;
     }
 }

@@ -12,7 +12,8 @@ class Database;
 class ServerWorker;
 
 // The whole server: the database brought up to date, then worker threads serving HTTP on one port.
-// This thread keeps a connection of its own for the periodic purge of expired reservations.
+// This thread keeps a connection of its own for housekeeping: purging expired reservations and, on
+// SQLite, checkpointing the write-ahead log.
 class AppServer : public QObject {
     Q_OBJECT
 
@@ -26,10 +27,12 @@ public:
 
 private:
     void purgeReservations();
+    void checkpoint();
 
     AppServerOptions options_;
     std::unique_ptr<Database> database_;
     std::unique_ptr<ConnectionBudget> budget_;
     std::vector<std::unique_ptr<ServerWorker>> workers_;
     QTimer purgeTimer_;
+    QTimer checkpointTimer_;
 };

@@ -7,8 +7,6 @@
 #include "RpcError.h"
 #include "TDateTime.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 [[noreturn]] void invalid(const QString& message)
@@ -38,6 +36,29 @@ void checkKey(const Record& line)
     const QVariant date = line[l.date];
     if (date.isNull() || date.value<TDateTime>().hasTime())
         invalid(QStringLiteral("Parâmetro inválido: USR_DTEFETGEST deve ser uma data, sem hora."));
+}
+
+bool digitsAt(QStringView text, std::initializer_list<int> positions)
+{
+    for (const int i : positions) {
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+// "YYYY-MM-DD", or that followed by a time of day that is midnight; an invalid QDate otherwise.
+QDate isoDate(QStringView text)
+{
+    static const QString Midnight = QStringLiteral("T00:00:00");
+    static const QString MidnightMs = QStringLiteral("T00:00:00.000");
+    const QStringView time = text.mid(10);
+    if (text.size() < 10 || !(time.isEmpty() || time == Midnight || time == MidnightMs))
+        return {};
+    if (text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-') ||
+        !digitsAt(text, {0, 1, 2, 3, 5, 6, 8, 9}))
+        return {};
+    return QDate(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
 }
 
 } // namespace
@@ -74,10 +95,8 @@ QString RpcArguments::code(int index, const char* name, int minLength, int maxLe
 
 QDate RpcArguments::date(int index, const char* name) const
 {
-    static const QRegularExpression shape(QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(T00:00:00(\\.000)?)?$"));
     const QString& text = ofKind(index, RpcParam::Kind::String, name).text;
-    const QRegularExpressionMatch match = shape.match(text);
-    const QDate date = match.hasMatch() ? QDate::fromString(match.captured(1), Qt::ISODate) : QDate();
+    const QDate date = isoDate(text);
     if (!date.isValid())
         invalid(QStringLiteral("Parâmetro inválido: %1 deve ser uma data AAAA-MM-DD.").arg(nameOf(name)));
     return date;

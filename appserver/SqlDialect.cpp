@@ -16,7 +16,13 @@ QStringList SqlDialect::sessionSetup() const
     // WAL with NORMAL sync keeps every committed line through a killed process; only a power cut could
     // lose the last commits, which the operating system had not written yet.
     return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL"),
-            QStringLiteral("PRAGMA busy_timeout=5000"), QStringLiteral("PRAGMA foreign_keys=ON")};
+            QStringLiteral("PRAGMA busy_timeout=5000"), QStringLiteral("PRAGMA foreign_keys=ON"),
+            QStringLiteral("PRAGMA wal_autocheckpoint=0")};
+}
+
+QString SqlDialect::checkpoint() const
+{
+    return sqlite() ? QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)") : QString();
 }
 
 QString SqlDialect::beginWrite() const

@@ -21,6 +21,9 @@ public:
     QString driverName() const;
     // Statements every new connection runs first.
     QStringList sessionSetup() const;
+    // Moves committed pages into the database file without blocking anyone; empty when the database
+    // does this by itself. Run in the background, so no caller's commit pays for it.
+    QString checkpoint() const;
     QString beginWrite() const;
     // SQLite lets one writer in at a time and makes the others sleep and retry: threads of one process
     // had better queue on a mutex before they begin.

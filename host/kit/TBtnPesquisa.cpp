@@ -14,8 +14,7 @@ QPixmap magnifierGlyph()
 {
     QPixmap strip(32, 16);
     strip.fill(Qt::magenta);
-    QPainter painter(&strip);
-    painter.setRenderHint(QPainter::Antialiasing);
+    QPainter painter(&strip); // no antialiasing: blended edges would keep a tint of the clear colour
     const QColor inks[] = {QColor(0, 0, 128), QColor(128, 128, 128)};
     for (int image = 0; image < 2; ++image) {
         const int left = image * 16;
@@ -35,7 +34,8 @@ TBtnPesquisa::TBtnPesquisa(QWidget* parent) : TButtonFlat(parent)
     SetGlyph(magnifierGlyph());
     SetHint(QStringLiteral("Pesquisar"));
     // The base raises OnClick on a click; the search follows it.
-    connect(this, &QToolButton::clicked, this, [this] { Application::instance().Guard([this] { search(); }); });
+    connect(this, &QToolButton::clicked, this,
+            [this] { Application::instance().Guard([this] { search(); }); });
 }
 
 void TBtnPesquisa::Click()

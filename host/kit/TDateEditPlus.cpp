@@ -6,9 +6,9 @@
 
 #include <QCalendarWidget>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFrame>
 #include <QToolButton>
 
 namespace {
@@ -31,15 +31,6 @@ QPixmap calendarGlyph()
             painter.fillRect(3 + col * 3, 7 + row * 2, 2, 1, Qt::darkGray);
     }
     return glyph;
-}
-
-// The name itself when it fits, then its first three letters, else nothing.
-QString fitted(const QString& name, const QFontMetrics& metrics, int room)
-{
-    if (metrics.horizontalAdvance(name) <= room)
-        return name;
-    const QString shortName = name.left(3);
-    return metrics.horizontalAdvance(shortName) <= room ? shortName : QString();
 }
 
 } // namespace
@@ -107,6 +98,11 @@ void TDateEditPlus::SetDate(TDateTime value)
     const QDateTime dateTime = value.toDateTime();
     time_ = dateTime.time();
     SetText(DateText::format(dateTime.date()));
+}
+
+TDateEditPlus::~TDateEditPlus()
+{
+    delete weekday_.data();
 }
 
 void TDateEditPlus::CheckValidDate() const
@@ -188,7 +184,7 @@ void TDateEditPlus::refreshLook()
     colours.setColor(QPalette::Text, date.isValid() ? validColor_ : QPalette().color(QPalette::Text));
     setPalette(colours);
     setToolTip(WeekdayName());
-    update();
+    placeWeekday();
 }
 
 void TDateEditPlus::keyPressEvent(QKeyEvent* event)
@@ -204,35 +200,52 @@ void TDateEditPlus::keyPressEvent(QKeyEvent* event)
     Application::instance().Guard([this] { DropDown(); });
 }
 
-void TDateEditPlus::paintEvent(QPaintEvent* event)
+bool TDateEditPlus::event(QEvent* event)
 {
-    TMaskEdit::paintEvent(event);
-    const QString name = WeekdayName();
-    if (name.isEmpty())
-        return;
-    QStyleOptionFrame option;
-    initStyleOption(&option);
-    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
-    const QFontMetrics metrics = fontMetrics();
-    const int textEnd = contents.left() + 2 + metrics.horizontalAdvance(displayText());
-    const QRect room(textEnd + WeekdayGap, contents.top(),
-                     contents.right() - ButtonWidth - textEnd - WeekdayGap, contents.height());
-    const QString shown = fitted(name, metrics, room.width());
-    if (shown.isEmpty())
-        return;
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::PlaceholderText));
-    painter.drawText(room, Qt::AlignRight | Qt::AlignVCenter, shown);
-}
-
-void TDateEditPlus::resizeEvent(QResizeEvent* event)
-{
-    TMaskEdit::resizeEvent(event);
-    placeButton();
+    const bool handled = TMaskEdit::event(event);
+    switch (event->type()) {
+    case QEvent::Resize:
+        Application::instance().Guard([this] { placeButton(); });
+        [[fallthrough]];
+    case QEvent::Move:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::EnabledChange:
+    case QEvent::ParentChange:
+        Application::instance().Guard([this] { placeWeekday(); });
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void TDateEditPlus::placeButton()
 {
     const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
     button_->setGeometry(width() - frame - ButtonWidth, frame, ButtonWidth, height() - 2 * frame);
+}
+
+void TDateEditPlus::placeWeekday()
+{
+    QWidget* const host = parentWidget();
+    if (!host || isWindow()) {
+        delete weekday_.data();
+        return;
+    }
+    if (!weekday_ || weekday_->parentWidget() != host) {
+        delete weekday_.data();
+        weekday_ = new QLabel(host); // a sibling, so it may stand outside the edit; deleted with it
+        weekday_->setObjectName(QStringLiteral("weekday"));
+        weekday_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    const QString name = WeekdayName();
+    QPalette colours = weekday_->palette();
+    colours.setColor(QPalette::WindowText, validColor_);
+    weekday_->setPalette(colours);
+    weekday_->setText(name);
+    weekday_->adjustSize();
+    weekday_->move(geometry().right() + 1 + WeekdayGap, y() + (height() - weekday_->height()) / 2);
+    weekday_->setEnabled(isEnabled());
+    weekday_->setVisible(!name.isEmpty() && !isHidden());
 }

@@ -5,21 +5,24 @@
 #include "host_kit_export.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QStringList>
 #include <QTime>
 
 class QCalendarWidget;
+class QLabel;
 class QToolButton;
 
 // Date entry: "dd/mm/yyyy" typed over a mask, or picked from a calendar that drops down from the
-// button at the right (also with F4 or Alt+Down). A valid date is drawn in ValidDateColor with its
-// weekday name beside it, inside the edit as far as room allows and always as the tooltip. Enter, exit
-// and change are the masked edit's; the calendar coming and going is neither an exit nor an enter.
+// button at the right (also with F4 or Alt+Down). A valid date is drawn in ValidDateColor, and its
+// weekday name stands just right of the edit (a label in the same parent) and in the tooltip. Enter,
+// exit and change are the masked edit's; the calendar coming and going is neither an exit nor an enter.
 class HOST_KIT_EXPORT TDateEditPlus : public TMaskEdit {
     Q_OBJECT
 
 public:
     explicit TDateEditPlus(QWidget* parent = nullptr);
+    ~TDateEditPlus() override;
 
     // The typed text without blanks ("01/02/2026", "7/2/26"); empty while no digit is typed.
     QString Text() const;
@@ -57,18 +60,19 @@ public:
     QCalendarWidget* Calendar() const;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QDate typedDate() const;
     void refreshLook();
     void placeButton();
+    void placeWeekday();
     void calendarChose(QDate date);
 
     QToolButton* button_;
     QCalendarWidget* calendar_ = nullptr;
+    QPointer<QLabel> weekday_;
     QStringList weekdays_;
     QColor validColor_;
     QPixmap buttonBitmap_;

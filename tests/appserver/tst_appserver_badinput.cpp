@@ -32,6 +32,8 @@ private slots:
     void cleanupTestCase();
     void refusedWithItsError_data();
     void refusedWithItsError();
+    void datesWithMidnightAreAccepted_data();
+    void datesWithMidnightAreAccepted();
     void quotesInCodesAreStoredLiterally();
     void changeSetWithForeignColumnIsRefused();
 
@@ -144,6 +146,24 @@ void AppServerBadInputTest::refusedWithItsError()
     QVERIFY2(reply.resultJson.isEmpty(), reply.body);
     QCOMPARE(read(*client_, QStringLiteral("0001"), date_.addDays(1)).size(), 0);
     checkStillServing();
+}
+
+void AppServerBadInputTest::datesWithMidnightAreAccepted_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("date alone") << "";
+    QTest::newRow("midnight") << "T00:00:00";
+    QTest::newRow("midnight with milliseconds") << "T00:00:00.000";
+}
+
+void AppServerBadInputTest::datesWithMidnightAreAccepted()
+{
+    QFETCH(QString, suffix);
+    const RpcClient::Reply reply =
+        client_->call(QStringLiteral("getEfetGest"), {RpcClient::str(QStringLiteral("0001")),
+                                                      RpcClient::str(date_.toString(Qt::ISODate) + suffix)});
+    QVERIFY2(reply.ok(), reply.body);
+    QCOMPARE(decode(reply.resultJson).size(), 1);
 }
 
 void AppServerBadInputTest::quotesInCodesAreStoredLiterally()

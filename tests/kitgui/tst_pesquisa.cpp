@@ -1,10 +1,6 @@
-#include "Application.h"
-#include "PacketCodec.h"
 #include "Pesquisa.h"
 #include "RecordingPrompts.h"
-#include "TClientDataSet.h"
 #include "TDataSource.h"
-#include "TStringField.h"
 
 #include <QtTest>
 
@@ -14,12 +10,7 @@ class TestPesquisa : public QObject {
     RecordingPrompts* prompts = nullptr;
 
 private slots:
-    void init()
-    {
-        auto owned = std::make_unique<RecordingPrompts>();
-        prompts = owned.get();
-        Application::instance().SetPrompts(std::move(owned));
-    }
+    void init() { prompts = &installRecordingPrompts(); }
 
     void splitsTitleAndEmptyText_data()
     {
@@ -27,11 +18,9 @@ private slots:
         QTest::addColumn<bool>("reportEmpty");
         QTest::addColumn<QString>("asked");
         QTest::newRow("title and empty text")
-            << "Serviço|Não há serviço cadastrado." << true << "choose:Serviço|Não há serviço cadastrado.";
-        QTest::newRow("bar inside the empty text") << "Filial|a|b" << true << "choose:Filial|a|b";
-        QTest::newRow("no bar") << "Filial" << true << "choose:Filial|Nenhum registro encontrado.";
-        QTest::newRow("quiet when empty")
-            << "Serviço|Não há serviço cadastrado." << false << "choose:Serviço|";
+            << "Serviço|Não há serviço." << true << "Serviço|Não há serviço.";
+        QTest::newRow("no bar") << "Filial" << true << "Filial|Nenhum registro encontrado.";
+        QTest::newRow("quiet when empty") << "Serviço|Não há serviço." << false << "Serviço|";
     }
 
     void splitsTitleAndEmptyText()
@@ -41,19 +30,7 @@ private slots:
         QFETCH(QString, asked);
         TDataSource source;
         QVERIFY(!Pesquisa::Pesquisar(source, text, false, reportEmpty));
-        QCOMPARE(prompts->calls, QStringList{asked});
-    }
-
-    void choiceLeavesTheDataSetOnIt()
-    {
-        TClientDataSet cds;
-        new TStringField(&cds, QStringLiteral("CDFILIAL"), 4);
-        cds.SetData(PacketCodec::encodePacket(cds.FieldDefList(), {{"0001"}, {"0002"}, {"0003"}}));
-        TDataSource source;
-        source.SetDataSet(&cds);
-        prompts->chooseRecNo = 3;
-        QVERIFY(Pesquisa::Pesquisar(source, QStringLiteral("Filial|Não há filial cadastrada."), false, true));
-        QCOMPARE(cds.FieldByName(u"CDFILIAL")->AsString(), QStringLiteral("0003"));
+        QCOMPARE(prompts->searchTitles, QStringList{asked});
     }
 };
 

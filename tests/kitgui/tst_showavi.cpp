@@ -1,4 +1,3 @@
-#include "Application.h"
 #include "RecordingPrompts.h"
 #include "Showavi.h"
 
@@ -8,31 +7,18 @@
 class TestShowavi : public QObject {
     Q_OBJECT
 
-    RecordingPrompts* prompts = nullptr;
-
 private slots:
-    void init()
+    void showsAndHidesThroughThePrompts()
     {
-        auto owned = std::make_unique<RecordingPrompts>();
-        prompts = owned.get();
-        Application::instance().SetPrompts(std::move(owned));
-    }
-
-    void showsOverTheGivenFormWithItsKind()
-    {
+        RecordingPrompts& prompts = installRecordingPrompts();
         QWidget main;
-        Showavi::ActiveShowAvi(&main, 0);
-        QCOMPARE(prompts->busyOver, &main);
-        Showavi::ActiveShowAvi(&main, 6);
+        Showavi::ActiveShowAvi(&main, Showavi::Connecting);
+        QVERIFY(prompts.busy);
+        Showavi::ActiveShowAvi(&main, Showavi::Working);
         Showavi::DeactiveShowAvi();
-        QCOMPARE(prompts->calls, (QStringList{"busy:0", "busy:6", "hide"}));
-    }
-
-    void hidingWithNothingShowingIsSafe()
-    {
-        Showavi::DeactiveShowAvi();
-        Showavi::DeactiveShowAvi();
-        QCOMPARE(prompts->calls, (QStringList{"hide", "hide"}));
+        QVERIFY(!prompts.busy);
+        Showavi::DeactiveShowAvi(); // nothing showing: still fine
+        QCOMPARE(prompts.busyKinds, (QList<int>{0, 6}));
     }
 };
 

@@ -64,8 +64,12 @@ void writeChange(JsonWriter& out, const FieldDefs& fields, const Change& change)
 QList<Record> readRows(sj::value list, const FieldDefs& fields)
 {
     PacketRecordReader reader(fields);
+    sj::array lines = arrayOf(list, "rows");
     QList<Record> rows;
-    for (sj::value line : arrayOf(list, "rows"))
+    // One allocation for the list: growing it step by step makes the allocator sweep the freed
+    // blocks of the previous content again and again.
+    rows.reserve(qsizetype(std::size_t(lines.count_elements())));
+    for (sj::value line : lines)
         rows.append(reader.read(line, PacketPlace{rows.size()}));
     return rows;
 }

@@ -1,11 +1,11 @@
 #include "AppServer.h"
 
-#include "ConnectionBudget.h"
+#include "ConnectionBalancer.h"
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "DemoData.h"
+#include "ListeningSocket.h"
 #include "ReservationStore.h"
-#include "ReusePortListener.h"
 #include "Schema.h"
 #include "ServerWorker.h"
 #include "SqlFailure.h"
@@ -23,7 +23,7 @@ constexpr std::chrono::milliseconds CheckpointInterval{500};
 AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     : QObject(parent), options_(options),
       database_(std::make_unique<Database>(DatabaseSpec::parse(options.database))),
-      budget_(std::make_unique<ConnectionBudget>(options.maxConnections))
+      balancer_(std::make_unique<ConnectionBalancer>(options.maxConnections))
 {
     Schema::migrate(*database_);
     if (options_.seedDemo)
@@ -39,7 +39,7 @@ AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     }
 }
 
-// Workers stop (and close their connections) before the budget they share goes.
+// Workers stop (and close their connections) before the balancer they share goes.
 AppServer::~AppServer()
 {
     workers_.clear();
@@ -47,13 +47,12 @@ AppServer::~AppServer()
 
 quint16 AppServer::listen()
 {
-    const ReusePortListener listener =
-        ReusePortListener::open(options_.address, options_.port, options_.workers);
-    for (const qintptr descriptor : listener.descriptors) {
-        workers_.push_back(std::make_unique<ServerWorker>(options_, descriptor, *budget_));
+    const ListeningSocket listener(options_.address, options_.port);
+    for (int i = 0; i < options_.workers; ++i) {
+        workers_.push_back(std::make_unique<ServerWorker>(options_, listener.share(), *balancer_));
         workers_.back()->startServing();
     }
-    return listener.port;
+    return listener.port();
 }
 
 void AppServer::purgeReservations()

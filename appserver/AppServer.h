@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-class ConnectionBudget;
+class ConnectionBalancer;
 class Database;
 class ServerWorker;
 
@@ -31,7 +31,7 @@ private:
 
     AppServerOptions options_;
     std::unique_ptr<Database> database_;
-    std::unique_ptr<ConnectionBudget> budget_;
+    std::unique_ptr<ConnectionBalancer> balancer_;
     std::vector<std::unique_ptr<ServerWorker>> workers_;
     QTimer purgeTimer_;
     QTimer checkpointTimer_;

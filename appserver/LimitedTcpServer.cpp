@@ -1,6 +1,6 @@
 #include "LimitedTcpServer.h"
 
-#include "ConnectionBudget.h"
+#include "ConnectionBalancer.h"
 
 #include <QTcpSocket>
 
@@ -17,32 +17,44 @@ constexpr qint64 HeadPeek = 8192;
 
 } // namespace
 
-LimitedTcpServer::LimitedTcpServer(Limits limits, ConnectionBudget& budget, QObject* parent)
-    : QTcpServer(parent), limits_(limits), budget_(budget)
+LimitedTcpServer::LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, QObject* parent)
+    : QTcpServer(parent), limits_(limits), balancer_(balancer)
 {
     clock_.start();
     sweep_.setInterval(std::max(limits_.idleTimeout / 4, std::chrono::milliseconds(100)));
     connect(&sweep_, &QTimer::timeout, this, &LimitedTcpServer::closeIdle);
     sweep_.start();
+    balancer_.join(this);
+}
+
+LimitedTcpServer::~LimitedTcpServer()
+{
+    balancer_.leave(this);
 }
 
 void LimitedTcpServer::incomingConnection(qintptr descriptor)
 {
-    if (!budget_.tryAcquire()) {
-        QTcpSocket refused;
-        refused.setSocketDescriptor(descriptor);
-        refused.abort();
+    if (balancer_.place(descriptor))
         return;
-    }
+    QTcpSocket refused;
+    refused.setSocketDescriptor(descriptor);
+    refused.abort();
+}
+
+void LimitedTcpServer::adopt(qintptr descriptor)
+{
     // Parented to the server until the HTTP server takes it; it deletes the socket once disconnected.
     auto* socket = new QTcpSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
-        budget_.release();
+        balancer_.release(this);
         socket->deleteLater();
         return;
     }
+    // Answers go out whole in one write; never hold one back waiting for an acknowledgement.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     watch(socket);
     addPendingConnection(socket);
+    emit newConnection();
 }
 
 void LimitedTcpServer::watch(QTcpSocket* socket)
@@ -51,7 +63,7 @@ void LimitedTcpServer::watch(QTcpSocket* socket)
     // The pointer is only a key here: the socket is already gone.
     connect(socket, &QObject::destroyed, this, [this, socket] {
         watched_.remove(socket);
-        budget_.release();
+        balancer_.release(this);
     });
     // Connected before the HTTP server's own handler, so an oversized request is stopped first.
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });

@@ -8,12 +8,13 @@
 #include <QTimer>
 #include <chrono>
 
-class ConnectionBudget;
+class ConnectionBalancer;
 class QTcpSocket;
 
-// The listening socket handed to the HTTP server, with the limits it lacks: idle keep-alive
+// The listening socket handed to one worker's HTTP server, with the limits Qt's lacks: idle keep-alive
 // connections are closed, connections beyond the cap are closed at once, and a request larger than
-// the byte cap is answered 413 and its connection closed before it is buffered whole.
+// the byte cap is answered 413 and its connection closed before it is buffered whole. Accepted
+// connections go through the balancer, which may give them to another worker.
 class LimitedTcpServer : public QTcpServer {
     Q_OBJECT
 
@@ -23,8 +24,11 @@ public:
         qint64 maxRequestBytes = 8 * 1024 * 1024;
     };
 
-    // `budget` caps the connections of every server sharing it.
-    LimitedTcpServer(Limits limits, ConnectionBudget& budget, QObject* parent = nullptr);
+    LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, QObject* parent = nullptr);
+    ~LimitedTcpServer() override;
+
+    // Serves an accepted connection in this server's thread.
+    void adopt(qintptr descriptor);
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -41,7 +45,7 @@ private:
     void refuseOversized(QTcpSocket* socket);
 
     Limits limits_;
-    ConnectionBudget& budget_;
+    ConnectionBalancer& balancer_;
     QElapsedTimer clock_;
     // One timer sweeps every connection: cheaper than restarting a timer per socket on each request.
     QTimer sweep_;

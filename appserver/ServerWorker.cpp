@@ -7,8 +7,11 @@
 #include "RpcEndpoint.h"
 #include "SqlFailure.h"
 
-ServerWorker::ServerWorker(const AppServerOptions& options, qintptr listeningSocket, ConnectionBudget& budget)
-    : options_(options), listeningSocket_(listeningSocket), budget_(budget)
+#include <unistd.h>
+
+ServerWorker::ServerWorker(const AppServerOptions& options, qintptr listeningSocket,
+                           ConnectionBalancer& balancer)
+    : options_(options), listeningSocket_(listeningSocket), balancer_(balancer)
 {}
 
 ServerWorker::~ServerWorker()
@@ -50,10 +53,12 @@ void ServerWorker::serve()
     limits.idleTimeout = options_.idleTimeout;
     limits.maxRequestBytes = options_.maxRequestBytes;
     // Owned by the endpoint once bound, so it goes before the endpoint does.
-    auto* tcpServer = new LimitedTcpServer(limits, budget_, &endpoint);
-    if (!tcpServer->setSocketDescriptor(listeningSocket_))
+    auto* tcpServer = new LimitedTcpServer(limits, balancer_, &endpoint);
+    if (!tcpServer->setSocketDescriptor(listeningSocket_)) {
+        ::close(int(listeningSocket_));
         throw Exception(
             QStringLiteral("Cannot serve on the listening socket: %1").arg(tcpServer->errorString()));
+    }
     endpoint.bind(tcpServer);
     ready_.release();
     exec();

@@ -7,15 +7,15 @@
 #include <QString>
 #include <QThread>
 
-class ConnectionBudget;
+class ConnectionBalancer;
 
-// One thread serving HTTP on its own listening socket, with its own database connection and
-// prepared statements. Everything it uses is created and destroyed inside the thread.
+// One thread serving HTTP, accepting from its own descriptor of the shared listening socket, with its own
+// database connection and prepared statements. Everything it uses is created and destroyed inside it.
 class ServerWorker : public QThread {
     Q_OBJECT
 
 public:
-    ServerWorker(const AppServerOptions& options, qintptr listeningSocket, ConnectionBudget& budget);
+    ServerWorker(const AppServerOptions& options, qintptr listeningSocket, ConnectionBalancer& balancer);
     ~ServerWorker() override;
 
     // Starts the thread and waits until it serves; throws Exception with its reason when it cannot.
@@ -29,7 +29,7 @@ private:
 
     AppServerOptions options_;
     qintptr listeningSocket_;
-    ConnectionBudget& budget_;
+    ConnectionBalancer& balancer_;
     QSemaphore ready_;
     QString failure_;
 };

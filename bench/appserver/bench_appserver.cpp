@@ -66,7 +66,8 @@ struct Row {
     QString mode;
     int clients;
     LatencyStats stats;
-    qint64 cpuMicros; // of the process serving the calls, not of the database server
+    qint64 cpuMicros;     // of the process serving the calls, not of the database server
+    qint64 loadCpuMicros; // of this process while it generated the load; 0 for direct runs
 };
 
 template <typename Run>
@@ -74,8 +75,11 @@ Row measured(const QString& backend, const QString& mode, int clients, const std
              Run run)
 {
     const qint64 before = cpu();
+    const qint64 ownBefore = ProcessCpu::ofThisProcess();
     LatencyStats stats = run();
-    return Row{backend, mode, clients, std::move(stats), cpu() - before};
+    const qint64 own = ProcessCpu::ofThisProcess() - ownBefore;
+    const qint64 used = cpu() - before;
+    return Row{backend, mode, clients, std::move(stats), used, used == own ? 0 : own};
 }
 
 void print(QTextStream& out, Row& row, double directRate)
@@ -87,13 +91,17 @@ void print(QTextStream& out, Row& row, double directRate)
         << QString::number(row.stats.percentileMs(0.99), 'f', 3)
         << QString::number(row.stats.callsPerSecond() / directRate, 'f', 2)
         << QString::number(double(row.cpuMicros) / double(qMax<qsizetype>(1, row.stats.calls())), 'f', 1)
+        << QString::number(double(row.loadCpuMicros) / double(qMax<qsizetype>(1, row.stats.calls())), 'f', 1)
         << qSetFieldWidth(0) << Qt::endl;
 }
 
 void measure(QTextStream& out, const QString& backend, const QString& database)
 {
     const CallMix mix;
-    AppServerProcess server(database);
+    // MED_BENCH_WORKERS sets the server's worker threads; by default it picks them itself.
+    const QString workers = qEnvironmentVariable("MED_BENCH_WORKERS");
+    AppServerProcess server(database, workers.isEmpty() ? QStringList()
+                                                        : QStringList{QStringLiteral("--workers"), workers});
     server.start();
     seed(database, server.port(), mix);
     const std::function<qint64()> serverCpu = [&] { return ProcessCpu::ofProcess(server.pid()); };
@@ -123,11 +131,13 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
 
 int main(int argc, char* argv[])
 {
+    // The same event loop as the server's, so the load generator costs as little as it can.
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
         << "best of " << rounds() << " runs of " << runTime().count() / 1000 << " s each\n"
-        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct  CPU us/call\n";
+        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct  CPU us/call  load gen\n";
     try {
         QTemporaryDir dir;
         measure(out, QStringLiteral("sqlite"), dir.filePath(QStringLiteral("bench.db")));

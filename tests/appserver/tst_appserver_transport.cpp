@@ -33,6 +33,7 @@ private slots:
     void healthAndUnknownPaths();
     void tokenIsRequiredWhenConfigured();
     void refusesToListenBeyondLoopbackWithoutToken();
+    void refusesAPortAlreadyServed();
     void largeRequestUnderTheCapIsServed();
     void oversizedRequestIsRefused_data();
     void oversizedRequestIsRefused();
@@ -82,6 +83,20 @@ void AppServerTransportTest::refusesToListenBeyondLoopbackWithoutToken()
     QVERIFY(process.exitCode() != 0);
     QVERIFY(process.readAllStandardOutput().isEmpty());
     QVERIFY(process.readAllStandardError().contains("token"));
+}
+
+void AppServerTransportTest::refusesAPortAlreadyServed()
+{
+    AppServerProcess first;
+    first.start();
+    QProcess second;
+    second.start(AppServerProcess::executable(),
+                 {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(first.port()),
+                  QStringLiteral("--database"), QStringLiteral(":memory:")});
+    QVERIFY(second.waitForFinished(30000));
+    QVERIFY(second.exitCode() != 0);
+    QVERIFY(second.readAllStandardError().contains("Cannot listen"));
+    QCOMPARE(HttpClient(QStringLiteral("127.0.0.1"), first.port()).get("/health").status, 200);
 }
 
 void AppServerTransportTest::largeRequestUnderTheCapIsServed()

@@ -2,25 +2,17 @@
 
 #include "Currency.h"
 #include "Database.h"
+#include "DemoCatalogue.h"
 #include "Transaction.h"
 
 #include <QDate>
 #include <QSqlQuery>
-#include <QStringList>
 
 namespace DemoData {
 
 namespace {
 
 constexpr int BillingDays = 10;
-
-const QStringList BranchNames = {QStringLiteral("Matriz São Paulo"), QStringLiteral("Filial Campinas"),
-                                 QStringLiteral("Filial Curitiba"), QStringLiteral("Filial Porto Alegre")};
-
-const QStringList ServiceNames = {QStringLiteral("Vigilância"), QStringLiteral("Limpeza e Conservação"),
-                                  QStringLiteral("Portaria"),   QStringLiteral("Recepção"),
-                                  QStringLiteral("Jardinagem"), QStringLiteral("Manutenção Predial"),
-                                  QStringLiteral("Copeiragem"), QStringLiteral("Segurança Eletrônica")};
 
 bool hasBranches(Database& database)
 {
@@ -45,18 +37,16 @@ void addBilling(Database& database, const QString& branch, const QString& servic
     }
 }
 
-void addBranch(Database& database, int index)
+void addBranch(Database& database, const DemoCatalogue::Branch& branch)
 {
-    const QString branch = QStringLiteral("%1").arg(index + 1, 4, 10, QLatin1Char('0'));
     database.exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?)"),
-                  {branch, BranchNames[index]});
-    const int services = 5 + index;
-    for (int s = 0; s < services; ++s) {
-        const QString service = QStringLiteral("%1").arg(s + 1, 5, 10, QLatin1Char('0'));
+                  {branch.code, branch.name});
+    for (int s = 0; s < branch.services.size(); ++s) {
+        const DemoCatalogue::Service& service = branch.services[s];
         database.exec(
             QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
-            {branch, service, ServiceNames[s]});
-        addBilling(database, branch, service, s);
+            {branch.code, service.code, service.name});
+        addBilling(database, branch.code, service.code, s);
     }
 }
 
@@ -67,8 +57,8 @@ void seedIfEmpty(Database& database)
     Transaction transaction(database);
     if (hasBranches(database))
         return;
-    for (int i = 0; i < int(BranchNames.size()); ++i)
-        addBranch(database, i);
+    for (const DemoCatalogue::Branch& branch : DemoCatalogue::branches())
+        addBranch(database, branch);
     transaction.commit();
 }
 

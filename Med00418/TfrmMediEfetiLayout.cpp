@@ -100,6 +100,10 @@ void TfrmMediEfeti::buildCommands()
 {
     SetCaption(QStringLiteral("Medição de Efetivos"));
     SetBounds(212, 128, 602, 337);
+    // The definition's text height (13 at 96 dpi): the fixed column widths are drawn for it.
+    QFont designFont = font();
+    designFont.setPixelSize(11);
+    setFont(designFont);
     lblCodTela->SetCaption(QStringLiteral("MED00418"));
     lblCodTela->SetAutoSize(false);
     panMenu->resize(594, panMenu->height());

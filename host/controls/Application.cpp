@@ -102,6 +102,8 @@ void Application::adoptForm(std::unique_ptr<TForm> form)
     if (QMdiArea* area = mdiArea()) {
         auto window = std::make_unique<QMdiSubWindow>();
         window->setAttribute(Qt::WA_DeleteOnClose, false);
+        if (raw->testAttribute(Qt::WA_Resized)) // bounds given while the form had no window of its own
+            window->setGeometry(raw->geometry());
         window->setWidget(form.release());
         holder = window.get();
         area->addSubWindow(window.release());

@@ -98,8 +98,9 @@ QList<FocusBoundary*> FocusTracker::inScope(QWidget* scope) const
 
 void FocusTracker::focusChanged(QWidget* old, QWidget* now)
 {
-    // Focus going to no widget means another application window took it: nothing is entered or left.
-    if (busy_ || !now)
+    // Focus going to no widget means another application window took it, and focus handed on while a
+    // window hides is the window going away: nothing is entered or left.
+    if (busy_ || !now || !now->isVisible())
         return;
     QWidget* target = now;
     for (int round = 0; round < 4; ++round) {
@@ -176,6 +177,8 @@ void FocusTracker::enter(QWidget* scope, QWidget* target)
 
 void FocusTracker::refocus(QWidget* old)
 {
+    if (refused_ && refused_->Contains(QApplication::focusWidget())) // the refusing handler placed it
+        return;
     QWidget* back = nullptr;
     if (refused_ && refused_->Contains(old))
         back = old;
@@ -239,7 +242,7 @@ QWidget* FocusTracker::clickFocusTarget(QWidget* widget)
             proxy = proxy->focusProxy();
         if (w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus) && (proxy->focusPolicy() & Qt::ClickFocus))
             return proxy;
-        if (w->isWindow())
+        if (w->isWindow() || qobject_cast<TForm*>(w)) // a click on a form's bare parts takes no focus
             break;
     }
     return nullptr;

@@ -75,8 +75,8 @@ void TDBGrid::showEditor()
                                                                                              : 32767);
         editor_->setAlignment(selectedColumn()->Alignment() | Qt::AlignVCenter);
         editor_->Load(field->AsString());
+        editor_->show(); // open before the button: refreshEditorButton opens a closed editor
         refreshEditorButton();
-        editor_->show();
         placeEditor();
     }
     if (QApplication::focusWidget() == this)

@@ -88,7 +88,6 @@ public:
     QStringList shownLines() const;
 
 private:
-
     QTemporaryDir dir_;
     std::unique_ptr<AppServerProcess> server_;
     std::unique_ptr<ServerDatabase> db_;

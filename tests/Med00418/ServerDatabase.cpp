@@ -16,8 +16,7 @@ QSqlQuery run(const QString& connection, const QString& sql, const QVariantList&
     for (const QVariant& value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw std::runtime_error(
-            QStringLiteral("%1: %2").arg(sql, query.lastError().text()).toStdString());
+        throw std::runtime_error(QStringLiteral("%1: %2").arg(sql, query.lastError().text()).toStdString());
     return query;
 }
 

@@ -161,6 +161,8 @@ private slots:
         // The same refusal when the line is posted without leaving the column.
         F::press(Qt::Key_Escape);
         QCOMPARE(fx_.rowCount(), 1);
+        F::press(Qt::Key_Left);
+        QCOMPARE(grid()->SelectedIndex(), int(F::Code));
         F::press(Qt::Key_Insert);
         F::type(QStringLiteral("00002"));
         fx_.click(screen_->sbtConfirmar);
@@ -174,8 +176,10 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("code");
-        QTest::newRow("another branch's service") << "6" << "00006";
-        QTest::newRow("no such service") << "99" << "00099";
+        QTest::newRow("another branch's service") << "6"
+                                                  << "00006";
+        QTest::newRow("no such service") << "99"
+                                         << "00099";
     }
 
     void unknownServiceIsRefused()
@@ -282,15 +286,54 @@ private slots:
                  QStringList({"00001|3.0000|0.3500|2.0000"}));
     }
 
+    void storedLineIsCheckedAgainWhenPosted_data()
+    {
+        QTest::addColumn<QString>("staff");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("staff changed, total missing") << "3"
+                                                      << ""
+                                                      << "00003|3.0000|10.0000|30.0000";
+        QTest::newRow("staff set to 0") << "0" << StaffMissing << "00003|2.0000|10.0000|0.0000";
+    }
+
+    void storedLineIsCheckedAgainWhenPosted()
+    {
+        QFETCH(QString, staff);
+        QFETCH(QString, error);
+        QFETCH(QString, saved);
+        const QDate date = freshDate();
+        fx_.serverDb().insertLine(QStringLiteral("0001"), date, QStringLiteral("00003"), QStringLiteral("2"),
+                                  QStringLiteral("10"), QStringLiteral("0"));
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        QVERIFY(fx_.clickCell(0, F::Staff));
+        F::type(staff);
+        // Posted without leaving the column; the service of a stored line is not checked again.
+        fx_.click(screen_->sbtConfirmar);
+        QCOMPARE(prompts().errors, error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(state(), error.isEmpty() ? TDataSetState::dsBrowse : TDataSetState::dsEdit);
+        if (!error.isEmpty())
+            QCOMPARE(grid()->SelectedIndex(), int(F::Staff));
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date), QStringList{saved});
+    }
+
     void totalBeyondTheFieldIsRefused_data()
     {
         QTest::addColumn<QString>("staff");
         QTest::addColumn<QString>("price");
         QTest::addColumn<QString>("total"); // empty: refused
-        QTest::newRow("product beyond 64 bits") << "9999999,999" << "9999999999999,99" << "";
-        QTest::newRow("beyond the fixed-point range") << "1000" << "9999999999999" << "";
-        QTest::newRow("one digit too many") << "1000" << "99999999999" << "";
-        QTest::newRow("largest that fits") << "1" << "9999999999999,99" << "9.999.999.999.999,990";
+        QTest::newRow("product beyond 64 bits") << "9999999,999"
+                                                << "9999999999999,99"
+                                                << "";
+        QTest::newRow("beyond the fixed-point range") << "1000"
+                                                      << "9999999999999"
+                                                      << "";
+        QTest::newRow("one digit too many") << "1000"
+                                            << "99999999999"
+                                            << "";
+        QTest::newRow("largest that fits") << "1"
+                                           << "9999999999999,99"
+                                           << "9.999.999.999.999,990";
     }
 
     void totalBeyondTheFieldIsRefused()
@@ -348,8 +391,8 @@ private slots:
         QFETCH(int, modifiers);
         const QDate date = freshDate();
         for (const char* service : {"00001", "00002", "00003"})
-            fx_.serverDb().insertLine(QStringLiteral("0001"), date, QLatin1String(service), QStringLiteral("2"),
-                                      QStringLiteral("10"), QStringLiteral("20"));
+            fx_.serverDb().insertLine(QStringLiteral("0001"), date, QLatin1String(service),
+                                      QStringLiteral("2"), QStringLiteral("10"), QStringLiteral("20"));
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
         if (column == F::Name)
             F::press(Qt::Key_Right);
@@ -372,8 +415,8 @@ private slots:
     {
         const QDate date = freshDate();
         for (const char* service : {"00001", "00002"})
-            fx_.serverDb().insertLine(QStringLiteral("0001"), date, QLatin1String(service), QStringLiteral("2"),
-                                      QStringLiteral("10"), QStringLiteral("20"));
+            fx_.serverDb().insertLine(QStringLiteral("0001"), date, QLatin1String(service),
+                                      QStringLiteral("2"), QStringLiteral("10"), QStringLiteral("20"));
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
         const auto at = [this] { return QPoint(grid()->currentIndex().row(), grid()->SelectedIndex()); };
         QCOMPARE(at(), QPoint(0, F::Code));
@@ -401,14 +444,10 @@ private slots:
         F::press(Qt::Key_End);
         QCOMPARE(at(), QPoint(0, F::Total));
 
-        // Insert passes on the code column, and then the code can be typed.
         F::press(Qt::Key_Home);
-        QCOMPARE(at(), QPoint(0, F::Total));
-        F::press(Qt::Key_Left);
-        F::press(Qt::Key_Left);
-        F::press(Qt::Key_Left);
-        F::press(Qt::Key_Left);
         QCOMPARE(at(), QPoint(0, F::Code));
+
+        // Insert passes on the code column, and then the code can be typed.
         F::press(Qt::Key_Insert);
         QCOMPARE(state(), TDataSetState::dsInsert);
         F::type(QStringLiteral("x"));
@@ -423,7 +462,7 @@ private slots:
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
         F::press(Qt::Key_Insert);
-        QVERIFY(grid()->EditorMode() || (F::press(Qt::Key_F2), grid()->EditorMode()));
+        QVERIFY(grid()->EditorMode()); // the new line's code cell opens with its search button
         auto* button = grid()->InplaceEditor()->findChild<QToolButton*>();
         QVERIFY(button && button->isVisible());
 
@@ -453,7 +492,8 @@ private slots:
         F::type(QStringLiteral("5"));
         fx_.click(screen_->sbtConfirmar);
         QCOMPARE(prompts().errors, QStringList());
-        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date), QStringList({"00004|1.0000|5.0000|5.0000"}));
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date),
+                 QStringList({"00004|1.0000|5.0000|5.0000"}));
         // A stored line has no search.
         QCOMPARE(grid()->Columns()[F::Code]->ButtonStyle(), TColumnButtonStyle::cbsNone);
     }

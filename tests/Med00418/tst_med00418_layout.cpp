@@ -13,6 +13,8 @@
 #include "TMenuItem.h"
 #include "TPageControl.h"
 #include "TPanel.h"
+#include "TScrollBox.h"
+#include "TTabSheet.h"
 #include "TfrmMediEfeti.h"
 
 #include <QAbstractItemModelTester>
@@ -49,9 +51,9 @@ private slots:
     void opensWithEveryDataCommandOff()
     {
         QCOMPARE(screen_->Caption(), QStringLiteral("Medição de Efetivos"));
-        for (TButtonFlat* button : {screen_->sbtConfirmar, screen_->sbtCancelar, screen_->sbtIncluir,
-                                    screen_->sbtAlterar, screen_->sbtExcluir, screen_->sbtProcurar,
-                                    screen_->sbtVerificar, screen_->sbtImprimir}) {
+        for (TButtonFlat* button :
+             {screen_->sbtConfirmar, screen_->sbtCancelar, screen_->sbtIncluir, screen_->sbtAlterar,
+              screen_->sbtExcluir, screen_->sbtProcurar, screen_->sbtVerificar, screen_->sbtImprimir}) {
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
             QVERIFY2(!screen_->MenuItemOf(button)->isEnabled(), qPrintable(button->objectName()));
         }
@@ -73,9 +75,9 @@ private slots:
         QVERIFY(screen_->mnuLinha4->isEnabled());
         QCOMPARE(screen_->mnuImpEF->text(), QStringLiteral("Importa Efetivos do &Faturamento"));
 
-        for (QWidget* control : std::initializer_list<QWidget*>{screen_->lblFilial, screen_->medCdFilial,
-                                                                screen_->btpFilial, screen_->lblDtLanc,
-                                                                screen_->depDataFatu})
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{screen_->lblFilial, screen_->medCdFilial, screen_->btpFilial,
+                                             screen_->lblDtLanc, screen_->depDataFatu})
             QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
         QCOMPARE(screen_->medCdFilial->Text(), QString());
         QCOMPARE(screen_->depDataFatu->Text(), QString());
@@ -89,8 +91,19 @@ private slots:
         QStringList titles;
         for (int column = 0; column < screen_->dbgData->model()->columnCount(); ++column)
             titles << screen_->dbgData->model()->headerData(column, Qt::Horizontal).toString();
-        QCOMPARE(titles, QStringList({"Código", "Serviço", "Nº de Efetivos", "Valor Unitário", "Valor Total"}));
-        QCOMPARE(screen_->dbgData->Columns()[0]->ButtonStyle(), TColumnButtonStyle::cbsNone);
+        QCOMPARE(titles,
+                 QStringList({"Código", "Serviço", "Nº de Efetivos", "Valor Unitário", "Valor Total"}));
+        QVERIFY(screen_->dbgData->Columns()[0]->ButtonStyle() != TColumnButtonStyle::cbsEllipsis);
+    }
+
+    void narrowColumnsShowWholeValues()
+    {
+        // Drawn for the definition's text height: a five-digit code fits its 42 pixels.
+        const QFontMetrics metrics(screen_->dbgData->font());
+        QVERIFY2(metrics.height() <= 14, qPrintable(QString::number(metrics.height())));
+        QVERIFY(metrics.horizontalAdvance(QStringLiteral("00000")) + 4 <= screen_->dbgData->columnWidth(0));
+        QVERIFY(metrics.horizontalAdvance(QStringLiteral("9.999.999,999")) + 4 <=
+                screen_->dbgData->columnWidth(2));
     }
 
     void commandBarButtonsDoNotOverlap()
@@ -113,27 +126,41 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("four digits") << "1234" << "1234";
-        QTest::newRow("a fifth digit") << "98765" << "9876";
-        QTest::newRow("letters among digits") << "1a2b3" << "123";
-        QTest::newRow("letters only") << "abcd" << "";
-        QTest::newRow("signs") << "-1.2" << "12";
+        QTest::newRow("four digits") << "1234"
+                                     << "1234";
+        QTest::newRow("a fifth digit") << "98765"
+                                       << "9876";
+        QTest::newRow("letters among digits") << "1a2b3"
+                                              << "123";
+        QTest::newRow("letters only") << "abcd"
+                                      << "";
+        QTest::newRow("signs") << "-1.2"
+                               << "12";
     }
 
     void branchCodeTakesFourDigitsAtMost()
     {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
-        fx_.click(screen_->medCdFilial);
+        fx_.click(screen_->medCdFilial, QPoint(2, screen_->medCdFilial->height() / 2));
         QCOMPARE(ScreenFixture::focus(), screen_->medCdFilial);
         ScreenFixture::type(typed);
         QCOMPARE(screen_->medCdFilial->Text(), shown);
     }
 
+    void clickingIntoTheEmptyBranchCodeAndTyping()
+    {
+        fx_.click(screen_->medCdFilial);
+        QCOMPARE(ScreenFixture::focus(), screen_->medCdFilial);
+        ScreenFixture::type(QStringLiteral("12"));
+        QEXPECT_FAIL("", "the masked edit leaves the caret where the click fell, past the blanks", Continue);
+        QCOMPARE(screen_->medCdFilial->Text(), QStringLiteral("12"));
+    }
+
     void tabFromTheBranchGoesToTheDate()
     {
         fx_.click(screen_->medCdFilial);
-        ScreenFixture::type(QStringLiteral("2"));
+        ScreenFixture::retype(QStringLiteral("2"));
         ScreenFixture::press(Qt::Key_Tab);
         QCOMPARE(ScreenFixture::focus(), screen_->depDataFatu);
         QCOMPARE(screen_->medCdFilial->Text(), QStringLiteral("0002"));
@@ -184,6 +211,7 @@ private slots:
         const QRect grid(screen_->dbgData->mapTo(screen_, QPoint(0, 0)), screen_->dbgData->size());
         QCOMPARE(grid.topLeft(), gridAtStart.topLeft());
         QCOMPARE(screen_->size() - grid.size(), marginAtStart);
+        QVERIFY(grid.bottom() >= screen_->height() - 4);
         // Filter controls keep their place.
         QCOMPARE(screen_->medCdFilial->geometry(), QRect(121, 4, 40, 21));
         QCOMPARE(screen_->depDataFatu->geometry(), QRect(121, 32, 100, 21));

@@ -6,8 +6,11 @@
 #include "ServerDatabase.h"
 #include "TButtonFlat.h"
 #include "TDBGrid.h"
+#include "TDateEditPlus.h"
+#include "TMaskEdit.h"
 #include "TfrmMediEfeti.h"
 
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QtTest>
@@ -29,7 +32,7 @@ int screensAlive()
 {
     int alive = 0;
     for (QWidget* widget : QApplication::allWidgets())
-        alive += qobject_cast<TfrmMediEfeti*>(widget) ? 1 : 0;
+        alive += qstrcmp(widget->metaObject()->className(), "TfrmMediEfeti") == 0 ? 1 : 0;
     return alive;
 }
 
@@ -70,8 +73,8 @@ private slots:
 
     void iniProcTwiceKeepsOneInstanceAndOneReservation()
     {
-        auto& prompts = static_cast<CursorWatchingPrompts&>(
-            fx_.usePrompts(std::make_unique<CursorWatchingPrompts>()));
+        auto& prompts =
+            static_cast<CursorWatchingPrompts&>(fx_.usePrompts(std::make_unique<CursorWatchingPrompts>()));
         QPointer<TfrmMediEfeti> screen = fx_.openScreen();
         QVERIFY(screen);
         QVERIFY(fx_.activate());
@@ -135,6 +138,29 @@ private slots:
         QCOMPARE(screensAlive(), 1);
     }
 
+    void closingWithTheFilterHalfTypedSaysNothing_data()
+    {
+        QTest::addColumn<bool>("onTheDate");
+        QTest::newRow("unknown branch typed") << false;
+        QTest::newRow("on the date, no branch") << true;
+    }
+
+    void closingWithTheFilterHalfTypedSaysNothing()
+    {
+        QFETCH(bool, onTheDate);
+        QPointer<TfrmMediEfeti> screen = fx_.openScreen();
+        QVERIFY(screen);
+        QVERIFY(fx_.activate());
+        const QString reservation = stPrxNr;
+        fx_.click(onTheDate ? static_cast<QWidget*>(screen->depDataFatu) : screen->medCdFilial);
+        ScreenFixture::retype(onTheDate ? QStringLiteral("0101") : QStringLiteral("9"));
+        fx_.click(screen->sbtFechar);
+        QTRY_VERIFY(screen.isNull());
+        QCOMPARE(fx_.prompts().errors, QStringList());
+        QVERIFY(!boStCriado);
+        QCOMPARE(fx_.serverDb().reservations(reservation), 0);
+    }
+
     void failedReleaseKeepsTheScreenOpenAndUsable()
     {
         QPointer<TfrmMediEfeti> screen = fx_.openScreen();
@@ -189,8 +215,8 @@ private slots:
         } else {
             fx_.stopServer();
         }
-        auto& prompts = static_cast<CursorWatchingPrompts&>(
-            fx_.usePrompts(std::make_unique<CursorWatchingPrompts>()));
+        auto& prompts =
+            static_cast<CursorWatchingPrompts&>(fx_.usePrompts(std::make_unique<CursorWatchingPrompts>()));
 
         // As the host enters the module: errors end in its general reporting.
         QVERIFY(!Application::instance().Guard([] { IniProc(); }));

@@ -1,0 +1,281 @@
+#include "Med00418.h"
+#include "RecordingPrompts.h"
+#include "ScreenFixture.h"
+#include "ServerDatabase.h"
+#include "TButtonFlat.h"
+#include "TClientDataSet.h"
+#include "TDBGrid.h"
+#include "TDataSource.h"
+#include "TMenuItem.h"
+#include "TfrmMediEfeti.h"
+
+#include <QtTest>
+
+using F = ScreenFixture;
+
+// Saving, loading, refreshing and importing against the application server, when it answers and
+// when it is gone.
+class TstMed00418ServerLink : public QObject {
+    Q_OBJECT
+
+    ScreenFixture fx_;
+    TfrmMediEfeti* screen_ = nullptr;
+    int nextDay_ = 0;
+
+    QDate freshDate() { return QDate(2033, 7, 1).addDays(nextDay_++); }
+    RecordingPrompts& prompts() const { return fx_.prompts(); }
+    TDataSetState state() const { return screen_->cdsEfetGest->State(); }
+
+    void addLine(const QString& branch, QDate date, const QString& service, const QString& staff)
+    {
+        fx_.serverDb().insertLine(branch, date, service, staff, QStringLiteral("10"),
+                                  QString::number(staff.toInt() * 10));
+    }
+
+    // One error shown, naming the unreachable server.
+    void checkServerGoneShown()
+    {
+        QCOMPARE(prompts().errors.size(), 1);
+        QVERIFY2(prompts().errors.first().contains(QString::number(fx_.port())),
+                 qPrintable(prompts().errors.first()));
+        QVERIFY(!prompts().busy);
+    }
+
+private slots:
+    void initTestCase() { fx_.setUp(); }
+    void cleanupTestCase() { fx_.tearDown(); }
+
+    void init()
+    {
+        fx_.resetPrompts();
+        screen_ = fx_.openScreen();
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
+    }
+
+    void cleanup()
+    {
+        fx_.startServer();
+        fx_.serverDb().exec(QStringLiteral("DROP TRIGGER IF EXISTS bloqueia"));
+        QVERIFY(!prompts().busy);
+        QVERIFY(fx_.closeScreen());
+    }
+
+    void failedSaveOfANewLineTakesItBack()
+    {
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0001"), date, QStringLiteral("00001"), QStringLiteral("2"));
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        // The server checks the new service, then refuses to store the line.
+        fx_.serverDb().exec(QStringLiteral("CREATE TRIGGER bloqueia BEFORE INSERT ON USR_EFETGEST "
+                                           "BEGIN SELECT RAISE(ABORT, 'gravação bloqueada'); END"));
+        F::press(Qt::Key_Insert);
+        F::type(QStringLiteral("5"));
+        F::press(Qt::Key_Tab);
+        F::press(Qt::Key_Tab);
+        F::type(QStringLiteral("3"));
+        F::press(Qt::Key_Tab);
+        F::type(QStringLiteral("7"));
+        F::press(Qt::Key_Tab);
+        QCOMPARE(fx_.rowCount(), 2);
+        fx_.click(screen_->sbtConfirmar);
+        QCOMPARE(prompts().errors.size(), 1);
+        QVERIFY2(prompts().errors.first().contains(QStringLiteral("banco de dados")),
+                 qPrintable(prompts().errors.first()));
+        QCOMPARE(state(), TDataSetState::dsBrowse);
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+        QCOMPARE(fx_.shownLines(), QStringList({"00001|Vigilância|2,000|10,000|20,000"}));
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date),
+                 QStringList({"00001|2.0000|10.0000|20.0000"}));
+
+        // The screen goes on: the same line saves once the server takes it.
+        fx_.serverDb().exec(QStringLiteral("DROP TRIGGER bloqueia"));
+        F::press(Qt::Key_Home);
+        F::press(Qt::Key_Insert);
+        F::type(QStringLiteral("5"));
+        F::press(Qt::Key_Tab);
+        F::press(Qt::Key_Tab);
+        F::type(QStringLiteral("3"));
+        F::press(Qt::Key_Tab);
+        F::type(QStringLiteral("7"));
+        fx_.click(screen_->sbtConfirmar);
+        QCOMPARE(prompts().errors.size(), 1);
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date).size(), 2);
+    }
+
+    void failedSaveOfAChangeGivesTheOldValuesBack()
+    {
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00003"), QStringLiteral("4"));
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00004"), QStringLiteral("5"));
+        QVERIFY(fx_.showLines(QStringLiteral("2"), date));
+        QVERIFY(fx_.clickCell(0, F::Staff));
+        F::type(QStringLiteral("9"));
+        F::press(Qt::Key_Tab);
+        QCOMPARE(fx_.cell(0, F::Staff), QStringLiteral("9,000"));
+
+        fx_.stopServer();
+        F::press(Qt::Key_Down); // leaving a changed line posts it
+        checkServerGoneShown();
+        QCOMPARE(state(), TDataSetState::dsBrowse);
+        QCOMPARE(fx_.shownLines(),
+                 QStringList({"00003|Portaria|4,000|10,000|40,000", "00004|Recepção|5,000|10,000|50,000"}));
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+        fx_.startServer();
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0002"), date).first(),
+                 QStringLiteral("00003|4.0000|10.0000|40.0000"));
+    }
+
+    void failedDeleteBringsTheLineBack()
+    {
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00001"), QStringLiteral("1"));
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00002"), QStringLiteral("2"));
+        QVERIFY(fx_.showLines(QStringLiteral("2"), date));
+        const QStringList before = fx_.shownLines();
+        fx_.stopServer();
+        prompts().answers = {true};
+        fx_.click(screen_->sbtExcluir);
+        checkServerGoneShown();
+        QCOMPARE(fx_.shownLines(), before);
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+        fx_.startServer();
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0002"), date).size(), 2);
+    }
+
+    void failedLoadEmptiesTheList()
+    {
+        const QDate shown = freshDate();
+        addLine(QStringLiteral("0003"), shown, QStringLiteral("00001"), QStringLiteral("1"));
+        addLine(QStringLiteral("0003"), shown, QStringLiteral("00002"), QStringLiteral("2"));
+        QVERIFY(fx_.showLines(QStringLiteral("3"), shown));
+        QCOMPARE(fx_.rowCount(), 2);
+
+        fx_.stopServer();
+        QVERIFY(fx_.showLines(QStringLiteral("4"), freshDate()));
+        checkServerGoneShown();
+        QCOMPARE(fx_.rowCount(), 0);
+        QVERIFY(screen_->cdsEfetGest->IsEmpty());
+        QVERIFY(!screen_->sbtAlterar->isEnabled());
+        QVERIFY(!screen_->sbtExcluir->isEnabled());
+        QVERIFY(!screen_->mnuAlterar->isEnabled());
+    }
+
+    void failedRefreshKeepsTheList()
+    {
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0003"), date, QStringLiteral("00004"), QStringLiteral("3"));
+        QVERIFY(fx_.showLines(QStringLiteral("3"), date));
+        const QStringList before = fx_.shownLines();
+        QCOMPARE(before.size(), 1);
+        fx_.stopServer();
+        fx_.click(screen_->sbtVerificar);
+        checkServerGoneShown();
+        QCOMPARE(fx_.shownLines(), before);
+        QVERIFY(screen_->sbtAlterar->isEnabled());
+    }
+
+    void refreshShowsWhatTheServerHoldsNow()
+    {
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0004"), date, QStringLiteral("00001"), QStringLiteral("1"));
+        addLine(QStringLiteral("0004"), date, QStringLiteral("00002"), QStringLiteral("2"));
+        QVERIFY(fx_.showLines(QStringLiteral("4"), date));
+        QCOMPARE(fx_.rowCount(), 2);
+
+        ServerDatabase& db = fx_.serverDb();
+        db.exec(QStringLiteral("DELETE FROM USR_EFETGEST WHERE USR_CDFILIAL = '0004' AND USR_DTEFETGEST = ? "
+                               "AND USR_CDSERVFILI = '00001'"),
+                {date.toString(Qt::ISODate)});
+        db.exec(QStringLiteral("UPDATE USR_EFETGEST SET USR_QTEFETGEST = ?, USR_VRTTSERVGEST = ? WHERE "
+                               "USR_CDFILIAL = '0004' AND USR_DTEFETGEST = ? AND USR_CDSERVFILI = '00002'"),
+                {ServerDatabase::scaled(QStringLiteral("6.5")), ServerDatabase::scaled(QStringLiteral("65")),
+                 date.toString(Qt::ISODate)});
+        addLine(QStringLiteral("0004"), date, QStringLiteral("00007"), QStringLiteral("8"));
+
+        fx_.click(screen_->sbtVerificar);
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(fx_.shownLines(), QStringList({"00002|Limpeza e Conservação|6,500|10,000|65,000",
+                                                "00007|Copeiragem|8,000|10,000|80,000"}));
+        QVERIFY(screen_->sbtAlterar->isEnabled());
+        QVERIFY(screen_->btnImporta->isEnabled());
+    }
+
+    void importAddsTheBillingLinesAndHandsTheReservationBack_data()
+    {
+        QTest::addColumn<bool>("byMenu");
+        QTest::addColumn<bool>("reservationExpired");
+        QTest::newRow("button, reservation held") << false << false;
+        QTest::newRow("menu entry, reservation expired") << true << true;
+    }
+
+    void importAddsTheBillingLinesAndHandsTheReservationBack()
+    {
+        QFETCH(bool, byMenu);
+        QFETCH(bool, reservationExpired);
+        // The demo server holds billing for the last ten days; each row takes another day.
+        const QDate date = QDate::currentDate().addDays(byMenu ? -2 : -1);
+        ServerDatabase& db = fx_.serverDb();
+        const QStringList billing = db.rows(
+            QStringLiteral("SELECT CDSERVFILIAPGD, NREFETIVOSAPGD, VRPRECUNITAPGD FROM APURFATGD WHERE "
+                           "CDFILIAL = '0002' AND DTAPURACFATGD = ? ORDER BY CDSERVFILIAPGD"),
+            {date.toString(Qt::ISODate)});
+        QCOMPARE(billing.size(), 6);
+        // A line already measured stays as the user left it.
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00001"), QStringLiteral("1"));
+        QVERIFY(fx_.showLines(QStringLiteral("2"), date));
+        QCOMPARE(fx_.rowCount(), 1);
+
+        const QString reservation = stPrxNr;
+        QCOMPARE(db.reservations(reservation), 1);
+        if (reservationExpired)
+            db.exec(QStringLiteral("DELETE FROM RESERVA WHERE NRRESERVA = ?"), {reservation.toLongLong()});
+        if (byMenu)
+            screen_->mnuImpEF->trigger();
+        else
+            fx_.click(screen_->btnImporta);
+        QCOMPARE(prompts().errors, QStringList());
+        QVERIFY(!prompts().busy);
+        QVERIFY(prompts().busyKinds.contains(6));
+
+        const QStringList saved = db.lines(QStringLiteral("0002"), date);
+        QCOMPARE(saved.size(), 6);
+        QCOMPARE(saved.first(), QStringLiteral("00001|1.0000|10.0000|10.0000"));
+        QCOMPARE(fx_.rowCount(), 6);
+        for (int row = 1; row < 6; ++row) {
+            const QStringList billed = billing[row].split(QLatin1Char('|'));
+            const QStringList line = saved[row].split(QLatin1Char('|'));
+            QCOMPARE(line[0], billed[0]);
+            QCOMPARE(ServerDatabase::scaled(line[1]).toLongLong(), billed[1].toLongLong());
+            QCOMPARE(ServerDatabase::scaled(line[2]).toLongLong(), billed[2].toLongLong());
+            QCOMPARE(fx_.cell(row, F::Code), billed[0]);
+            QVERIFY(!fx_.cell(row, F::Name).isEmpty());
+        }
+
+        // The screen holds the number the server left, and closing releases that one.
+        if (reservationExpired)
+            QVERIFY(stPrxNr != reservation);
+        else
+            QCOMPARE(stPrxNr, reservation);
+        const QString held = stPrxNr;
+        QCOMPARE(db.reservations(held), 1);
+        QVERIFY(fx_.closeScreen());
+        QCOMPARE(db.reservations(held), 0);
+    }
+
+    void failedImportKeepsTheList()
+    {
+        const QDate date = QDate::currentDate().addDays(-3);
+        addLine(QStringLiteral("0001"), date, QStringLiteral("00002"), QStringLiteral("2"));
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        const QStringList before = fx_.shownLines();
+        fx_.stopServer();
+        fx_.click(screen_->btnImporta);
+        checkServerGoneShown();
+        QCOMPARE(fx_.shownLines(), before);
+        QVERIFY(screen_->btnImporta->isEnabled());
+    }
+};
+
+QTEST_MAIN(TstMed00418ServerLink)
+#include "tst_med00418_serverlink.moc"

@@ -1,6 +1,7 @@
 #include "TMaskEdit.h"
 
 #include <QFocusEvent>
+#include <QMouseEvent>
 
 TMaskEdit::TMaskEdit(QWidget* parent) : TEdit(parent) {}
 
@@ -27,4 +28,12 @@ void TMaskEdit::focusInEvent(QFocusEvent* event)
     const Qt::FocusReason reason = event->reason();
     if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
         selectAll();
+}
+
+void TMaskEdit::mousePressEvent(QMouseEvent* event)
+{
+    TEdit::mousePressEvent(event);
+    const int typed = int(Text().size());
+    if (!mask_.IsEmpty() && !hasSelectedText() && cursorPosition() > typed)
+        setCursorPosition(typed);
 }

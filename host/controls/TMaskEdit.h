@@ -19,6 +19,8 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    // A click past what was typed puts the caret right after it, so typing is not lost on blanks.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     QString maskText_;

@@ -5,7 +5,7 @@
 #include "Database.h"
 #include "EfetGestLayout.h"
 #include "EfetGestStore.h"
-#include "JsonText.h"
+#include "JsonString.h"
 #include "PacketCodec.h"
 #include "ReservationStore.h"
 #include "RpcArguments.h"
@@ -20,7 +20,7 @@ constexpr int MaxReservationLength = 20;
 
 QByteArray byReference(const QByteArray& value, const QString& reference)
 {
-    return "{\"value\":" + value + ",\"refs\":[" + JsonText::quote(reference) + "]}";
+    return "{\"value\":" + value + ",\"refs\":[" + JsonString::quoted(reference) + "]}";
 }
 
 QByteArray serverResult(const QByteArray& payload)
@@ -64,7 +64,7 @@ QByteArray RdmMediEfeti::getPrxRelApurFat(const QList<RpcParam>& params)
     reservations.purgeExpired();
     const qint64 number = reservations.create(branch);
     transaction.commit();
-    return JsonText::quote(QString::number(number));
+    return JsonString::quoted(QString::number(number));
 }
 
 QByteArray RdmMediEfeti::getEfetGest(const QList<RpcParam>& params)

@@ -1,6 +1,6 @@
 #include "RpcReply.h"
 
-#include "JsonText.h"
+#include "JsonString.h"
 
 namespace RpcReply {
 
@@ -19,7 +19,7 @@ QByteArray result(const QByteArray& id, const QByteArray& resultJson)
 QByteArray error(const QByteArray& id, int code, const QString& message)
 {
     return "{\"jsonrpc\":\"2.0\",\"id\":" + id + ",\"error\":{\"code\":" + QByteArray::number(code) +
-           ",\"message\":" + JsonText::quote(message) + "}}";
+           ",\"message\":" + JsonString::quoted(message) + "}}";
 }
 
 } // namespace RpcReply

@@ -1,8 +1,8 @@
 #include "FieldDef.h"
 
 #include "Currency.h"
-#include "EDatabaseError.h"
 #include "ERangeError.h"
+#include "FieldValue.h"
 #include "OleDate.h"
 #include "TDateTime.h"
 
@@ -11,20 +11,8 @@
 
 namespace {
 
-[[noreturn]] void refuse(const FieldDef& field, const QString& problem)
-{
-    throw EDatabaseError(QStringLiteral("Campo %1: %2").arg(field.name, problem));
-}
-
-// The value as a T, refused when it holds anything else.
-template <typename T> const T& held(const FieldDef& field, const QVariant& value)
-{
-    if (value.metaType() != QMetaType::fromType<T>()) {
-        refuse(field, QStringLiteral("um valor do tipo %1 não serve para um campo %2.")
-                          .arg(QString::fromLatin1(value.metaType().name()), fieldTypeName(field.type)));
-    }
-    return *static_cast<const T*>(value.constData());
-}
+using FieldValue::held;
+using FieldValue::refuse;
 
 QVariant normalizedString(const FieldDef& field, const QVariant& value)
 {

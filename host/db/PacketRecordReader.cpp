@@ -3,6 +3,7 @@
 #include "Currency.h"
 #include "DecimalText.h"
 #include "EDatabaseError.h"
+#include "FieldValue.h"
 #include "IsoDateText.h"
 #include "TDateTime.h"
 
@@ -13,11 +14,6 @@ namespace {
 [[noreturn]] void refuse(const PacketPlace& place, const QString& problem)
 {
     throw EDatabaseError(QStringLiteral("Pacote de dados inválido, %1: %2").arg(place.text(), problem));
-}
-
-[[noreturn]] void refuseValue(const FieldDef& field, const QString& problem)
-{
-    throw EDatabaseError(QStringLiteral("Campo %1: %2").arg(field.name, problem));
 }
 
 QString utf8(std::string_view text)
@@ -86,14 +82,14 @@ QVariant PacketRecordReader::parsedText(std::string_view text, qsizetype column)
     case TFieldType::ftDateTime: {
         TDateTime date;
         if (!IsoDateText::parse(text.data(), text.size(), date))
-            refuseValue(field, IsoDateText::errorMessage(utf8(text)));
+            FieldValue::refuse(field, IsoDateText::errorMessage(utf8(text)));
         return QVariant::fromValue(date);
     }
     case TFieldType::ftBCD: {
         std::int64_t ticks = 0;
         const auto status = DecimalText::parse(text.data(), text.data() + text.size(), ticks);
         if (status != DecimalText::Status::Ok)
-            refuseValue(field, DecimalText::errorMessage(status, utf8(text)));
+            FieldValue::refuse(field, DecimalText::errorMessage(status, utf8(text)));
         return QVariant::fromValue(Currency::fromRaw(ticks));
     }
     default:
@@ -106,12 +102,12 @@ QVariant PacketRecordReader::fromOtherJson(sj::value item, sj::json_type type, q
     const FieldDef& field = fields_[column];
     if (type == sj::json_type::null) {
         if (!bool(item.is_null()))
-            refuseValue(field, QStringLiteral("valor malformado."));
+            FieldValue::refuse(field, QStringLiteral("valor malformado."));
         return {};
     }
     if (field.type != TFieldType::ftFloat)
-        refuseValue(field, QStringLiteral("o valor deve ser um texto."));
+        FieldValue::refuse(field, QStringLiteral("o valor deve ser um texto."));
     if (type != sj::json_type::number)
-        refuseValue(field, QStringLiteral("o valor deve ser um número."));
+        FieldValue::refuse(field, QStringLiteral("o valor deve ser um número."));
     return field.normalize(QVariant(double(item.get_double())));
 }

@@ -2,7 +2,7 @@
 
 #include "Currency.h"
 #include "DecimalText.h"
-#include "EDatabaseError.h"
+#include "FieldValue.h"
 #include "IsoDateText.h"
 #include "TDateTime.h"
 
@@ -10,19 +10,8 @@
 
 namespace {
 
-[[noreturn]] void refuse(const FieldDef& field, const QString& problem)
-{
-    throw EDatabaseError(QStringLiteral("Campo %1: %2").arg(field.name, problem));
-}
-
-template <typename T> const T& held(const FieldDef& field, const QVariant& value)
-{
-    if (value.metaType() != QMetaType::fromType<T>()) {
-        refuse(field, QStringLiteral("um valor do tipo %1 não serve para um campo %2.")
-                          .arg(QString::fromLatin1(value.metaType().name()), fieldTypeName(field.type)));
-    }
-    return *static_cast<const T*>(value.constData());
-}
+using FieldValue::held;
+using FieldValue::refuse;
 
 void writeQuoted(JsonWriter& out, const char* text, std::size_t length)
 {

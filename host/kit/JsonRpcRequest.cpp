@@ -1,13 +1,13 @@
 #include "JsonRpcRequest.h"
 
-#include "JsonText.h"
+#include "JsonString.h"
 
 QByteArray encodeJsonRpcRequest(qint64 id, const QString& method, const QList<RemoteArg>& args)
 {
     QByteArray out = R"({"jsonrpc":"2.0","id":)";
     out += QByteArray::number(id);
     out += R"(,"method":)";
-    appendJsonString(out, method);
+    out += JsonString::quoted(method);
     out += R"(,"params":[)";
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (i > 0)

@@ -1,6 +1,6 @@
 #include "RemoteArg.h"
 
-#include "JsonText.h"
+#include "JsonString.h"
 
 RemoteArg RemoteArg::string(QString value)
 {
@@ -33,10 +33,10 @@ void RemoteArg::appendJson(QByteArray& out) const
 {
     switch (kind()) {
     case Kind::String:
-        appendJsonString(out, std::get<QString>(value_));
+        out += JsonString::quoted(std::get<QString>(value_));
         break;
     case Kind::Date:
-        appendJsonString(out, std::get<TDateTime>(value_).toIsoString());
+        out += JsonString::quoted(std::get<TDateTime>(value_).toIsoString());
         break;
     case Kind::Variant: {
         const DataPacket& packet = std::get<DataPacket>(value_);
@@ -44,7 +44,7 @@ void RemoteArg::appendJson(QByteArray& out) const
         break;
     }
     case Kind::StringRef:
-        appendJsonString(out, *std::get<QString*>(value_));
+        out += JsonString::quoted(*std::get<QString*>(value_));
         break;
     }
 }

@@ -5,6 +5,7 @@
 #include "ServicoLookup.h"
 #include "TfrmPadraoSimples.h"
 #include "VerifServRecordSet.h"
+#include "med00418_export.h"
 
 class RdmMediEfeti;
 class TBtnPesquisa;
@@ -22,7 +23,7 @@ class TTabSheet;
 
 // "Medição de Efetivos": the staff headcount a branch bills per service on a billing date, loaded from
 // the application server, edited in the grid under checks and saved to the server line by line.
-class TfrmMediEfeti : public TfrmPadraoSimples {
+class MED00418_EXPORT TfrmMediEfeti : public TfrmPadraoSimples {
     Q_OBJECT
 
 public:

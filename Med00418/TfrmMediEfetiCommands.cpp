@@ -1,5 +1,3 @@
-#include "TfrmMediEfeti.h"
-
 #include "Consiste.h"
 #include "TBtnPesquisa.h"
 #include "TButtonFlat.h"
@@ -13,6 +11,7 @@
 #include "TMaskEdit.h"
 #include "TMenuItem.h"
 #include "TPageControl.h"
+#include "TfrmMediEfeti.h"
 #include "VirtualKeys.h"
 
 void TfrmMediEfeti::ControlaBotoes()
@@ -24,8 +23,8 @@ void TfrmMediEfeti::ControlaBotoes()
         button->SetEnabled(browsing);
     sbtConfirmar->SetEnabled(editing);
     sbtCancelar->SetEnabled(editing);
-    for (TButtonFlat* button : {sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtVerificar, sbtConfirmar,
-                                sbtCancelar})
+    for (TButtonFlat* button :
+         {sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtVerificar, sbtConfirmar, sbtCancelar})
         MenuItemOf(button)->SetEnabled(button->Enabled());
     mnuImpEF->SetEnabled(btnImporta->Enabled());
 }
@@ -57,12 +56,12 @@ void TfrmMediEfeti::dtsPadraoStateChange(QObject* Sender)
     const TDataSetState state = dtsPadrao->State();
     const int column = Consiste::IndiceCol(*dbgData, QStringLiteral("USR_CDSERVFILI"));
     if (column >= 0)
-        dbgData->Columns()[column]->SetButtonStyle(state == TDataSetState::dsInsert
-                                                       ? TColumnButtonStyle::cbsEllipsis
-                                                       : TColumnButtonStyle::cbsNone);
+        dbgData->Columns()[column]->SetButtonStyle(
+            state == TDataSetState::dsInsert ? TColumnButtonStyle::cbsEllipsis : TColumnButtonStyle::cbsNone);
     // No changing the filter in the middle of a line.
     const bool filterOpen = state != TDataSetState::dsEdit && state != TDataSetState::dsInsert;
-    for (QWidget* control : std::initializer_list<QWidget*>{lblDtLanc, depDataFatu, lblFilial, medCdFilial, btpFilial})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{lblDtLanc, depDataFatu, lblFilial, medCdFilial, btpFilial})
         control->setEnabled(filterOpen);
 }
 

@@ -1,5 +1,3 @@
-#include "TfrmMediEfeti.h"
-
 #include "Application.h"
 #include "Consiste.h"
 #include "PacketCodec.h"
@@ -14,6 +12,7 @@
 #include "TMaskEdit.h"
 #include "TMessages.h"
 #include "TParam.h"
+#include "TfrmMediEfeti.h"
 
 #include <QScopeGuard>
 

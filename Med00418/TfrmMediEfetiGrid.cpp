@@ -1,5 +1,3 @@
-#include "TfrmMediEfeti.h"
-
 #include "Application.h"
 #include "Consiste.h"
 #include "EAbort.h"
@@ -18,6 +16,7 @@
 #include "TMessages.h"
 #include "TParam.h"
 #include "TStringField.h"
+#include "TfrmMediEfeti.h"
 #include "VirtualKeys.h"
 
 #include <algorithm>
@@ -63,7 +62,8 @@ void TfrmMediEfeti::CalculaTotal()
     if (product.roundedTo(total->Scale()).integerDigits() > integerDigits) {
         total->FocusControl();
         Consiste::MensErro(
-            QStringLiteral("Valor total excede o limite do campo (%1 dígitos inteiros).").arg(integerDigits), true);
+            QStringLiteral("Valor total excede o limite do campo (%1 dígitos inteiros).").arg(integerDigits),
+            true);
     }
     total->SetAsCurrency(product);
 }

@@ -1,5 +1,3 @@
-#include "TfrmMediEfeti.h"
-
 #include "Application.h"
 #include "Consiste.h"
 #include "Exception.h"
@@ -12,6 +10,7 @@
 #include "TClientDataSet.h"
 #include "TDateEditPlus.h"
 #include "TMaskEdit.h"
+#include "TfrmMediEfeti.h"
 
 #include <QScopeGuard>
 

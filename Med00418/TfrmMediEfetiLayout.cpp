@@ -1,5 +1,3 @@
-#include "TfrmMediEfeti.h"
-
 #include "Colors.h"
 #include "HandlerBinding.h"
 #include "ImportGlyph.h"
@@ -26,11 +24,11 @@
 #include "TScrollBox.h"
 #include "TStringField.h"
 #include "TTabSheet.h"
+#include "TfrmMediEfeti.h"
 
 namespace {
 
-template <typename T, typename Parent>
-T* make(Parent* parent, const char* name)
+template <typename T, typename Parent> T* make(Parent* parent, const char* name)
 {
     auto* component = new T(parent);
     component->setObjectName(QLatin1String(name));

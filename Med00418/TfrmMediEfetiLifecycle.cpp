@@ -1,5 +1,3 @@
-#include "TfrmMediEfeti.h"
-
 #include "Application.h"
 #include "Consiste.h"
 #include "Med00418.h"
@@ -8,6 +6,7 @@
 #include "Showavi.h"
 #include "TMaskEdit.h"
 #include "TNetConnection.h"
+#include "TfrmMediEfeti.h"
 
 TfrmMediEfeti::TfrmMediEfeti(QWidget* parent) : TfrmPadraoSimples(parent)
 {

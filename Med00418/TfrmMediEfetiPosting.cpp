@@ -1,5 +1,3 @@
-#include "TfrmMediEfeti.h"
-
 #include "Application.h"
 #include "Consiste.h"
 #include "RdmMediEfeti.h"
@@ -13,6 +11,7 @@
 #include "TMaskEdit.h"
 #include "TMessages.h"
 #include "TStringField.h"
+#include "TfrmMediEfeti.h"
 
 void TfrmMediEfeti::cdsEfetGestBeforePost(TDataSet*)
 {

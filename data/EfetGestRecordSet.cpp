@@ -19,7 +19,8 @@ Field* addField(TClientDataSet* dataSet, const QString& name, Args... args)
     return field;
 }
 
-TBCDField* addMoney(TClientDataSet* dataSet, const QString& name, int precision, int scale, const QString& label)
+TBCDField* addMoney(TClientDataSet* dataSet, const QString& name, int precision, int scale,
+                    const QString& label)
 {
     auto* field = addField<TBCDField>(dataSet, name, precision, scale);
     field->SetDisplayLabel(label);
@@ -48,9 +49,12 @@ EfetGestRecordSet EfetGestRecordSet::create(QObject* owner)
     s.cdsEfetGestUSR_CDSERVFILI->SetDisplayLabel(QStringLiteral("Código"));
     s.cdsEfetGestUSR_CDSERVFILI->SetOrigin(QStringLiteral("USR_EFETGEST.USR_CDSERVFILI"));
 
-    s.cdsEfetGestUSR_QTEFETGEST = addMoney(cds, QStringLiteral("USR_QTEFETGEST"), 10, 3, QStringLiteral("Nº de Efetivos"));
-    s.cdsEfetGestUSR_VREFETGEST = addMoney(cds, QStringLiteral("USR_VREFETGEST"), 15, 2, QStringLiteral("Valor Unitário"));
-    s.cdsEfetGestUSR_VRTTSERVGEST = addMoney(cds, QStringLiteral("USR_VRTTSERVGEST"), 15, 2, QStringLiteral("Valor Total"));
+    s.cdsEfetGestUSR_QTEFETGEST =
+        addMoney(cds, QStringLiteral("USR_QTEFETGEST"), 10, 3, QStringLiteral("Nº de Efetivos"));
+    s.cdsEfetGestUSR_VREFETGEST =
+        addMoney(cds, QStringLiteral("USR_VREFETGEST"), 15, 2, QStringLiteral("Valor Unitário"));
+    s.cdsEfetGestUSR_VRTTSERVGEST =
+        addMoney(cds, QStringLiteral("USR_VRTTSERVGEST"), 15, 2, QStringLiteral("Valor Total"));
 
     s.cdsEfetGestNMSERVICO = addField<TStringField>(cds, QStringLiteral("NMSERVICO"), 40);
     s.cdsEfetGestNMSERVICO->SetDisplayLabel(QStringLiteral("Serviço"));

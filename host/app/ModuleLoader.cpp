@@ -11,8 +11,7 @@ namespace {
 using EntryPoint = void (*)();
 using RequirementsList = const char* (*)();
 
-template <typename Function>
-Function resolve(QLibrary& module, const char* symbol)
+template <typename Function> Function resolve(QLibrary& module, const char* symbol)
 {
     auto function = reinterpret_cast<Function>(module.resolve(symbol));
     if (!function)
@@ -32,7 +31,7 @@ QStringList ModuleLoader::hostPackages()
 {
     // _rtl, _vcl, _db, _frm and _kit are linked into the host; _lib, _ger and _qr belong to parts of
     // the larger application that no screen here uses, and stand empty.
-    return {QStringLiteral("_rtl"), QStringLiteral("_vcl"), QStringLiteral("_db"), QStringLiteral("_frm"),
+    return {QStringLiteral("_rtl"), QStringLiteral("_vcl"), QStringLiteral("_db"),  QStringLiteral("_frm"),
             QStringLiteral("_kit"), QStringLiteral("_lib"), QStringLiteral("_ger"), QStringLiteral("_qr")};
 }
 
@@ -48,7 +47,8 @@ QLibrary& ModuleLoader::load(const QString& moduleName)
         return *found->second;
     auto module = std::make_unique<QLibrary>(QDir(directory_).filePath(moduleName));
     if (!module->load())
-        throw Exception(QStringLiteral("Não foi possível carregar o módulo %1: %2").arg(moduleName, module->errorString()));
+        throw Exception(QStringLiteral("Não foi possível carregar o módulo %1: %2")
+                            .arg(moduleName, module->errorString()));
     checkRequirements(*module);
     return *loaded_.emplace(moduleName, std::move(module)).first->second;
 }

@@ -21,7 +21,8 @@ HostOptions parseOptions(const QApplication& app)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Host application of the billing screens."));
     parser.addHelpOption();
-    const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Opens a module at start, e.g. Pkg_med00418."),
+    const QCommandLineOption open(QStringLiteral("open"),
+                                  QStringLiteral("Opens a module at start, e.g. Pkg_med00418."),
                                   QStringLiteral("module"));
     const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("Settings file (INI)."),
                                       QStringLiteral("file"));

@@ -6,8 +6,7 @@
 
 TBCDField::TBCDField(TDataSet* dataSet, const QString& fieldName, int precision, int scale)
     : TField(dataSet, FieldDef{fieldName, TFieldType::ftBCD, 0, precision, scale, {}})
-{
-}
+{}
 
 QString TBCDField::AsString() const
 {
@@ -25,7 +24,8 @@ QVariant TBCDField::convert(const QVariant& value) const
     bool ok = false;
     const double d = value.toDouble(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("Campo %1: '%2' não é um valor decimal válido.").arg(FieldName(), value.toString()));
+        throw EConvertError(QStringLiteral("Campo %1: '%2' não é um valor decimal válido.")
+                                .arg(FieldName(), value.toString()));
     return QVariant::fromValue(Currency::fromDouble(d));
 }
 

@@ -140,7 +140,8 @@ bool TDataSet::Locate(const QString& keyFields, const QVariantList& values)
     checkActive();
     const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     if (names.size() != values.size())
-        throw EDatabaseError(QStringLiteral("Locate: %1 campo(s) e %2 valor(es).").arg(names.size()).arg(values.size()));
+        throw EDatabaseError(
+            QStringLiteral("Locate: %1 campo(s) e %2 valor(es).").arg(names.size()).arg(values.size()));
     QList<int> indexes;
     for (const QString& name : names)
         indexes.append(FieldByName(name.trimmed())->Index());
@@ -309,7 +310,8 @@ void TDataSet::discardPending(TDataSetState next)
 void TDataSet::addField(TField* field)
 {
     if (Active())
-        throw EDatabaseError(QStringLiteral("Campos só podem ser acrescentados com '%1' fechado.").arg(objectName()));
+        throw EDatabaseError(
+            QStringLiteral("Campos só podem ser acrescentados com '%1' fechado.").arg(objectName()));
     fields_.append(field);
 }
 

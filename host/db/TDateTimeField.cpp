@@ -6,8 +6,7 @@
 
 TDateTimeField::TDateTimeField(TDataSet* dataSet, const QString& fieldName)
     : TField(dataSet, FieldDef{fieldName, TFieldType::ftDateTime, 0, 0, 0, {}})
-{
-}
+{}
 
 QString TDateTimeField::AsString() const
 {
@@ -33,7 +32,8 @@ QVariant TDateTimeField::convert(const QVariant& value) const
     bool ok = false;
     const double ole = value.toDouble(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("Campo %1: '%2' não é uma data válida.").arg(FieldName(), value.toString()));
+        throw EConvertError(
+            QStringLiteral("Campo %1: '%2' não é uma data válida.").arg(FieldName(), value.toString()));
     return QVariant::fromValue(TDateTime(ole));
 }
 

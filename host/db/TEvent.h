@@ -6,8 +6,7 @@
 // A single-handler event property, as components expose them (OnChange, BeforePost, ...).
 // Raising an event with no handler does nothing; the handler may throw, and the error travels to
 // whoever raised the event.
-template <typename... Args>
-class TEvent {
+template <typename... Args> class TEvent {
 public:
     using Handler = std::function<void(Args...)>;
 

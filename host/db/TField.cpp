@@ -80,7 +80,8 @@ double TField::AsFloat() const
     bool ok = false;
     const double d = v.toDouble(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("Campo %1: '%2' não é um número válido.").arg(def_.name, v.toString()));
+        throw EConvertError(
+            QStringLiteral("Campo %1: '%2' não é um número válido.").arg(def_.name, v.toString()));
     return d;
 }
 

@@ -6,8 +6,7 @@
 
 TFloatField::TFloatField(TDataSet* dataSet, const QString& fieldName)
     : TField(dataSet, FieldDef{fieldName, TFieldType::ftFloat, 0, 0, 0, {}})
-{
-}
+{}
 
 QString TFloatField::AsString() const
 {
@@ -25,7 +24,8 @@ QVariant TFloatField::convert(const QVariant& value) const
     bool ok = false;
     const double d = value.toDouble(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("Campo %1: '%2' não é um número válido.").arg(FieldName(), value.toString()));
+        throw EConvertError(
+            QStringLiteral("Campo %1: '%2' não é um número válido.").arg(FieldName(), value.toString()));
     return d;
 }
 

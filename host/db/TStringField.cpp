@@ -5,8 +5,7 @@
 
 TStringField::TStringField(TDataSet* dataSet, const QString& fieldName, int size)
     : TField(dataSet, FieldDef{fieldName, TFieldType::ftString, size, 0, 0, {}})
-{
-}
+{}
 
 QVariant TStringField::convert(const QVariant& value) const
 {

@@ -33,7 +33,10 @@ struct Lines {
                 QVariant::fromValue(Currency::fromDouble(staff)), QVariant()};
     }
 
-    void load(const QList<Record>& rows) { cds->SetData(PacketCodec::encodePacket(cds->FieldDefList(), rows)); }
+    void load(const QList<Record>& rows)
+    {
+        cds->SetData(PacketCodec::encodePacket(cds->FieldDefList(), rows));
+    }
 
     QStringList codes() const
     {

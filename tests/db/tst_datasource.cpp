@@ -80,7 +80,7 @@ private slots:
         dts->SetEnabled(true);
         cds->SetData(packetOf(cds, {"00003"})); // closes and reopens
         QCOMPARE(handlers->seen, QList<S>({S::dsBrowse, S::dsEdit, S::dsBrowse, S::dsInsert, S::dsBrowse,
-                                          S::dsInactive, S::dsBrowse, S::dsInactive, S::dsBrowse}));
+                                           S::dsInactive, S::dsBrowse, S::dsInactive, S::dsBrowse}));
     }
 
     void disabledSourceStaysInactive()

@@ -9,57 +9,45 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
 using FieldValue::held;
 using FieldValue::refuse;
 
-QVariant normalizedString(const FieldDef& field, const QVariant& value)
+void FieldDef::checkText(const QString& text) const
 {
-    const QString& text = held<QString>(field, value);
-    if (text.size() > field.size)
-        refuse(field,
-               QStringLiteral("o texto '%1' excede %2 caracteres.").arg(text, QString::number(field.size)));
-    return value;
+    if (text.size() > size)
+        refuse(*this, QStringLiteral("o texto '%1' excede %2 caracteres.").arg(text, QString::number(size)));
 }
 
-QVariant normalizedDateTime(const FieldDef& field, const QVariant& value)
+void FieldDef::checkDateTime(TDateTime value) const
 {
     // Only dates a packet can carry: the years 1 to 9999.
-    const auto parts = splitOleDate(held<TDateTime>(field, value).toOleDate());
+    const auto parts = splitOleDate(value.toOleDate());
     if (!parts || parts->day < OleFirstDay || parts->day > OleLastDay)
-        refuse(field, QStringLiteral("a data está fora do intervalo de 0001-01-01 a 9999-12-31."));
-    return value;
+        refuse(*this, QStringLiteral("a data está fora do intervalo de 0001-01-01 a 9999-12-31."));
 }
 
-QVariant normalizedBcd(const FieldDef& field, const QVariant& value)
+Currency FieldDef::fitBcd(Currency value) const
 {
-    const Currency original = held<Currency>(field, value);
     const auto tooLarge = [&] {
-        refuse(field,
-               QStringLiteral("o valor %1 excede a precisão (%2, %3).")
-                   .arg(original.toString(), QString::number(field.precision), QString::number(field.scale)));
+        refuse(*this, QStringLiteral("o valor %1 excede a precisão (%2, %3).")
+                          .arg(value.toString(), QString::number(precision), QString::number(scale)));
     };
     Currency rounded;
     try {
-        rounded = original.roundedTo(std::clamp(field.scale, 0, Currency::Decimals));
+        rounded = value.roundedTo(std::clamp(scale, 0, Currency::Decimals));
     } catch (const ERangeError&) {
         tooLarge();
     }
-    if (rounded.integerDigits() > field.precision - field.scale)
+    if (rounded.integerDigits() > precision - scale)
         tooLarge();
-    return rounded == original ? value : QVariant::fromValue(rounded);
+    return rounded;
 }
 
-QVariant normalizedFloat(const FieldDef& field, const QVariant& value)
+void FieldDef::checkFloat(double value) const
 {
-    const double number = held<double>(field, value);
-    if (!std::isfinite(number))
-        refuse(field, QStringLiteral("o valor %1 não é um número finito.").arg(number));
-    return value;
+    if (!std::isfinite(value))
+        refuse(*this, QStringLiteral("o valor %1 não é um número finito.").arg(value));
 }
-
-} // namespace
 
 QVariant FieldDef::normalize(const QVariant& value) const
 {
@@ -67,13 +55,19 @@ QVariant FieldDef::normalize(const QVariant& value) const
         return {};
     switch (type) {
     case TFieldType::ftString:
-        return normalizedString(*this, value);
+        checkText(held<QString>(*this, value));
+        return value;
     case TFieldType::ftDateTime:
-        return normalizedDateTime(*this, value);
-    case TFieldType::ftBCD:
-        return normalizedBcd(*this, value);
+        checkDateTime(held<TDateTime>(*this, value));
+        return value;
+    case TFieldType::ftBCD: {
+        const Currency original = held<Currency>(*this, value);
+        const Currency rounded = fitBcd(original);
+        return rounded == original ? value : QVariant::fromValue(rounded);
+    }
     case TFieldType::ftFloat:
-        return normalizedFloat(*this, value);
+        checkFloat(held<double>(*this, value));
+        return value;
     }
     refuse(*this, QStringLiteral("tipo de campo desconhecido."));
 }

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QVariant>
 
+class Currency;
+class TDateTime;
+
 // The shape of one field: what a data packet declares and what a value must fit.
 struct HOST_DB_EXPORT FieldDef {
     QString name;
@@ -20,6 +23,12 @@ struct HOST_DB_EXPORT FieldDef {
     // A value of the wrong kind, a text longer than the size or a BCD value with more integer digits
     // than precision minus scale raises EDatabaseError naming the field.
     QVariant normalize(const QVariant& value) const;
+
+    // The same checks for a value already of this field's kind.
+    void checkText(const QString& text) const;
+    void checkDateTime(TDateTime value) const;
+    Currency fitBcd(Currency value) const;
+    void checkFloat(double value) const;
 
     friend bool operator==(const FieldDef&, const FieldDef&) = default;
 };

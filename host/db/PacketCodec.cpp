@@ -61,16 +61,12 @@ void writeChange(JsonWriter& out, const FieldDefs& fields, const Change& change)
     out.put('}');
 }
 
-QList<Record> readRows(sj::value list, const FieldDefs& fields)
+RecordTable readRows(sj::value list, const FieldDefs& fields)
 {
     PacketRecordReader reader(fields);
-    sj::array lines = arrayOf(list, "rows");
-    QList<Record> rows;
-    // One allocation for the list: growing it step by step makes the allocator sweep the freed
-    // blocks of the previous content again and again.
-    rows.reserve(qsizetype(std::size_t(lines.count_elements())));
-    for (sj::value line : lines)
-        rows.append(reader.read(line, PacketPlace{rows.size()}));
+    RecordTable rows(fields);
+    for (sj::value line : arrayOf(list, "rows"))
+        reader.append(line, PacketPlace{rows.rowCount()}, rows);
     return rows;
 }
 
@@ -175,9 +171,14 @@ DataPacket encodePacket(const FieldDefs& fields, const QList<Record>& rows)
     return finish(out);
 }
 
+RecordTable decodeTable(const DataPacket& packet, const FieldDefs& fields)
+{
+    return decode<RecordTable>(packet, fields, "rows", readRows);
+}
+
 QList<Record> decodePacket(const DataPacket& packet, const FieldDefs& fields)
 {
-    return decode<QList<Record>>(packet, fields, "rows", readRows);
+    return decodeTable(packet, fields).records();
 }
 
 DataPacket encodeChangeSet(const FieldDefs& fields, const QList<Change>& changes)

@@ -4,6 +4,7 @@
 #include "DataPacket.h"
 #include "FieldDef.h"
 #include "Record.h"
+#include "RecordTable.h"
 #include "host_db_export.h"
 
 #include <QList>
@@ -14,6 +15,7 @@
 namespace PacketCodec {
 
 HOST_DB_EXPORT DataPacket encodePacket(const FieldDefs& fields, const QList<Record>& rows);
+HOST_DB_EXPORT RecordTable decodeTable(const DataPacket& packet, const FieldDefs& fields);
 HOST_DB_EXPORT QList<Record> decodePacket(const DataPacket& packet, const FieldDefs& fields);
 
 HOST_DB_EXPORT DataPacket encodeChangeSet(const FieldDefs& fields, const QList<Change>& changes);

@@ -5,6 +5,7 @@
 #include "EDatabaseError.h"
 #include "FieldValue.h"
 #include "IsoDateText.h"
+#include "RecordTable.h"
 #include "TDateTime.h"
 
 namespace sj = simdjson::ondemand;
@@ -36,17 +37,52 @@ PacketRecordReader::PacketRecordReader(const FieldDefs& fields)
 
 Record PacketRecordReader::read(sj::value line, const PacketPlace& place)
 {
+    Record record;
+    record.reserve(fields_.size());
+    readLine(line, place, [&record](qsizetype, const Cell& cell) {
+        record.append(std::visit(
+            [](const auto& value) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::monostate>)
+                    return QVariant();
+                else
+                    return QVariant::fromValue(value);
+            },
+            cell));
+    });
+    return record;
+}
+
+void PacketRecordReader::append(sj::value line, const PacketPlace& place, RecordTable& table)
+{
+    readLine(line, place, [&table](qsizetype column, const Cell& cell) {
+        RecordColumn& target = table.column(column);
+        std::visit(
+            [&target](const auto& value) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::monostate>)
+                    target.appendNull();
+                else
+                    target.append(value);
+            },
+            cell);
+    });
+}
+
+template <typename Store>
+void PacketRecordReader::readLine(sj::value line, const PacketPlace& place, Store store)
+{
     if (sj::json_type(line.type()) != sj::json_type::array)
         refuse(place, QStringLiteral("a linha deve ser uma lista de valores."));
     const qsizetype count = fields_.size();
-    Record record(count);
-    QVariant* values = record.data();
     qsizetype column = 0;
     for (sj::value item : line.get_array()) {
         if (column == count)
             refuse(place, QStringLiteral("há mais valores que os %1 campos.").arg(count));
         try {
-            values[column] = value(item, column);
+            const sj::json_type type = item.type();
+            if (type == sj::json_type::string && fields_[column].type != TFieldType::ftFloat)
+                store(column, fromText(item.get_string(), column));
+            else
+                store(column, fromOtherJson(item, type, column));
         } catch (const EDatabaseError& e) {
             refuse(place, e.Message());
         }
@@ -54,28 +90,19 @@ Record PacketRecordReader::read(sj::value line, const PacketPlace& place)
     }
     if (column != count)
         refuse(place, QStringLiteral("%1 valores para %2 campos.").arg(column).arg(count));
-    return record;
 }
 
-QVariant PacketRecordReader::value(sj::value item, qsizetype column)
-{
-    const sj::json_type type = item.type();
-    if (type == sj::json_type::string && fields_[column].type != TFieldType::ftFloat)
-        return fromText(item.get_string(), column);
-    return fromOtherJson(item, type, column);
-}
-
-const QVariant& PacketRecordReader::fromText(std::string_view text, qsizetype column)
+const PacketRecordReader::Cell& PacketRecordReader::fromText(std::string_view text, qsizetype column)
 {
     LastText& last = last_[std::size_t(column)];
-    if (!last.value.isValid() || text != last.text) {
-        last.value = fields_[column].normalize(parsedText(text, column));
+    if (std::holds_alternative<std::monostate>(last.value) || text != last.text) {
+        last.value = parsedText(text, column);
         last.text.assign(text);
     }
     return last.value;
 }
 
-QVariant PacketRecordReader::parsedText(std::string_view text, qsizetype column) const
+PacketRecordReader::Cell PacketRecordReader::parsedText(std::string_view text, qsizetype column) const
 {
     const FieldDef& field = fields_[column];
     switch (field.type) {
@@ -83,21 +110,26 @@ QVariant PacketRecordReader::parsedText(std::string_view text, qsizetype column)
         TDateTime date;
         if (!IsoDateText::parse(text.data(), text.size(), date))
             FieldValue::refuse(field, IsoDateText::errorMessage(utf8(text)));
-        return QVariant::fromValue(date);
+        field.checkDateTime(date);
+        return date;
     }
     case TFieldType::ftBCD: {
         std::int64_t ticks = 0;
         const auto status = DecimalText::parse(text.data(), text.data() + text.size(), ticks);
         if (status != DecimalText::Status::Ok)
             FieldValue::refuse(field, DecimalText::errorMessage(status, utf8(text)));
-        return QVariant::fromValue(Currency::fromRaw(ticks));
+        return field.fitBcd(Currency::fromRaw(ticks));
     }
-    default:
-        return utf8(text);
+    default: {
+        QString string = utf8(text);
+        field.checkText(string);
+        return string;
+    }
     }
 }
 
-QVariant PacketRecordReader::fromOtherJson(sj::value item, sj::json_type type, qsizetype column) const
+PacketRecordReader::Cell PacketRecordReader::fromOtherJson(sj::value item, sj::json_type type,
+                                                           qsizetype column) const
 {
     const FieldDef& field = fields_[column];
     if (type == sj::json_type::null) {
@@ -109,5 +141,7 @@ QVariant PacketRecordReader::fromOtherJson(sj::value item, sj::json_type type, q
         FieldValue::refuse(field, QStringLiteral("o valor deve ser um texto."));
     if (type != sj::json_type::number)
         FieldValue::refuse(field, QStringLiteral("o valor deve ser um número."));
-    return field.normalize(QVariant(double(item.get_double())));
+    const double number = item.get_double();
+    field.checkFloat(number);
+    return number;
 }

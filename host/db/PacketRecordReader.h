@@ -1,12 +1,17 @@
 #pragma once
 
+#include "Currency.h"
 #include "FieldDef.h"
 #include "Record.h"
+#include "TDateTime.h"
 
 #include <QString>
 #include <simdjson.h>
 #include <string>
+#include <variant>
 #include <vector>
+
+class RecordTable;
 
 // Where a line sits in a packet, for messages: line 3, or the 'original' values of change 2.
 struct PacketPlace {
@@ -16,26 +21,32 @@ struct PacketPlace {
 };
 
 // Reads the lines of a packet against its field list: each value checked and brought to its stored
-// form by FieldDef::normalize. A value that does not fit raises EDatabaseError naming the field and
+// form by the field's checks. A value that does not fit raises EDatabaseError naming the field and
 // the line.
 class PacketRecordReader {
 public:
     explicit PacketRecordReader(const FieldDefs& fields);
 
     Record read(simdjson::ondemand::value line, const PacketPlace& place);
+    // Appends the line to `table`, whose columns are the fields'. After a refusal the table is left
+    // with a partial line: a reader's caller drops it.
+    void append(simdjson::ondemand::value line, const PacketPlace& place, RecordTable& table);
 
 private:
-    QVariant value(simdjson::ondemand::value item, qsizetype column);
-    const QVariant& fromText(std::string_view text, qsizetype column);
-    QVariant parsedText(std::string_view text, qsizetype column) const;
-    QVariant fromOtherJson(simdjson::ondemand::value item, simdjson::ondemand::json_type type,
-                           qsizetype column) const;
+    using Cell = std::variant<std::monostate, QString, TDateTime, Currency, double>;
+
+    template <typename Store>
+    void readLine(simdjson::ondemand::value line, const PacketPlace& place, Store store);
+    const Cell& fromText(std::string_view text, qsizetype column);
+    Cell parsedText(std::string_view text, qsizetype column) const;
+    Cell fromOtherJson(simdjson::ondemand::value item, simdjson::ondemand::json_type type,
+                       qsizetype column) const;
 
     // A column often repeats the line before (the branch, the date): its stored value is shared then,
-    // sparing the parsing, the check and the memory.
+    // sparing the parsing and the check.
     struct LastText {
         std::string text;
-        QVariant value;
+        Cell value; // none until a text was read
     };
     const FieldDefs& fields_;
     std::vector<LastText> last_;

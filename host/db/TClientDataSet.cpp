@@ -9,7 +9,7 @@ TClientDataSet::~TClientDataSet() = default;
 void TClientDataSet::SetData(const DataPacket& packet)
 {
     // Decoding checks everything first, so a refused packet leaves the set untouched.
-    replaceRows(PacketCodec::decodePacket(packet, FieldDefList()));
+    replaceRows(PacketCodec::decodeTable(packet, FieldDefList()));
 }
 
 DataPacket TClientDataSet::Data() const
@@ -70,7 +70,7 @@ void TClientDataSet::CancelUpdates()
 
 void TClientDataSet::linePosted(int row, quint64 id, const Record& before, bool inserted)
 {
-    const Record& now = rows()[row];
+    const Record now = recordAt(row);
     undo_.append({inserted ? ChangeKind::Inserted : ChangeKind::Modified, row, id, before});
     if (const auto logged = changes_.find(id); logged != changes_.end()) {
         logged->current = now;

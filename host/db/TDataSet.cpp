@@ -63,6 +63,8 @@ void TDataSet::Open()
         return;
     if (fields_.isEmpty())
         throw EDatabaseError(QStringLiteral("'%1' não tem campos.").arg(objectName()));
+    if (rows_.columnCount() == 0)
+        rows_ = RecordTable(FieldDefList());
     current_ = rows_.isEmpty() ? -1 : 0;
     bof_ = true;
     eof_ = rows_.isEmpty();
@@ -76,7 +78,7 @@ void TDataSet::Close()
     if (!Active())
         return;
     discardPending(TDataSetState::dsInactive);
-    rows_.clear();
+    rows_ = RecordTable();
     ids_.clear();
     current_ = -1;
     bof_ = eof_ = true;
@@ -106,7 +108,7 @@ void TDataSet::Last()
 {
     checkActive();
     checkBrowseMode();
-    moveTo(int(rows_.size()) - 1);
+    moveTo(RecordCount() - 1);
     eof_ = true;
     bof_ = rows_.isEmpty();
 }
@@ -115,7 +117,7 @@ void TDataSet::Next()
 {
     checkActive();
     checkBrowseMode();
-    if (current_ + 1 < rows_.size()) {
+    if (current_ + 1 < RecordCount()) {
         moveTo(current_ + 1);
         bof_ = eof_ = false;
     } else {
@@ -146,10 +148,10 @@ bool TDataSet::Locate(const QString& keyFields, const QVariantList& values)
     for (const QString& name : names)
         indexes.append(FieldByName(name.trimmed())->Index());
     checkBrowseMode();
-    for (int row = 0; row < rows_.size(); ++row) {
+    for (int row = 0; row < RecordCount(); ++row) {
         bool match = true;
         for (int k = 0; k < indexes.size() && match; ++k)
-            match = rows_[row][indexes[k]] == values[k];
+            match = rows_.value(row, indexes[k]) == values[k];
         if (match) {
             moveTo(row);
             bof_ = eof_ = false;
@@ -173,7 +175,7 @@ void TDataSet::Append()
     checkWritable();
     checkBrowseMode();
     BeforeInsert(this);
-    openBlankLine(int(rows_.size()));
+    openBlankLine(RecordCount());
     AfterInsert(this);
 }
 
@@ -187,7 +189,7 @@ void TDataSet::Edit()
         return;
     }
     BeforeEdit(this);
-    editBackup_ = rows_[current_];
+    editBackup_ = rows_.record(current_);
     modified_ = false;
     setState(TDataSetState::dsEdit);
     AfterEdit(this);
@@ -231,24 +233,24 @@ void TDataSet::Delete()
     discardPending(TDataSetState::dsBrowse);
     const int row = current_;
     const quint64 id = ids_[row];
-    const Record before = rows_[row];
+    const Record before = rows_.record(row);
     removeLine(row);
     emit rowRemoved(row);
     lineDeleted(row, id, before);
-    moveTo(std::min(row, int(rows_.size()) - 1));
+    moveTo(std::min(row, RecordCount() - 1));
     AfterDelete(this);
 }
 
 QVariant TDataSet::valueAt(int row, int fieldIndex) const
 {
-    if (row < 0 || row >= rows_.size() || fieldIndex < 0 || fieldIndex >= fields_.size())
+    if (row < 0 || row >= RecordCount() || fieldIndex < 0 || fieldIndex >= fields_.size())
         return {};
-    return rows_[row][fieldIndex];
+    return rows_.value(row, fieldIndex);
 }
 
 QList<Record> TDataSet::postedRows() const
 {
-    QList<Record> posted = rows_;
+    QList<Record> posted = rows_.records();
     if (state_ == TDataSetState::dsInsert)
         posted.removeAt(current_);
     else if (state_ == TDataSetState::dsEdit)
@@ -256,11 +258,21 @@ QList<Record> TDataSet::postedRows() const
     return posted;
 }
 
-void TDataSet::replaceRows(QList<Record> rows)
+void TDataSet::replaceRows(const QList<Record>& rows)
 {
+    replaceRows(RecordTable::fromRecords(FieldDefList(), rows));
+}
+
+void TDataSet::replaceRows(RecordTable rows)
+{
+    if (rows.columnCount() != fields_.size())
+        throw EDatabaseError(QStringLiteral("'%1' tem %2 campos; as linhas trazem %3.")
+                                 .arg(objectName())
+                                 .arg(fields_.size())
+                                 .arg(rows.columnCount()));
     Close();
     rows_ = std::move(rows);
-    ids_.resize(rows_.size());
+    ids_.resize(rows_.rowCount());
     for (quint64& id : ids_)
         id = nextId_++;
     contentReplaced();
@@ -273,21 +285,21 @@ void TDataSet::lineDeleted(int, quint64, const Record&) {}
 
 void TDataSet::contentReplaced() {}
 
-void TDataSet::insertLine(int row, quint64 id, Record values)
+void TDataSet::insertLine(int row, quint64 id, const Record& values)
 {
-    rows_.insert(row, std::move(values));
+    rows_.insert(row, values);
     ids_.insert(row, id);
 }
 
 void TDataSet::removeLine(int row)
 {
-    rows_.removeAt(row);
+    rows_.remove(row);
     ids_.removeAt(row);
 }
 
-void TDataSet::setLine(int row, Record values)
+void TDataSet::setLine(int row, const Record& values)
 {
-    rows_[row] = std::move(values);
+    rows_.setRecord(row, values);
 }
 
 void TDataSet::discardPending(TDataSetState next)
@@ -296,10 +308,10 @@ void TDataSet::discardPending(TDataSetState next)
         const int row = current_;
         removeLine(row);
         emit rowRemoved(row);
-        current_ = std::min(row, int(rows_.size()) - 1);
+        current_ = std::min(row, RecordCount() - 1);
         emit currentChanged(current_);
     } else if (state_ == TDataSetState::dsEdit) {
-        rows_[current_] = editBackup_;
+        rows_.setRecord(current_, editBackup_);
         emit rowChanged(current_);
     }
     editBackup_.clear();
@@ -320,12 +332,11 @@ void TDataSet::removeField(TField* field)
     fields_.removeOne(field);
 }
 
-const QVariant& TDataSet::currentValue(int fieldIndex) const
+QVariant TDataSet::currentValue(int fieldIndex) const
 {
-    static const QVariant null;
     if (current_ < 0 || fieldIndex < 0)
-        return null;
-    return rows_[current_][fieldIndex];
+        return {};
+    return rows_.value(current_, fieldIndex);
 }
 
 void TDataSet::setCurrentValue(int fieldIndex, const QVariant& value)
@@ -333,7 +344,7 @@ void TDataSet::setCurrentValue(int fieldIndex, const QVariant& value)
     if (!editing(state_))
         throw EDatabaseError(
             QStringLiteral("'%1' não está em modo de edição ou inclusão.").arg(objectName()));
-    rows_[current_][fieldIndex] = value;
+    rows_.setValue(current_, fieldIndex, value);
     modified_ = true;
     emit rowChanged(current_);
 }
@@ -379,7 +390,7 @@ void TDataSet::checkBrowseMode()
 
 void TDataSet::moveTo(int row)
 {
-    row = std::clamp(row, rows_.isEmpty() ? -1 : 0, int(rows_.size()) - 1);
+    row = std::clamp(row, rows_.isEmpty() ? -1 : 0, RecordCount() - 1);
     if (row == current_)
         return;
     current_ = row;

@@ -2,6 +2,7 @@
 
 #include "FieldDef.h"
 #include "Record.h"
+#include "RecordTable.h"
 #include "TDataSetState.h"
 #include "TEvent.h"
 #include "host_db_export.h"
@@ -41,7 +42,7 @@ public:
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
     // Lines and cursor. RecNo is 1-based, 0 when there is no current line.
-    int RecordCount() const { return int(rows_.size()); }
+    int RecordCount() const { return int(rows_.rowCount()); }
     bool IsEmpty() const { return rows_.isEmpty(); }
     int RecNo() const { return current_ + 1; }
     void SetRecNo(int recNo);
@@ -97,9 +98,11 @@ signals:
     void focusControlRequested(TField* field);
 
 protected:
-    // Replaces every line and opens on the first (closing first when open). Not logged.
-    void replaceRows(QList<Record> rows);
-    const QList<Record>& rows() const { return rows_; }
+    // Replaces every line and opens on the first (closing first when open). Not logged. The table's
+    // columns must be this set's fields.
+    void replaceRows(RecordTable rows);
+    void replaceRows(const QList<Record>& rows);
+    Record recordAt(int row) const { return rows_.record(row); }
     // The lines as stored: without a pending insert, with a line under edit as it was before the edit.
     QList<Record> postedRows() const;
     // Every line carries an id that stays with it while lines come and go around it.
@@ -110,9 +113,9 @@ protected:
     virtual void lineDeleted(int row, quint64 id, const Record& before);
 
     // Raw line edits for undoing logged changes: no events, no log; the caller emits contentReset.
-    void insertLine(int row, quint64 id, Record values);
+    void insertLine(int row, quint64 id, const Record& values);
     void removeLine(int row);
-    void setLine(int row, Record values);
+    void setLine(int row, const Record& values);
     // Drops a pending insert or edit without events, leaving the set in `next` state.
     void discardPending(TDataSetState next);
     // The lines were replaced or dropped wholesale.
@@ -123,7 +126,7 @@ private:
     friend class TDataSource;
     void addField(TField* field);
     void removeField(TField* field);
-    const QVariant& currentValue(int fieldIndex) const;
+    QVariant currentValue(int fieldIndex) const;
     void setCurrentValue(int fieldIndex, const QVariant& value);
     void requestFocus(TField* field);
 
@@ -137,7 +140,7 @@ private:
 
     QList<TField*> fields_;
     QList<TDataSource*> dataSources_;
-    QList<Record> rows_;
+    RecordTable rows_;
     QList<quint64> ids_;
     quint64 nextId_ = 1;
     Record editBackup_;

@@ -23,7 +23,7 @@ void QueryDataSet::Fill(QSqlQuery& query)
     // Some drivers (QIBASE) only report a failed statement here, after the fetch.
     if (query.lastError().isValid())
         fail(query.lastError().text());
-    replaceRows(std::move(rows));
+    replaceRows(rows);
 }
 
 void QueryDataSet::fail(const QString& problem) const

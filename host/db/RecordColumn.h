@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Currency.h"
+#include "TDateTime.h"
+#include "TFieldType.h"
+#include "host_db_export.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <variant>
+
+// One field's values down the lines of a table, held as the field's own kind beside a null mark: a
+// value costs no QVariant, and the fixed-size kinds of a whole packet sit in one block.
+class HOST_DB_EXPORT RecordColumn {
+public:
+    explicit RecordColumn(TFieldType type);
+
+    qsizetype size() const { return nulls_.size(); }
+    void reserve(qsizetype rows);
+
+    // Null (an invalid QVariant) or the value, as a QString, TDateTime, Currency or double.
+    QVariant value(qsizetype row) const;
+    // Raises EDatabaseError unless `value` is null or of the column's kind.
+    void check(const QVariant& value) const;
+    // These take a value that passed check().
+    void set(qsizetype row, const QVariant& value);
+    void insert(qsizetype row, const QVariant& value);
+    void remove(qsizetype row);
+
+    // For readers that hold the typed value already; it must be of the column's kind.
+    void appendNull();
+    void append(const QString& value);
+    void append(TDateTime value);
+    void append(Currency value);
+    void append(double value);
+
+private:
+    template <typename T> void appendValue(const T& value);
+
+    std::variant<QList<QString>, QList<TDateTime>, QList<Currency>, QList<double>> values_;
+    QList<bool> nulls_;
+};

@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "ShutdownSignal.h"
 #include "SqlFailure.h"
+#include "SqliteLibrary.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
 {
     // Qt's own poll loop: lighter per wake-up than GLib's, and the server needs nothing from GLib.
     qputenv("QT_NO_GLIB", "1");
+    SqliteLibrary::configureForThreads();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("med_appserver"));
     try {

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -28,12 +29,26 @@ bool sameSecret(const QByteArray& a, const QByteArray& b)
     return diff == 0;
 }
 
-// One write per line, so lines from servers sharing a log never interleave.
-void logCall(const QString& what, qint64 nanoseconds, const QString& outcome)
+// A caller's text in the log (the path, the method name), cut short and with control characters
+// replaced, so nobody can forge or break log lines through a request.
+QByteArray loggable(QByteArray text)
 {
-    const QByteArray line = what.toUtf8() + ' ' + QByteArray::number(double(nanoseconds) / 1e6, 'f', 3) +
-                            "ms " + outcome.toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    text.truncate(120);
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    }
+    return text;
+}
+
+// One write per line, so lines from servers sharing a log never interleave.
+void logCall(const QByteArray& what, qint64 nanoseconds, const QByteArray& outcome)
+{
+    char line[320];
+    const QByteArray shown = loggable(what);
+    const int length = std::snprintf(line, sizeof line, "%s %.3fms %s\n", shown.constData(),
+                                     double(nanoseconds) / 1e6, outcome.constData());
+    std::fwrite(line, 1, std::min(std::size_t(length), sizeof line - 1), stderr);
 }
 
 } // namespace
@@ -55,27 +70,29 @@ bool RpcEndpoint::handleRequest(const QHttpServerRequest& request, QTcpSocket* s
     timer.start();
     const QString path = request.url().path();
     const bool post = request.method() == QHttpServerRequest::Method::Post;
-    QString what = (post ? QStringLiteral("POST ") : QStringLiteral("GET ")) + path;
-    QString outcome;
+    QByteArray what = (post ? "POST " : "GET ") + path.toUtf8();
+    QByteArray outcome;
     QHttpServerResponder responder = makeResponder(request, socket);
     if (path == HealthPath && request.method() == QHttpServerRequest::Method::Get) {
         reply(responder, "ok", "text/plain", Status::Ok);
-        outcome = QStringLiteral("200");
+        outcome = "200";
     } else if (path != RpcPath) {
         reply(responder, "not found\n", "text/plain", Status::NotFound);
-        outcome = QStringLiteral("404");
+        outcome = "404";
     } else if (!post) {
         reply(responder, "use POST\n", "text/plain", Status::MethodNotAllowed);
-        outcome = QStringLiteral("405");
+        outcome = "405";
     } else if (!authorized(request)) {
         reply(responder, "unauthorized\n", "text/plain", Status::Unauthorized);
-        outcome = QStringLiteral("401");
+        outcome = "401";
     } else {
         const RpcDispatcher::Outcome call = dispatcher_.handle(request.body());
         reply(responder, call.body, "application/json", Status::Ok);
-        what = QStringLiteral("RPC ") + (call.method.isEmpty() ? QStringLiteral("-") : call.method);
-        outcome = call.summary;
+        what = "RPC " + (call.method.isEmpty() ? QByteArray("-") : call.method.toUtf8());
+        outcome = call.summary.toUtf8();
     }
+    // Sent now rather than on the event loop's next turn, which would cost a wake-up per call.
+    socket->flush();
     logCall(what, timer.nsecsElapsed(), outcome);
     return true;
 }

@@ -6,6 +6,17 @@
 #include "RpcClient.h"
 #include "TDateTime.h"
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <stdexcept>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 QByteArray httpPost(const QByteArray& method, const QByteArray& params)
@@ -39,19 +50,34 @@ QList<QByteArray> mixRequests(const CallMix& mix, int client)
 
 } // namespace
 
-LoadConnection::LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats,
-                               QObject* parent)
-    : QObject(parent), port_(port), stats_(stats), requests_(mixRequests(mix, client))
+LoadConnection::LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats)
+    : stats_(stats), requests_(mixRequests(mix, client))
 {
-    connect(&socket_, &QTcpSocket::connected, this, &LoadConnection::sendNext);
-    connect(&socket_, &QTcpSocket::readyRead, this, &LoadConnection::onReadyRead);
-    connect(&socket_, &QTcpSocket::errorOccurred, this, [this] { fail(socket_.errorString()); });
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd_ < 0)
+        throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        const std::string why = std::strerror(errno);
+        ::close(fd_);
+        throw std::runtime_error("connect: " + why);
+    }
+    const int on = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+}
+
+LoadConnection::~LoadConnection()
+{
+    ::close(fd_);
 }
 
 void LoadConnection::start()
 {
-    socket_.connectToHost(QStringLiteral("127.0.0.1"), port_);
-    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    sendNext();
 }
 
 void LoadConnection::sendNext()
@@ -59,11 +85,13 @@ void LoadConnection::sendNext()
     // Only between whole rounds: a line inserted is always deleted again.
     if (stopping_ && next_ == 0) {
         idle_ = true;
-        emit finished();
         return;
     }
     timer_.start();
-    socket_.write(requests_[next_]);
+    // Requests are a few hundred bytes: the socket's send buffer always takes them whole.
+    const QByteArray& request = requests_[next_];
+    if (::send(fd_, request.constData(), std::size_t(request.size()), MSG_NOSIGNAL) != request.size())
+        return fail(QStringLiteral("send: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     next_ = (next_ + 1) % int(requests_.size());
 }
 
@@ -81,17 +109,30 @@ qsizetype LoadConnection::completeAnswer() const
     return buffer_.size() >= total ? total : -1;
 }
 
-void LoadConnection::onReadyRead()
+void LoadConnection::onReadable()
 {
-    buffer_ += socket_.readAll();
+    char chunk[16384];
+    for (;;) {
+        const ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (got > 0) {
+            buffer_.append(chunk, qsizetype(got));
+            continue;
+        }
+        if (got == 0)
+            return fail(QStringLiteral("the server closed the connection"));
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            break;
+        if (errno != EINTR)
+            return fail(QStringLiteral("recv: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
     const qsizetype size = completeAnswer();
     if (size < 0)
         return;
-    const QByteArray answer = buffer_.left(size);
-    buffer_.remove(0, size);
     stats_.add(timer_.nsecsElapsed());
+    const QByteArrayView answer(buffer_.constData(), size);
     if (!answer.startsWith("HTTP/1.1 200") || answer.contains("\"error\":{"))
         return fail(QString::fromUtf8(answer));
+    buffer_.remove(0, size);
     sendNext();
 }
 
@@ -101,5 +142,4 @@ void LoadConnection::fail(const QString& why)
         failure_ = why;
     stopping_ = true;
     idle_ = true;
-    emit finished();
 }

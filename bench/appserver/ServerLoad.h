@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-// N clients, each its own keep-alive connection, all in this thread's event loop, running the call mix
+// N clients, each its own keep-alive connection, all polled by this thread, running the call mix
 // against a server for a fixed time.
 namespace ServerLoad {
 

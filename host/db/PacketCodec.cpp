@@ -96,7 +96,7 @@ Change readChange(sj::value item, qsizetype index, PacketRecordReader& reader)
 {
     std::optional<ChangeKind> kind;
     std::optional<Record> values, original;
-    forEachMember(objectOf(item, QStringLiteral("a alteração %1").arg(index + 1)),
+    forEachMember(objectOf(item, [index] { return QStringLiteral("a alteração %1").arg(index + 1); }),
                   [&](std::string_view key, sj::value member) {
                       if (key == "kind") {
                           checkUnique(kind, key);

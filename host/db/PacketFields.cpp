@@ -122,8 +122,10 @@ FieldDefs read(sj::value list)
     FieldDefs fields;
     for (sj::value item : arrayOf(list, "fields")) {
         Declared declared;
-        forEachMember(objectOf(item, QStringLiteral("o item %1 de 'fields'").arg(fields.size() + 1)),
-                      [&](std::string_view key, sj::value member) { declared.read(key, member); });
+        const qsizetype index = fields.size();
+        forEachMember(
+            objectOf(item, [index] { return QStringLiteral("o item %1 de 'fields'").arg(index + 1); }),
+            [&](std::string_view key, sj::value member) { declared.read(key, member); });
         FieldDef field = declared.complete(fields.size());
         if (std::any_of(fields.cbegin(), fields.cend(),
                         [&](const FieldDef& f) { return f.name == field.name; }))

@@ -48,13 +48,6 @@ sj::array arrayOf(sj::value value, std::string_view key)
     return value.get_array();
 }
 
-sj::object objectOf(sj::value value, const QString& what)
-{
-    if (sj::json_type(value.type()) != sj::json_type::object)
-        invalid(QStringLiteral("%1 deve ser um objeto.").arg(what));
-    return value.get_object();
-}
-
 QString textOf(sj::value value, std::string_view key)
 {
     std::string_view text;

@@ -34,7 +34,13 @@ private:
 };
 
 sj::array arrayOf(sj::value value, std::string_view key);
-sj::object objectOf(sj::value value, const QString& what);
+// `describe()` names the value in the message, built only when it is needed.
+template <typename Describe> sj::object objectOf(sj::value value, Describe describe)
+{
+    if (sj::json_type(value.type()) != sj::json_type::object)
+        invalid(QStringLiteral("%1 deve ser um objeto.").arg(describe()));
+    return value.get_object();
+}
 QString textOf(sj::value value, std::string_view key);
 int integerOf(sj::value value, std::string_view key);
 

@@ -5,6 +5,7 @@
 #include <QHttpServerResponder>
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -41,14 +42,16 @@ QByteArray loggable(QByteArray text)
     return text;
 }
 
-// One write per line, so lines from servers sharing a log never interleave.
+// One write(2) per line, so lines from threads and servers sharing a log never interleave, and no
+// thread waits on the lock of stdio's stderr.
 void logCall(const QByteArray& what, qint64 nanoseconds, const QByteArray& outcome)
 {
     char line[320];
     const QByteArray shown = loggable(what);
     const int length = std::snprintf(line, sizeof line, "%s %.3fms %s\n", shown.constData(),
                                      double(nanoseconds) / 1e6, outcome.constData());
-    std::fwrite(line, 1, std::min(std::size_t(length), sizeof line - 1), stderr);
+    [[maybe_unused]] const auto written =
+        ::write(STDERR_FILENO, line, std::min(std::size_t(length), sizeof line - 1));
 }
 
 } // namespace

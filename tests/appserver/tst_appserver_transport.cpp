@@ -53,8 +53,17 @@ void AppServerTransportTest::healthAndUnknownPaths()
     QCOMPARE(http.post("/Med00418.outro", Call).status, 404);
     // Every answer above came on one keep-alive connection, and it still serves.
     QCOMPARE(http.post(RpcClient::Path, Call).status, 200);
-    QVERIFY(server.log().contains("RPC GetPrxRelApurFat"));
+    // A method name carrying a line break must not forge a line of its own in the log.
+    const QByteArray forged =
+        R"({"jsonrpc":"2.0","id":2,"method":"x\nRPC GetPrxRelApurFat 0.1ms ok","params":[]})";
+    QCOMPARE(http.post(RpcClient::Path, forged).status, 200);
     QCOMPARE(server.stop(), 0);
+    const QList<QByteArray> lines = server.log().trimmed().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.count(lines[3]), 1);
+    QVERIFY2(lines[3].startsWith("RPC GetPrxRelApurFat ") && lines[3].endsWith("ms ok"), lines[3]);
+    QVERIFY2(lines[4].startsWith("RPC x?RPC GetPrxRelApurFat 0.1ms ok ") && lines[4].endsWith("error -32601"),
+             lines[4]);
 }
 
 void AppServerTransportTest::tokenIsRequiredWhenConfigured()

@@ -12,6 +12,7 @@
 #include "ProcessCpu.h"
 #include "RpcClient.h"
 #include "ServerLoad.h"
+#include "SqliteLibrary.h"
 #include "TDateTime.h"
 
 #include <QCoreApplication>
@@ -133,6 +134,8 @@ int main(int argc, char* argv[])
 {
     // The same event loop as the server's, so the load generator costs as little as it can.
     qputenv("QT_NO_GLIB", "1");
+    // The direct runs use SQLite as the server does.
+    SqliteLibrary::configureForThreads();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"

@@ -50,7 +50,12 @@ RpcParam scalarParam(dom::element value)
 // The DOM has no source positions, so object arguments are read a second time on demand for their text.
 void fillObjectTexts(const QByteArray& body, QList<RpcParam>& params)
 {
-    ondemand::parser parser;
+    // The screen's change sets are small: a parser kept per thread serves them without allocating;
+    // a rare large one gets its own, so no thread keeps megabytes of buffers for good.
+    constexpr qsizetype KeptParserLimit = 64 * 1024;
+    thread_local ondemand::parser kept;
+    ondemand::parser own;
+    ondemand::parser& parser = body.size() <= KeptParserLimit ? kept : own;
     const padded_string padded(body.constData(), size_t(body.size()));
     ondemand::document doc = parser.iterate(padded);
     ondemand::array list = doc.get_object().find_field("params").get_array();

@@ -82,7 +82,7 @@ struct Declared {
     }
 };
 
-// What must match between a declared field and the record set's: the type and its dimensions.
+// The type and its dimensions, as a message shows them.
 QString shapeOf(const FieldDef& field)
 {
     switch (field.type) {
@@ -93,6 +93,18 @@ QString shapeOf(const FieldDef& field)
     default:
         return fieldTypeName(field.type);
     }
+}
+
+// What must match between a declared field and the record set's: the type and its dimensions.
+bool sameShape(const FieldDef& a, const FieldDef& b)
+{
+    if (a.type != b.type)
+        return false;
+    if (a.type == TFieldType::ftString)
+        return a.size == b.size;
+    if (a.type == TFieldType::ftBCD)
+        return a.precision == b.precision && a.scale == b.scale;
+    return true;
 }
 
 [[noreturn]] void mismatch(const QString& name, const QString& problem)
@@ -146,7 +158,7 @@ void checkMatches(const FieldDefs& declared, const FieldDefs& expected)
             mismatch(expected[i].name, QStringLiteral("esperado na posição %1, onde o pacote traz '%2'.")
                                            .arg(QString::number(i + 1), declared[i].name));
         }
-        if (shapeOf(declared[i]) != shapeOf(expected[i])) {
+        if (!sameShape(declared[i], expected[i])) {
             mismatch(expected[i].name, QStringLiteral("é %1 no pacote e %2 no conjunto de registros.")
                                            .arg(shapeOf(declared[i]), shapeOf(expected[i])));
         }

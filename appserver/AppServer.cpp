@@ -17,6 +17,9 @@ namespace {
 
 constexpr std::chrono::minutes PurgeInterval{5};
 constexpr std::chrono::milliseconds CheckpointInterval{500};
+// Readers in flight finish within a millisecond or two; a longer one makes this attempt give up rather
+// than keep the writers waiting.
+constexpr std::chrono::milliseconds RestartWait{20};
 
 } // namespace
 
@@ -69,8 +72,24 @@ void AppServer::purgeReservations()
 void AppServer::checkpoint()
 {
     try {
+        // The copying first, alongside the workers; then, writers held, only what came meanwhile.
         database_->execDirect(database_->dialect().checkpoint());
+        restartLog();
     } catch (const SqlFailure& failure) {
         QTextStream(stderr) << "checkpoint failed: " << failure.detail() << Qt::endl;
     }
+}
+
+void AppServer::restartLog()
+{
+    const SqlDialect& dialect = database_->dialect();
+    const auto writers = Transaction::holdWriters(*database_);
+    database_->execDirect(dialect.busyTimeout(RestartWait));
+    try {
+        database_->execDirect(dialect.restartLog());
+    } catch (const SqlFailure&) {
+        database_->execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
+        throw;
+    }
+    database_->execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
 }

@@ -28,6 +28,7 @@ public:
 private:
     void purgeReservations();
     void checkpoint();
+    void restartLog();
 
     AppServerOptions options_;
     std::unique_ptr<Database> database_;

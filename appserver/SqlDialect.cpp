@@ -16,13 +16,25 @@ QStringList SqlDialect::sessionSetup() const
     // WAL with NORMAL sync keeps every committed line through a killed process; only a power cut could
     // lose the last commits, which the operating system had not written yet.
     return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL"),
-            QStringLiteral("PRAGMA busy_timeout=5000"), QStringLiteral("PRAGMA foreign_keys=ON"),
-            QStringLiteral("PRAGMA wal_autocheckpoint=0")};
+            busyTimeout(BusyWait), QStringLiteral("PRAGMA foreign_keys=ON"),
+            QStringLiteral("PRAGMA wal_autocheckpoint=0"),
+            // The log file keeps at most this much of its size once started over.
+            QStringLiteral("PRAGMA journal_size_limit=67108864")};
 }
 
 QString SqlDialect::checkpoint() const
 {
     return sqlite() ? QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)") : QString();
+}
+
+QString SqlDialect::restartLog() const
+{
+    return sqlite() ? QStringLiteral("PRAGMA wal_checkpoint(RESTART)") : QString();
+}
+
+QString SqlDialect::busyTimeout(std::chrono::milliseconds wait) const
+{
+    return sqlite() ? QStringLiteral("PRAGMA busy_timeout=%1").arg(wait.count()) : QString();
 }
 
 QString SqlDialect::beginWrite() const

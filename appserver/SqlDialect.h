@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <chrono>
 
 class QSqlError;
 
@@ -24,6 +25,14 @@ public:
     // Moves committed pages into the database file without blocking anyone; empty when the database
     // does this by itself. Run in the background, so no caller's commit pays for it.
     QString checkpoint() const;
+    // Starts the log over once everything in it is in the database file, which plain checkpoints never
+    // manage while readers keep coming: without it the log grows for as long as the load lasts.
+    // Writers must be held off meanwhile. Empty where the database needs nothing of the kind.
+    QString restartLog() const;
+    // How long a statement waits for a lock held elsewhere before it fails; empty where the database
+    // waits on its own.
+    QString busyTimeout(std::chrono::milliseconds wait) const;
+    static constexpr std::chrono::milliseconds BusyWait{5000};
     QString beginWrite() const;
     // SQLite lets one writer in at a time and makes the others sleep and retry: threads of one process
     // had better queue on a mutex before they begin.

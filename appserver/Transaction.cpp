@@ -15,11 +15,16 @@ std::mutex& writerMutex()
 
 } // namespace
 
-Transaction::Transaction(Database& database) : database_(database)
+Transaction::Transaction(Database& database) : database_(database), writer_(holdWriters(database))
 {
-    if (database_.dialect().serializesWriters())
-        writer_ = std::unique_lock(writerMutex());
     database_.execControl(database_.dialect().beginWrite());
+}
+
+std::unique_lock<std::mutex> Transaction::holdWriters(const Database& database)
+{
+    if (!database.dialect().serializesWriters())
+        return {};
+    return std::unique_lock(writerMutex());
 }
 
 Transaction::~Transaction()

@@ -15,6 +15,9 @@ public:
 
     void commit();
 
+    // Holds off this process's writers (where the database takes one at a time) until released.
+    static std::unique_lock<std::mutex> holdWriters(const Database& database);
+
 private:
     void end(const char* statement);
 

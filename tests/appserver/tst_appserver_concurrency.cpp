@@ -1,12 +1,18 @@
 // Two server processes on one PostgreSQL, eight clients saving the same keys at once: the database
 // decides, so every key ends with exactly one line and every other client hears it is a duplicate.
+// And on SQLite, steady reading and writing from several clients must not make the log grow for good.
 #include "AppServerProcess.h"
 #include "BackendFixture.h"
 #include "EfetGestLines.h"
 #include "RpcClient.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QThread>
+#include <QtEndian>
 #include <QtTest>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +50,7 @@ class AppServerConcurrencyTest : public QObject {
 
 private slots:
     void sameKeysFromEightClientsOnTwoServers();
+    void sqliteLogStartsOverUnderSteadyLoad();
 };
 
 void AppServerConcurrencyTest::sameKeysFromEightClientsOnTwoServers()
@@ -89,6 +96,57 @@ void AppServerConcurrencyTest::sameKeysFromEightClientsOnTwoServers()
     }
     QCOMPARE(first.stop(), 0);
     QCOMPARE(second.stop(), 0);
+}
+
+// The checkpoint sequence in a SQLite write-ahead log's header: it goes up each time the log starts over.
+quint32 logSequence(const QString& logFile)
+{
+    QFile file(logFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray header = file.read(16);
+    return header.size() == 16 ? qFromBigEndian<quint32>(header.constData() + 12) : 0;
+}
+
+void AppServerConcurrencyTest::sqliteLogStartsOverUnderSteadyLoad()
+{
+    AppServerProcess server({}, {QStringLiteral("--workers"), QStringLiteral("2")});
+    server.start();
+    const QDate date = freshDate();
+    std::atomic<bool> stop = false;
+    // Two readers keep a read going nearly all the time, as busy screens do, while one writer saves
+    // and deletes a line over and over.
+    const auto readLoop = [&] {
+        RpcClient rpc(QStringLiteral("127.0.0.1"), server.port());
+        while (!stop)
+            read(rpc, Branch, date);
+    };
+    const auto writeLoop = [&] {
+        RpcClient rpc(QStringLiteral("127.0.0.1"), server.port());
+        const Record saved = line(Branch, date, QStringLiteral("W0001"), QStringLiteral("1"), {}, {});
+        while (!stop) {
+            save(rpc, {inserted(saved)});
+            save(rpc, {deleted(saved)});
+        }
+    };
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (const auto& loop : {std::function<void()>(readLoop), std::function<void()>(readLoop),
+                             std::function<void()>(writeLoop)}) {
+        threads.emplace_back(QThread::create(loop));
+        threads.back()->start();
+    }
+    const QString logFile = server.database() + QStringLiteral("-wal");
+    QThread::msleep(300);
+    const quint32 first = logSequence(logFile);
+    // Several checkpoint intervals of steady load.
+    QThread::sleep(3);
+    const quint32 last = logSequence(logFile);
+    stop = true;
+    for (auto& thread : threads)
+        QVERIFY(thread->wait(30000));
+    QVERIFY2(last > first, qPrintable(QStringLiteral("log sequence %1 then %2").arg(first).arg(last)));
+    QVERIFY(QFileInfo(logFile).size() <= 64 * 1024 * 1024 + 64 * 1024);
+    QCOMPARE(server.stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(AppServerConcurrencyTest)

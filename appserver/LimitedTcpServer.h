@@ -1,20 +1,18 @@
 #pragma once
 
-#include "RequestSizeGuard.h"
-
-#include <QElapsedTimer>
-#include <QHash>
+#include <QSet>
 #include <QTcpServer>
 #include <QTimer>
 #include <chrono>
 
 class ConnectionBalancer;
-class QTcpSocket;
+class HttpConnection;
+class RpcEndpoint;
 
-// The listening socket handed to one worker's HTTP server, with the limits Qt's lacks: idle keep-alive
-// connections are closed, connections beyond the cap are closed at once, and a request larger than
-// the byte cap is answered 413 and its connection closed before it is buffered whole. Accepted
-// connections go through the balancer, which may give them to another worker.
+// One worker's share of the listening socket, serving HTTP within limits: idle keep-alive connections
+// are closed, connections beyond the cap are closed at once, and a request larger than the byte cap is
+// answered 413 and its connection closed before it is buffered whole. Accepted connections go through
+// the balancer, which may give them to another worker.
 class LimitedTcpServer : public QTcpServer {
     Q_OBJECT
 
@@ -24,7 +22,8 @@ public:
         qint64 maxRequestBytes = 8 * 1024 * 1024;
     };
 
-    LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, QObject* parent = nullptr);
+    LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, RpcEndpoint& endpoint,
+                     QObject* parent = nullptr);
     ~LimitedTcpServer() override;
 
     // Serves an accepted connection in this server's thread.
@@ -34,20 +33,12 @@ protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
-    struct Watch {
-        qint64 lastActive = 0;
-        RequestSizeGuard guard;
-    };
-
-    void watch(QTcpSocket* socket);
-    void onReadyRead(QTcpSocket* socket);
     void closeIdle();
-    void refuseOversized(QTcpSocket* socket);
 
     Limits limits_;
     ConnectionBalancer& balancer_;
-    QElapsedTimer clock_;
+    RpcEndpoint& endpoint_;
     // One timer sweeps every connection: cheaper than restarting a timer per socket on each request.
     QTimer sweep_;
-    QHash<QTcpSocket*, Watch> watched_;
+    QSet<HttpConnection*> connections_;
 };

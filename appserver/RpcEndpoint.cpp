@@ -1,23 +1,14 @@
 #include "RpcEndpoint.h"
 
 #include <QElapsedTimer>
-#include <QHttpServerRequest>
-#include <QHttpServerResponder>
 #include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
-const QString RpcPath = QStringLiteral("/Med00418.rdmMediEfeti");
-const QString HealthPath = QStringLiteral("/health");
-
-using Status = QHttpServerResponder::StatusCode;
-
-void reply(QHttpServerResponder& responder, const QByteArray& body, const QByteArray& type, Status status)
-{
-    responder.write(body, {{"Content-Type", type}}, status);
-}
+constexpr QByteArrayView RpcPath = "/Med00418.rdmMediEfeti";
+constexpr QByteArrayView HealthPath = "/health";
 
 // Compares in time that does not depend on where the texts differ.
 bool sameSecret(const QByteArray& a, const QByteArray& b)
@@ -56,52 +47,37 @@ void logCall(const QByteArray& what, qint64 nanoseconds, const QByteArray& outco
 
 } // namespace
 
-RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token, QObject* parent)
-    : QAbstractHttpServer(parent), dispatcher_(dispatcher),
-      expectedAuthorization_(token.isEmpty() ? QByteArray() : "Bearer " + token)
+RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token)
+    : dispatcher_(dispatcher), expectedAuthorization_(token.isEmpty() ? QByteArray() : "Bearer " + token)
 {}
 
-bool RpcEndpoint::authorized(const QHttpServerRequest& request) const
+bool RpcEndpoint::authorized(const HttpRequest& request) const
 {
-    return expectedAuthorization_.isEmpty() ||
-           sameSecret(request.value("Authorization"), expectedAuthorization_);
+    return expectedAuthorization_.isEmpty() || sameSecret(request.authorization, expectedAuthorization_);
 }
 
-bool RpcEndpoint::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+HttpAnswer RpcEndpoint::answer(const HttpRequest& request)
 {
     QElapsedTimer timer;
     timer.start();
-    const QString path = request.url().path();
-    const bool post = request.method() == QHttpServerRequest::Method::Post;
-    QByteArray what = (post ? "POST " : "GET ") + path.toUtf8();
+    const bool post = request.method == "POST";
+    QByteArray what = request.method + ' ' + request.path;
+    HttpAnswer answer;
     QByteArray outcome;
-    QHttpServerResponder responder = makeResponder(request, socket);
-    if (path == HealthPath && request.method() == QHttpServerRequest::Method::Get) {
-        reply(responder, "ok", "text/plain", Status::Ok);
-        outcome = "200";
-    } else if (path != RpcPath) {
-        reply(responder, "not found\n", "text/plain", Status::NotFound);
-        outcome = "404";
+    if (request.path == HealthPath && request.method == "GET") {
+        answer.body = "ok";
+    } else if (request.path != RpcPath) {
+        answer = {404, "text/plain", "not found\n"};
     } else if (!post) {
-        reply(responder, "use POST\n", "text/plain", Status::MethodNotAllowed);
-        outcome = "405";
+        answer = {405, "text/plain", "use POST\n"};
     } else if (!authorized(request)) {
-        reply(responder, "unauthorized\n", "text/plain", Status::Unauthorized);
-        outcome = "401";
+        answer = {401, "text/plain", "unauthorized\n"};
     } else {
-        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body());
-        reply(responder, call.body, "application/json", Status::Ok);
+        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body);
+        answer = {200, "application/json", call.body};
         what = "RPC " + (call.method.isEmpty() ? QByteArray("-") : call.method.toUtf8());
         outcome = call.summary.toUtf8();
     }
-    // Sent now rather than on the event loop's next turn, which would cost a wake-up per call.
-    socket->flush();
-    logCall(what, timer.nsecsElapsed(), outcome);
-    return true;
-}
-
-void RpcEndpoint::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
-{
-    QHttpServerResponder responder = makeResponder(request, socket);
-    reply(responder, "not found\n", "text/plain", Status::NotFound);
+    logCall(what, timer.nsecsElapsed(), outcome.isEmpty() ? QByteArray::number(answer.status) : outcome);
+    return answer;
 }

@@ -52,14 +52,12 @@ void ServerWorker::serve()
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;
     limits.maxRequestBytes = options_.maxRequestBytes;
-    // Owned by the endpoint once bound, so it goes before the endpoint does.
-    auto* tcpServer = new LimitedTcpServer(limits, balancer_, &endpoint);
-    if (!tcpServer->setSocketDescriptor(listeningSocket_)) {
+    LimitedTcpServer tcpServer(limits, balancer_, endpoint);
+    if (!tcpServer.setSocketDescriptor(listeningSocket_)) {
         ::close(int(listeningSocket_));
         throw Exception(
-            QStringLiteral("Cannot serve on the listening socket: %1").arg(tcpServer->errorString()));
+            QStringLiteral("Cannot serve on the listening socket: %1").arg(tcpServer.errorString()));
     }
-    endpoint.bind(tcpServer);
     ready_.release();
     exec();
 }

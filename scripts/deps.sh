@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build make
-  qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+  qt6-base-dev
   libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-ibase
   libsqlite3-dev sqlite3
   postgresql

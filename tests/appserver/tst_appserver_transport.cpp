@@ -37,6 +37,7 @@ private slots:
     void largeRequestUnderTheCapIsServed();
     void oversizedRequestIsRefused_data();
     void oversizedRequestIsRefused();
+    void malformedOrChunkedRequestIsRefused();
     void idleConnectionsAreClosed();
     void connectionsBeyondTheCapAreClosed();
 };
@@ -124,7 +125,7 @@ void AppServerTransportTest::oversizedRequestIsRefused_data()
 {
     QTest::addColumn<bool>("declareLength");
     QTest::newRow("declared length") << true;
-    QTest::newRow("bytes sent") << false;
+    QTest::newRow("head that never ends") << false;
 }
 
 void AppServerTransportTest::oversizedRequestIsRefused()
@@ -134,15 +135,27 @@ void AppServerTransportTest::oversizedRequestIsRefused()
     server.start();
     HttpClient http(QStringLiteral("127.0.0.1"), server.port());
     const qint64 size = 9 * 1024 * 1024;
-    // Without a length the request never ends for the parser: only the byte count stops it.
+    // Without the blank line that ends the head, only the byte count stops the request.
     const QByteArray head = "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: x\r\n" +
-                            (declareLength ? "Content-Length: " + QByteArray::number(size) + "\r\n"
-                                           : QByteArray("Transfer-Encoding: chunked\r\n\r\n900000\r\n")) +
-                            (declareLength ? "\r\n" : "");
+                            (declareLength ? "Content-Length: " + QByteArray::number(size) + "\r\n\r\n"
+                                           : QByteArray("X-Filler: "));
     const HttpClient::Response response = http.sendRaw(head + QByteArray(size, ' '));
     QVERIFY2(response.status == 413 || response.status == 0, qPrintable(QString::number(response.status)));
     HttpClient fresh(QStringLiteral("127.0.0.1"), server.port());
     QCOMPARE(fresh.post(RpcClient::Path, Call).status, 200);
+}
+
+void AppServerTransportTest::malformedOrChunkedRequestIsRefused()
+{
+    AppServerProcess server;
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    QCOMPARE(http.sendRaw("BROKEN\r\n\r\n").status, 400);
+    QCOMPARE(http.sendRaw("POST /Med00418.rdmMediEfeti HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n"
+                          "5\r\nhello\r\n0\r\n\r\n")
+                 .status,
+             411);
+    QCOMPARE(http.post(RpcClient::Path, Call).status, 200);
 }
 
 void AppServerTransportTest::idleConnectionsAreClosed()

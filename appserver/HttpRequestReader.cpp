@@ -1,0 +1,134 @@
+#include "HttpRequestReader.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+using Outcome = HttpRequestReader::Outcome;
+
+constexpr QByteArrayView HeadEnd = "\r\n\r\n";
+constexpr QByteArrayView LineEnd = "\r\n";
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
+        text = text.sliced(1);
+    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
+        text.chop(1);
+    return text;
+}
+
+bool sameName(QByteArrayView name, QByteArrayView lowerCase)
+{
+    return name.compare(lowerCase, Qt::CaseInsensitive) == 0;
+}
+
+bool containsToken(QByteArrayView value, QByteArrayView lowerCase)
+{
+    return QByteArray(value.data(), value.size()).toLower().contains(lowerCase);
+}
+
+// Digits only: no sign, no blanks inside, no overflow.
+bool parseLength(QByteArrayView text, qint64& length)
+{
+    if (text.isEmpty())
+        return false;
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, length);
+    return error == std::errc() && at == end && text.front() != '-' && text.front() != '+';
+}
+
+} // namespace
+
+void HttpRequestReader::feed(const QByteArray& bytes)
+{
+    if (buffer_.isEmpty())
+        buffer_ = bytes;
+    else
+        buffer_.append(bytes);
+}
+
+HttpRequestReader::Outcome HttpRequestReader::next(HttpRequest& request)
+{
+    // Blank lines between requests are allowed before a request line.
+    qsizetype start = 0;
+    while (buffer_.size() >= start + 2 && buffer_[start] == '\r' && buffer_[start + 1] == '\n')
+        start += 2;
+    const qsizetype headEnd = buffer_.indexOf(HeadEnd, start);
+    if (headEnd < 0)
+        return buffer_.size() - start > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
+    if (headEnd - start > HeadAllowance)
+        return Outcome::TooLarge;
+    request = HttpRequest();
+    qint64 length = -1;
+    const Outcome head = readHead(QByteArrayView(buffer_).sliced(start, headEnd - start), request, length);
+    if (head != Outcome::Request)
+        return head;
+    length = std::max<qint64>(length, 0);
+    const qsizetype bodyStart = headEnd + HeadEnd.size();
+    if (buffer_.size() - bodyStart < length)
+        return Outcome::NeedMore;
+    request.body = buffer_.sliced(bodyStart, qsizetype(length));
+    const qsizetype used = bodyStart + qsizetype(length);
+    if (used == buffer_.size())
+        buffer_.clear();
+    else
+        buffer_.remove(0, used);
+    return Outcome::Request;
+}
+
+HttpRequestReader::Outcome HttpRequestReader::readHead(QByteArrayView head, HttpRequest& request,
+                                                       qint64& length) const
+{
+    const qsizetype lineEnd = head.indexOf(LineEnd);
+    const QByteArrayView requestLine = lineEnd < 0 ? head : head.first(lineEnd);
+    const qsizetype space1 = requestLine.indexOf(' ');
+    const qsizetype space2 = space1 < 0 ? -1 : requestLine.indexOf(' ', space1 + 1);
+    if (space1 <= 0 || space2 <= space1 + 1)
+        return Outcome::Malformed;
+    const QByteArrayView version = requestLine.sliced(space2 + 1);
+    if (version != "HTTP/1.1" && version != "HTTP/1.0")
+        return Outcome::Malformed;
+    request.method = requestLine.first(space1).toByteArray();
+    QByteArrayView target = requestLine.sliced(space1 + 1, space2 - space1 - 1);
+    if (const qsizetype query = target.indexOf('?'); query >= 0)
+        target = target.first(query);
+    request.path = target.toByteArray();
+    request.keepAlive = version == "HTTP/1.1";
+    for (qsizetype at = lineEnd; at >= 0;) {
+        const qsizetype from = at + LineEnd.size();
+        at = head.indexOf(LineEnd, from);
+        const Outcome header =
+            readHeader(at < 0 ? head.sliced(from) : head.sliced(from, at - from), request, length);
+        if (header != Outcome::Request)
+            return header;
+    }
+    return length > maxBodyBytes_ ? Outcome::TooLarge : Outcome::Request;
+}
+
+HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, HttpRequest& request,
+                                                         qint64& length)
+{
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
+        return Outcome::Malformed;
+    const QByteArrayView name = line.first(colon);
+    const QByteArrayView value = trimmed(line.sliced(colon + 1));
+    if (sameName(name, "content-length")) {
+        qint64 declared = 0;
+        if (!parseLength(value, declared) || (length >= 0 && declared != length))
+            return Outcome::Malformed;
+        length = declared;
+    } else if (sameName(name, "transfer-encoding")) {
+        return Outcome::LengthRequired;
+    } else if (sameName(name, "connection")) {
+        if (containsToken(value, "close"))
+            request.keepAlive = false;
+        else if (containsToken(value, "keep-alive"))
+            request.keepAlive = true;
+    } else if (sameName(name, "authorization")) {
+        request.authorization = value.toByteArray();
+    }
+    return Outcome::Request;
+}

@@ -74,6 +74,8 @@ QSqlQuery& Database::run(const QString& sql, const QVariantList& values)
     auto it = statements_.find(sql);
     if (it == statements_.end()) {
         QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+        // Rows are read once, in order: no driver-side cache of the rows already read.
+        query.setForwardOnly(true);
         if (!query.prepare(sql))
             throw SqlFailure(query.lastError(), sql);
         it = statements_.insert(sql, std::move(query));

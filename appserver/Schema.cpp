@@ -39,10 +39,17 @@ QStringList versionOne(const SqlDialect& d)
     return statements;
 }
 
+// Reservations carry a secret that proves their holder; ones drawn before have none and cannot be
+// used again, so they just expire.
+QStringList versionTwo()
+{
+    return {QStringLiteral("ALTER TABLE RESERVA ADD COLUMN SEGREDO VARCHAR(32)")};
+}
+
 // Step n brings the schema from version n to n + 1.
 QList<QStringList> steps(const SqlDialect& dialect)
 {
-    return {versionOne(dialect)};
+    return {versionOne(dialect), versionTwo()};
 }
 
 int storedVersion(Database& database)

@@ -6,7 +6,7 @@ class Database;
 // runs in one transaction under a lock and is recorded in SCHEMA_VERSION.
 namespace Schema {
 
-constexpr int CurrentVersion = 1;
+constexpr int CurrentVersion = 2;
 
 void migrate(Database& database);
 

@@ -37,7 +37,8 @@ QStringList insertAll(quint16 port, int client, QDate date)
     QStringList heard;
     for (int k = 0; k < Keys; ++k) {
         const QString staff = QString::number(client + 1);
-        const RpcClient::Reply reply = save(rpc, {inserted(line(Branch, date, key(k), staff, {}, {}))});
+        const RpcClient::Reply reply =
+            save(rpc, {inserted(line(Branch, date, key(k), staff, QStringLiteral("1"), staff))});
         heard << (reply.ok() ? QStringLiteral("ok") : reply.errorMessage);
     }
     return heard;
@@ -64,6 +65,10 @@ void AppServerConcurrencyTest::sameKeysFromEightClientsOnTwoServers()
     AppServerProcess second(database);
     first.start();
     second.start();
+    QList<std::pair<QString, QString>> services;
+    for (int k = 0; k < Keys; ++k)
+        services.append({key(k), QStringLiteral("Serviço %1").arg(k)});
+    backend.addServices(database, Branch, services);
     const QDate date = freshDate();
 
     std::vector<QStringList> heard(Clients);
@@ -112,6 +117,8 @@ void AppServerConcurrencyTest::sqliteLogStartsOverUnderSteadyLoad()
 {
     AppServerProcess server({}, {QStringLiteral("--workers"), QStringLiteral("2")});
     server.start();
+    BackendFixture(BackendFixture::Kind::Sqlite)
+        .addService(server.database(), Branch, QStringLiteral("W0001"), QStringLiteral("Escrita"));
     const QDate date = freshDate();
     std::atomic<bool> stop = false;
     // Two readers keep a read going nearly all the time, as busy screens do, while one writer saves
@@ -123,7 +130,8 @@ void AppServerConcurrencyTest::sqliteLogStartsOverUnderSteadyLoad()
     };
     const auto writeLoop = [&] {
         RpcClient rpc(QStringLiteral("127.0.0.1"), server.port());
-        const Record saved = line(Branch, date, QStringLiteral("W0001"), QStringLiteral("1"), {}, {});
+        const Record saved = line(Branch, date, QStringLiteral("W0001"), QStringLiteral("1"),
+                                  QStringLiteral("1"), QStringLiteral("1"));
         while (!stop) {
             save(rpc, {inserted(saved)});
             save(rpc, {deleted(saved)});

@@ -1,6 +1,7 @@
 #include "Schema.h"
 
 #include "Database.h"
+#include "Exception.h"
 #include "Transaction.h"
 
 namespace Schema {
@@ -72,6 +73,12 @@ void migrate(Database& database)
         QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
     const QList<QStringList> all = steps(dialect);
     const int from = storedVersion(database);
+    if (from > CurrentVersion)
+        throw Exception(
+            QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a versão %2 "
+                           "que este servidor conhece: instale a versão do servidor que o atualizou.")
+                .arg(from)
+                .arg(CurrentVersion));
     for (int step = from; step < int(all.size()); ++step) {
         for (const QString& statement : all[step])
             database.execDirect(statement);

@@ -91,3 +91,8 @@ int BackendFixture::reservations(const QString& database)
                             [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
     return count;
 }
+
+void BackendFixture::execute(const QString& database, const QString& sql)
+{
+    direct(database).exec(sql);
+}

@@ -43,6 +43,8 @@ public:
     // Work rows under the reservation that a ticket ("NUMBER-SECRET") names.
     int workRows(const QString& database, const QString& reservation);
     int reservations(const QString& database);
+    // Any statement, for states no server would leave.
+    void execute(const QString& database, const QString& sql);
 
 private:
     Database& direct(const QString& database);

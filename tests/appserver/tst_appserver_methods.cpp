@@ -62,6 +62,7 @@ private slots:
     void linesAreCheckedBeforeStoring_data();
     void linesAreCheckedBeforeStoring();
     void reservationsExpire();
+    void newerSchemaIsRefusedAtStart();
 
 private:
     QString reserve();
@@ -552,6 +553,22 @@ void AppServerMethodsTest::reservationsExpire()
     client.call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QString())});
     QCOMPARE(backend_.workRows(database_, old), 0);
     QCOMPARE(shortLived.stop(), 0);
+}
+
+void AppServerMethodsTest::newerSchemaIsRefusedAtStart()
+{
+    const QString database = backend_.newDatabase();
+    AppServerProcess server(database);
+    server.start();
+    QCOMPARE(server.stop(), 0);
+    backend_.execute(database, QStringLiteral("UPDATE SCHEMA_VERSION SET VERSAO = VERSAO + 1"));
+    try {
+        server.start();
+        QFAIL("a server must not run on a schema newer than it knows");
+    } catch (const std::runtime_error& error) {
+        QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("mais nova que a versão")),
+                 error.what());
+    }
 }
 
 int main(int argc, char* argv[])

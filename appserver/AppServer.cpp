@@ -5,6 +5,7 @@
 #include "DatabaseSpec.h"
 #include "DemoData.h"
 #include "ListeningSocket.h"
+#include "RequestLog.h"
 #include "ReservationStore.h"
 #include "Schema.h"
 #include "ServerWorker.h"
@@ -31,9 +32,9 @@ AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     Schema::migrate(*database_);
     if (options_.seedDemo)
         DemoData::seedIfEmpty(*database_);
-    purgeReservations();
+    purgeExpired();
     purgeTimer_.setInterval(PurgeInterval);
-    connect(&purgeTimer_, &QTimer::timeout, this, &AppServer::purgeReservations);
+    connect(&purgeTimer_, &QTimer::timeout, this, &AppServer::purgeExpired);
     purgeTimer_.start();
     if (!database_->dialect().checkpoint().isEmpty()) {
         checkpointTimer_.setInterval(CheckpointInterval);
@@ -58,14 +59,16 @@ quint16 AppServer::listen()
     return listener.port();
 }
 
-void AppServer::purgeReservations()
+void AppServer::purgeExpired()
 {
     try {
         Transaction transaction(*database_);
         ReservationStore(*database_, options_.reservationTtl).purgeExpired();
+        RequestLog(*database_, options_.requestIdTtl).purgeExpired();
         transaction.commit();
     } catch (const SqlFailure& failure) {
-        QTextStream(stderr) << "purge of expired reservations failed: " << failure.detail() << Qt::endl;
+        QTextStream(stderr) << "purge of expired reservations and request outcomes failed: "
+                            << failure.detail() << Qt::endl;
     }
 }
 

@@ -26,7 +26,7 @@ public:
     quint16 listen();
 
 private:
-    void purgeReservations();
+    void purgeExpired();
     void checkpoint();
     void restartLog();
 

@@ -14,6 +14,7 @@ struct AppServerOptions {
     QByteArray token;
     bool seedDemo = false;
     std::chrono::seconds reservationTtl = std::chrono::hours(12);
+    std::chrono::seconds requestIdTtl = std::chrono::hours(24);
     std::chrono::seconds idleTimeout{60};
     int maxConnections = 256;
     int workers = 2;

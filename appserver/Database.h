@@ -30,6 +30,10 @@ public:
     // BEGIN, COMMIT, ROLLBACK: prepared once where the database allows it.
     void execControl(const QString& sql);
 
+    // Whether a Transaction is open on this connection (kept by Transaction).
+    bool inTransaction() const { return inTransaction_; }
+    void setInTransaction(bool open) { inTransaction_ = open; }
+
     // After a failure: when the connection no longer answers (the database server restarted), drops
     // it and opens a new one. Throws SqlFailure when that fails too.
     void recoverConnection();
@@ -43,4 +47,5 @@ private:
     SqlDialect dialect_;
     QString connectionName_;
     QHash<QString, QSqlQuery> statements_;
+    bool inTransaction_ = false;
 };

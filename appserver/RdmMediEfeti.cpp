@@ -44,6 +44,12 @@ const QHash<QString, RdmMediEfeti::Method>& RdmMediEfeti::methods()
     return table;
 }
 
+bool RdmMediEfeti::writes(const QString& method)
+{
+    return method == QLatin1String("setEfetGest") || method == QLatin1String("Importa") ||
+           method == QLatin1String("SetDelTableApur") || method == QLatin1String("GetPrxRelApurFat");
+}
+
 QByteArray RdmMediEfeti::call(const QString& method, const QList<RpcParam>& params)
 {
     const Method target = methods().value(method);

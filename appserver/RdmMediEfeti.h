@@ -18,6 +18,8 @@ public:
     // The result's JSON text. Throws RpcError for an unknown method or bad arguments, Exception (with a
     // message for the user) when the method could not do its work.
     QByteArray call(const QString& method, const QList<RpcParam>& params);
+    // Whether the method changes what is stored (and so is applied once per request id).
+    static bool writes(const QString& method);
 
 private:
     using Method = QByteArray (RdmMediEfeti::*)(const QList<RpcParam>&);

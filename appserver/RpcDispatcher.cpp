@@ -7,6 +7,7 @@
 #include "RpcRequest.h"
 #include "SqlFailure.h"
 
+#include <QCryptographicHash>
 #include <QTextStream>
 
 namespace {
@@ -18,7 +19,7 @@ void logFailure(const QString& method, const QString& detail)
 
 } // namespace
 
-RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody)
+RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, const QByteArray& requestId)
 {
     Outcome out;
     QByteArray id = "null";
@@ -28,7 +29,7 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody)
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
-        out.body = RpcReply::result(id, methods_.call(request.method, request.params));
+        out.body = RpcReply::result(id, result(request, requestBody, requestId));
         out.summary = QStringLiteral("ok");
         return out;
     } catch (const RpcError& error) {
@@ -52,4 +53,15 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody)
     out.body = RpcReply::error(id, code, message);
     out.summary = QStringLiteral("error %1").arg(code);
     return out;
+}
+
+QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& requestBody,
+                                 const QByteArray& requestId)
+{
+    const auto call = [&] { return methods_.call(request.method, request.params); };
+    if (requestId.isEmpty() || !RdmMediEfeti::writes(request.method))
+        return call();
+    // The whole body: the same id with other arguments is another request, refused.
+    const QByteArray fingerprint = QCryptographicHash::hash(requestBody, QCryptographicHash::Sha256).toHex();
+    return requestLog_.once(requestId, fingerprint, call);
 }

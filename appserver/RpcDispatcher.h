@@ -1,13 +1,18 @@
 #pragma once
 
+#include "RequestLog.h"
+
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 
 class Database;
 class RdmMediEfeti;
+struct RpcRequest;
 
 // Turns one JSON-RPC request body into its answer. Every error becomes an error answer: the caller
-// always has something to send.
+// always has something to send. A write call that comes with a request id is applied once per id:
+// sent again, it gets its first result back (RequestLog).
 class RpcDispatcher {
 public:
     struct Outcome {
@@ -16,11 +21,17 @@ public:
         QString summary; // "ok" or "error CODE", for the log
     };
 
-    RpcDispatcher(RdmMediEfeti& methods, Database& database) : methods_(methods), database_(database) {}
+    RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl)
+        : methods_(methods), database_(database), requestLog_(database, requestIdTtl)
+    {}
 
-    Outcome handle(const QByteArray& requestBody);
+    // `requestId` empty: the call runs as it comes.
+    Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {});
 
 private:
+    QByteArray result(const RpcRequest& request, const QByteArray& requestBody, const QByteArray& requestId);
+
     RdmMediEfeti& methods_;
     Database& database_;
+    RequestLog requestLog_;
 };

@@ -47,10 +47,19 @@ QStringList versionTwo()
     return {QStringLiteral("ALTER TABLE RESERVA ADD COLUMN SEGREDO VARCHAR(32)")};
 }
 
+// The first outcome of each write call sent with a request id, so that sending it again is harmless.
+QStringList versionThree()
+{
+    return {
+        QStringLiteral("CREATE TABLE REQUISICAO (IDREQUISICAO VARCHAR(64) NOT NULL PRIMARY KEY, "
+                       "IMPRESSAO VARCHAR(64) NOT NULL, RESULTADO TEXT NOT NULL, CRIADOEM BIGINT NOT NULL)"),
+        QStringLiteral("CREATE INDEX REQUISICAO_CRIADOEM ON REQUISICAO (CRIADOEM)")};
+}
+
 // Step n brings the schema from version n to n + 1.
 QList<QStringList> steps(const SqlDialect& dialect)
 {
-    return {versionOne(dialect), versionTwo()};
+    return {versionOne(dialect), versionTwo(), versionThree()};
 }
 
 int storedVersion(Database& database)

@@ -47,7 +47,7 @@ void ServerWorker::serve()
 {
     Database database(DatabaseSpec::parse(options_.database));
     RdmMediEfeti methods(database, options_.reservationTtl);
-    RpcDispatcher dispatcher(methods, database);
+    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl);
     RpcEndpoint endpoint(dispatcher, options_.token);
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;

@@ -48,6 +48,11 @@ QString SqlDialect::schemaLock() const
     return sqlite() ? QString() : QStringLiteral("SELECT pg_advisory_xact_lock(418418)");
 }
 
+QString SqlDialect::requestLock() const
+{
+    return sqlite() ? QString() : QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))");
+}
+
 QString SqlDialect::decimalType(int precision, int scale) const
 {
     return sqlite() ? QStringLiteral("INTEGER") : QStringLiteral("NUMERIC(%1,%2)").arg(precision).arg(scale);

@@ -41,6 +41,9 @@ public:
     bool preparesTransactionControl() const { return sqlite(); }
     // Taken inside the schema transaction so that servers starting together migrate one at a time.
     QString schemaLock() const;
+    // Taken inside a write transaction, with the request id as its parameter, so that two copies of
+    // one call wait for each other; empty where writers already go one at a time.
+    QString requestLock() const;
 
     QString decimalType(int precision, int scale) const;
     QString dateType() const;

@@ -15,9 +15,13 @@ std::mutex& writerMutex()
 
 } // namespace
 
-Transaction::Transaction(Database& database) : database_(database), writer_(holdWriters(database))
+Transaction::Transaction(Database& database) : database_(database), outermost_(!database.inTransaction())
 {
+    if (!outermost_)
+        return;
+    writer_ = holdWriters(database);
     database_.execControl(database_.dialect().beginWrite());
+    database_.setInTransaction(true);
 }
 
 std::unique_lock<std::mutex> Transaction::holdWriters(const Database& database)
@@ -29,24 +33,32 @@ std::unique_lock<std::mutex> Transaction::holdWriters(const Database& database)
 
 Transaction::~Transaction()
 {
-    if (!open_)
+    if (!outermost_ || !open_)
         return;
     try {
         end("ROLLBACK");
     } catch (const SqlFailure&) {
         // The connection is gone; the server drops the transaction with it.
+        finish();
     }
 }
 
 void Transaction::commit()
 {
-    end("COMMIT");
+    if (outermost_)
+        end("COMMIT");
 }
 
 void Transaction::end(const char* statement)
 {
     database_.execControl(QString::fromLatin1(statement));
+    finish();
+}
+
+void Transaction::finish()
+{
     open_ = false;
+    database_.setInTransaction(false);
     if (writer_.owns_lock())
         writer_.unlock();
 }

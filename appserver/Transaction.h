@@ -6,6 +6,8 @@ class Database;
 
 // A write transaction that rolls back unless committed: any exception on the way out undoes it all.
 // Where the database takes one writer at a time, the threads of this process queue for it here.
+// Opened while another is open on the same connection, it joins that one: its commit does nothing
+// and the outer transaction decides.
 class Transaction {
 public:
     explicit Transaction(Database& database);
@@ -20,8 +22,10 @@ public:
 
 private:
     void end(const char* statement);
+    void finish();
 
     Database& database_;
+    const bool outermost_;
     std::unique_lock<std::mutex> writer_;
     bool open_ = true;
 };

@@ -7,6 +7,7 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QUuid>
 
 namespace {
 
@@ -88,7 +89,16 @@ QByteArray TNetConnection::post(const QByteArray& body)
     HttpExchange exchange(*network_, settings.timeoutMs());
     QNetworkRequest request = requestFor(QLatin1Char('/') + serverName_, settings.token());
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    return bodyOf(exchange.post(request, body), settings.timeoutMs());
+    // The server keeps the first outcome of each request id: when the answer is lost, the same bytes
+    // under the same id are sent once more, and a write that did land is not applied twice.
+    request.setRawHeader(QByteArrayLiteral("Idempotency-Key"),
+                         QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+    HttpAnswer answer = exchange.post(request, body);
+    if (answer.outcome != HttpAnswer::Outcome::Answered) {
+        network_->clearConnectionCache();
+        answer = exchange.post(request, body);
+    }
+    return bodyOf(std::move(answer), settings.timeoutMs());
 }
 
 QByteArray TNetConnection::bodyOf(HttpAnswer answer, int timeoutMs) const

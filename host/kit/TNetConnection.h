@@ -57,7 +57,9 @@ public:
 private:
     friend class RemoteServer;
     qint64 nextCallId() { return ++lastCallId_; }
-    // Posts one JSON-RPC body to the server object and returns the body of its 200 answer.
+    // Posts one JSON-RPC body to the server object and returns the body of its 200 answer. Each call
+    // carries a fresh request id; a call whose answer was lost (timed out, connection broken) is sent
+    // again once, byte for byte, under the same id.
     QByteArray post(const QByteArray& body);
 
     void checkHealth();

@@ -1,3 +1,4 @@
+#include "AnswerDroppingProxy.h"
 #include "AppServerProcess.h"
 #include "Consiste.h"
 #include "Currency.h"
@@ -75,6 +76,8 @@ private slots:
     void linesStoredAndReadBack();
     void importaReturnsReservationAndLines();
     void setDelTableApurReturnsReservation();
+    void writeWhoseAnswerWasLostIsAppliedOnce_data();
+    void writeWhoseAnswerWasLostIsAppliedOnce();
 
 private:
     SettingsFile settings_;
@@ -165,6 +168,51 @@ void TestRdmMediEfeti::setDelTableApurReturnsReservation()
     QString reservation = number;
     QVERIFY(Consiste::CheckResultServ(rdm.SetDelTableApur(reservation), true, 0).isNull());
     QCOMPARE(reservation, number);
+}
+
+void TestRdmMediEfeti::writeWhoseAnswerWasLostIsAppliedOnce_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<int>("daysBack"); // a billing date no other test stores lines on
+    QTest::newRow("save") << "setEfetGest" << 6;
+    QTest::newRow("import") << "Importa" << 7;
+    QTest::newRow("release") << "SetDelTableApur" << 8;
+    QTest::newRow("reservation") << "GetPrxRelApurFat" << 8;
+}
+
+void TestRdmMediEfeti::writeWhoseAnswerWasLostIsAppliedOnce()
+{
+    QFETCH(QString, call);
+    QFETCH(int, daysBack);
+    const RdmMediEfeti direct(*connection_);
+    const TDateTime date = daysAgo(daysBack);
+    QString reservation = direct.GetPrxRelApurFat(Branch);
+    const QString drawn = reservation;
+
+    // The server applies the first attempt, but its answer never arrives; the client sends it again.
+    AnswerDroppingProxy proxy(server_.port(), 1);
+    QObject owner;
+    TNetConnection* lossy = createNetMediEfeti(&owner);
+    lossy->BeforeConnect = [&](QObject*) {
+        lossy->SetHost(QStringLiteral("127.0.0.1"));
+        lossy->SetPort(proxy.port());
+    };
+    lossy->Open();
+    const RdmMediEfeti rdm(*lossy);
+    if (call == QStringLiteral("setEfetGest")) {
+        rdm.setEfetGest(inserting(date, QStringLiteral("00003"), 4));
+        QCOMPARE(servicesOf(direct.getEfetGest(Branch, date)), QStringList{QStringLiteral("00003")});
+    } else if (call == QStringLiteral("Importa")) {
+        const RemoteValue imported = rdm.Importa(Branch, date, reservation);
+        QCOMPARE(servicesOf(Consiste::CheckResultServ(imported, true, 0)).size(), 5);
+        QCOMPARE(reservation, drawn);
+    } else if (call == QStringLiteral("SetDelTableApur")) {
+        QVERIFY(Consiste::CheckResultServ(rdm.SetDelTableApur(reservation), true, 0).isNull());
+        QCOMPARE(reservation, drawn);
+    } else {
+        QVERIFY(isTicket(rdm.GetPrxRelApurFat(Branch)));
+    }
+    QCOMPARE(proxy.dropped(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRdmMediEfeti)

@@ -125,6 +125,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.setApplicationDescription(QStringLiteral("Application server of the Medição de Efetivos screen."));
     parser.addHelpOption();
     parser.addVersionOption();
+    // Each of these is also a key of the configuration file.
     const QList<QCommandLineOption> options{ListenOption,         DatabaseOption, SeedOption,
                                             TokenOption,          TtlOption,      IdleOption,
                                             MaxConnectionsOption, MaxBytesOption, WorkersOption};
@@ -144,7 +145,8 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
                                               : qBound(1, QThread::idealThreadCount(), 8);
     if (out.token.isEmpty() && !out.address.isLoopback())
-        refuse(QStringLiteral("Listening on %1 needs a token: pass --token or set MED_SERVER_TOKEN.")
+        refuse(QStringLiteral("Listening on %1 needs a token: set token in the configuration file, or "
+                              "MED_SERVER_TOKEN.")
                    .arg(out.address.toString()));
     return out;
 }

@@ -4,7 +4,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME med00418)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Each package's description starts with its own summary line (no project-wide one to prepend).
 set(CPACK_PACKAGE_CONTACT "Med00418 team <med00418@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
@@ -21,11 +21,11 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
 
-set(CPACK_COMPONENT_COMMON_DESCRIPTION "Medição de Efetivos: shared data-access library")
+set(CPACK_DEBIAN_COMMON_DESCRIPTION "Medição de Efetivos: shared data-access library\nThe data-access library the application server and the desktop host both link.")
 set(CPACK_DEBIAN_COMMON_PACKAGE_NAME med00418-common)
 
-set(CPACK_COMPONENT_APPSERVER_DESCRIPTION
-  "Medição de Efetivos: application server\n The remote object Med00418.rdmMediEfeti over HTTP and JSON-RPC, on SQLite or\n PostgreSQL, run as the hardened systemd service med00418-appserver.")
+set(CPACK_DEBIAN_APPSERVER_DESCRIPTION
+  "Medição de Efetivos: application server\nThe remote object Med00418.rdmMediEfeti over HTTP and JSON-RPC, on SQLite or\nPostgreSQL, run as the hardened systemd service med00418-appserver.")
 set(CPACK_COMPONENT_APPSERVER_DEPENDS common)
 set(CPACK_DEBIAN_APPSERVER_PACKAGE_NAME med00418-appserver)
 # Qt loads the SQL drivers as plug-ins, which dpkg-shlibdeps cannot see.
@@ -37,8 +37,8 @@ set(CPACK_DEBIAN_APPSERVER_PACKAGE_CONTROL_EXTRA
   ${MED_PACKAGING_BINARY_DIR}/debian/prerm
   ${MED_PACKAGING_BINARY_DIR}/debian/postrm)
 
-set(CPACK_COMPONENT_DESKTOP_DESCRIPTION
-  "Medição de Efetivos: desktop host and screen module\n The host application with the Pkg_med00418 screen module and its libraries.")
+set(CPACK_DEBIAN_DESKTOP_DESCRIPTION
+  "Medição de Efetivos: desktop host and screen module\nThe host application with the Pkg_med00418 screen module and its libraries.")
 set(CPACK_COMPONENT_DESKTOP_DEPENDS common)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME med00418-desktop)
 # The local database is SQLite by default; the window needs a platform plug-in.

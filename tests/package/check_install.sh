@@ -2,8 +2,8 @@
 # Installs this build into a scratch root (DESTDIR) and checks what administrators rely on: every
 # file where the service unit and the configuration expect it, nothing of the tests, binaries that
 # run from there without LD_LIBRARY_PATH, the packaged configuration accepted by the server, and a
-# unit systemd-analyze finds nothing to say about. With a DEB package of this build at hand (cpack
-# run in it), its control data too. Exit 77: skipped (no dpkg-deb).
+# unit systemd-analyze finds nothing to say about; then the DEB packages CPack makes of this build:
+# conffile, modes, maintainer scripts, dependencies. Exit 77: skipped (no dpkg-deb).
 set -uo pipefail
 build=$1 prefix=$2 version=$3 bindir=$4 pkglibdir=$5 bin_to_pkglib=$6 confdir=$7 statedir=$8
 
@@ -78,18 +78,27 @@ else
   echo "systemd-analyze not installed: unit not verified"
 fi
 
-# The packages, when `make package` (cpack) has made them from this build.
-shopt -s nullglob
-for deb in "$build"/med00418-appserver_*.deb; do
-  info=$(dpkg-deb --info "$deb")
-  contents=$(dpkg-deb --contents "$deb")
-  check "$deb: configuration is a conffile" grep -q "^$confdir/appserver.conf$" <(dpkg-deb -f "$deb" >/dev/null; dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles)
-  check "$deb: configuration packaged 0640" grep -q "^-rw-r----- .* \.$confdir/appserver.conf$" <<<"$contents"
-  check "$deb: postinst creates the user" grep -q "adduser --system" <(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./postinst)
-  for dep in libqt6sql6-sqlite libqt6sql6-psql libqt6core6 med00418-common; do
-    check "$deb: depends on $dep" grep -q "Depends:.*$dep" <<<"$info"
+# The packages of this build, made into the scratch folder (CPack only packs what is built).
+if command -v dpkg-shlibdeps >/dev/null; then
+  (cd "$build" && cpack -G DEB -B "$root/debs" -D CPACK_DEBIAN_COMPRESSION_TYPE=gzip >"$root/cpack.log" 2>&1) ||
+    fail "cpack: $(cat "$root/cpack.log")"
+  deb=$(echo "$root"/debs/med00418-appserver_*.deb)
+  control() { dpkg-deb --ctrl-tarfile "$deb" | tar -xO "./$1"; }
+  check "conffile $confdir/appserver.conf" test "$(control conffiles)" = "$confdir/appserver.conf"
+  check "configuration packaged 0640" grep -q "^-rw-r----- .* \.$confdir/appserver.conf\$" <(dpkg-deb -c "$deb")
+  check "postinst creates the system user" grep -q "adduser --system" <(control postinst)
+  for script in postinst prerm postrm; do
+    check "$script is a valid shell script" sh -n <(control $script)
   done
-done
+  for dep in med00418-common libqt6core6 libqt6network6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql adduser; do
+    check "med00418-appserver depends on $dep" grep -q "\b$dep\b" <<<"$(dpkg-deb -f "$deb" Depends)"
+  done
+  desktop=$(dpkg-deb -c "$root"/debs/med00418-desktop_*.deb)
+  check "med00418-desktop holds the module" grep -q "/Pkg_med00418.so$" <<<"$desktop"
+  check "med00418-desktop holds no server" test -z "$(grep med_appserver <<<"$desktop")"
+else
+  echo "dpkg-shlibdeps not installed: packages not built"
+fi
 
 echo "$failures failure(s)"
 [[ $failures -eq 0 ]]

@@ -81,7 +81,11 @@ ConfigFile ConfigFile::read(const QString& path, const QList<QCommandLineOption>
     ConfigFile config;
     QSet<QString> seen;
     bool secrets = false;
-    const QStringList lines = QString::fromUtf8(readAll(path)).split(QLatin1Char('\n'));
+    QString text = QString::fromUtf8(readAll(path));
+    // Editors on other systems start UTF-8 files with a byte-order mark.
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype number = 1; number <= lines.size(); ++number) {
         const QString line = lines[number - 1].trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))

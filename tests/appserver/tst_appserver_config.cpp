@@ -178,7 +178,7 @@ void AppServerConfigTest::fileSettingsApplyAndCommandLineWins_data()
 
     const QString fileToken = QStringLiteral("token = \"from file\"\n");
     const QStringList lineToken{QStringLiteral("--token"), QStringLiteral("from line")};
-    const QString cap = QStringLiteral("# no secret here\nmax-request-bytes = 2048\n");
+    const QString cap = QStringLiteral("\uFEFF# no secret here\r\nmax-request-bytes = 2048\r\n");
     const QStringList lineCap{QStringLiteral("--max-request-bytes"), QStringLiteral("1048576")};
     QTest::newRow("file's token served")
         << fileToken << int(ForGroup) << QStringList() << QByteArray("from file") << 0 << 200;

@@ -1,7 +1,7 @@
 # Entry points for newcomers and CI. Everything else is plain CMake presets.
 PRESET ?= default
 
-.PHONY: deps build run test test-asan bench format clean
+.PHONY: deps build run test test-asan bench package format clean
 
 deps:
 	@bash scripts/deps.sh
@@ -23,6 +23,10 @@ bench: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default
 	@bash scripts/bench.sh build/default
+
+# Debian packages into build/package; installs the packaging tools it needs, never for `make run`.
+package: deps
+	@bash scripts/package.sh
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i

@@ -1,9 +1,12 @@
 #include "AppServerOptions.h"
 
+#include "ConfigFile.h"
+#include "DatabaseSpec.h"
 #include "Exception.h"
 
 #include <QCommandLineParser>
 #include <QThread>
+#include <QUrl>
 
 namespace {
 
@@ -37,6 +40,12 @@ const QCommandLineOption WorkersOption(QStringLiteral("workers"),
 const QCommandLineOption MaxBytesOption(QStringLiteral("max-request-bytes"),
                                         QStringLiteral("Largest request accepted, in bytes."),
                                         QStringLiteral("N"), QStringLiteral("8388608"));
+
+const QCommandLineOption
+    ConfigOption(QStringLiteral("config"),
+                 QStringLiteral("INI file of \"option = value\" lines named as the long options above, "
+                                "plus database-password; the command line overrides it."),
+                 QStringLiteral("FILE"));
 
 [[noreturn]] void refuse(const QString& message)
 {
@@ -75,6 +84,39 @@ void readListen(const QString& text, AppServerOptions& out)
     out.port = quint16(port);
 }
 
+// A command line is visible to every user of the machine.
+void refusePasswordOnCommandLine(const QCommandLineParser& parser)
+{
+    if (parser.isSet(DatabaseOption) && !DatabaseSpec::parse(parser.value(DatabaseOption)).password.isEmpty())
+        refuse(QStringLiteral("--database must not carry a password: any user can read a command line. Put "
+                              "it in the configuration file (--config) as database-password, or use "
+                              "PGPASSFILE or PGPASSWORD."));
+}
+
+QString withPassword(const QString& database, const QString& password)
+{
+    if (password.isEmpty() || DatabaseSpec::parse(database).kind != DatabaseSpec::Kind::Postgres)
+        return database;
+    QUrl url(database, QUrl::StrictMode);
+    url.setPassword(password, QUrl::DecodedMode);
+    return url.toString(QUrl::FullyEncoded);
+}
+
+// The configuration file's settings go before the command line's, whose later values win. Every
+// option in `options` is a key there without code of its own.
+ConfigFile readConfigFile(QCommandLineParser& parser, const QList<QCommandLineOption>& options,
+                          const QStringList& arguments)
+{
+    parser.process(arguments);
+    refusePasswordOnCommandLine(parser);
+    if (!parser.isSet(ConfigOption))
+        return {};
+    ConfigFile config = ConfigFile::read(parser.value(ConfigOption), options);
+    if (!parser.parse(arguments.mid(0, 1) + config.arguments() + arguments.mid(1)))
+        refuse(parser.errorText());
+    return config;
+}
+
 } // namespace
 
 AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment)
@@ -82,13 +124,18 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Application server of the Medição de Efetivos screen."));
     parser.addHelpOption();
-    parser.addOptions({ListenOption, DatabaseOption, SeedOption, TokenOption, TtlOption, IdleOption,
-                       MaxConnectionsOption, MaxBytesOption, WorkersOption});
-    parser.process(arguments);
+    parser.addVersionOption();
+    // Each of these is also a key of the configuration file.
+    const QList<QCommandLineOption> options{ListenOption,         DatabaseOption, SeedOption,
+                                            TokenOption,          TtlOption,      IdleOption,
+                                            MaxConnectionsOption, MaxBytesOption, WorkersOption};
+    parser.addOptions(options);
+    parser.addOption(ConfigOption);
+    const ConfigFile config = readConfigFile(parser, options, arguments);
 
     AppServerOptions out;
     readListen(parser.value(ListenOption), out);
-    out.database = parser.value(DatabaseOption);
+    out.database = withPassword(parser.value(DatabaseOption), config.databasePassword());
     out.seedDemo = parser.isSet(SeedOption);
     out.token = parser.isSet(TokenOption) ? parser.value(TokenOption).toUtf8() : tokenFromEnvironment;
     out.reservationTtl = std::chrono::seconds(positiveNumber(parser, TtlOption, 1));
@@ -98,7 +145,8 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
                                               : qBound(1, QThread::idealThreadCount(), 8);
     if (out.token.isEmpty() && !out.address.isLoopback())
-        refuse(QStringLiteral("Listening on %1 needs a token: pass --token or set MED_SERVER_TOKEN.")
+        refuse(QStringLiteral("Listening on %1 needs a token: set token in the configuration file, or "
+                              "MED_SERVER_TOKEN.")
                    .arg(out.address.toString()));
     return out;
 }

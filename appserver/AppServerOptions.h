@@ -6,7 +6,8 @@
 #include <QStringList>
 #include <chrono>
 
-// What the server was asked to do on its command line and environment.
+// What the server was asked to do on its command line, its configuration file (--config) and its
+// environment.
 struct AppServerOptions {
     QHostAddress address = QHostAddress::LocalHost;
     quint16 port = 8418;
@@ -20,6 +21,6 @@ struct AppServerOptions {
     int workers = 2;
     qint64 maxRequestBytes = 8 * 1024 * 1024;
 
-    // Exits the process for --help; throws Exception with a message for the operator otherwise.
+    // Exits the process for --help and --version; throws Exception with a message for the operator otherwise.
     static AppServerOptions parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment);
 };

@@ -1,6 +1,7 @@
 #include "AppServer.h"
 #include "AppServerOptions.h"
 #include "Exception.h"
+#include "MedBuildInfo.h"
 #include "ShutdownSignal.h"
 #include "SqlFailure.h"
 #include "SqliteLibrary.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     SqliteLibrary::configureForThreads();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("med_appserver"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MED_VERSION));
     try {
         const AppServerOptions options =
             AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));

@@ -3,14 +3,29 @@
 #include "HostMainWindow.h"
 #include "HostSettings.h"
 #include "LocalDemoDatabase.h"
+#include "MedBuildInfo.h"
 #include "ModuleLoader.h"
 #include "dtmDBGeral.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 
 namespace {
+
+// Answered before QApplication exists: it needs a display, and a version check must not.
+bool printedVersion(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::printf("med_host %s\n", MED_VERSION);
+            return true;
+        }
+    }
+    return false;
+}
 
 struct HostOptions {
     QString openModule;
@@ -21,6 +36,8 @@ HostOptions parseOptions(const QApplication& app)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Host application of the billing screens."));
     parser.addHelpOption();
+    parser.addOption(
+        {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Prints the version.")});
     const QCommandLineOption open(QStringLiteral("open"),
                                   QStringLiteral("Opens a module at start, e.g. Pkg_med00418."),
                                   QStringLiteral("module"));
@@ -43,6 +60,8 @@ void openLocalDatabase()
 
 int main(int argc, char* argv[])
 {
+    if (printedVersion(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("med00418"));
     QApplication::setOrganizationName(QStringLiteral("med00418"));
@@ -50,7 +69,7 @@ int main(int argc, char* argv[])
 
     Application& application = Application::instance();
     application.SetPrompts(std::make_unique<DialogPrompts>());
-    ModuleLoader loader(QApplication::applicationDirPath() + QStringLiteral("/../lib"));
+    ModuleLoader loader(QApplication::applicationDirPath() + QStringLiteral("/" MED_MODULE_DIR_FROM_BIN));
     HostMainWindow window(loader);
     application.SetMainForm(&window);
     window.show();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace {
 
@@ -51,14 +52,15 @@ void HttpRequestReader::feed(const QByteArray& bytes)
 
 HttpRequestReader::Outcome HttpRequestReader::next(HttpRequest& request)
 {
-    // Blank lines between requests are allowed before a request line.
+    // Blank lines between requests are allowed before a request line, and count against the head's
+    // allowance like any other byte: else a client could send them for ever.
     qsizetype start = 0;
     while (buffer_.size() >= start + 2 && buffer_[start] == '\r' && buffer_[start + 1] == '\n')
         start += 2;
     const qsizetype headEnd = buffer_.indexOf(HeadEnd, start);
     if (headEnd < 0)
-        return buffer_.size() - start > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
-    if (headEnd - start > HeadAllowance)
+        return buffer_.size() > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
+    if (headEnd > HeadAllowance)
         return Outcome::TooLarge;
     request = HttpRequest();
     qint64 length = -1;
@@ -67,8 +69,11 @@ HttpRequestReader::Outcome HttpRequestReader::next(HttpRequest& request)
         return head;
     length = std::max<qint64>(length, 0);
     const qsizetype bodyStart = headEnd + HeadEnd.size();
-    if (buffer_.size() - bodyStart < length)
-        return Outcome::NeedMore;
+    if (buffer_.size() - bodyStart < length) {
+        const bool first = !std::exchange(headGiven_, true);
+        return first ? Outcome::Head : Outcome::NeedMore;
+    }
+    headGiven_ = false;
     request.body = buffer_.sliced(bodyStart, qsizetype(length));
     const qsizetype used = bodyStart + qsizetype(length);
     if (used == buffer_.size())
@@ -96,19 +101,21 @@ HttpRequestReader::Outcome HttpRequestReader::readHead(QByteArrayView head, Http
         target = target.first(query);
     request.path = target.toByteArray();
     request.keepAlive = version == "HTTP/1.1";
+    HeadState state;
     for (qsizetype at = lineEnd; at >= 0;) {
         const qsizetype from = at + LineEnd.size();
         at = head.indexOf(LineEnd, from);
         const Outcome header =
-            readHeader(at < 0 ? head.sliced(from) : head.sliced(from, at - from), request, length);
+            readHeader(at < 0 ? head.sliced(from) : head.sliced(from, at - from), request, state);
         if (header != Outcome::Request)
             return header;
     }
+    length = state.length;
     return length > maxBodyBytes_ ? Outcome::TooLarge : Outcome::Request;
 }
 
 HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, HttpRequest& request,
-                                                         qint64& length)
+                                                         HeadState& state)
 {
     const qsizetype colon = line.indexOf(':');
     if (colon <= 0)
@@ -117,9 +124,9 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
     const QByteArrayView value = trimmed(line.sliced(colon + 1));
     if (sameName(name, "content-length")) {
         qint64 declared = 0;
-        if (!parseLength(value, declared) || (length >= 0 && declared != length))
+        if (!parseLength(value, declared) || (state.length >= 0 && declared != state.length))
             return Outcome::Malformed;
-        length = declared;
+        state.length = declared;
     } else if (sameName(name, "transfer-encoding")) {
         return Outcome::LengthRequired;
     } else if (sameName(name, "connection")) {
@@ -128,6 +135,9 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
         else if (containsToken(value, "keep-alive"))
             request.keepAlive = true;
     } else if (sameName(name, "authorization")) {
+        // Two credentials: whichever one a proxy or the server took, the other could be the one checked.
+        if (std::exchange(state.authorization, true))
+            return Outcome::Malformed;
         request.authorization = value.toByteArray();
     }
     return Outcome::Request;

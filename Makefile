@@ -1,7 +1,7 @@
 # Entry points for newcomers and CI. Everything else is plain CMake presets.
 PRESET ?= default
 
-.PHONY: deps build run test test-asan bench format clean
+.PHONY: deps build run test test-asan bench fuzz format clean
 
 deps:
 	@bash scripts/deps.sh
@@ -23,6 +23,11 @@ bench: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default
 	@bash scripts/bench.sh build/default
+
+# Each fuzz target runs FUZZ_SECONDS (default 60); clang and libFuzzer are installed for this target only.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i

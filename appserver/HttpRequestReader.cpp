@@ -52,34 +52,57 @@ void HttpRequestReader::feed(const QByteArray& bytes)
 
 HttpRequestReader::Outcome HttpRequestReader::next(HttpRequest& request)
 {
-    // Blank lines between requests are allowed before a request line, and count against the head's
-    // allowance like any other byte: else a client could send them for ever.
-    qsizetype start = 0;
-    while (buffer_.size() >= start + 2 && buffer_[start] == '\r' && buffer_[start + 1] == '\n')
-        start += 2;
-    const qsizetype headEnd = buffer_.indexOf(HeadEnd, start);
-    if (headEnd < 0)
-        return buffer_.size() > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
-    if (headEnd > HeadAllowance)
-        return Outcome::TooLarge;
-    request = HttpRequest();
-    qint64 length = -1;
-    const Outcome head = readHead(QByteArrayView(buffer_).sliced(start, headEnd - start), request, length);
-    if (head != Outcome::Request)
-        return head;
-    length = std::max<qint64>(length, 0);
-    const qsizetype bodyStart = headEnd + HeadEnd.size();
-    if (buffer_.size() - bodyStart < length) {
-        const bool first = !std::exchange(headGiven_, true);
-        return first ? Outcome::Head : Outcome::NeedMore;
+    if (!pending_) {
+        const Outcome head = readPending();
+        if (head != Outcome::Request)
+            return head;
     }
-    headGiven_ = false;
-    request.body = buffer_.sliced(bodyStart, qsizetype(length));
-    const qsizetype used = bodyStart + qsizetype(length);
+    Pending& pending = *pending_;
+    if (buffer_.size() - pending.bodyStart < pending.length) {
+        if (std::exchange(pending.given, true))
+            return Outcome::NeedMore;
+        request = pending.head;
+        return Outcome::Head;
+    }
+    request = std::move(pending.head);
+    request.body = buffer_.sliced(pending.bodyStart, qsizetype(pending.length));
+    const qsizetype used = pending.bodyStart + qsizetype(pending.length);
     if (used == buffer_.size())
         buffer_.clear();
     else
         buffer_.remove(0, used);
+    pending_.reset();
+    blankBytes_ = 0;
+    searched_ = 0;
+    return Outcome::Request;
+}
+
+HttpRequestReader::Outcome HttpRequestReader::readPending()
+{
+    // Blank lines are allowed before a request line. They are dropped as they come, and count against
+    // the head's allowance like any other byte: else a client could send them for ever.
+    qsizetype blank = 0;
+    while (buffer_.size() >= blank + 2 && buffer_[blank] == '\r' && buffer_[blank + 1] == '\n')
+        blank += 2;
+    if (blank > 0) {
+        buffer_.remove(0, blank);
+        blankBytes_ += blank;
+        searched_ = 0;
+    }
+    const qsizetype headEnd = buffer_.indexOf(HeadEnd, std::max<qsizetype>(0, searched_ - 3));
+    if (headEnd < 0) {
+        searched_ = buffer_.size();
+        return blankBytes_ + buffer_.size() > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
+    }
+    if (blankBytes_ + headEnd > HeadAllowance)
+        return Outcome::TooLarge;
+    Pending pending;
+    const Outcome head = readHead(QByteArrayView(buffer_).first(headEnd), pending.head, pending.length);
+    if (head != Outcome::Request)
+        return head;
+    pending.length = std::max<qint64>(pending.length, 0);
+    pending.bodyStart = headEnd + HeadEnd.size();
+    pending_ = std::move(pending);
     return Outcome::Request;
 }
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QtGlobal>
+#include <optional>
 
 // Cuts the bytes of one keep-alive connection into requests. Bodies come with a Content-Length;
 // chunked bodies are not taken. A request larger than the cap is refused as soon as that is known:
@@ -28,15 +29,27 @@ public:
     qsizetype buffered() const { return buffer_.size(); }
 
 private:
+    // A head read, waiting for its body.
+    struct Pending {
+        HttpRequest head;
+        qsizetype bodyStart = 0;
+        qint64 length = 0;
+        bool given = false; // returned as Head already
+    };
     struct HeadState {
         qint64 length = -1; // until a Content-Length is read
         bool authorization = false;
     };
 
+    Outcome readPending();
     Outcome readHead(QByteArrayView head, HttpRequest& request, qint64& length) const;
     static Outcome readHeader(QByteArrayView line, HttpRequest& request, HeadState& state);
 
     qint64 maxBodyBytes_;
     QByteArray buffer_;
-    bool headGiven_ = false;
+    // What is known of the request begun, so a head or body arriving a byte at a time is not read over
+    // again on every byte: blank lines dropped before it, bytes already searched for the head's end.
+    qsizetype blankBytes_ = 0;
+    qsizetype searched_ = 0;
+    std::optional<Pending> pending_;
 };

@@ -42,9 +42,6 @@ void LimitedTcpServer::incomingConnection(qintptr descriptor)
 {
     if (balancer_.place(descriptor, peerOf(descriptor)))
         return;
-    // A reset, so the refused client holds nothing here, not even a closing socket.
-    const ::linger reset{1, 0};
-    ::setsockopt(int(descriptor), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     QTcpSocket refused;
     refused.setSocketDescriptor(descriptor);
     refused.abort();

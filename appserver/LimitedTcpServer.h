@@ -11,7 +11,7 @@ class ConnectionBalancer;
 class RpcEndpoint;
 
 // One worker's share of the listening socket, serving HTTP within limits: connections that overstay
-// (idle, a head or body late, answers not taken) are reset, connections beyond the caps are reset at
+// (idle, a head or body late, answers not taken) are reset, connections beyond the caps are closed at
 // once, and a request larger than the byte cap is answered 413 and its connection closed before it is
 // buffered whole. Accepted connections go through the balancer, which may give them to another worker.
 class LimitedTcpServer : public QTcpServer {

@@ -1,7 +1,7 @@
 # Entry points for newcomers and CI. Everything else is plain CMake presets.
 PRESET ?= default
 
-.PHONY: deps build run test test-asan bench package format clean
+.PHONY: deps build run test test-asan bench package fuzz format clean
 
 deps:
 	@bash scripts/deps.sh
@@ -27,6 +27,11 @@ bench: deps
 # Debian packages into build/package; installs the packaging tools it needs, never for `make run`.
 package: deps
 	@bash scripts/package.sh
+
+# Each fuzz target runs FUZZ_SECONDS (default 60); clang and libFuzzer are installed for this target only.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz.sh
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i

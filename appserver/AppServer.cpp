@@ -27,7 +27,8 @@ constexpr std::chrono::milliseconds RestartWait{20};
 AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     : QObject(parent), options_(options),
       database_(std::make_unique<Database>(DatabaseSpec::parse(options.database))),
-      balancer_(std::make_unique<ConnectionBalancer>(options.maxConnections))
+      balancer_(
+          std::make_unique<ConnectionBalancer>(options.maxConnections, options.maxConnectionsPerAddress))
 {
     Schema::migrate(*database_);
     if (options_.seedDemo)

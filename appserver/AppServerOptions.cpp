@@ -27,9 +27,28 @@ const QCommandLineOption TokenOption(QStringLiteral("token"),
 const QCommandLineOption TtlOption(QStringLiteral("reservation-ttl"),
                                    QStringLiteral("Seconds before an unreleased reservation expires."),
                                    QStringLiteral("SECONDS"), QStringLiteral("43200"));
+const QCommandLineOption
+    RequestTtlOption(QStringLiteral("request-id-ttl"),
+                     QStringLiteral("Seconds a write call's outcome is kept under its request id, so that "
+                                    "the same call sent again is not applied twice."),
+                     QStringLiteral("SECONDS"), QStringLiteral("86400"));
 const QCommandLineOption IdleOption(QStringLiteral("idle-timeout"),
                                     QStringLiteral("Seconds before an idle connection is closed."),
                                     QStringLiteral("SECONDS"), QStringLiteral("60"));
+const QCommandLineOption HeadOption(QStringLiteral("head-timeout"),
+                                    QStringLiteral("Seconds a request's head may take to arrive."),
+                                    QStringLiteral("SECONDS"), QStringLiteral("10"));
+const QCommandLineOption BodyOption(QStringLiteral("body-timeout"),
+                                    QStringLiteral("Seconds a whole request may take to arrive."),
+                                    QStringLiteral("SECONDS"), QStringLiteral("60"));
+const QCommandLineOption PerAddressOption(QStringLiteral("max-connections-per-address"),
+                                          QStringLiteral("Connections served at once from one client "
+                                                         "address; more are closed."),
+                                          QStringLiteral("N"), QStringLiteral("64"));
+const QCommandLineOption UnsentOption(QStringLiteral("max-unsent-bytes"),
+                                      QStringLiteral("Answers a connection may leave unread before its "
+                                                     "further requests wait."),
+                                      QStringLiteral("N"), QStringLiteral("1048576"));
 const QCommandLineOption MaxConnectionsOption(QStringLiteral("max-connections"),
                                               QStringLiteral("Connections served at once; more are closed."),
                                               QStringLiteral("N"), QStringLiteral("256"));
@@ -126,9 +145,10 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addHelpOption();
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
-    const QList<QCommandLineOption> options{ListenOption,         DatabaseOption, SeedOption,
-                                            TokenOption,          TtlOption,      IdleOption,
-                                            MaxConnectionsOption, MaxBytesOption, WorkersOption};
+    const QList<QCommandLineOption> options{
+        ListenOption,     DatabaseOption, SeedOption,   TokenOption,  TtlOption,
+        RequestTtlOption, IdleOption,     HeadOption,   BodyOption,   MaxConnectionsOption,
+        PerAddressOption, MaxBytesOption, UnsentOption, WorkersOption};
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -139,8 +159,13 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.seedDemo = parser.isSet(SeedOption);
     out.token = parser.isSet(TokenOption) ? parser.value(TokenOption).toUtf8() : tokenFromEnvironment;
     out.reservationTtl = std::chrono::seconds(positiveNumber(parser, TtlOption, 1));
+    out.requestIdTtl = std::chrono::seconds(positiveNumber(parser, RequestTtlOption, 1));
     out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
+    out.headTimeout = std::chrono::seconds(positiveNumber(parser, HeadOption, 1));
+    out.bodyTimeout = std::chrono::seconds(positiveNumber(parser, BodyOption, 1));
     out.maxConnections = int(positiveNumber(parser, MaxConnectionsOption, 1));
+    out.maxConnectionsPerAddress = int(positiveNumber(parser, PerAddressOption, 1));
+    out.maxUnsentBytes = positiveNumber(parser, UnsentOption, 4096);
     out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
     out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
                                               : qBound(1, QThread::idealThreadCount(), 8);

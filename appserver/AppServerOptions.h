@@ -17,7 +17,11 @@ struct AppServerOptions {
     std::chrono::seconds reservationTtl = std::chrono::hours(12);
     std::chrono::seconds requestIdTtl = std::chrono::hours(24);
     std::chrono::seconds idleTimeout{60};
+    std::chrono::seconds headTimeout{10};
+    std::chrono::seconds bodyTimeout{60};
     int maxConnections = 256;
+    int maxConnectionsPerAddress = 64;
+    qint64 maxUnsentBytes = 1024 * 1024;
     int workers = 2;
     qint64 maxRequestBytes = 8 * 1024 * 1024;
 

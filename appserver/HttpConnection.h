@@ -4,20 +4,34 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <chrono>
 
 class QTcpSocket;
 class RpcEndpoint;
 
 // One keep-alive client connection: reads its requests in order, answers each through the endpoint,
-// and closes after a refusal or when the client asked for it. Owns its socket.
+// and closes after a refusal or when the client asked for it. It stops reading while more than
+// `maxUnsentBytes` of answers wait for the client to take them, and says when it has overstayed (idle,
+// a head or body late); the owner then ends it. Owns its socket.
 class HttpConnection : public QObject {
     Q_OBJECT
 
 public:
-    HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, qint64 maxBodyBytes, QObject* parent);
+    struct Limits {
+        std::chrono::milliseconds idleTimeout{60000};
+        // Counted from a request's first byte, blank lines before it included.
+        std::chrono::milliseconds headTimeout{10000};
+        std::chrono::milliseconds bodyTimeout{60000};
+        qint64 maxBodyBytes = 8 * 1024 * 1024;
+        qint64 maxUnsentBytes = 1024 * 1024;
+    };
 
-    qint64 idleMs() const { return sinceActive_.elapsed(); }
-    void close();
+    HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const Limits& limits, QObject* parent);
+
+    // Idle too long, a request late, answers not taken, or a goodbye not acknowledged.
+    bool overdue() const;
+    // Ends the connection at once with a reset, dropping whatever answers are unsent.
+    void abort();
 
 signals:
     // The socket is closed; the connection may be deleted.
@@ -25,11 +39,28 @@ signals:
 
 private:
     void readRequests();
+    void serve();
+    void requestDone();
+    void sent();
     void refuse(int status, const QByteArray& text);
+    // Sends what is queued, then closes our side while still reading (and dropping) what the client
+    // sends: closing at once with its bytes unread would reset the connection before it read the answer.
+    void close();
+    void closeOurSide();
+    void ended();
 
     QTcpSocket* socket_;
     RpcEndpoint& endpoint_;
     HttpRequestReader reader_;
-    QElapsedTimer sinceActive_;
+    const Limits limits_;
+    QElapsedTimer sinceActive_;  // the last answer sent, or bytes taken by the client
+    QElapsedTimer sinceRequest_; // the first byte of the request being read
+    QElapsedTimer sinceClosing_;
+    qint64 dropped_ = 0; // bytes received after the goodbye
+    bool inRequest_ = false;
+    bool headIn_ = false;
+    bool paused_ = false;
     bool closing_ = false;
+    bool halfClosed_ = false;
+    bool ended_ = false;
 };

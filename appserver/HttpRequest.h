@@ -7,6 +7,7 @@ struct HttpRequest {
     QByteArray method;
     QByteArray path; // without the query
     QByteArray authorization;
+    QByteArray idempotencyKey; // the client's request id, 1 to 64 of [A-Za-z0-9._:-]; empty when none
     QByteArray body;
     bool keepAlive = true;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace {
 
@@ -17,6 +18,17 @@ QByteArrayView trimmed(QByteArrayView text)
     while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
         text.chop(1);
     return text;
+}
+
+bool isRequestId(QByteArrayView value)
+{
+    constexpr qsizetype MaxLength = 64;
+    if (value.isEmpty() || value.size() > MaxLength)
+        return false;
+    return std::all_of(value.begin(), value.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+               c == '_' || c == '.' || c == ':';
+    });
 }
 
 bool sameName(QByteArrayView name, QByteArrayView lowerCase)
@@ -51,30 +63,57 @@ void HttpRequestReader::feed(const QByteArray& bytes)
 
 HttpRequestReader::Outcome HttpRequestReader::next(HttpRequest& request)
 {
-    // Blank lines between requests are allowed before a request line.
-    qsizetype start = 0;
-    while (buffer_.size() >= start + 2 && buffer_[start] == '\r' && buffer_[start + 1] == '\n')
-        start += 2;
-    const qsizetype headEnd = buffer_.indexOf(HeadEnd, start);
-    if (headEnd < 0)
-        return buffer_.size() - start > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
-    if (headEnd - start > HeadAllowance)
-        return Outcome::TooLarge;
-    request = HttpRequest();
-    qint64 length = -1;
-    const Outcome head = readHead(QByteArrayView(buffer_).sliced(start, headEnd - start), request, length);
-    if (head != Outcome::Request)
-        return head;
-    length = std::max<qint64>(length, 0);
-    const qsizetype bodyStart = headEnd + HeadEnd.size();
-    if (buffer_.size() - bodyStart < length)
-        return Outcome::NeedMore;
-    request.body = buffer_.sliced(bodyStart, qsizetype(length));
-    const qsizetype used = bodyStart + qsizetype(length);
+    if (!pending_) {
+        const Outcome head = readPending();
+        if (head != Outcome::Request)
+            return head;
+    }
+    Pending& pending = *pending_;
+    if (buffer_.size() - pending.bodyStart < pending.length) {
+        if (std::exchange(pending.given, true))
+            return Outcome::NeedMore;
+        request = pending.head;
+        return Outcome::Head;
+    }
+    request = std::move(pending.head);
+    request.body = buffer_.sliced(pending.bodyStart, qsizetype(pending.length));
+    const qsizetype used = pending.bodyStart + qsizetype(pending.length);
     if (used == buffer_.size())
         buffer_.clear();
     else
         buffer_.remove(0, used);
+    pending_.reset();
+    blankBytes_ = 0;
+    searched_ = 0;
+    return Outcome::Request;
+}
+
+HttpRequestReader::Outcome HttpRequestReader::readPending()
+{
+    // Blank lines are allowed before a request line. They are dropped as they come, and count against
+    // the head's allowance like any other byte: else a client could send them for ever.
+    qsizetype blank = 0;
+    while (buffer_.size() >= blank + 2 && buffer_[blank] == '\r' && buffer_[blank + 1] == '\n')
+        blank += 2;
+    if (blank > 0) {
+        buffer_.remove(0, blank);
+        blankBytes_ += blank;
+        searched_ = 0;
+    }
+    const qsizetype headEnd = buffer_.indexOf(HeadEnd, std::max<qsizetype>(0, searched_ - 3));
+    if (headEnd < 0) {
+        searched_ = buffer_.size();
+        return blankBytes_ + buffer_.size() > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
+    }
+    if (blankBytes_ + headEnd > HeadAllowance)
+        return Outcome::TooLarge;
+    Pending pending;
+    const Outcome head = readHead(QByteArrayView(buffer_).first(headEnd), pending.head, pending.length);
+    if (head != Outcome::Request)
+        return head;
+    pending.length = std::max<qint64>(pending.length, 0);
+    pending.bodyStart = headEnd + HeadEnd.size();
+    pending_ = std::move(pending);
     return Outcome::Request;
 }
 
@@ -96,19 +135,21 @@ HttpRequestReader::Outcome HttpRequestReader::readHead(QByteArrayView head, Http
         target = target.first(query);
     request.path = target.toByteArray();
     request.keepAlive = version == "HTTP/1.1";
+    HeadState state;
     for (qsizetype at = lineEnd; at >= 0;) {
         const qsizetype from = at + LineEnd.size();
         at = head.indexOf(LineEnd, from);
         const Outcome header =
-            readHeader(at < 0 ? head.sliced(from) : head.sliced(from, at - from), request, length);
+            readHeader(at < 0 ? head.sliced(from) : head.sliced(from, at - from), request, state);
         if (header != Outcome::Request)
             return header;
     }
+    length = state.length;
     return length > maxBodyBytes_ ? Outcome::TooLarge : Outcome::Request;
 }
 
 HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, HttpRequest& request,
-                                                         qint64& length)
+                                                         HeadState& state)
 {
     const qsizetype colon = line.indexOf(':');
     if (colon <= 0)
@@ -117,9 +158,9 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
     const QByteArrayView value = trimmed(line.sliced(colon + 1));
     if (sameName(name, "content-length")) {
         qint64 declared = 0;
-        if (!parseLength(value, declared) || (length >= 0 && declared != length))
+        if (!parseLength(value, declared) || (state.length >= 0 && declared != state.length))
             return Outcome::Malformed;
-        length = declared;
+        state.length = declared;
     } else if (sameName(name, "transfer-encoding")) {
         return Outcome::LengthRequired;
     } else if (sameName(name, "connection")) {
@@ -128,7 +169,15 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
         else if (containsToken(value, "keep-alive"))
             request.keepAlive = true;
     } else if (sameName(name, "authorization")) {
+        // Two credentials: whichever one a proxy or the server took, the other could be the one checked.
+        if (std::exchange(state.authorization, true))
+            return Outcome::Malformed;
         request.authorization = value.toByteArray();
+    } else if (sameName(name, "idempotency-key")) {
+        // Stored and compared as it comes: only a short token of plain characters is taken.
+        if (std::exchange(state.idempotencyKey, true) || !isRequestId(value))
+            return Outcome::Malformed;
+        request.idempotencyKey = value.toByteArray();
     }
     return Outcome::Request;
 }

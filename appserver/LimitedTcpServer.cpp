@@ -1,63 +1,81 @@
 #include "LimitedTcpServer.h"
 
 #include "ConnectionBalancer.h"
-#include "HttpConnection.h"
 
 #include <QTcpSocket>
+#include <sys/socket.h>
+
+namespace {
+
+// The client's address, read before the socket is handed to any thread.
+QHostAddress peerOf(qintptr descriptor)
+{
+    sockaddr_storage address{};
+    socklen_t size = sizeof address;
+    if (::getpeername(int(descriptor), reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        return {};
+    return QHostAddress(reinterpret_cast<const sockaddr*>(&address));
+}
+
+} // namespace
 
 LimitedTcpServer::LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, RpcEndpoint& endpoint,
                                    QObject* parent)
     : QTcpServer(parent), limits_(limits), balancer_(balancer), endpoint_(endpoint)
 {
-    sweep_.setInterval(std::max(limits_.idleTimeout / 4, std::chrono::milliseconds(100)));
-    connect(&sweep_, &QTimer::timeout, this, &LimitedTcpServer::closeIdle);
+    const auto shortest = std::min({limits_.idleTimeout, limits_.headTimeout, limits_.bodyTimeout});
+    sweep_.setInterval(
+        std::clamp(shortest / 4, std::chrono::milliseconds(100), std::chrono::milliseconds(1000)));
+    connect(&sweep_, &QTimer::timeout, this, &LimitedTcpServer::endOverdue);
     sweep_.start();
     balancer_.join(this);
 }
 
 LimitedTcpServer::~LimitedTcpServer()
 {
-    for (qsizetype i = 0; i < connections_.size(); ++i)
-        balancer_.release(this);
+    for (const QHostAddress& peer : std::as_const(connections_))
+        balancer_.release(this, peer);
     balancer_.leave(this);
 }
 
 void LimitedTcpServer::incomingConnection(qintptr descriptor)
 {
-    if (balancer_.place(descriptor))
+    if (balancer_.place(descriptor, peerOf(descriptor)))
         return;
     QTcpSocket refused;
     refused.setSocketDescriptor(descriptor);
     refused.abort();
 }
 
-void LimitedTcpServer::adopt(qintptr descriptor)
+void LimitedTcpServer::adopt(qintptr descriptor, const QHostAddress& peer)
 {
     auto socket = std::make_unique<QTcpSocket>();
     if (!socket->setSocketDescriptor(descriptor)) {
-        balancer_.release(this);
+        balancer_.release(this, peer);
         return;
     }
     // Answers go out whole in one write; never hold one back waiting for an acknowledgement.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    auto* connection = new HttpConnection(socket.release(), endpoint_, limits_.maxRequestBytes, this);
-    connections_.insert(connection);
+    auto* connection = new HttpConnection(socket.release(), endpoint_, limits_, this);
+    connections_.insert(connection, peer);
     connect(connection, &HttpConnection::closed, this, [this, connection] {
-        if (connections_.remove(connection))
-            balancer_.release(this);
+        const auto at = connections_.constFind(connection);
+        if (at == connections_.cend())
+            return;
+        balancer_.release(this, at.value());
+        connections_.erase(at);
         connection->deleteLater();
     });
 }
 
-void LimitedTcpServer::closeIdle()
+void LimitedTcpServer::endOverdue()
 {
-    const qint64 limit = limits_.idleTimeout.count();
-    // Closing may report at once and change the set: look first, close after.
-    QList<HttpConnection*> idle;
-    for (HttpConnection* connection : std::as_const(connections_)) {
-        if (connection->idleMs() > limit)
-            idle.append(connection);
+    // Ending reports at once and changes the set: look first, end after.
+    QList<HttpConnection*> overdue;
+    for (auto at = connections_.cbegin(); at != connections_.cend(); ++at) {
+        if (at.key()->overdue())
+            overdue.append(at.key());
     }
-    for (HttpConnection* connection : idle)
-        connection->close();
+    for (HttpConnection* connection : overdue)
+        connection->abort();
 }

@@ -16,7 +16,7 @@ namespace {
 
 QString nameOf(const char* name)
 {
-    return QString::fromLatin1(name);
+    return QString::fromUtf8(name);
 }
 
 void checkKeyText(const QVariant& value, int maxLength, const char* name)

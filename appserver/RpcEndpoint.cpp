@@ -10,15 +10,29 @@ namespace {
 constexpr QByteArrayView RpcPath = "/Med00418.rdmMediEfeti";
 constexpr QByteArrayView HealthPath = "/health";
 
-// Compares in time that does not depend on where the texts differ.
-bool sameSecret(const QByteArray& a, const QByteArray& b)
+// Compares in time that depends only on the expected secret's length, never on where or whether the
+// texts differ, nor on how long the offered one is.
+bool sameSecret(QByteArrayView offered, QByteArrayView expected)
 {
-    if (a.size() != b.size())
-        return false;
-    unsigned char diff = 0;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        diff |= static_cast<unsigned char>(a[i] ^ b[i]);
+    unsigned diff = offered.size() == expected.size() ? 0 : 1;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        const char c = i < offered.size() ? offered[i] : '\0';
+        diff |= static_cast<unsigned char>(c ^ expected[i]);
+    }
     return diff == 0;
+}
+
+// The credentials of "Bearer TOKEN": the scheme is matched in any case, as HTTP's schemes are.
+QByteArrayView bearerToken(QByteArrayView authorization)
+{
+    constexpr QByteArrayView Scheme = "bearer";
+    const qsizetype space = authorization.indexOf(' ');
+    if (space < 0 || authorization.first(space).compare(Scheme, Qt::CaseInsensitive) != 0)
+        return {};
+    QByteArrayView token = authorization.sliced(space);
+    while (!token.isEmpty() && token.front() == ' ')
+        token = token.sliced(1);
+    return token;
 }
 
 // A caller's text in the log (the path, the method name), cut short and with control characters
@@ -48,12 +62,20 @@ void logCall(const QByteArray& what, qint64 nanoseconds, const QByteArray& outco
 } // namespace
 
 RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token)
-    : dispatcher_(dispatcher), expectedAuthorization_(token.isEmpty() ? QByteArray() : "Bearer " + token)
+    : dispatcher_(dispatcher), token_(std::move(token))
 {}
 
 bool RpcEndpoint::authorized(const HttpRequest& request) const
 {
-    return expectedAuthorization_.isEmpty() || sameSecret(request.authorization, expectedAuthorization_);
+    return token_.isEmpty() || sameSecret(bearerToken(request.authorization), token_);
+}
+
+std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head)
+{
+    if (head.path != RpcPath || head.method != "POST" || authorized(head))
+        return std::nullopt;
+    logCall(head.method + ' ' + head.path, 0, "401");
+    return HttpAnswer{401, "text/plain", "unauthorized\n"};
 }
 
 HttpAnswer RpcEndpoint::answer(const HttpRequest& request)
@@ -73,7 +95,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request)
     } else if (!authorized(request)) {
         answer = {401, "text/plain", "unauthorized\n"};
     } else {
-        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body);
+        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body, request.idempotencyKey);
         answer = {200, "application/json", call.body};
         what = "RPC " + (call.method.isEmpty() ? QByteArray("-") : call.method.toUtf8());
         outcome = call.summary.toUtf8();

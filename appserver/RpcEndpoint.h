@@ -5,19 +5,24 @@
 #include "RpcDispatcher.h"
 
 #include <QByteArray>
+#include <optional>
 
 // The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC, GET /health answers "ok".
-// Each request leaves one log line on stderr.
+// Calls need `Authorization: Bearer TOKEN` when a token is set (the scheme in any case). Each request
+// leaves one log line on stderr.
 class RpcEndpoint {
 public:
     // An empty token lets every caller in (loopback only; the options enforce it).
     RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token);
 
     HttpAnswer answer(const HttpRequest& request);
+    // The answer to a request that is refused on its head alone (a call without the token), so its
+    // body need not be read; nothing when the body is wanted.
+    std::optional<HttpAnswer> refusal(const HttpRequest& head);
 
 private:
     bool authorized(const HttpRequest& request) const;
 
     RpcDispatcher& dispatcher_;
-    QByteArray expectedAuthorization_;
+    QByteArray token_;
 };

@@ -2,7 +2,9 @@
 
 #include "RpcError.h"
 
+#include <algorithm>
 #include <simdjson.h>
+#include <vector>
 
 using namespace simdjson;
 
@@ -11,7 +13,7 @@ namespace {
 [[noreturn]] void invalid(const char* why)
 {
     throw RpcError(RpcError::InvalidRequest,
-                   QStringLiteral("Requisição inválida: %1.").arg(QLatin1String(why)));
+                   QStringLiteral("Requisição inválida: %1.").arg(QString::fromUtf8(why)));
 }
 
 QString toQString(std::string_view text)
@@ -35,7 +37,9 @@ QByteArray idText(dom::element id)
     }
 }
 
-RpcParam scalarParam(dom::element value)
+// An object argument's JSON text is written back from this one parse, so the packet codec reads exactly
+// the members checked here (a number may come back spelt differently, never with another value).
+RpcParam paramOf(dom::element value)
 {
     RpcParam param;
     if (value.is_string()) {
@@ -43,31 +47,23 @@ RpcParam scalarParam(dom::element value)
         param.text = toQString(std::string_view(value));
     } else if (value.is_object()) {
         param.kind = RpcParam::Kind::Object;
+        const std::string json = minify(value);
+        param.json = QByteArray(json.data(), qsizetype(json.size()));
     }
     return param;
 }
 
-// The DOM has no source positions, so object arguments are read a second time on demand for their text.
-void fillObjectTexts(const QByteArray& body, QList<RpcParam>& params)
+// A name given twice is refused whichever way it is spelt: readers that kept the first and readers that
+// kept the last would see different requests.
+void checkNamesOnce(dom::object request)
 {
-    // The screen's change sets are small: a parser kept per thread serves them without allocating;
-    // a rare large one gets its own, so no thread keeps megabytes of buffers for good.
-    constexpr qsizetype KeptParserLimit = 64 * 1024;
-    thread_local ondemand::parser kept;
-    ondemand::parser own;
-    ondemand::parser& parser = body.size() <= KeptParserLimit ? kept : own;
-    const padded_string padded(body.constData(), size_t(body.size()));
-    ondemand::document doc = parser.iterate(padded);
-    ondemand::array list = doc.get_object().find_field("params").get_array();
-    int index = 0;
-    for (auto item : list) {
-        if (params[index].kind == RpcParam::Kind::Object) {
-            ondemand::object object = item.get_object();
-            const std::string_view raw = object.raw_json();
-            params[index].json = QByteArray(raw.data(), qsizetype(raw.size()));
-        }
-        ++index;
-    }
+    std::vector<std::string_view> names;
+    names.reserve(request.size());
+    for (const dom::key_value_pair member : request)
+        names.push_back(member.key);
+    std::sort(names.begin(), names.end());
+    if (std::adjacent_find(names.begin(), names.end()) != names.end())
+        invalid("membro repetido");
 }
 
 void readHeader(dom::object request, RpcRequest& out)
@@ -88,7 +84,12 @@ void readHeader(dom::object request, RpcRequest& out)
 
 RpcRequest RpcRequest::parse(const QByteArray& body)
 {
-    thread_local dom::parser parser;
+    // Requests are small: a parser kept per thread serves them without allocating; a rare large one
+    // gets its own, so no thread keeps the buffers of an 8 MiB body for good.
+    constexpr qsizetype KeptParserLimit = 64 * 1024;
+    thread_local dom::parser kept;
+    dom::parser own;
+    dom::parser& parser = body.size() <= KeptParserLimit ? kept : own;
     dom::element root;
     if (parser.parse(body.constData(), size_t(body.size())).get(root) != SUCCESS)
         throw RpcError(RpcError::ParseError, QStringLiteral("Erro de leitura: o corpo não é JSON válido."));
@@ -98,17 +99,14 @@ RpcRequest RpcRequest::parse(const QByteArray& body)
     if (root.get(request) != SUCCESS)
         invalid("a requisição deve ser um objeto");
 
+    checkNamesOnce(request);
     RpcRequest out;
     readHeader(request, out);
     dom::array params;
     if (request["params"].get(params) != SUCCESS)
         invalid("params ausente ou não é uma lista");
-    bool anyObject = false;
-    for (dom::element value : params) {
-        out.params.append(scalarParam(value));
-        anyObject = anyObject || out.params.last().kind == RpcParam::Kind::Object;
-    }
-    if (anyObject)
-        fillObjectTexts(body, out.params);
+    out.params.reserve(qsizetype(params.size()));
+    for (dom::element value : params)
+        out.params.append(paramOf(value));
     return out;
 }

@@ -4,8 +4,8 @@
 #include <QList>
 #include <QString>
 
-// One positional argument as it came: a string's value, or an object's JSON text kept verbatim so
-// the packet codec reads the exact digits the client wrote.
+// One positional argument as it came: a string's value, or an object's JSON text (as the one parse of
+// the body read it) for the packet codec.
 struct RpcParam {
     enum class Kind { String, Object, Other };
     Kind kind = Kind::Other;
@@ -13,8 +13,9 @@ struct RpcParam {
     QByteArray json;
 };
 
-// A JSON-RPC 2.0 request body, checked for shape. Batches, named params and notifications without a
-// method are refused; the id is kept as raw JSON text to echo back.
+// A JSON-RPC 2.0 request body, checked for shape. Batches, named params, notifications without a
+// method and a member named twice (however escaped) are refused; the id is kept as JSON text to echo
+// back.
 struct RpcRequest {
     QByteArray id = "null";
     QString method;

@@ -51,7 +51,10 @@ void ServerWorker::serve()
     RpcEndpoint endpoint(dispatcher, options_.token);
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;
-    limits.maxRequestBytes = options_.maxRequestBytes;
+    limits.headTimeout = options_.headTimeout;
+    limits.bodyTimeout = options_.bodyTimeout;
+    limits.maxBodyBytes = options_.maxRequestBytes;
+    limits.maxUnsentBytes = options_.maxUnsentBytes;
     LimitedTcpServer tcpServer(limits, balancer_, endpoint);
     if (!tcpServer.setSocketDescriptor(listeningSocket_)) {
         ::close(int(listeningSocket_));

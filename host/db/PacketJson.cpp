@@ -1,5 +1,6 @@
 #include "PacketJson.h"
 
+#include "BufferRoom.h"
 #include "EDatabaseError.h"
 
 #include <limits>
@@ -16,9 +17,9 @@ Input::Input(const QByteArray& json)
     if (json.isEmpty())
         invalid(QStringLiteral("o pacote está vazio."));
     const auto size = std::size_t(json.size());
-    const auto capacity = std::size_t(json.capacity());
-    if (capacity >= size + simdjson::SIMDJSON_PADDING) {
-        view_ = simdjson::padded_string_view(json.constData(), size, capacity);
+    const auto room = std::size_t(roomAfter(json));
+    if (room >= simdjson::SIMDJSON_PADDING) {
+        view_ = simdjson::padded_string_view(json.constData(), size, size + room);
     } else {
         copy_ = simdjson::padded_string(json.constData(), size);
         view_ = copy_;

@@ -33,6 +33,8 @@ private slots:
     void cleanupTestCase();
     void refusedWithItsError_data();
     void refusedWithItsError();
+    void messageNamesTheArgument_data();
+    void messageNamesTheArgument();
     void datesWithMidnightAreAccepted_data();
     void datesWithMidnightAreAccepted();
     void quotesInCodesAreStoredLiterally();
@@ -155,6 +157,25 @@ void AppServerBadInputTest::refusedWithItsError()
     QVERIFY2(reply.resultJson.isEmpty(), reply.body);
     QCOMPARE(read(*client_, QStringLiteral("0001"), date_.addDays(1)).size(), 0);
     checkStillServing();
+}
+
+void AppServerBadInputTest::messageNamesTheArgument_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("change set") << request("setEfetGest", R"(["{}"])") << QStringLiteral("alterações");
+    QTest::newRow("service") << request("GetVerifServ", R"(["0001","2031-01-02","000001"])")
+                             << QStringLiteral("serviço");
+    QTest::newRow("request") << QByteArray(R"({"jsonrpc":"2.0","id":1,"params":[]})")
+                             << QStringLiteral("não é texto");
+}
+
+void AppServerBadInputTest::messageNamesTheArgument()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, name);
+    const RpcClient::Reply reply = client_->post(body);
+    QVERIFY2(reply.errorMessage.contains(name), qPrintable(reply.errorMessage));
 }
 
 void AppServerBadInputTest::datesWithMidnightAreAccepted_data()

@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QThread>
+#include <QUuid>
 #include <QtTest>
 #include <memory>
 
@@ -63,6 +64,9 @@ private slots:
     void linesAreCheckedBeforeStoring();
     void reservationsExpire();
     void newerSchemaIsRefusedAtStart();
+    void writesAreAppliedOncePerRequestId_data();
+    void writesAreAppliedOncePerRequestId();
+    void requestIdsExpire();
 
 private:
     QString reserve();
@@ -569,6 +573,76 @@ void AppServerMethodsTest::newerSchemaIsRefusedAtStart()
         QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("mais nova que a versão")),
                  error.what());
     }
+}
+
+void AppServerMethodsTest::writesAreAppliedOncePerRequestId_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::newRow("save") << "setEfetGest";
+    QTest::newRow("import") << "Importa";
+    QTest::newRow("release") << "SetDelTableApur";
+    QTest::newRow("reservation") << "GetPrxRelApurFat";
+}
+
+void AppServerMethodsTest::writesAreAppliedOncePerRequestId()
+{
+    QFETCH(QString, call);
+    const QDate date = freshDate();
+    const QString branch = QStringLiteral("0003");
+    backend_.addBilling(database_, branch, date, QStringLiteral("00004"), Currency::parse(u"2"),
+                        Currency::parse(u"3"));
+    const QString reservation = reserve();
+    QByteArray params;
+    if (call == QStringLiteral("setEfetGest"))
+        params = changeSet({inserted(line(branch, date, QStringLiteral("00001"), QStringLiteral("1"),
+                                          QStringLiteral("2"), QStringLiteral("2")))});
+    else if (call == QStringLiteral("Importa"))
+        params = RpcClient::str(branch) + ',' + iso(date) + ',' + RpcClient::str(reservation);
+    else if (call == QStringLiteral("SetDelTableApur"))
+        params = RpcClient::str(reservation);
+    else
+        params = RpcClient::str(branch);
+    const QByteArray body =
+        R"({"jsonrpc":"2.0","id":9,"method":")" + call.toUtf8() + R"(","params":[)" + params + "]}";
+    const int reservationsBefore = backend_.reservations(database_);
+
+    RpcClient retrying(QStringLiteral("127.0.0.1"), server_->port());
+    retrying.http().setRequestId(QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+    const RpcClient::Reply first = retrying.post(body);
+    QVERIFY2(first.ok(), first.body);
+    // The answer was lost; the same request comes again, to the same or to another server.
+    const RpcClient::Reply again = retrying.post(body);
+    QCOMPARE(again.body, first.body);
+    const bool addsLine = call == QStringLiteral("setEfetGest") || call == QStringLiteral("Importa");
+    const int reservationsAfter = reservationsBefore + (call == QStringLiteral("GetPrxRelApurFat")) -
+                                  (call == QStringLiteral("SetDelTableApur"));
+    QCOMPARE(read(*client_, branch, date).size(), addsLine ? 1 : 0);
+    QCOMPARE(backend_.reservations(database_), reservationsAfter);
+
+    // The same id with other arguments is another request: refused, nothing applied.
+    const RpcClient::Reply reused = retrying.post(QByteArray(body).replace("\"id\":9", "\"id\":10"));
+    QCOMPARE(reused.errorCode, -32600);
+    QCOMPARE(backend_.reservations(database_), reservationsAfter);
+}
+
+void AppServerMethodsTest::requestIdsExpire()
+{
+    AppServerProcess shortLived(database_, {QStringLiteral("--request-id-ttl"), QStringLiteral("1")});
+    shortLived.start();
+    RpcClient client(QStringLiteral("127.0.0.1"), shortLived.port());
+    client.http().setRequestId("expiring-1");
+    const QDate date = freshDate();
+    const QByteArray body =
+        R"({"jsonrpc":"2.0","id":1,"method":"setEfetGest","params":[)" +
+        changeSet({inserted(line(QStringLiteral("0002"), date, QStringLiteral("00001"), QStringLiteral("1"),
+                                 QStringLiteral("2"), QStringLiteral("2")))}) +
+        "]}";
+    QVERIFY(client.post(body).ok());
+    QVERIFY(client.post(body).ok());
+    QThread::msleep(1200);
+    // Forgotten: the save runs again, and finds its line already stored.
+    QCOMPARE(client.post(body).errorMessage, Duplicate);
+    QCOMPARE(shortLived.stop(), 0);
 }
 
 int main(int argc, char* argv[])

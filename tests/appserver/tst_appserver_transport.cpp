@@ -32,6 +32,10 @@ class AppServerTransportTest : public QObject {
 private slots:
     void healthAndUnknownPaths();
     void tokenIsRequiredWhenConfigured();
+    void authorizationHeader_data();
+    void authorizationHeader();
+    void missingTokenIsRefusedBeforeTheBody_data();
+    void missingTokenIsRefusedBeforeTheBody();
     void refusesToListenBeyondLoopbackWithoutToken();
     void refusesAPortAlreadyServed();
     void largeRequestUnderTheCapIsServed();
@@ -79,6 +83,61 @@ void AppServerTransportTest::tokenIsRequiredWhenConfigured()
     const HttpClient::Response ok = http.post(RpcClient::Path, Call);
     QCOMPARE(ok.status, 200);
     QVERIFY(ok.body.contains("\"result\""));
+}
+
+void AppServerTransportTest::authorizationHeader_data()
+{
+    QTest::addColumn<QByteArray>("headers");
+    QTest::addColumn<int>("status");
+    QTest::newRow("none") << QByteArray() << 401;
+    QTest::newRow("right") << QByteArray("Authorization: Bearer s3cret\r\n") << 200;
+    QTest::newRow("scheme in lower case") << QByteArray("Authorization: bearer s3cret\r\n") << 200;
+    QTest::newRow("scheme in upper case") << QByteArray("authorization: BEARER s3cret\r\n") << 200;
+    QTest::newRow("other scheme") << QByteArray("Authorization: Basic s3cret\r\n") << 401;
+    QTest::newRow("token alone") << QByteArray("Authorization: s3cret\r\n") << 401;
+    QTest::newRow("prefix of the token") << QByteArray("Authorization: Bearer s3cre\r\n") << 401;
+    QTest::newRow("token and more") << QByteArray("Authorization: Bearer s3crets\r\n") << 401;
+    QTest::newRow("empty token") << QByteArray("Authorization: Bearer \r\n") << 401;
+    QTest::newRow("twice, right first")
+        << QByteArray("Authorization: Bearer s3cret\r\nAuthorization: Bearer x\r\n") << 400;
+    QTest::newRow("twice, right last")
+        << QByteArray("Authorization: Bearer x\r\nAuthorization: Bearer s3cret\r\n") << 400;
+}
+
+void AppServerTransportTest::authorizationHeader()
+{
+    QFETCH(QByteArray, headers);
+    QFETCH(int, status);
+    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("s3cret")});
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    const QByteArray request =
+        "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nContent-Length: " + QByteArray::number(Call.size()) +
+        "\r\n" + headers + "\r\n" + Call;
+    QCOMPARE(http.sendRaw(request).status, status);
+}
+
+void AppServerTransportTest::missingTokenIsRefusedBeforeTheBody_data()
+{
+    QTest::addColumn<QByteArray>("authorization");
+    QTest::newRow("no token") << QByteArray();
+    QTest::newRow("wrong token") << QByteArray("Authorization: Bearer s3cres\r\n");
+}
+
+void AppServerTransportTest::missingTokenIsRefusedBeforeTheBody()
+{
+    QFETCH(QByteArray, authorization);
+    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("s3cret")});
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    http.setTimeout(10000);
+    // The body announced never comes: only an answer given on the head can arrive.
+    const HttpClient::Response response = http.sendRaw(
+        "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nContent-Length: 1000000\r\n" + authorization + "\r\n{");
+    QCOMPARE(response.status, 401);
+    QVERIFY(
+        HttpClient(QStringLiteral("127.0.0.1"), server.port(), "s3cret").post(RpcClient::Path, Call).status ==
+        200);
 }
 
 void AppServerTransportTest::refusesToListenBeyondLoopbackWithoutToken()

@@ -38,10 +38,14 @@ private slots:
 
 void HttpRequestReaderTest::requestComesOutWholeHoweverItArrives()
 {
+    const qsizetype headSize = Post.indexOf("\r\n\r\n") + 4;
     for (qsizetype cut = 1; cut < Post.size(); ++cut) {
         HttpRequestReader reader(Cap);
         HttpRequest request;
         reader.feed(Post.left(cut));
+        // Once the head is in, it is given alone first, so a caller can refuse it before its body.
+        QCOMPARE(reader.next(request), cut >= headSize ? Outcome::Head : Outcome::NeedMore);
+        QCOMPARE(request.authorization, cut >= headSize ? QByteArray("Bearer k") : QByteArray());
         QCOMPARE(reader.next(request), Outcome::NeedMore);
         reader.feed(Post.mid(cut));
         QCOMPARE(reader.next(request), Outcome::Request);
@@ -111,6 +115,19 @@ void HttpRequestReaderTest::refusals_data()
     QTest::newRow("length over the cap") << line + "Content-Length: 1001\r\n\r\n" << Outcome::TooLarge;
     QTest::newRow("head that never ends")
         << line + QByteArray(HttpRequestReader::HeadAllowance + 1, 'a') << Outcome::TooLarge;
+    QTest::newRow("blank lines beyond the head's allowance")
+        << QByteArray(HttpRequestReader::HeadAllowance + 2, '\n').replace("\n\n", "\r\n")
+        << Outcome::TooLarge;
+    QTest::newRow("head within the allowance only without its blank lines")
+        << QByteArray(HttpRequestReader::HeadAllowance - 10, '\n').replace("\n\n", "\r\n") + line + "\r\n"
+        << Outcome::TooLarge;
+    QTest::newRow("two authorizations") << line + "Authorization: Bearer a\r\nauthorization: Bearer b\r\n\r\n"
+                                        << Outcome::Malformed;
+    QTest::newRow("two request ids") << line + "Idempotency-Key: a\r\nIdempotency-Key: b\r\n\r\n"
+                                     << Outcome::Malformed;
+    QTest::newRow("request id with a space") << line + "Idempotency-Key: a b\r\n\r\n" << Outcome::Malformed;
+    QTest::newRow("request id too long") << line + "Idempotency-Key: " + QByteArray(65, 'k') + "\r\n\r\n"
+                                         << Outcome::Malformed;
     QTest::newRow("chunked body") << line + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"
                                   << Outcome::LengthRequired;
 }

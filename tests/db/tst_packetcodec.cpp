@@ -1,3 +1,4 @@
+#include "BufferRoom.h"
 #include "Currency.h"
 #include "EDatabaseError.h"
 #include "PacketCodec.h"
@@ -66,6 +67,8 @@ private slots:
     void roundTrip();
     void readsEscapedText();
     void readsTextWithoutSpareRoom();
+    void roomAfterTheText_data();
+    void roomAfterTheText();
     void declaredFields();
     void changeSetRoundTrip();
     void malformed_data();
@@ -148,6 +151,35 @@ void TstPacketCodec::readsTextWithoutSpareRoom()
     QCOMPARE(PacketCodec::decodePacket(DataPacket(borrowed), lineFields()), rows);
     QCOMPARE(PacketCodec::decodePacket(DataPacket(QByteArray(json.constData(), json.size())), lineFields()),
              rows);
+}
+
+void TstPacketCodec::roomAfterTheText_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("padded");
+    const QByteArray json = PacketCodec::encodePacket(lineFields(), {line("00001", "Vigilância")}).json();
+    // The parser reads up to 64 bytes past a text's end, so only room it really has will do.
+    constexpr qsizetype Padding = 64;
+    QByteArray moved(Padding + json.size(), Qt::Uninitialized);
+    std::copy(json.cbegin(), json.cend(), moved.begin() + Padding);
+    moved.remove(0, Padding);
+    QByteArray reserved = json;
+    reserved.reserve(json.size() + Padding);
+    QTest::newRow("written by the codec") << json << true;
+    QTest::newRow("front removed") << moved << false;
+    QTest::newRow("borrowed") << QByteArray::fromRawData(json.constData(), json.size()) << false;
+    QTest::newRow("room reserved") << reserved << true;
+}
+
+void TstPacketCodec::roomAfterTheText()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, padded);
+    // A buffer whose front was removed keeps its allocation, and capacity() still counts the bytes
+    // before the text: it promises room after it that is not there.
+    QCOMPARE(roomAfter(text) >= 64, padded);
+    QCOMPARE(PacketCodec::decodePacket(DataPacket(text), lineFields()),
+             QList<Record>{line("00001", "Vigilância")});
 }
 
 void TstPacketCodec::declaredFields()

@@ -35,6 +35,8 @@ HttpClient::Response HttpClient::post(const QByteArray& path, const QByteArray& 
         "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
     if (!token_.isEmpty())
         request += "Authorization: Bearer " + token_ + "\r\n";
+    if (!requestId_.isEmpty())
+        request += "Idempotency-Key: " + requestId_ + "\r\n";
     return sendRaw(request + "\r\n" + body);
 }
 

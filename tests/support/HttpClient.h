@@ -25,6 +25,8 @@ public:
 
     void setTimeout(int milliseconds) { timeoutMs_ = milliseconds; }
     void setToken(const QByteArray& token) { token_ = token; }
+    // Sent as Idempotency-Key with every POST while set (empty: none).
+    void setRequestId(const QByteArray& id) { requestId_ = id; }
     void disconnect();
 
 private:
@@ -36,6 +38,7 @@ private:
     QString host_;
     quint16 port_;
     QByteArray token_;
+    QByteArray requestId_;
     int timeoutMs_ = 30000;
     std::unique_ptr<QTcpSocket> socket_;
 };

@@ -127,4 +127,9 @@ private:
     void loadLines();
     void setRowCommands(bool enabled);
     [[noreturn]] void refuseAt(TField* field, const QString& messageKey);
+
+    // TfrmMediEfetiLifecycle.cpp
+    // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close
+    // anyway; raises EAbort when the user keeps the screen.
+    void releaseReservation();
 };

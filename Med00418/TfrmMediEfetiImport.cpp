@@ -16,6 +16,7 @@
 
 void TfrmMediEfeti::btnImportaClick(QObject*)
 {
+    SettleOpenLine();
     Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
     const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
     const TDateTime date = depDataFatu->GetDate();

@@ -48,6 +48,8 @@ public:
     // Returns false when the action failed.
     bool Guard(const std::function<void()>& action) noexcept;
     void HandleException(std::exception_ptr error) noexcept;
+    // The text the user reads for `error`; empty for the silent EAbort.
+    static QString MessageOf(std::exception_ptr error) noexcept;
 
     UserPrompts& Prompts();
     // Installs the prompts; the previous ones are dropped. Without any, plain message boxes are used.

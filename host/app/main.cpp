@@ -4,6 +4,7 @@
 #include "HostSettings.h"
 #include "LocalDemoDatabase.h"
 #include "ModuleLoader.h"
+#include "QuitOnSignals.h"
 #include "dtmDBGeral.h"
 
 #include <QApplication>
@@ -53,6 +54,7 @@ int main(int argc, char* argv[])
     ModuleLoader loader(QApplication::applicationDirPath() + QStringLiteral("/../lib"));
     HostMainWindow window(loader);
     application.SetMainForm(&window);
+    const QuitOnSignals quitOnSignals(&window);
     window.show();
 
     if (!application.Guard(openLocalDatabase))

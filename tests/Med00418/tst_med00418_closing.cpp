@@ -1,6 +1,7 @@
 #include "AppServerProcess.h"
 #include "HostMainWindow.h"
 #include "Med00418.h"
+#include "QuitOnSignals.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
 #include "ServerDatabase.h"
@@ -17,6 +18,8 @@
 #include <QMenu>
 #include <QStyleOptionTitleBar>
 #include <QtTest>
+#include <csignal>
+#include <unistd.h>
 
 using F = ScreenFixture;
 using Answer = UserPrompts::OpenLineAnswer;
@@ -35,13 +38,14 @@ enum class Way {
     WindowMenuClose,
     HostQuitMenu,
     MainWindowClose,
+    TerminationSignal,
     ImportCommand,
     ImportMenuEntry
 };
 
 bool quits(Way way)
 {
-    return way == Way::HostQuitMenu || way == Way::MainWindowClose;
+    return way == Way::HostQuitMenu || way == Way::MainWindowClose || way == Way::TerminationSignal;
 }
 
 bool imports(Way way)
@@ -79,6 +83,7 @@ class TstMed00418Closing : public QObject {
     Q_OBJECT
 
     ScreenFixture fx_;
+    std::unique_ptr<QuitOnSignals> quitOnSignals_;
     QPointer<TfrmMediEfeti> screen_;
     int nextDay_ = 0;
     int nextBillingDay_ = 0;
@@ -137,6 +142,15 @@ class TstMed00418Closing : public QObject {
         case Way::MainWindowClose:
             fx_.mainWindow()->windowHandle()->close();
             break;
+        case Way::TerminationSignal: {
+            // As at logout: the signal comes from outside, the event loop takes it up.
+            const auto shown = [this] { return prompts().questions.size() + prompts().errors.size(); };
+            const auto before = shown();
+            ::kill(::getpid(), SIGTERM);
+            QVERIFY(
+                QTest::qWaitFor([&] { return !fx_.mainWindow()->isVisible() || shown() > before; }, 5000));
+            break;
+        }
         case Way::ImportCommand:
             fx_.click(screen_->btnImporta);
             break;
@@ -183,8 +197,13 @@ private slots:
         qRegisterMetaType<Way>();
         QApplication::setQuitOnLastWindowClosed(false);
         fx_.setUp();
+        quitOnSignals_ = std::make_unique<QuitOnSignals>(fx_.mainWindow());
     }
-    void cleanupTestCase() { fx_.tearDown(); }
+    void cleanupTestCase()
+    {
+        quitOnSignals_.reset();
+        fx_.tearDown();
+    }
 
     void init()
     {
@@ -231,6 +250,8 @@ private slots:
             << Way::HostQuitMenu << Line::Edited << Answer::Stay << QStringList{kept};
         QTest::newRow("main window closed, edited line, save")
             << Way::MainWindowClose << Line::Edited << Answer::Save << QStringList{edited};
+        QTest::newRow("termination signal, new line, stay")
+            << Way::TerminationSignal << Line::New << Answer::Stay << QStringList{kept};
         QTest::newRow("main window closed, post refused")
             << Way::MainWindowClose << Line::NewWithoutService << Answer::Save << QStringList{kept};
         QTest::newRow("import command, new line, save")
@@ -301,6 +322,7 @@ private slots:
         QTest::addColumn<Way>("way");
         QTest::newRow("host's quit") << Way::HostQuitMenu;
         QTest::newRow("main window closed") << Way::MainWindowClose;
+        QTest::newRow("termination signal") << Way::TerminationSignal;
     }
 
     void quittingRunsTheCloseStepOfTheScreen()

@@ -72,6 +72,7 @@ QString Application::MessageOf(std::exception_ptr error) noexcept
 
 void Application::showError(const QString& message) noexcept
 {
+    ++errorsShown_;
     try {
         Prompts().ShowError(message);
     } catch (...) {

@@ -196,10 +196,17 @@ void TfrmPadraoSimples::SettleOpenLine()
         ds->Cancel();
         return;
     }
-    switch (Application::instance().Prompts().AskOpenLine(msgMensagensPadroes->Msg(QStringLiteral("Pend")))) {
-    case UserPrompts::OpenLineAnswer::Save:
+    Application& application = Application::instance();
+    switch (application.Prompts().AskOpenLine(msgMensagensPadroes->Msg(QStringLiteral("Pend")))) {
+    case UserPrompts::OpenLineAnswer::Save: {
+        // A save the server refused is undone and reported inside the post; the user reads why
+        // before anything goes on.
+        const int errors = application.ErrorsShown();
         sbtConfirmar->Click();
+        if (application.ErrorsShown() != errors)
+            Abort();
         break;
+    }
     case UserPrompts::OpenLineAnswer::Discard:
         sbtCancelar->Click();
         break;

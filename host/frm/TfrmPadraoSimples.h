@@ -38,7 +38,8 @@ public:
     // Before a step that would drop a line still open in dtsPadrao's data set (inserted or changed, not
     // stored), asks the user to store it, discard it or stay; storing is the confirm command, with its
     // checks. Returns once no line is open; raises EAbort when the user stays, or the post's refusal
-    // (already shown) when it is refused, the line still open. An untouched line goes without asking.
+    // (already shown) when it is refused, the line still open; raises EAbort too when storing reported
+    // an error of its own (a save the server refused). An untouched line goes without asking.
     void SettleOpenLine();
 
     TLabel* lblCodTela;

@@ -317,6 +317,38 @@ private slots:
         }
     }
 
+    void aSaveTheServerRefusesStopsWhatWasAsked_data()
+    {
+        QTest::addColumn<Way>("way");
+        QTest::newRow("close command") << Way::CloseCommand;
+        QTest::newRow("host's quit") << Way::HostQuitMenu;
+        QTest::newRow("import command") << Way::ImportCommand;
+    }
+
+    void aSaveTheServerRefusesStopsWhatWasAsked()
+    {
+        QFETCH(Way, way);
+        const QDate date = imports(way) ? billingDate() : freshDate();
+        openLine(Line::Edited, date);
+        // Meanwhile another user changes the same line.
+        fx_.serverDb().exec(QStringLiteral("UPDATE USR_EFETGEST SET USR_QTEFETGEST = ? WHERE USR_CDFILIAL = "
+                                           "'0002' AND USR_DTEFETGEST = ? AND USR_CDSERVFILI = '00001'"),
+                            {ServerDatabase::scaled(QStringLiteral("4")), date.toString(Qt::ISODate)});
+        const QString reservation = stPrxNr;
+        prompts().openLineAnswers = {Answer::Save};
+
+        go(way);
+        QCOMPARE(prompts().questions, QStringList{OpenLineQuestion});
+        QCOMPARE(prompts().errors,
+                 QStringList{"O registro foi alterado ou excluído por outro usuário. Atualize a lista."});
+        // The user reads why before anything goes on: nothing closed, nothing imported.
+        QVERIFY(screenStillOpen(screen_));
+        QVERIFY(fx_.mainWindow()->isVisible());
+        QCOMPARE(fx_.serverDb().reservations(reservation), 1);
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0002"), date),
+                 QStringList{"00001|4.0000|10.0000|20.0000"});
+    }
+
     void quittingRunsTheCloseStepOfTheScreen_data()
     {
         QTest::addColumn<Way>("way");

@@ -23,6 +23,11 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_
     QAction* quit = screens->addAction(QStringLiteral("&Sair"));
     quit->setObjectName(QStringLiteral("actSair"));
     connect(quit, &QAction::triggered, this, &QMainWindow::close);
+    QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
+    windows->setObjectName(QStringLiteral("mnuJanela"));
+    QAction* closeScreen = windows->addAction(QStringLiteral("&Fechar"));
+    closeScreen->setObjectName(QStringLiteral("actFecharJanela"));
+    connect(closeScreen, &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
     resize(1024, 700);
 }
 

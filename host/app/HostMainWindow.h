@@ -6,9 +6,10 @@
 
 class QMdiArea;
 
-// The host's main window: an MDI area for the screens and a menu that opens them. Quitting (its menu's
-// "Sair" or closing the window) first closes every open screen through the screen's own close step, so
-// each settles its open line and hands its reservation back; a screen that stays open cancels the quit.
+// The host's main window: an MDI area for the screens, a menu that opens them and one that closes the
+// active one. Quitting (its menu's "Sair" or closing the window) first closes every open screen through
+// the screen's own close step, so each settles its open line and hands its reservation back; a screen
+// that stays open cancels the quit.
 class HostMainWindow : public QMainWindow {
     Q_OBJECT
 

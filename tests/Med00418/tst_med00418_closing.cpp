@@ -36,6 +36,7 @@ enum class Way {
     CloseMenuEntry,
     TitleBarClose,
     WindowMenuClose,
+    HostWindowMenuClose,
     HostQuitMenu,
     MainWindowClose,
     TerminationSignal,
@@ -135,6 +136,9 @@ class TstMed00418Closing : public QObject {
             break;
         case Way::WindowMenuClose:
             closeFromTheWindowMenu();
+            break;
+        case Way::HostWindowMenuClose:
+            QVERIFY(fx_.chooseHostMenu(QStringLiteral("Janela"), QStringLiteral("Fechar")));
             break;
         case Way::HostQuitMenu:
             QVERIFY(fx_.chooseHostMenu(QStringLiteral("Faturamento"), QStringLiteral("Sair")));
@@ -242,6 +246,10 @@ private slots:
             << Way::TitleBarClose << Line::NewStillTyping << Answer::Save << QStringList{kept, added};
         QTest::newRow("window menu's close, edited line, stay")
             << Way::WindowMenuClose << Line::Edited << Answer::Stay << QStringList{kept};
+        QTest::newRow("host's window menu, new line, discard")
+            << Way::HostWindowMenuClose << Line::New << Answer::Discard << QStringList{kept};
+        QTest::newRow("host's window menu, new line, stay")
+            << Way::HostWindowMenuClose << Line::New << Answer::Stay << QStringList{kept};
         QTest::newRow("window's close button, post refused")
             << Way::TitleBarClose << Line::NewWithoutService << Answer::Save << QStringList{kept};
         QTest::newRow("host's quit, new line, discard")

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Currency.h"
 #include "EfetGestRecordSet.h"
 #include "FilialLookup.h"
 #include "ServicoLookup.h"
+#include "TDateTime.h"
 #include "TfrmPadraoSimples.h"
 #include "VerifServRecordSet.h"
 #include "med00418_export.h"
@@ -127,6 +129,27 @@ private:
     void loadLines();
     void setRowCommands(bool enabled);
     [[noreturn]] void refuseAt(TField* field, const QString& messageKey);
+
+    // Lines stay under the branch and date they were loaded for; a total never goes out stale.
+public slots:
+    void btpFilialCancelPesq(QObject* Sender);
+    void dbgDataCanEditModify(QObject* Sender, TField* Field, bool& CanModify);
+    void cdsEfetGestAfterEdit(TDataSet* DataSet);
+    void cdsEfetGestUSR_VRTTSERVGESTChange(TField* Sender);
+
+private:
+    // Staff or price differ from what the open line's total was last written against.
+    bool totalIsStale() const;
+
+    // The branch and billing date that passed the filter checks when the lines shown were loaded:
+    // refresh, import, service checks and posting use these, whatever the filter shows meanwhile.
+    QString shownBranch_;
+    TDateTime shownDate_;
+    // The branch the lookup stood on before a search (empty: none), for a search left without a choice.
+    QString branchBeforeSearch_;
+    // Staff and price when the open line's total was last written, or when the line was opened.
+    Currency totalStaff_;
+    Currency totalPrice_;
 
     // TfrmMediEfetiLifecycle.cpp
     // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close

@@ -51,6 +51,8 @@ void TfrmMediEfeti::medCdFilialChange(QObject*)
 
 void TfrmMediEfeti::btpFilialBeforePesq(QObject*, bool&)
 {
+    branchBeforeSearch_ =
+        qryFilial->Active() && !qryFilial->IsEmpty() ? qryFilialCDFILIAL->AsString() : QString();
     qryFilial->Close();
     qryFilial->ParamByName(u"P_CDFILIAL").Clear();
     qryFilial->Open();
@@ -61,6 +63,16 @@ void TfrmMediEfeti::btpFilialAfterPesq(QObject*)
     // Writing the code empties the name, so the name goes in second.
     medCdFilial->SetText(qryFilialCDFILIAL->AsString());
     edtNmFilial->SetText(qryFilialNMFILIAL->AsString());
+}
+
+void TfrmMediEfeti::btpFilialCancelPesq(QObject*)
+{
+    // The list was opened over every branch; the lookup goes back to the branch it stood on.
+    qryFilial->Close();
+    if (branchBeforeSearch_.isEmpty())
+        return;
+    qryFilial->ParamByName(u"P_CDFILIAL").SetAsString(branchBeforeSearch_);
+    qryFilial->Open();
 }
 
 void TfrmMediEfeti::depDataFatuExit(QObject*)
@@ -86,6 +98,8 @@ void TfrmMediEfeti::panFiltroExit(QObject*)
         depDataFatu->setFocus();
         throw;
     }
+    shownBranch_ = medCdFilial->Text();
+    shownDate_ = depDataFatu->GetDate();
     loadLines();
     if (cdsEfetGest->IsEmpty())
         HabilitaBotoes();
@@ -98,9 +112,7 @@ void TfrmMediEfeti::reloadLines()
 {
     Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
     const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
-    const TDateTime date = depDataFatu->GetDate();
-    const QString branch = medCdFilial->Text();
-    cdsEfetGest->SetData(server().getEfetGest(branch, date).toPacket());
+    cdsEfetGest->SetData(server().getEfetGest(shownBranch_, shownDate_).toPacket());
 }
 
 void TfrmMediEfeti::loadLines()

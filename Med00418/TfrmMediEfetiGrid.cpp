@@ -27,15 +27,15 @@ void TfrmMediEfeti::Vd_Servico()
     try {
         cdsEfetGestUSR_CDSERVFILI->SetAsString(Consiste::Ajusta(cdsEfetGestUSR_CDSERVFILI->AsString(), 5));
         Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
-        cdsVerifServ->SetData(server()
-                                  .GetVerifServ(medCdFilial->Text(), depDataFatu->GetDate(),
-                                                cdsEfetGestUSR_CDSERVFILI->AsString())
-                                  .toPacket());
+        cdsVerifServ->SetData(
+            server()
+                .GetVerifServ(shownBranch_, shownDate_, cdsEfetGestUSR_CDSERVFILI->AsString())
+                .toPacket());
         Showavi::DeactiveShowAvi();
         if (!cdsVerifServ->IsEmpty())
             Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Serv_ja_cad")), true);
         qryServico->Close();
-        qryServico->ParamByName(u"P_CDFILIAL").SetAsString(medCdFilial->Text());
+        qryServico->ParamByName(u"P_CDFILIAL").SetAsString(shownBranch_);
         qryServico->ParamByName(u"P_CDSERVFILI").SetAsString(cdsEfetGestUSR_CDSERVFILI->AsString());
         qryServico->Open();
         if (qryServico->IsEmpty())
@@ -101,7 +101,7 @@ void TfrmMediEfeti::dbgDataColExit(QObject*)
 void TfrmMediEfeti::dbgDataEditButtonClick(QObject*)
 {
     qryServico->Close();
-    qryServico->ParamByName(u"P_CDFILIAL").SetAsString(medCdFilial->Text());
+    qryServico->ParamByName(u"P_CDFILIAL").SetAsString(shownBranch_);
     qryServico->ParamByName(u"P_CDSERVFILI").Clear();
     qryServico->Open();
     const QString text = msgPadrao->Msg(QStringLiteral("Servico")) + QLatin1Char('|') +
@@ -122,10 +122,9 @@ void TfrmMediEfeti::cdsEfetGestUSR_CDSERVFILIChange(TField*)
 namespace {
 
 // The code and name of a line already stored are not typed over: only moving keys pass there.
-bool onStoredKeyColumn(TDataSource* source, const TDBGrid* grid, const TField* code, const TField* name)
+bool isStoredKey(const TDataSource* source, const TField* field, const TField* code, const TField* name)
 {
-    const TField* selected = grid->SelectedField();
-    return source->State() != TDataSetState::dsInsert && (selected == code || selected == name);
+    return source->State() != TDataSetState::dsInsert && (field == code || field == name);
 }
 
 } // namespace
@@ -134,16 +133,23 @@ void TfrmMediEfeti::dbgDataKeyDown(QObject*, int& Key, Qt::KeyboardModifiers)
 {
     using namespace VirtualKeys;
     static constexpr std::array passing{vkTab, vkReturn, vkLeft, vkUp, vkRight, vkDown, vkInsert};
-    if (onStoredKeyColumn(dtsPadrao, dbgData, cdsEfetGestUSR_CDSERVFILI, cdsEfetGestNMSERVICO) &&
+    if (isStoredKey(dtsPadrao, dbgData->SelectedField(), cdsEfetGestUSR_CDSERVFILI, cdsEfetGestNMSERVICO) &&
         std::find(passing.begin(), passing.end(), Key) == passing.end())
         Abort();
 }
 
 void TfrmMediEfeti::dbgDataKeyPress(QObject*, QChar& Key)
 {
-    if (onStoredKeyColumn(dtsPadrao, dbgData, cdsEfetGestUSR_CDSERVFILI, cdsEfetGestNMSERVICO) &&
+    if (isStoredKey(dtsPadrao, dbgData->SelectedField(), cdsEfetGestUSR_CDSERVFILI, cdsEfetGestNMSERVICO) &&
         Key != QChar(VirtualKeys::vkTab) && Key != QChar(VirtualKeys::vkReturn))
         Abort();
+}
+
+void TfrmMediEfeti::dbgDataCanEditModify(QObject*, TField* Field, bool& CanModify)
+{
+    // Pastes, drops and input methods never pass the key filters: the cell refuses text itself.
+    if (isStoredKey(dtsPadrao, Field, cdsEfetGestUSR_CDSERVFILI, cdsEfetGestNMSERVICO))
+        CanModify = false;
 }
 
 void TfrmMediEfeti::sbtIncluirClick(QObject*)

@@ -4,12 +4,8 @@
 #include "Med00418.h"
 #include "RdmMediEfeti.h"
 #include "Showavi.h"
-#include "TADOIBQuery.h"
-#include "TADOIBStringField.h"
 #include "TButtonFlat.h"
 #include "TClientDataSet.h"
-#include "TDateEditPlus.h"
-#include "TMaskEdit.h"
 #include "TfrmMediEfeti.h"
 
 #include <QScopeGuard>
@@ -19,11 +15,10 @@ void TfrmMediEfeti::btnImportaClick(QObject*)
     SettleOpenLine();
     Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
     const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
-    const TDateTime date = depDataFatu->GetDate();
-    if (!qryFilial->Active() || qryFilial->IsEmpty())
+    // The branch and date of the lines shown: the branch lookup may stand elsewhere after a search.
+    if (shownBranch_.isEmpty())
         throw Exception(QStringLiteral("Informe a filial antes de importar."));
-    const QString branch = qryFilialCDFILIAL->AsString();
-    const RemoteValue result = server().Importa(branch, date, stPrxNr);
+    const RemoteValue result = server().Importa(shownBranch_, shownDate_, stPrxNr);
     cdsEfetGest->SetData(Consiste::CheckResultServ(result, true, 0).toPacket());
 }
 

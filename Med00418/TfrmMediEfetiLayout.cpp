@@ -3,6 +3,7 @@
 #include "ImportGlyph.h"
 #include "MessageCatalogue.h"
 #include "NetMediEfeti.h"
+#include "TBCDField.h"
 #include "TBtnPesquisa.h"
 #include "TButtonFlat.h"
 #include "TClientDataSet.h"
@@ -228,11 +229,16 @@ void TfrmMediEfeti::wireEvents()
     BindHandler(medCdFilial->OnExit, this, "medCdFilialExit");
     BindHandler(btpFilial->OnBeforePesq, this, "btpFilialBeforePesq");
     BindHandler(btpFilial->OnAfterPesq, this, "btpFilialAfterPesq");
+    BindHandler(btpFilial->OnCancelPesq, this, "btpFilialCancelPesq");
     BindHandler(depDataFatu->OnExit, this, "depDataFatuExit");
     BindHandler(dbgData->OnColExit, this, "dbgDataColExit");
     BindHandler(dbgData->OnEditButtonClick, this, "dbgDataEditButtonClick");
     BindHandler(dbgData->OnKeyDown, this, "dbgDataKeyDown");
     BindHandler(dbgData->OnKeyPress, this, "dbgDataKeyPress");
+    BindHandler(dbgData->OnCanEditModify, this, "dbgDataCanEditModify");
+    BindHandler(cdsEfetGest->AfterEdit, this, "cdsEfetGestAfterEdit");
+    BindHandler(cdsEfetGest->AfterInsert, this, "cdsEfetGestAfterEdit");
+    BindHandler(cdsEfetGestUSR_VRTTSERVGEST->OnChange, this, "cdsEfetGestUSR_VRTTSERVGESTChange");
     BindHandler(cdsEfetGestUSR_CDSERVFILI->OnChange, this, "cdsEfetGestUSR_CDSERVFILIChange");
     BindHandler(cdsEfetGest->BeforePost, this, "cdsEfetGestBeforePost");
     BindHandler(cdsEfetGest->AfterPost, this, "cdsEfetGestAfterPost");

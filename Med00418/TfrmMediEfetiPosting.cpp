@@ -6,17 +6,15 @@
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"
-#include "TDateEditPlus.h"
 #include "TDateTimeField.h"
-#include "TMaskEdit.h"
 #include "TMessages.h"
 #include "TStringField.h"
 #include "TfrmMediEfeti.h"
 
 void TfrmMediEfeti::cdsEfetGestBeforePost(TDataSet*)
 {
-    cdsEfetGestUSR_CDFILIAL->SetAsString(medCdFilial->Text());
-    cdsEfetGestUSR_DTEFETGEST->SetAsDateTime(depDataFatu->GetDate());
+    cdsEfetGestUSR_CDFILIAL->SetAsString(shownBranch_);
+    cdsEfetGestUSR_DTEFETGEST->SetAsDateTime(shownDate_);
     if (dtsPadrao->State() == TDataSetState::dsInsert) {
         if (Consiste::EmptyString(cdsEfetGestUSR_CDSERVFILI->AsString())) {
             try {
@@ -37,7 +35,7 @@ void TfrmMediEfeti::cdsEfetGestBeforePost(TDataSet*)
             refuseAt(cdsEfetGestUSR_QTEFETGEST, QStringLiteral("NNUME_Inf"));
         if (!(cdsEfetGestUSR_VREFETGEST->AsFloat() > 0))
             refuseAt(cdsEfetGestUSR_VREFETGEST, QStringLiteral("Unit_Inf"));
-        if (!(cdsEfetGestUSR_VRTTSERVGEST->AsFloat() > 0))
+        if (!(cdsEfetGestUSR_VRTTSERVGEST->AsFloat() > 0) || totalIsStale())
             CalculaTotal();
         if (!(cdsEfetGestUSR_VRTTSERVGEST->AsFloat() > 0))
             refuseAt(cdsEfetGestUSR_VRTTSERVGEST, QStringLiteral("Tota_Inf"));
@@ -46,6 +44,24 @@ void TfrmMediEfeti::cdsEfetGestBeforePost(TDataSet*)
             selected->FocusControl();
         throw;
     }
+}
+
+void TfrmMediEfeti::cdsEfetGestAfterEdit(TDataSet*)
+{
+    totalStaff_ = cdsEfetGestUSR_QTEFETGEST->AsCurrency();
+    totalPrice_ = cdsEfetGestUSR_VREFETGEST->AsCurrency();
+}
+
+void TfrmMediEfeti::cdsEfetGestUSR_VRTTSERVGESTChange(TField*)
+{
+    // Typed by the user or worked out: either way it answers for the staff and price standing now.
+    cdsEfetGestAfterEdit(cdsEfetGest);
+}
+
+bool TfrmMediEfeti::totalIsStale() const
+{
+    return cdsEfetGestUSR_QTEFETGEST->AsCurrency() != totalStaff_ ||
+           cdsEfetGestUSR_VREFETGEST->AsCurrency() != totalPrice_;
 }
 
 void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)

@@ -8,15 +8,16 @@
 
 #include <QSqlQuery>
 
-qint64 BillingImport::run(const QString& branch, QDate date, const QString& reservation)
+ReservationTicket BillingImport::run(const QString& branch, QDate date,
+                                     const std::optional<ReservationTicket>& held)
 {
     Transaction transaction(database_);
-    const qint64 number = ReservationStore(database_, reservationTtl_).validOrNew(reservation, branch);
-    copyWorkRows(number, branch, date);
-    for (const Billing& billing : servicesWithoutLine(number))
+    const ReservationTicket ticket = ReservationStore(database_, reservationTtl_).heldOrNew(held, branch);
+    copyWorkRows(ticket.number, branch, date);
+    for (const Billing& billing : servicesWithoutLine(ticket.number))
         addLine(branch, date, billing);
     transaction.commit();
-    return number;
+    return ticket;
 }
 
 void BillingImport::copyWorkRows(qint64 reservation, const QString& branch, QDate date)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ReservationTicket.h"
+
 #include <QDate>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 class Database;
 
@@ -15,8 +18,9 @@ public:
         : database_(database), reservationTtl_(reservationTtl)
     {}
 
-    // Returns the reservation the work rows went under: `reservation` when still valid, else a new one.
-    qint64 run(const QString& branch, QDate date, const QString& reservation);
+    // Returns the reservation the work rows went under: `held` when still valid, else a new one.
+    // Throws Exception when `held` is another holder's.
+    ReservationTicket run(const QString& branch, QDate date, const std::optional<ReservationTicket>& held);
 
 private:
     struct Billing {

@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "EDatabaseError.h"
 #include "EfetGestLayout.h"
+#include "EfetGestLineCheck.h"
 #include "SqlFailure.h"
 #include "TDateTime.h"
 #include "Transaction.h"
@@ -30,6 +31,11 @@ QString matchOriginal(const SqlDialect& d)
 int ChangeSetWriter::apply(const QList<Change>& changes)
 {
     Transaction transaction(database_);
+    EfetGestLineCheck lineCheck(database_);
+    for (qsizetype place = 0; place < changes.size(); ++place) {
+        if (changes[place].kind != ChangeKind::Deleted)
+            lineCheck.check(changes[place].values, place);
+    }
     // Deletions first, insertions last: a line deleted and inserted again under the same key is no duplicate.
     for (const ChangeKind kind : {ChangeKind::Deleted, ChangeKind::Modified, ChangeKind::Inserted}) {
         for (const Change& change : changes) {

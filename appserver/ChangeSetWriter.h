@@ -8,7 +8,8 @@
 class Database;
 
 // Applies a change set of cdsEfetGest in one transaction, all or nothing. Modified and deleted lines
-// must still hold every stored value the client read; an inserted line must not exist yet. Otherwise
+// must still hold every stored value the client read; an inserted line must not exist yet; every line
+// stored must pass EfetGestLineCheck. Otherwise
 // EDatabaseError carries the message the user reads and nothing is applied.
 class ChangeSetWriter {
 public:

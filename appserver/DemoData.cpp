@@ -55,6 +55,10 @@ void addBranch(Database& database, const DemoCatalogue::Branch& branch)
 void seedIfEmpty(Database& database)
 {
     Transaction transaction(database);
+    // Servers started together on one empty database: the first seeds, the others wait for it here
+    // and then find its branches (SQLite's write transaction already serialises them).
+    if (const QString lock = database.dialect().schemaLock(); !lock.isEmpty())
+        database.execDirect(lock);
     if (hasBranches(database))
         return;
     for (const DemoCatalogue::Branch& branch : DemoCatalogue::branches())

@@ -15,9 +15,6 @@
 
 namespace {
 
-// The longest reservation text taken: more digits than any sequence number has.
-constexpr int MaxReservationLength = 20;
-
 QByteArray byReference(const QByteArray& value, const QString& reference)
 {
     return "{\"value\":" + value + ",\"refs\":[" + JsonString::quoted(reference) + "]}";
@@ -62,9 +59,9 @@ QByteArray RdmMediEfeti::getPrxRelApurFat(const QList<RpcParam>& params)
     ReservationStore reservations(database_, reservationTtl_);
     Transaction transaction(database_);
     reservations.purgeExpired();
-    const qint64 number = reservations.create(branch);
+    const ReservationTicket ticket = reservations.create(branch);
     transaction.commit();
-    return JsonString::quoted(QString::number(number));
+    return JsonString::quoted(ticket.text());
 }
 
 QByteArray RdmMediEfeti::getEfetGest(const QList<RpcParam>& params)
@@ -100,19 +97,21 @@ QByteArray RdmMediEfeti::importa(const QList<RpcParam>& params)
     const RpcArguments args(params, 3);
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
-    const QString reservation = args.code(2, "reserva", 0, MaxReservationLength);
-    const qint64 number = BillingImport(database_, reservationTtl_).run(branch, date, reservation);
+    const ReservationTicket ticket =
+        BillingImport(database_, reservationTtl_).run(branch, date, args.reservation(2, "reserva"));
     const QByteArray packet = PacketCodec::encodePacket(EfetGestLayout::instance().fields,
                                                         EfetGestStore(database_).lines(branch, date))
                                   .json();
-    return byReference(serverResult(packet), QString::number(number));
+    return byReference(serverResult(packet), ticket.text());
 }
 
 QByteArray RdmMediEfeti::setDelTableApur(const QList<RpcParam>& params)
 {
-    const QString reservation = RpcArguments(params, 1).code(0, "reserva", 0, MaxReservationLength);
-    Transaction transaction(database_);
-    ReservationStore(database_, reservationTtl_).release(reservation);
-    transaction.commit();
-    return byReference(serverResult("null"), reservation);
+    const std::optional<ReservationTicket> held = RpcArguments(params, 1).reservation(0, "reserva");
+    if (held) {
+        Transaction transaction(database_);
+        ReservationStore(database_, reservationTtl_).release(*held);
+        transaction.commit();
+    }
+    return byReference(serverResult("null"), held ? held->text() : QString());
 }

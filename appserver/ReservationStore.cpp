@@ -1,6 +1,7 @@
 #include "ReservationStore.h"
 
 #include "Database.h"
+#include "Exception.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
@@ -12,35 +13,38 @@ qint64 now()
     return QDateTime::currentMSecsSinceEpoch();
 }
 
-} // namespace
-
-qint64 ReservationStore::create(const QString& branch)
+[[noreturn]] void notTheHolder()
 {
-    static const QString sql =
-        QStringLiteral("INSERT INTO RESERVA (CDFILIAL, CRIADOEM) VALUES (?, ?) RETURNING NRRESERVA");
-    qint64 number = 0;
-    database_.select(sql, {branch, now()}, [&](const QSqlQuery& q) { number = q.value(0).toLongLong(); });
-    return number;
+    throw Exception(QStringLiteral("A reserva informada pertence a outra tela: não pode ser usada nem "
+                                   "liberada por esta. Feche a tela e abra-a novamente."));
 }
 
-qint64 ReservationStore::validOrNew(const QString& number, const QString& branch)
+} // namespace
+
+ReservationTicket ReservationStore::create(const QString& branch)
 {
-    bool ok = false;
-    const qint64 value = number.toLongLong(&ok);
-    if (ok && isValid(value))
-        return value;
+    static const QString sql = QStringLiteral(
+        "INSERT INTO RESERVA (CDFILIAL, CRIADOEM, SEGREDO) VALUES (?, ?, ?) RETURNING NRRESERVA");
+    ReservationTicket ticket{0, ReservationTicket::drawSecret()};
+    database_.select(sql, {branch, now(), QString::fromLatin1(ticket.secret)},
+                     [&](const QSqlQuery& q) { ticket.number = q.value(0).toLongLong(); });
+    return ticket;
+}
+
+ReservationTicket ReservationStore::heldOrNew(const std::optional<ReservationTicket>& held,
+                                              const QString& branch)
+{
+    if (held && isHeld(*held))
+        return *held;
     purgeExpired();
     return create(branch);
 }
 
-void ReservationStore::release(const QString& number)
+void ReservationStore::release(const ReservationTicket& held)
 {
-    bool ok = false;
-    const qint64 value = number.toLongLong(&ok);
-    if (!ok)
-        return;
-    database_.exec(QStringLiteral("DELETE FROM APURFATTRAB WHERE NRRESERVA = ?"), {value});
-    database_.exec(QStringLiteral("DELETE FROM RESERVA WHERE NRRESERVA = ?"), {value});
+    isHeld(held);
+    database_.exec(QStringLiteral("DELETE FROM APURFATTRAB WHERE NRRESERVA = ?"), {held.number});
+    database_.exec(QStringLiteral("DELETE FROM RESERVA WHERE NRRESERVA = ?"), {held.number});
 }
 
 void ReservationStore::purgeExpired()
@@ -52,12 +56,20 @@ void ReservationStore::purgeExpired()
     database_.exec(QStringLiteral("DELETE FROM RESERVA WHERE CRIADOEM < ?"), {oldest});
 }
 
-bool ReservationStore::isValid(qint64 number)
+bool ReservationStore::isHeld(const ReservationTicket& held)
 {
     bool found = false;
-    database_.select(QStringLiteral("SELECT NRRESERVA FROM RESERVA WHERE NRRESERVA = ? AND CRIADOEM >= ?"),
-                     {number, oldestValidTime()}, [&](const QSqlQuery&) { found = true; });
-    return found;
+    qint64 createdAt = 0;
+    QByteArray secret;
+    database_.select(QStringLiteral("SELECT SEGREDO, CRIADOEM FROM RESERVA WHERE NRRESERVA = ?"),
+                     {held.number}, [&](const QSqlQuery& q) {
+                         found = true;
+                         secret = q.value(0).toString().toLatin1();
+                         createdAt = q.value(1).toLongLong();
+                     });
+    if (found && !held.provenBy(secret))
+        notTheHolder();
+    return found && createdAt >= oldestValidTime();
 }
 
 qint64 ReservationStore::oldestValidTime() const

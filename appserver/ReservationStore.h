@@ -1,29 +1,36 @@
 #pragma once
 
+#include "ReservationTicket.h"
+
 #include <QString>
 #include <chrono>
+#include <optional>
 
 class Database;
 
-// Numbers that mark one import's work rows. A number comes from the database's sequence, so servers
-// sharing a database never hand out the same one; unreleased numbers expire after the time to live,
-// judged by their creation time in SQL. Callers hold the transaction.
+// Reservations that mark one import's work rows. A number comes from the database's sequence, so
+// servers sharing a database never hand out the same one; its secret makes the ticket unguessable.
+// Unreleased reservations expire after the time to live, judged by their creation time in SQL.
+// Callers hold the transaction.
 class ReservationStore {
 public:
     ReservationStore(Database& database, std::chrono::seconds timeToLive)
         : database_(database), timeToLive_(timeToLive)
     {}
 
-    qint64 create(const QString& branch);
-    // `number` while it is still valid; otherwise (expired, released, unknown, not a number) a new one.
-    qint64 validOrNew(const QString& number, const QString& branch);
-    // Drops the reservation and its work rows; an unknown number changes nothing.
-    void release(const QString& number);
+    ReservationTicket create(const QString& branch);
+    // `held` while it is still valid; a new ticket when there is none or it expired or was released.
+    // Throws Exception when the number is another holder's (the secret does not match).
+    ReservationTicket heldOrNew(const std::optional<ReservationTicket>& held, const QString& branch);
+    // Drops the reservation and its work rows; one already gone changes nothing. Throws Exception when
+    // the number is another holder's.
+    void release(const ReservationTicket& held);
     // Drops every expired reservation and its work rows.
     void purgeExpired();
 
 private:
-    bool isValid(qint64 number);
+    // Whether the reservation is stored and unexpired; throws when it is stored under another secret.
+    bool isHeld(const ReservationTicket& held);
     qint64 oldestValidTime() const;
 
     Database& database_;

@@ -102,6 +102,18 @@ QDate RpcArguments::date(int index, const char* name) const
     return date;
 }
 
+std::optional<ReservationTicket> RpcArguments::reservation(int index, const char* name) const
+{
+    const QString& text = ofKind(index, RpcParam::Kind::String, name).text;
+    if (text.isEmpty())
+        return std::nullopt;
+    std::optional<ReservationTicket> ticket = ReservationTicket::parse(text);
+    if (!ticket)
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ser o texto de reserva recebido do servidor.")
+                    .arg(nameOf(name)));
+    return ticket;
+}
+
 QList<Change> RpcArguments::efetGestChangeSet(int index, const char* name) const
 {
     const QByteArray& json = ofKind(index, RpcParam::Kind::Object, name).json;

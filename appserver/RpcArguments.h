@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Change.h"
+#include "ReservationTicket.h"
 #include "RpcRequest.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // The positional arguments of one call, read by kind. Anything of the wrong count, kind or size raises
 // RpcError InvalidParams naming the argument.
@@ -17,6 +19,8 @@ public:
     QString code(int index, const char* name, int minLength, int maxLength) const;
     // A date "YYYY-MM-DD", or with a time of day that is midnight.
     QDate date(int index, const char* name) const;
+    // A reservation ticket as the server handed it out; nothing for an empty text (none held yet).
+    std::optional<ReservationTicket> reservation(int index, const char* name) const;
     // A change set of cdsEfetGest, decoded and with every key present.
     QList<Change> efetGestChangeSet(int index, const char* name) const;
 

@@ -1,6 +1,7 @@
 #include "Schema.h"
 
 #include "Database.h"
+#include "Exception.h"
 #include "Transaction.h"
 
 namespace Schema {
@@ -39,10 +40,17 @@ QStringList versionOne(const SqlDialect& d)
     return statements;
 }
 
+// Reservations carry a secret that proves their holder; ones drawn before have none and cannot be
+// used again, so they just expire.
+QStringList versionTwo()
+{
+    return {QStringLiteral("ALTER TABLE RESERVA ADD COLUMN SEGREDO VARCHAR(32)")};
+}
+
 // Step n brings the schema from version n to n + 1.
 QList<QStringList> steps(const SqlDialect& dialect)
 {
-    return {versionOne(dialect)};
+    return {versionOne(dialect), versionTwo()};
 }
 
 int storedVersion(Database& database)
@@ -65,6 +73,12 @@ void migrate(Database& database)
         QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
     const QList<QStringList> all = steps(dialect);
     const int from = storedVersion(database);
+    if (from > CurrentVersion)
+        throw Exception(
+            QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a versão %2 "
+                           "que este servidor conhece: instale a versão do servidor que o atualizou.")
+                .arg(from)
+                .arg(CurrentVersion));
     for (int step = from; step < int(all.size()); ++step) {
         for (const QString& statement : all[step])
             database.execDirect(statement);

@@ -9,6 +9,7 @@
 struct CallMix {
     static constexpr int Steps = 4;
     static constexpr int ListLines = 50;
+    static constexpr int MaxClients = 256;
 
     QString branch = QStringLiteral("0001");
     QDate date = QDate(2030, 6, 1);

@@ -41,11 +41,17 @@ int rounds()
 void seed(const QString& database, quint16 port, const CallMix& mix)
 {
     Database direct(DatabaseSpec::parse(database));
+    const QString addService =
+        QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)");
+    direct.exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?)"),
+                {mix.branch, QStringLiteral("Filial de carga")});
+    // The server stores lines of registered services only: each client's scratch key too.
+    for (int client = 0; client < CallMix::MaxClients; ++client)
+        direct.exec(addService, {mix.branch, mix.scratchService(client), QStringLiteral("Serviço avulso")});
     QList<Change> changes;
     for (int s = 1; s <= CallMix::ListLines; ++s) {
         const QString service = QStringLiteral("%1").arg(s, 5, 10, QLatin1Char('0'));
-        direct.exec(QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
-                    {mix.branch, service, QStringLiteral("Serviço de Conservação nº %1").arg(s)});
+        direct.exec(addService, {mix.branch, service, QStringLiteral("Serviço de Conservação nº %1").arg(s)});
         changes.append(Change{
             ChangeKind::Inserted,
             {mix.branch, QVariant::fromValue(TDateTime::fromDate(mix.date)), service,

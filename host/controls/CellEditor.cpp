@@ -1,5 +1,6 @@
 #include "CellEditor.h"
 
+#include <QInputMethodEvent>
 #include <QToolButton>
 
 CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent), button_(new QToolButton(this))
@@ -36,6 +37,16 @@ void CellEditor::resizeEvent(QResizeEvent* event)
 {
     QLineEdit::resizeEvent(event);
     placeButton();
+}
+
+void CellEditor::inputMethodEvent(QInputMethodEvent* event)
+{
+    // QLineEdit commits a composed text even while read-only.
+    if (isReadOnly()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::inputMethodEvent(event);
 }
 
 void CellEditor::placeButton()

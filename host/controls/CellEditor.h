@@ -6,7 +6,8 @@ class QToolButton;
 
 // The grid's in-place editor: a line edit over the current cell, with an ellipsis button at its right
 // for columns that have one. It remembers the text it was loaded with, so the grid can tell a value
-// written to the field by code from what the user typed.
+// written to the field by code from what the user typed. Read-only, it takes no text from an input
+// method either.
 class CellEditor : public QLineEdit {
     Q_OBJECT
 
@@ -24,6 +25,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void placeButton();

@@ -184,6 +184,8 @@ void TDBGrid::stateChanged()
     const TDataSet* ds = dataSet();
     const bool editing =
         ds && (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert);
+    if (editorOpen())
+        editor_->setReadOnly(!cellWritable()); // whether a cell takes text may follow the line's state
     if (editing || !editorOpen())
         return;
     // The line was stored or cancelled by someone else: the cell shows the field again.

@@ -27,6 +27,8 @@ class TField;
 // every key in the grid and its editor before the grid acts on it; an error or a zeroed key drops it.
 // Insert inserts a line, Esc cancels the line's edit, Ctrl+Delete deletes (asking first with
 // dgConfirmDelete), and with dgCancelOnExit an untouched new line goes when the focus leaves the grid.
+// A cell that OnCanEditModify refuses opens its editor read-only: nothing typed, pasted, dropped or
+// composed by an input method reaches its field, and the line is not put in edit for it.
 class HOST_CONTROLS_EXPORT TDBGrid : public QTableView {
     Q_OBJECT
 
@@ -73,6 +75,8 @@ public:
     TEvent<QObject*, int&, Qt::KeyboardModifiers> OnKeyDown;
     // The character typed, by reference (a null character drops it).
     TEvent<QObject*, QChar&> OnKeyPress;
+    // Asked whether the current line's cell of the field may take text; clearing the flag refuses it.
+    TEvent<QObject*, TField*, bool&> OnCanEditModify;
 
 protected:
     bool event(QEvent* event) override;
@@ -107,6 +111,8 @@ private:
 
     // TDBGridEditing.cpp: the cell editor and writing to fields.
     bool canEdit() const;
+    // canEdit, and OnCanEditModify lets the selected cell of the current line take text.
+    bool cellWritable();
     void ensureEditing();
     void showEditor();
     void hideEditor();

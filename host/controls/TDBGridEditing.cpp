@@ -1,3 +1,4 @@
+#include "Application.h"
 #include "CellEditor.h"
 #include "DataSetTableModel.h"
 #include "EAbort.h"
@@ -19,9 +20,21 @@ bool TDBGrid::canEdit() const
            !options_.testFlag(dgRowSelect) && !readOnly_ && !column->ReadOnly() && !ds->ReadOnly();
 }
 
-void TDBGrid::ensureEditing()
+bool TDBGrid::cellWritable()
 {
     if (!canEdit())
+        return false;
+    TField* field = SelectedField();
+    bool writable = true;
+    // A failing answer refuses: no text goes into a cell nobody vouched for.
+    if (!Application::instance().Guard([&] { OnCanEditModify(this, field, writable); }))
+        return false;
+    return writable;
+}
+
+void TDBGrid::ensureEditing()
+{
+    if (!cellWritable())
         Abort();
     TDataSet* ds = dataSet();
     if (ds->State() == TDataSetState::dsBrowse)
@@ -75,6 +88,7 @@ void TDBGrid::showEditor()
                                                                                              : 32767);
         editor_->setAlignment(selectedColumn()->Alignment() | Qt::AlignVCenter);
         editor_->Load(field->AsString());
+        editor_->setReadOnly(!cellWritable());
         editor_->show(); // open before the button: refreshEditorButton opens a closed editor
         refreshEditorButton();
         placeEditor();
@@ -129,6 +143,10 @@ void TDBGrid::UpdateData()
     TField* field = SelectedField();
     if (!field)
         return;
+    if (!cellWritable()) {
+        editor_->Load(field->AsString()); // whatever got in by another way goes no further
+        return;
+    }
     ensureEditing();
     field->SetAsString(editor_->text());
     editor_->Load(field->AsString());

@@ -52,8 +52,10 @@ void TBtnPesquisa::search()
         return;
     if (!dataSource_)
         throw Exception(QStringLiteral("A pesquisa \"%1\" não tem fonte de dados.").arg(title_));
-    if (!Application::instance().Prompts().ChooseRecord(*dataSource_, title_, emptyError_))
+    if (!Application::instance().Prompts().ChooseRecord(*dataSource_, title_, emptyError_)) {
+        OnCancelPesq(this);
         return;
+    }
     OnAfterPesq(this);
     // Back to the field, its new text selected, as if the user had come in by the keyboard.
     if (associate_ && associate_->isEnabled() && associate_->isVisible())

@@ -11,6 +11,8 @@
 // to call the search off (or get the list ready); then the user chooses a line of DataSource in the
 // search list, titled Title, with EmptyError shown when there is none. After a choice OnAfterPesq
 // raises to copy the choice into Associate, the field the search serves, which then gets the focus.
+// Left without a choice (or with nothing to choose), OnCancelPesq raises instead, so a handler that
+// got the list ready can put its data set back.
 class HOST_KIT_EXPORT TBtnPesquisa : public TButtonFlat {
     Q_OBJECT
 
@@ -31,6 +33,7 @@ public:
 
     TEvent<QObject*, bool&> OnBeforePesq;
     TEvent<QObject*> OnAfterPesq;
+    TEvent<QObject*> OnCancelPesq;
 
 private:
     void search();

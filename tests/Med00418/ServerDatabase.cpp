@@ -113,8 +113,9 @@ QStringList ServerDatabase::lines(const QString& branch, QDate date)
     return out;
 }
 
-int ServerDatabase::reservations(const QString& number)
+int ServerDatabase::reservations(const QString& ticket)
 {
-    return value(QStringLiteral("SELECT COUNT(*) FROM RESERVA WHERE NRRESERVA = ?"), {number.toLongLong()})
+    return value(QStringLiteral("SELECT COUNT(*) FROM RESERVA WHERE NRRESERVA = ? AND SEGREDO = ?"),
+                 {ticket.section(QLatin1Char('-'), 0, 0).toLongLong(), ticket.section(QLatin1Char('-'), 1)})
         .toInt();
 }

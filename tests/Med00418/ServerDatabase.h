@@ -27,7 +27,8 @@ public:
     // "service|staff|price|total" per line of the branch and date, ordered by service, decimals as
     // plain texts with four decimals ("2.5000").
     QStringList lines(const QString& branch, QDate date);
-    int reservations(const QString& number);
+    // Reservations stored under a ticket ("NUMBER-SECRET") as the server hands it out: 0 or 1.
+    int reservations(const QString& ticket);
 
     static QVariant scaled(const QString& decimal);
 

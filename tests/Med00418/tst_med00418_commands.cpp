@@ -133,8 +133,9 @@ private slots:
             QCOMPARE(screen_->cdsEfetGest->State(), TDataSetState::dsEdit);
             if (situation == QLatin1String("posted")) {
                 fx_.click(screen_->sbtConfirmar);
+                // The staff changed after the total: it goes out worked out again.
                 QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date).value(1),
-                         QStringLiteral("00002|5.0000|10.0000|20.0000"));
+                         QStringLiteral("00002|5.0000|10.0000|50.0000"));
             }
         }
         QCOMPARE(commands(), expected);

@@ -229,7 +229,8 @@ private slots:
         const QString reservation = stPrxNr;
         QCOMPARE(db.reservations(reservation), 1);
         if (reservationExpired)
-            db.exec(QStringLiteral("DELETE FROM RESERVA WHERE NRRESERVA = ?"), {reservation.toLongLong()});
+            db.exec(QStringLiteral("DELETE FROM RESERVA WHERE NRRESERVA = ?"),
+                    {reservation.section(QLatin1Char('-'), 0, 0).toLongLong()});
         if (byMenu)
             screen_->mnuImpEF->trigger();
         else

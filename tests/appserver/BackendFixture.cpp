@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "PostgresServer.h"
+#include "Transaction.h"
 
 #include <QSqlQuery>
 
@@ -47,9 +48,20 @@ Database& BackendFixture::direct(const QString& database)
 void BackendFixture::addService(const QString& database, const QString& branch, const QString& service,
                                 const QString& name)
 {
-    direct(database).exec(
-        QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
-        {branch, service, name});
+    addServices(database, branch, {{service, name}});
+}
+
+void BackendFixture::addServices(const QString& database, const QString& branch,
+                                 const QList<std::pair<QString, QString>>& services)
+{
+    Database& db = direct(database);
+    Transaction transaction(db);
+    db.exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?) ON CONFLICT DO NOTHING"),
+            {branch, QStringLiteral("Filial ") + branch});
+    for (const auto& [service, name] : services)
+        db.exec(QStringLiteral("INSERT INTO SERVICO (CDFILIAL, CDSERVFILI, NMSERVICO) VALUES (?, ?, ?)"),
+                {branch, service, name});
+    transaction.commit();
 }
 
 void BackendFixture::addBilling(const QString& database, const QString& branch, QDate date,
@@ -63,11 +75,12 @@ void BackendFixture::addBilling(const QString& database, const QString& branch, 
              d.toDecimal(QVariant::fromValue(unitPrice))});
 }
 
-int BackendFixture::workRows(const QString& database, qint64 reservation)
+int BackendFixture::workRows(const QString& database, const QString& reservation)
 {
     int count = 0;
-    direct(database).select(QStringLiteral("SELECT COUNT(*) FROM APURFATTRAB WHERE NRRESERVA = ?"),
-                            {reservation}, [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
+    const qint64 number = reservation.section(QLatin1Char('-'), 0, 0).toLongLong();
+    direct(database).select(QStringLiteral("SELECT COUNT(*) FROM APURFATTRAB WHERE NRRESERVA = ?"), {number},
+                            [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
     return count;
 }
 
@@ -77,4 +90,9 @@ int BackendFixture::reservations(const QString& database)
     direct(database).select(QStringLiteral("SELECT COUNT(*) FROM RESERVA"), {},
                             [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
     return count;
+}
+
+void BackendFixture::execute(const QString& database, const QString& sql)
+{
+    direct(database).exec(sql);
 }

@@ -3,10 +3,12 @@
 #include "Currency.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
+#include <utility>
 
 class Database;
 class PostgresServer;
@@ -30,12 +32,19 @@ public:
     QString newDatabase();
 
     // Direct writes and reads; the schema must exist (a server has started on the database).
+    // Registers the branch too when it is new.
     void addService(const QString& database, const QString& branch, const QString& service,
                     const QString& name);
+    // Many at once, in one transaction: (code, name) pairs.
+    void addServices(const QString& database, const QString& branch,
+                     const QList<std::pair<QString, QString>>& services);
     void addBilling(const QString& database, const QString& branch, QDate date, const QString& service,
                     Currency staff, Currency unitPrice);
-    int workRows(const QString& database, qint64 reservation);
+    // Work rows under the reservation that a ticket ("NUMBER-SECRET") names.
+    int workRows(const QString& database, const QString& reservation);
     int reservations(const QString& database);
+    // Any statement, for states no server would leave.
+    void execute(const QString& database, const QString& sql);
 
 private:
     Database& direct(const QString& database);

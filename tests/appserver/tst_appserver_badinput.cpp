@@ -1,6 +1,7 @@
 // Requests no well-behaved screen sends: each gets its JSON-RPC error, nothing is stored, and the
 // server goes on serving.
 #include "AppServerProcess.h"
+#include "BackendFixture.h"
 #include "EfetGestLines.h"
 #include "RpcClient.h"
 
@@ -51,6 +52,14 @@ void AppServerBadInputTest::initTestCase()
     server_->start();
     client_ = std::make_unique<RpcClient>(QStringLiteral("127.0.0.1"), server_->port());
     date_ = freshDate();
+    BackendFixture sqlite(BackendFixture::Kind::Sqlite);
+    sqlite.addServices(server_->database(), QStringLiteral("0001"),
+                       {{QStringLiteral("00001"), QStringLiteral("Vigilância")},
+                        {QStringLiteral("00003"), QStringLiteral("Portaria")},
+                        {QStringLiteral("00009"), QStringLiteral("Jardinagem")}});
+    sqlite.addServices(server_->database(), QStringLiteral("0'1"),
+                       {{QStringLiteral("1';--"), QStringLiteral("Aspas")},
+                        {QStringLiteral("a\"b;"), QStringLiteral("Aspas duplas")}});
     QVERIFY(save(*client_, {inserted(line(QStringLiteral("0001"), date_, QStringLiteral("00001"),
                                           QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2")))})
                 .ok());
@@ -171,9 +180,11 @@ void AppServerBadInputTest::quotesInCodesAreStoredLiterally()
     const QString branch = QStringLiteral("0'1");
     const QDate date = date_;
     const QString service = QStringLiteral("1';--");
-    const RpcClient::Reply saved =
-        save(*client_, {inserted(line(branch, date, service, QStringLiteral("3"), {}, {})),
-                        inserted(line(branch, date, QStringLiteral("a\"b;"), QStringLiteral("3"), {}, {}))});
+    const RpcClient::Reply saved = save(
+        *client_,
+        {inserted(line(branch, date, service, QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("6"))),
+         inserted(line(branch, date, QStringLiteral("a\"b;"), QStringLiteral("3"), QStringLiteral("2"),
+                       QStringLiteral("6")))});
     QVERIFY2(saved.ok(), saved.body);
     const QList<Record> lines = read(*client_, branch, date);
     QCOMPARE(lines.size(), 2);

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QThread>
 #include <QtEndian>
 #include <QtTest>
@@ -37,7 +38,8 @@ QStringList insertAll(quint16 port, int client, QDate date)
     QStringList heard;
     for (int k = 0; k < Keys; ++k) {
         const QString staff = QString::number(client + 1);
-        const RpcClient::Reply reply = save(rpc, {inserted(line(Branch, date, key(k), staff, {}, {}))});
+        const RpcClient::Reply reply =
+            save(rpc, {inserted(line(Branch, date, key(k), staff, QStringLiteral("1"), staff))});
         heard << (reply.ok() ? QStringLiteral("ok") : reply.errorMessage);
     }
     return heard;
@@ -51,6 +53,7 @@ class AppServerConcurrencyTest : public QObject {
 private slots:
     void sameKeysFromEightClientsOnTwoServers();
     void sqliteLogStartsOverUnderSteadyLoad();
+    void serversStartedTogetherSeedOnce();
 };
 
 void AppServerConcurrencyTest::sameKeysFromEightClientsOnTwoServers()
@@ -64,6 +67,10 @@ void AppServerConcurrencyTest::sameKeysFromEightClientsOnTwoServers()
     AppServerProcess second(database);
     first.start();
     second.start();
+    QList<std::pair<QString, QString>> services;
+    for (int k = 0; k < Keys; ++k)
+        services.append({key(k), QStringLiteral("Serviço %1").arg(k)});
+    backend.addServices(database, Branch, services);
     const QDate date = freshDate();
 
     std::vector<QStringList> heard(Clients);
@@ -112,6 +119,8 @@ void AppServerConcurrencyTest::sqliteLogStartsOverUnderSteadyLoad()
 {
     AppServerProcess server({}, {QStringLiteral("--workers"), QStringLiteral("2")});
     server.start();
+    BackendFixture(BackendFixture::Kind::Sqlite)
+        .addService(server.database(), Branch, QStringLiteral("W0001"), QStringLiteral("Escrita"));
     const QDate date = freshDate();
     std::atomic<bool> stop = false;
     // Two readers keep a read going nearly all the time, as busy screens do, while one writer saves
@@ -123,7 +132,8 @@ void AppServerConcurrencyTest::sqliteLogStartsOverUnderSteadyLoad()
     };
     const auto writeLoop = [&] {
         RpcClient rpc(QStringLiteral("127.0.0.1"), server.port());
-        const Record saved = line(Branch, date, QStringLiteral("W0001"), QStringLiteral("1"), {}, {});
+        const Record saved = line(Branch, date, QStringLiteral("W0001"), QStringLiteral("1"),
+                                  QStringLiteral("1"), QStringLiteral("1"));
         while (!stop) {
             save(rpc, {inserted(saved)});
             save(rpc, {deleted(saved)});
@@ -147,6 +157,38 @@ void AppServerConcurrencyTest::sqliteLogStartsOverUnderSteadyLoad()
     QVERIFY2(last > first, qPrintable(QStringLiteral("log sequence %1 then %2").arg(first).arg(last)));
     QVERIFY(QFileInfo(logFile).size() <= 64 * 1024 * 1024 + 64 * 1024);
     QCOMPARE(server.stop(), 0);
+}
+
+void AppServerConcurrencyTest::serversStartedTogetherSeedOnce()
+{
+    BackendFixture backend(BackendFixture::Kind::Postgres);
+    QString reason;
+    if (!backend.available(&reason))
+        QSKIP(qPrintable(reason));
+    const QString database = backend.newDatabase();
+    // Started side by side, not one after the other as AppServerProcess would: all of them find the
+    // database empty at the same moment.
+    std::vector<std::unique_ptr<QProcess>> servers;
+    for (int i = 0; i < 3; ++i) {
+        servers.push_back(std::make_unique<QProcess>());
+        servers.back()->start(AppServerProcess::executable(),
+                              {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                               QStringLiteral("--database"), database, QStringLiteral("--seed-demo")});
+    }
+    for (const auto& server : servers) {
+        QVERIFY(server->waitForStarted());
+        QVERIFY2(server->waitForReadyRead(30000) && server->state() == QProcess::Running,
+                 server->readAllStandardError());
+        const quint16 port = quint16(server->readLine().trimmed().toUInt());
+        RpcClient rpc(QStringLiteral("127.0.0.1"), port);
+        const RpcClient::Reply found = rpc.call(QStringLiteral("GetVerifServ"),
+                                                {RpcClient::str(QStringLiteral("0001")),
+                                                 RpcClient::str(QDate::currentDate().toString(Qt::ISODate)),
+                                                 RpcClient::str(QStringLiteral("00001"))});
+        QVERIFY2(found.ok(), found.body);
+        server->terminate();
+        QVERIFY(server->waitForFinished(10000));
+    }
 }
 
 QTEST_GUILESS_MAIN(AppServerConcurrencyTest)

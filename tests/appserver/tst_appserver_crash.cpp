@@ -1,5 +1,6 @@
 // A server killed -9 in the middle of a stream of saves loses none that it acknowledged.
 #include "AppServerProcess.h"
+#include "BackendFixture.h"
 #include "EfetGestLines.h"
 #include "RpcClient.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 const QString Branch = QStringLiteral("0001");
 constexpr int AcknowledgedBeforeKill = 150;
+// More than a writer can save before the kill lands.
+constexpr int Services = 20000;
 
 // Saves one line per call until the server stops answering; returns the services acknowledged.
 QStringList saveUntilKilled(quint16 port, QDate date, std::atomic<int>& acknowledged)
@@ -21,10 +24,10 @@ QStringList saveUntilKilled(quint16 port, QDate date, std::atomic<int>& acknowle
     RpcClient rpc(QStringLiteral("127.0.0.1"), port);
     rpc.http().setTimeout(5000);
     QStringList saved;
-    for (int n = 0; n < 99999; ++n) {
+    for (int n = 0; n < Services; ++n) {
         const QString service = QString::number(n);
-        const RpcClient::Reply reply = save(
-            rpc, {inserted(line(Branch, date, service, QStringLiteral("1.5"), QStringLiteral("2"), {}))});
+        const RpcClient::Reply reply = save(rpc, {inserted(line(Branch, date, service, QStringLiteral("1.5"),
+                                                                QStringLiteral("2"), QStringLiteral("3")))});
         if (!reply.ok())
             break;
         saved << service;
@@ -45,6 +48,12 @@ private slots:
 void AppServerCrashTest::acknowledgedSavesSurviveKill()
 {
     AppServerProcess server;
+    server.start();
+    QList<std::pair<QString, QString>> services;
+    for (int n = 0; n < Services; ++n)
+        services.append({QString::number(n), QStringLiteral("Serviço %1").arg(n)});
+    BackendFixture(BackendFixture::Kind::Sqlite).addServices(server.database(), Branch, services);
+    QCOMPARE(server.stop(), 0);
     for (int round = 0; round < 3; ++round) {
         server.start();
         const QDate date = freshDate();

@@ -8,6 +8,7 @@
 #include "TField.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QThread>
 #include <QtTest>
 #include <memory>
@@ -45,7 +46,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
 
-    void reservationNumbersAreNewEachTime();
+    void reservationTicketsAreNewAndUnguessable();
     void savedLinesComeBackExactAndOrdered();
     void verifServFindsOnlyThatKey();
     void clientDataSetEditsRoundTrip();
@@ -55,10 +56,13 @@ private slots:
     void importAddsOnlyMissingServices();
     void importTotalsRoundHalfToEven_data();
     void importTotalsRoundHalfToEven();
-    void importRenewsUnknownReservation_data();
-    void importRenewsUnknownReservation();
-    void releaseIsIdempotentAndLeavesOthersAlone();
+    void reservationServesOnlyItsHolder_data();
+    void reservationServesOnlyItsHolder();
+    void releaseIsIdempotent();
+    void linesAreCheckedBeforeStoring_data();
+    void linesAreCheckedBeforeStoring();
     void reservationsExpire();
+    void newerSchemaIsRefusedAtStart();
 
 private:
     QString reserve();
@@ -84,6 +88,13 @@ void AppServerMethodsTest::initTestCase()
                         QStringLiteral("Vigilância"));
     backend_.addService(database_, QStringLiteral("0001"), QStringLiteral("00002"),
                         QStringLiteral("Limpeza e Conservação"));
+    // Lines are stored only for registered services; 00009 stays unregistered on 0001.
+    for (const char* branch : {"0002", "0003", "0004"}) {
+        for (int service = 1; service <= 9; ++service)
+            backend_.addService(database_, QString::fromLatin1(branch),
+                                QStringLiteral("%1").arg(service, 5, 10, QLatin1Char('0')),
+                                QStringLiteral("Serviço %1").arg(service));
+    }
 }
 
 void AppServerMethodsTest::cleanupTestCase()
@@ -109,14 +120,17 @@ RpcClient::Reply AppServerMethodsTest::importa(const QString& branch, QDate date
                          {RpcClient::str(branch), iso(date), RpcClient::str(reservation)});
 }
 
-void AppServerMethodsTest::reservationNumbersAreNewEachTime()
+void AppServerMethodsTest::reservationTicketsAreNewAndUnguessable()
 {
-    const qint64 first = reserve().toLongLong();
+    static const QRegularExpression shape(QStringLiteral("^([1-9][0-9]*)-([0-9a-f]{32})$"));
+    const QRegularExpressionMatch first = shape.match(reserve());
     const RpcClient::Reply withBranch =
         client_->call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QStringLiteral("0001"))});
     QVERIFY2(withBranch.ok(), withBranch.body);
-    QVERIFY(first > 0);
-    QVERIFY(withBranch.resultString().toLongLong() > first);
+    const QRegularExpressionMatch second = shape.match(withBranch.resultString());
+    QVERIFY2(first.hasMatch() && second.hasMatch(), withBranch.body);
+    QVERIFY(second.captured(1).toLongLong() > first.captured(1).toLongLong());
+    QVERIFY(second.captured(2) != first.captured(2));
 }
 
 void AppServerMethodsTest::savedLinesComeBackExactAndOrdered()
@@ -128,7 +142,7 @@ void AppServerMethodsTest::savedLinesComeBackExactAndOrdered()
         save(*client_, {inserted(line(branch, date, QStringLiteral("00002"), QStringLiteral("1234567.891"),
                                       QStringLiteral("9876543210987.65"), QStringLiteral("0.01"))),
                         inserted(line(branch, date, QStringLiteral("00001"), QStringLiteral("0.001"),
-                                      QStringLiteral("0.1"), QString()))});
+                                      QStringLiteral("0.1"), QStringLiteral("0.01")))});
     QVERIFY2(saved.ok(), saved.body);
     QCOMPARE(saved.resultObject().value(QStringLiteral("applied")).toInt(), 2);
 
@@ -137,7 +151,7 @@ void AppServerMethodsTest::savedLinesComeBackExactAndOrdered()
     QCOMPARE(staff(lines[1]).toString(), QStringLiteral("1234567.891"));
     QCOMPARE(unitPrice(lines[1]).toString(), QStringLiteral("9876543210987.65"));
     QCOMPARE(total(lines[1]).toString(), QStringLiteral("0.01"));
-    QVERIFY(lines[0][5].isNull());
+    QCOMPARE(total(lines[0]).toString(), QStringLiteral("0.01"));
     QCOMPARE(serviceName(lines[0]), QStringLiteral("Vigilância"));
     QCOMPARE(serviceName(lines[1]), QStringLiteral("Limpeza e Conservação"));
     QCOMPARE(read(*client_, QStringLiteral("0002"), date).size(), 0);
@@ -285,7 +299,7 @@ void AppServerMethodsTest::importAddsOnlyMissingServices()
     QCOMPARE(staff(payload[1]).toString(), QStringLiteral("7"));
     QCOMPARE(total(payload[1]).toString(), QStringLiteral("21"));
     QCOMPARE(total(payload[0]).toString(), QStringLiteral("201"));
-    QCOMPARE(backend_.workRows(database_, reservation.toLongLong()), 3);
+    QCOMPARE(backend_.workRows(database_, reservation), 3);
 
     // A second import finds nothing missing and changes nothing.
     const RpcClient::Reply again = importa(branch, date, reservation);
@@ -331,39 +345,63 @@ void AppServerMethodsTest::importTotalsRoundHalfToEven()
     QCOMPARE(EfetGestLines::total(lines[0]).toString(), total);
 }
 
-void AppServerMethodsTest::importRenewsUnknownReservation_data()
+void AppServerMethodsTest::reservationServesOnlyItsHolder_data()
 {
-    QTest::addColumn<QString>("reservation");
-    QTest::newRow("empty") << "";
-    QTest::newRow("never issued") << "987654321";
-    QTest::newRow("not a number") << "abc";
+    // In each ticket, {n} stands for the number of another client's reservation and {s} for its secret.
+    QTest::addColumn<QString>("ticket");
+    QTest::addColumn<int>("error"); // of both Importa and SetDelTableApur; 0 when both succeed
+    QTest::newRow("none held yet") << "" << 0;
+    QTest::newRow("never issued") << "987654321-0123456789abcdef0123456789abcdef" << 0;
+    QTest::newRow("number with a guessed secret") << "{n}-0123456789abcdef0123456789abcdef" << -32000;
+    QTest::newRow("bare number") << "{n}" << -32602;
+    QTest::newRow("signed number") << "+{n}-{s}" << -32602;
+    QTest::newRow("negative") << "-1" << -32602;
+    QTest::newRow("not a number") << "abc" << -32602;
+    QTest::newRow("secret in capitals") << "{n}-{S}" << -32602;
+    QTest::newRow("secret cut short") << "{n}-{s31}" << -32602;
 }
 
-void AppServerMethodsTest::importRenewsUnknownReservation()
+void AppServerMethodsTest::reservationServesOnlyItsHolder()
 {
-    QFETCH(QString, reservation);
+    QFETCH(QString, ticket);
+    QFETCH(int, error);
     const QDate date = freshDate();
-    backend_.addBilling(database_, QStringLiteral("0001"), date, QStringLiteral("00001"),
+    backend_.addBilling(database_, QStringLiteral("0002"), date, QStringLiteral("00001"),
                         Currency::parse(u"1"), Currency::parse(u"1"));
-    const RpcClient::Reply reply = importa(QStringLiteral("0001"), date, reservation);
-    QVERIFY2(reply.ok(), reply.body);
-    const QString issued = reply.resultObject().value(QStringLiteral("refs")).toArray().first().toString();
-    QVERIFY(issued != reservation);
-    QVERIFY(issued.toLongLong() > 0);
-    QCOMPARE(backend_.workRows(database_, issued.toLongLong()), 1);
+    const QString other = reserve();
+    QVERIFY(importa(QStringLiteral("0002"), date, other).ok());
+    const QString secret = other.section(QLatin1Char('-'), 1);
+    ticket.replace(QStringLiteral("{n}"), other.section(QLatin1Char('-'), 0, 0))
+        .replace(QStringLiteral("{s}"), secret)
+        .replace(QStringLiteral("{S}"), secret.toUpper())
+        .replace(QStringLiteral("{s31}"), secret.left(31));
+
+    const RpcClient::Reply imported = importa(QStringLiteral("0002"), date, ticket);
+    const RpcClient::Reply released =
+        client_->call(QStringLiteral("SetDelTableApur"), {RpcClient::str(ticket)});
+    QCOMPARE(imported.errorCode, error);
+    QCOMPARE(released.errorCode, error);
+    if (error == 0) {
+        const QString issued =
+            imported.resultObject().value(QStringLiteral("refs")).toArray().first().toString();
+        QVERIFY(issued != ticket && issued != other);
+        QCOMPARE(backend_.workRows(database_, issued), 1);
+    } else {
+        QVERIFY2(!imported.errorMessage.contains(QStringLiteral("Ã")), qPrintable(imported.errorMessage));
+    }
+    // The holder's reservation is untouched and still serves its holder.
+    QCOMPARE(backend_.workRows(database_, other), 1);
+    QCOMPARE(importa(QStringLiteral("0002"), date, other).resultObject().value(QStringLiteral("refs")),
+             QJsonArray{other});
 }
 
-void AppServerMethodsTest::releaseIsIdempotentAndLeavesOthersAlone()
+void AppServerMethodsTest::releaseIsIdempotent()
 {
     const QDate date = freshDate();
     backend_.addBilling(database_, QStringLiteral("0002"), date, QStringLiteral("00001"),
                         Currency::parse(u"1"), Currency::parse(u"1"));
     const QString mine = reserve();
-    const QString other = reserve();
     QVERIFY(importa(QStringLiteral("0002"), date, mine).ok());
-    QVERIFY(importa(QStringLiteral("0002"), date, other).ok());
-    QCOMPARE(backend_.workRows(database_, mine.toLongLong()), 1);
-
     for (int i = 0; i < 2; ++i) {
         const RpcClient::Reply reply =
             client_->call(QStringLiteral("SetDelTableApur"), {RpcClient::str(mine)});
@@ -371,17 +409,116 @@ void AppServerMethodsTest::releaseIsIdempotentAndLeavesOthersAlone()
         QCOMPARE(reply.resultJson,
                  QByteArray(R"({"value":{"ok":true,"payload":null},"refs":[")") + mine.toUtf8() + "\"]}");
     }
-    QCOMPARE(backend_.workRows(database_, mine.toLongLong()), 0);
-    QCOMPARE(backend_.workRows(database_, other.toLongLong()), 1);
-    QVERIFY(client_->call(QStringLiteral("SetDelTableApur"), {RpcClient::str(QStringLiteral("x"))}).ok());
+    QCOMPARE(backend_.workRows(database_, mine), 0);
+    // A released reservation is not taken again: the import draws a new one.
+    const QJsonValue refs =
+        importa(QStringLiteral("0002"), date, mine).resultObject().value(QStringLiteral("refs"));
+    QVERIFY(refs.isArray() && refs != QJsonArray{mine});
+}
 
-    const auto refsAfterImport = [&](const QString& reservation) {
-        return importa(QStringLiteral("0002"), date, reservation)
-            .resultObject()
-            .value(QStringLiteral("refs"));
-    };
-    QCOMPARE(refsAfterImport(other), QJsonArray{other});
-    QVERIFY(refsAfterImport(mine) != QJsonArray{mine});
+void AppServerMethodsTest::linesAreCheckedBeforeStoring_data()
+{
+    QTest::addColumn<QString>("branch");
+    QTest::addColumn<QString>("service");
+    QTest::addColumn<QString>("staff");
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("fault"); // the end of the message, after the line it names
+    const QString noBranch = QStringLiteral("filial não cadastrada.");
+    const QString noService = QStringLiteral("serviço não cadastrado para a filial.");
+    QTest::newRow("branch unknown") << "0009"
+                                    << "00001"
+                                    << "1"
+                                    << "1"
+                                    << "1" << -32000 << noBranch;
+    QTest::newRow("service of another branch") << "0001"
+                                               << "00009"
+                                               << "1"
+                                               << "1"
+                                               << "1" << -32000 << noService;
+    QTest::newRow("service unknown") << "0002"
+                                     << "99999"
+                                     << "1"
+                                     << "1"
+                                     << "1" << -32000 << noService;
+    QTest::newRow("staff zero") << "0002"
+                                << "00003"
+                                << "0"
+                                << "1"
+                                << "1" << -32000 << "o nº de efetivos deve ser maior que zero.";
+    QTest::newRow("staff negative") << "0002"
+                                    << "00003"
+                                    << "-2"
+                                    << "1"
+                                    << "1" << -32000 << "o nº de efetivos deve ser maior que zero.";
+    QTest::newRow("staff missing") << "0002"
+                                   << "00003"
+                                   << ""
+                                   << "1"
+                                   << "1" << -32000 << "o nº de efetivos deve ser maior que zero.";
+    QTest::newRow("price zero") << "0002"
+                                << "00003"
+                                << "1"
+                                << "0"
+                                << "1" << -32000 << "o valor unitário deve ser maior que zero.";
+    QTest::newRow("price rounds to zero") << "0002"
+                                          << "00003"
+                                          << "1"
+                                          << "0.004"
+                                          << "1" << -32000 << "o valor unitário deve ser maior que zero.";
+    QTest::newRow("total negative") << "0002"
+                                    << "00003"
+                                    << "1"
+                                    << "1"
+                                    << "-1" << -32000 << "o valor total deve ser maior que zero.";
+    QTest::newRow("staff beyond its field") << "0002"
+                                            << "00003"
+                                            << "12345678"
+                                            << "1"
+                                            << "1" << -32602 << "excede a precisão (10, 3).";
+    QTest::newRow("total beyond its field") << "0002"
+                                            << "00003"
+                                            << "1"
+                                            << "1"
+                                            << "12345678901234" << -32602 << "excede a precisão (15, 2).";
+}
+
+void AppServerMethodsTest::linesAreCheckedBeforeStoring()
+{
+    QFETCH(QString, branch);
+    QFETCH(QString, service);
+    QFETCH(QString, staff);
+    QFETCH(QString, price);
+    QFETCH(QString, total);
+    QFETCH(int, error);
+    QFETCH(QString, fault);
+    const QDate date = freshDate();
+    // The bad line comes second, between good ones: none of them may be stored.
+    const Record good = line(QStringLiteral("0002"), date, QStringLiteral("00001"), QStringLiteral("1"),
+                             QStringLiteral("2"), QStringLiteral("2"));
+    const Record alsoGood = line(QStringLiteral("0002"), date, QStringLiteral("00002"), QStringLiteral("1"),
+                                 QStringLiteral("2"), QStringLiteral("2"));
+    const Record bad = line(branch, date, service, staff, price, total);
+    const RpcClient::Reply refused = save(*client_, {inserted(good), inserted(bad), inserted(alsoGood)});
+    QCOMPARE(refused.errorCode, error);
+    QVERIFY2(refused.errorMessage.endsWith(fault), qPrintable(refused.errorMessage));
+    if (error == -32000) {
+        const QString named = QStringLiteral("Linha 2 (filial %1, data %2, serviço %3) recusada: ")
+                                  .arg(branch, date.toString(QStringLiteral("dd/MM/yyyy")), service);
+        QVERIFY2(refused.errorMessage.startsWith(named), qPrintable(refused.errorMessage));
+    }
+    QCOMPARE(read(*client_, QStringLiteral("0002"), date).size(), 0);
+    QCOMPARE(read(*client_, branch, date).size(), 0);
+
+    // Changing a stored line to the bad values is refused the same way.
+    QVERIFY(save(*client_, {inserted(good)}).ok());
+    const Record badEdit = line(QStringLiteral("0002"), date, QStringLiteral("00001"), staff, price, total);
+    if (branch == QStringLiteral("0002") && service != QStringLiteral("99999"))
+        QCOMPARE(save(*client_, {modified(good, badEdit)}).errorCode, error);
+    const QList<Record> stored = read(*client_, QStringLiteral("0002"), date);
+    QCOMPARE(services(stored), QStringList{QStringLiteral("00001")});
+    QCOMPARE(EfetGestLines::staff(stored[0]), EfetGestLines::staff(good));
 }
 
 void AppServerMethodsTest::reservationsExpire()
@@ -405,14 +542,33 @@ void AppServerMethodsTest::reservationsExpire()
             .toString();
     };
     QCOMPARE(import(old), old);
-    QCOMPARE(backend_.workRows(database_, old.toLongLong()), 1);
+    QCOMPARE(backend_.workRows(database_, old), 1);
     QThread::msleep(1200);
     const QString renewed = import(old);
-    QVERIFY(renewed.toLongLong() > old.toLongLong());
+    const auto number = [](const QString& ticket) {
+        return ticket.section(QLatin1Char('-'), 0, 0).toLongLong();
+    };
+    QVERIFY(number(renewed) > number(old));
     // The expired one and its work rows are purged when new numbers are drawn.
     client.call(QStringLiteral("GetPrxRelApurFat"), {RpcClient::str(QString())});
-    QCOMPARE(backend_.workRows(database_, old.toLongLong()), 0);
+    QCOMPARE(backend_.workRows(database_, old), 0);
     QCOMPARE(shortLived.stop(), 0);
+}
+
+void AppServerMethodsTest::newerSchemaIsRefusedAtStart()
+{
+    const QString database = backend_.newDatabase();
+    AppServerProcess server(database);
+    server.start();
+    QCOMPARE(server.stop(), 0);
+    backend_.execute(database, QStringLiteral("UPDATE SCHEMA_VERSION SET VERSAO = VERSAO + 1"));
+    try {
+        server.start();
+        QFAIL("a server must not run on a schema newer than it knows");
+    } catch (const std::runtime_error& error) {
+        QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("mais nova que a versão")),
+                 error.what());
+    }
 }
 
 int main(int argc, char* argv[])

@@ -10,7 +10,10 @@
 #include "TestLines.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QToolButton>
 #include <QtTest>
 
@@ -319,6 +322,57 @@ private slots:
         press(Qt::Key_Return, Qt::ControlModifier);
         QCOMPARE(clicks, 2);
         QCOMPARE(focus(), editor());
+    }
+
+    void cellRefusedByOnCanEditModifyTakesNothingIn_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("refused");
+        for (const char* way : {"typing", "Shift+Insert", "Backspace", "input method", "drop"}) {
+            QTest::newRow(QByteArray(way) + ", refused") << QString::fromLatin1(way) << true;
+            QTest::newRow(QByteArray(way) + ", allowed") << QString::fromLatin1(way) << false;
+        }
+    }
+
+    void cellRefusedByOnCanEditModifyTakesNothingIn()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, refused);
+        grid_->OnCanEditModify = [&](QObject*, TField* field, bool& can) {
+            if (refused && field == lines_->name)
+                can = false;
+        };
+        QGuiApplication::clipboard()->setText(QStringLiteral("Colado"));
+        focusGridAt(Name);
+        press(Qt::Key_F2);
+        QVERIFY(grid_->EditorMode());
+        QCOMPARE(editor()->isReadOnly(), refused);
+        if (way == QLatin1String("typing")) {
+            type(QStringLiteral("x"));
+        } else if (way == QLatin1String("Shift+Insert")) {
+            press(Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (way == QLatin1String("Backspace")) {
+            press(Qt::Key_Backspace);
+        } else if (way == QLatin1String("input method")) {
+            QInputMethodEvent commit;
+            commit.setCommitString(QStringLiteral("Composto"));
+            QApplication::sendEvent(focus(), &commit);
+        } else {
+            QMimeData data;
+            data.setText(QStringLiteral("Solto"));
+            const QPoint at = editor()->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(editor(), &enter);
+            if (enter.isAccepted()) {
+                QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+                QApplication::sendEvent(editor(), &drop);
+            }
+        }
+        press(Qt::Key_Down); // posts whatever the cell took
+        QCOMPARE(lines_->cds->State(), TDataSetState::dsBrowse);
+        QCOMPARE(lines_->cds->valueAt(0, lines_->name->Index()).toString() == QLatin1String("Limpeza"),
+                 refused);
+        QCOMPARE(prompts_->errors, QStringList());
     }
 };
 

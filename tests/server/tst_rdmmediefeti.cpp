@@ -10,6 +10,7 @@
 #include "TNetConnection.h"
 #include "VerifServRecordSet.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -55,11 +56,11 @@ qsizetype verifServCount(const RemoteValue& packet)
     return PacketCodec::decodePacket(packet.toPacket(), VerifServRecordSet::fieldDefs()).size();
 }
 
-bool isNumber(const QString& text)
+// A reservation ticket as the server hands it out: its number and secret.
+bool isTicket(const QString& text)
 {
-    bool ok = false;
-    text.toLongLong(&ok);
-    return ok;
+    static const QRegularExpression shape(QStringLiteral("^[1-9][0-9]*-[0-9a-f]{32}$"));
+    return shape.match(text).hasMatch();
 }
 
 } // namespace
@@ -113,7 +114,7 @@ void TestRdmMediEfeti::reservationNumbers()
     const RdmMediEfeti rdm(*connection_);
     const QString first = rdm.GetPrxRelApurFat(Branch);
     const QString second = rdm.GetPrxRelApurFat(QString());
-    QVERIFY2(isNumber(first) && isNumber(second), qPrintable(first + ' ' + second));
+    QVERIFY2(isTicket(first) && isTicket(second), qPrintable(first + ' ' + second));
     QVERIFY(first != second);
 }
 
@@ -148,7 +149,7 @@ void TestRdmMediEfeti::importaReturnsReservationAndLines()
     const RdmMediEfeti rdm(*connection_);
     QString reservation;
     const RemoteValue result = rdm.Importa(Branch, daysAgo(4), reservation);
-    QVERIFY2(isNumber(reservation), qPrintable(reservation));
+    QVERIFY2(isTicket(reservation), qPrintable(reservation));
     QCOMPARE(servicesOf(Consiste::CheckResultServ(result, true, 0)),
              QStringList({"00001", "00002", "00003", "00004", "00005"}));
     // A reservation still valid comes back as it went.

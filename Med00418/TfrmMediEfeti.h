@@ -150,4 +150,9 @@ private:
     // Staff and price when the open line's total was last written, or when the line was opened.
     Currency totalStaff_;
     Currency totalPrice_;
+
+    // TfrmMediEfetiLifecycle.cpp
+    // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close
+    // anyway; raises EAbort when the user keeps the screen.
+    void releaseReservation();
 };

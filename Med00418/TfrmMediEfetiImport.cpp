@@ -12,6 +12,7 @@
 
 void TfrmMediEfeti::btnImportaClick(QObject*)
 {
+    SettleOpenLine();
     Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
     const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
     // The branch and date of the lines shown: the branch lookup may stand elsewhere after a search.

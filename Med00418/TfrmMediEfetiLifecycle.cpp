@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "Consiste.h"
+#include "EAbort.h"
 #include "Med00418.h"
 #include "NetMediEfeti.h"
 #include "RdmMediEfeti.h"
@@ -7,6 +8,7 @@
 #include "TMaskEdit.h"
 #include "TNetConnection.h"
 #include "TfrmMediEfeti.h"
+#include "UserPrompts.h"
 
 TfrmMediEfeti::TfrmMediEfeti(QWidget* parent) : TfrmPadraoSimples(parent)
 {
@@ -48,10 +50,27 @@ void TfrmMediEfeti::FormActivate(QObject*)
 
 void TfrmMediEfeti::FormClose(QObject* Sender, TCloseAction& Action)
 {
-    Consiste::CheckResultServ(server().SetDelTableApur(stPrxNr), true, 0);
+    releaseReservation();
     netMediEfeti->Close();
     TfrmPadraoSimples::FormClose(Sender, Action);
     boStCriado = false;
+}
+
+void TfrmMediEfeti::releaseReservation()
+{
+    try {
+        Consiste::CheckResultServ(server().SetDelTableApur(stPrxNr), true, 0);
+    } catch (const EAbort&) {
+        throw;
+    } catch (...) {
+        // A server that is down would otherwise hold the screen open for good; the reservation it
+        // cannot hear about expires there by itself.
+        const QString question = QStringLiteral("Não foi possível liberar a reserva no servidor:\n%1\n\n"
+                                                "Fechar a tela mesmo assim? A reserva expira sozinha.")
+                                     .arg(Application::MessageOf(std::current_exception()));
+        if (!Application::instance().Prompts().Confirm(question))
+            Abort();
+    }
 }
 
 void TfrmMediEfeti::netMediEfetiBeforeConnect(QObject*)

@@ -1,9 +1,13 @@
 #include "HostMainWindow.h"
 
 #include "Application.h"
+#include "TForm.h"
 
+#include <QCloseEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <algorithm>
 
 HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_(new QMdiArea(this))
 {
@@ -11,16 +15,51 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_
     setCentralWidget(mdiArea_);
     mdiArea_->setObjectName(QStringLiteral("mdiArea"));
     QMenu* screens = menuBar()->addMenu(QStringLiteral("&Faturamento"));
+    screens->setObjectName(QStringLiteral("mnuFaturamento"));
     QAction* medicao = screens->addAction(QStringLiteral("&Medição de Efetivos"));
     medicao->setObjectName(QStringLiteral("actMedicaoEfetivos"));
     connect(medicao, &QAction::triggered, this, [this] { openModule(QStringLiteral("Pkg_med00418")); });
     screens->addSeparator();
     QAction* quit = screens->addAction(QStringLiteral("&Sair"));
+    quit->setObjectName(QStringLiteral("actSair"));
     connect(quit, &QAction::triggered, this, &QMainWindow::close);
+    QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
+    windows->setObjectName(QStringLiteral("mnuJanela"));
+    QAction* closeScreen = windows->addAction(QStringLiteral("&Fechar"));
+    closeScreen->setObjectName(QStringLiteral("actFecharJanela"));
+    connect(closeScreen, &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
     resize(1024, 700);
 }
 
 void HostMainWindow::openModule(const QString& moduleName)
 {
     Application::instance().Guard([&] { loader_.open(moduleName); });
+}
+
+bool HostMainWindow::CloseScreens()
+{
+    QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    std::reverse(windows.begin(), windows.end());
+    for (QMdiSubWindow* window : windows) {
+        if (!window->isVisible())
+            continue; // already closed, waiting to be deleted
+        bool closed = false;
+        if (auto* form = qobject_cast<TForm*>(window->widget()))
+            Application::instance().Guard([&] { closed = form->Close(); });
+        else
+            closed = window->close();
+        if (!closed) {
+            mdiArea_->setActiveSubWindow(window);
+            return false;
+        }
+    }
+    return true;
+}
+
+void HostMainWindow::closeEvent(QCloseEvent* event)
+{
+    if (CloseScreens())
+        event->accept();
+    else
+        event->ignore();
 }

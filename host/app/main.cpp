@@ -5,6 +5,7 @@
 #include "LocalDemoDatabase.h"
 #include "MedBuildInfo.h"
 #include "ModuleLoader.h"
+#include "QuitOnSignals.h"
 #include "dtmDBGeral.h"
 
 #include <QApplication>
@@ -72,6 +73,7 @@ int main(int argc, char* argv[])
     ModuleLoader loader(QApplication::applicationDirPath() + QStringLiteral("/" MED_MODULE_DIR_FROM_BIN));
     HostMainWindow window(loader);
     application.SetMainForm(&window);
+    const QuitOnSignals quitOnSignals(&window);
     window.show();
 
     if (!application.Guard(openLocalDatabase))

@@ -48,22 +48,31 @@ bool Application::Guard(const std::function<void()>& action) noexcept
 
 void Application::HandleException(std::exception_ptr error) noexcept
 {
+    const QString message = MessageOf(error);
+    if (!message.isEmpty())
+        showError(message);
+}
+
+QString Application::MessageOf(std::exception_ptr error) noexcept
+{
     if (!error)
-        return;
+        return {};
     try {
         std::rethrow_exception(error);
     } catch (const EAbort&) {
+        return {};
     } catch (const Exception& e) {
-        showError(e.Message());
+        return e.Message().isEmpty() ? QStringLiteral("Ocorreu um erro inesperado.") : e.Message();
     } catch (const std::exception& e) {
-        showError(QString::fromLocal8Bit(e.what()));
+        return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        showError(QStringLiteral("Ocorreu um erro inesperado."));
+        return QStringLiteral("Ocorreu um erro inesperado.");
     }
 }
 
 void Application::showError(const QString& message) noexcept
 {
+    ++errorsShown_;
     try {
         Prompts().ShowError(message);
     } catch (...) {

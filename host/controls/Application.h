@@ -48,6 +48,11 @@ public:
     // Returns false when the action failed.
     bool Guard(const std::function<void()>& action) noexcept;
     void HandleException(std::exception_ptr error) noexcept;
+    // How many errors have been shown so far: a step can tell whether one it ran reported a failure
+    // that was handled inside it.
+    int ErrorsShown() const { return errorsShown_; }
+    // The text the user reads for `error`; empty for the silent EAbort.
+    static QString MessageOf(std::exception_ptr error) noexcept;
 
     UserPrompts& Prompts();
     // Installs the prompts; the previous ones are dropped. Without any, plain message boxes are used.
@@ -68,4 +73,5 @@ private:
     std::unique_ptr<UserPrompts> prompts_;
     QList<QPointer<TForm>> topLevelForms_;
     bool quitHooked_ = false;
+    int errorsShown_ = 0;
 };

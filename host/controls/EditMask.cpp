@@ -86,3 +86,14 @@ QString EditMask::TextOf(const QString& maskedText) const
     }
     return result;
 }
+
+int EditMask::TypedEnd(const QString& maskedText) const
+{
+    int end = 0;
+    for (qsizetype i = 0; i < maskedText.size(); ++i) {
+        const bool literal = i < literalPositions_.size() && literalPositions_[i] == u'L';
+        if (!literal && maskedText[i] != blank_)
+            end = int(i) + 1;
+    }
+    return end;
+}

@@ -22,6 +22,8 @@ public:
     int Length() const { return length_; }
     // The text the control gives: without the blank character, and without the literals unless kept.
     QString TextOf(const QString& maskedText) const;
+    // The position just after the last character typed in `maskedText`; 0 when nothing is typed.
+    int TypedEnd(const QString& maskedText) const;
 
 private:
     QString qtMask_;

@@ -119,7 +119,7 @@ bool FocusTracker::moveFocus(QWidget* old, QWidget* now)
     BusyScope busy(busy_);
     QWidget* scope = scopeOf(now);
     if (!leave(scope, now)) {
-        refocus(old);
+        refocus(old, now);
         return false;
     }
     enter(scope, now);
@@ -175,9 +175,13 @@ void FocusTracker::enter(QWidget* scope, QWidget* target)
     }
 }
 
-void FocusTracker::refocus(QWidget* old)
+void FocusTracker::refocus(QWidget* old, QWidget* now)
 {
-    if (refused_ && refused_->Contains(QApplication::focusWidget())) // the refusing handler placed it
+    // While a message box has the activation, the handler's setFocus only marks the widget that gets
+    // the focus when the window is active again: that mark is where the handler placed it.
+    QWidget* window = (old ? old : now)->window();
+    QWidget* placed = window->isActiveWindow() ? QApplication::focusWidget() : window->focusWidget();
+    if (refused_ && refused_->Contains(placed))
         return;
     QWidget* back = nullptr;
     if (refused_ && refused_->Contains(old))

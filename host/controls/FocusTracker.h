@@ -31,7 +31,7 @@ private:
     // Runs the exits of the areas left for `target`; false when one refused (their state is put back).
     bool leave(QWidget* scope, QWidget* target);
     void enter(QWidget* scope, QWidget* target);
-    void refocus(QWidget* old);
+    void refocus(QWidget* old, QWidget* now);
 
     QList<FocusBoundary*> inScope(QWidget* scope) const;
     static QWidget* scopeOf(QWidget* widget);

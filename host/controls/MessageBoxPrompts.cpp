@@ -23,6 +23,20 @@ bool MessageBoxPrompts::Confirm(const QString& question)
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
+UserPrompts::OpenLineAnswer MessageBoxPrompts::AskOpenLine(const QString& question)
+{
+    switch (QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(), question,
+                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                  QMessageBox::Save)) {
+    case QMessageBox::Save:
+        return OpenLineAnswer::Save;
+    case QMessageBox::Discard:
+        return OpenLineAnswer::Discard;
+    default:
+        return OpenLineAnswer::Stay;
+    }
+}
+
 bool MessageBoxPrompts::ChooseRecord(TDataSource&, const QString& title, const QString&)
 {
     QMessageBox::information(dialogParent(), title, QStringLiteral("Pesquisa não disponível."));

@@ -8,6 +8,7 @@ class MessageBoxPrompts : public UserPrompts {
 public:
     void ShowError(const QString& message) override;
     bool Confirm(const QString& question) override;
+    OpenLineAnswer AskOpenLine(const QString& question) override;
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;
     void HideBusy() override;

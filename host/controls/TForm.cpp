@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 
 TForm::TForm(QWidget* parent) : QWidget(parent)
 {
@@ -91,22 +92,23 @@ void TForm::BringToFront()
     }
 }
 
-void TForm::Close()
+bool TForm::Close()
 {
     if (closing_)
-        return;
+        return false;
     closing_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{closing_};
+    const auto reset = qScopeGuard([this] { closing_ = false; });
 
+    bool canClose = true;
+    OnCloseQuery(this, canClose);
+    if (!canClose)
+        return false;
     TCloseAction action = TCloseAction::caHide;
     OnClose(this, action);
     QWidget* window = holder();
     switch (action) {
     case TCloseAction::caNone:
-        break;
+        return false;
     case TCloseAction::caHide:
         window->hide();
         break;
@@ -118,6 +120,7 @@ void TForm::Close()
         window->showMinimized();
         break;
     }
+    return true;
 }
 
 void TForm::Create()

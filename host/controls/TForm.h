@@ -37,9 +37,10 @@ public:
     // Shows the window (its child window, inside the main form's MDI area) and brings it to the front.
     void Show();
     void BringToFront();
-    // Raises OnClose with caHide; the handler may change the action: caNone keeps the form open,
-    // caFree destroys it later. An error from OnClose keeps the form open and travels on.
-    void Close();
+    // Raises OnCloseQuery, then OnClose with caHide; the handler may change the action: caNone keeps
+    // the form open, caFree destroys it later. A query answering false keeps the form open; an error
+    // from either keeps it open and travels on. True when the form went (hidden, freed or minimised).
+    bool Close();
 
     // Raises OnCreate; called once by the application after construction.
     void Create();
@@ -48,6 +49,8 @@ public:
 
     TEvent<QObject*> OnCreate;
     TEvent<QObject*> OnActivate;
+    // Asked before closing; setting the flag to false keeps the form open.
+    TEvent<QObject*, bool&> OnCloseQuery;
     TEvent<QObject*, TCloseAction&> OnClose;
     // Virtual-key code by reference (0 drops the key), and the modifier keys held.
     TEvent<QObject*, int&, Qt::KeyboardModifiers> OnKeyDown;

@@ -33,7 +33,11 @@ void TMaskEdit::focusInEvent(QFocusEvent* event)
 void TMaskEdit::mousePressEvent(QMouseEvent* event)
 {
     TEdit::mousePressEvent(event);
-    const int typed = int(Text().size());
-    if (!mask_.IsEmpty() && !hasSelectedText() && cursorPosition() > typed)
+    if (mask_.IsEmpty() || hasSelectedText())
+        return;
+    // Positions, not characters: the literals before the caret count, the blanks after the last
+    // typed character do not.
+    const int typed = mask_.TypedEnd(displayText());
+    if (cursorPosition() > typed)
         setCursorPosition(typed);
 }

@@ -19,7 +19,8 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
-    // A click past what was typed puts the caret right after it, so typing is not lost on blanks.
+    // A click past what was typed puts the caret right after it (at the start of an empty field), so
+    // typing is not lost on blanks.
     void mousePressEvent(QMouseEvent* event) override;
 
 private:

@@ -15,6 +15,9 @@ public:
 
     virtual void ShowError(const QString& message) = 0;
     virtual bool Confirm(const QString& question) = 0;
+    // What to do with a line typed but not stored, before a step that would drop it.
+    enum class OpenLineAnswer { Save, Discard, Stay };
+    virtual OpenLineAnswer AskOpenLine(const QString& question) = 0;
     // Modal choice of one line of `source`'s data set. True when a line was chosen: the data set then
     // stands on it. `emptyText` is shown instead of a list when there is nothing to choose.
     virtual bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) = 0;

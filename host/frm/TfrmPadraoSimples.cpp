@@ -1,9 +1,11 @@
 #include "TfrmPadraoSimples.h"
 
 #include "Application.h"
+#include "EAbort.h"
 #include "Exception.h"
 #include "HandlerBinding.h"
 #include "TButtonFlat.h"
+#include "TDBGrid.h"
 #include "TDBText.h"
 #include "TDataSet.h"
 #include "TDataSource.h"
@@ -24,6 +26,7 @@ const QStringList standardMessages = {
     QStringLiteral("Excl|Confirma exclusão?"),
     QStringLiteral("Canc|Confirma cancelamento?"),
     QStringLiteral("Grav|Confirma gravação?"),
+    QStringLiteral("Pend|A linha em edição ainda não foi gravada. Gravar antes de continuar?"),
 };
 
 } // namespace
@@ -138,6 +141,7 @@ void TfrmPadraoSimples::buildComponents()
 void TfrmPadraoSimples::bindHandlers()
 {
     BindHandler(OnCreate, this, "FormCreate");
+    BindHandler(OnCloseQuery, this, "FormCloseQuery");
     BindHandler(OnClose, this, "FormClose");
     BindHandler(OnKeyDown, this, "FormKeyDown");
     BindHandler(dtsPadrao->OnStateChange, this, "dtsPadraoStateChange");
@@ -173,6 +177,47 @@ TDataSet& TfrmPadraoSimples::dataSet() const
     return *ds;
 }
 
+void TfrmPadraoSimples::commitTyping()
+{
+    // A close button or a menu outside the form gives the grid no chance to write the cell itself.
+    for (TDBGrid* grid : findChildren<TDBGrid*>()) {
+        if (grid->DataSource() == dtsPadrao)
+            grid->UpdateData();
+    }
+}
+
+void TfrmPadraoSimples::SettleOpenLine()
+{
+    TDataSet* ds = dtsPadrao->DataSet();
+    if (!ds || (ds->State() != TDataSetState::dsEdit && ds->State() != TDataSetState::dsInsert))
+        return;
+    commitTyping();
+    if (!ds->Modified()) {
+        ds->Cancel();
+        return;
+    }
+    Application& application = Application::instance();
+    switch (application.Prompts().AskOpenLine(msgMensagensPadroes->Msg(QStringLiteral("Pend")))) {
+    case UserPrompts::OpenLineAnswer::Save: {
+        // A save the server refused is undone and reported inside the post; the user reads why
+        // before anything goes on.
+        const int errors = application.ErrorsShown();
+        sbtConfirmar->Click();
+        if (application.ErrorsShown() != errors)
+            Abort();
+        break;
+    }
+    case UserPrompts::OpenLineAnswer::Discard:
+        sbtCancelar->Click();
+        break;
+    case UserPrompts::OpenLineAnswer::Stay:
+        Abort();
+    }
+    // A handler may have kept the line open without an error.
+    if (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert)
+        Abort();
+}
+
 void TfrmPadraoSimples::applyCommandState()
 {
     const TDataSetState state = dtsPadrao->State();
@@ -187,6 +232,11 @@ void TfrmPadraoSimples::applyCommandState()
 void TfrmPadraoSimples::FormCreate(QObject*)
 {
     applyCommandState();
+}
+
+void TfrmPadraoSimples::FormCloseQuery(QObject*, bool&)
+{
+    SettleOpenLine();
 }
 
 void TfrmPadraoSimples::FormClose(QObject*, TCloseAction& action)

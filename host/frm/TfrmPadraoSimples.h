@@ -35,6 +35,12 @@ public:
     TMenuItem* MenuItemOf(const TButtonFlat* button) const;
     // Sets a command button and its menu entry alike.
     void SetCommandEnabled(TButtonFlat* button, bool enabled);
+    // Before a step that would drop a line still open in dtsPadrao's data set (inserted or changed, not
+    // stored), asks the user to store it, discard it or stay; storing is the confirm command, with its
+    // checks. Returns once no line is open; raises EAbort when the user stays, or the post's refusal
+    // (already shown) when it is refused, the line still open; raises EAbort too when storing reported
+    // an error of its own (a save the server refused). An untouched line goes without asking.
+    void SettleOpenLine();
 
     TLabel* lblCodTela;
     TPanel* panMenu;
@@ -72,6 +78,8 @@ public:
 
 public slots:
     virtual void FormCreate(QObject* sender);
+    // Settles an open line first: nothing typed is dropped by closing.
+    virtual void FormCloseQuery(QObject* sender, bool& canClose);
     // Lets the screen go: the instance is released once closed.
     virtual void FormClose(QObject* sender, TCloseAction& action);
     virtual void FormKeyDown(QObject* sender, int& key, Qt::KeyboardModifiers shift);
@@ -114,6 +122,8 @@ private:
     void applyCommandState();
     // dtsPadrao's data set; an error when there is none.
     TDataSet& dataSet() const;
+    // Writes what is being typed in the grids on dtsPadrao into their fields.
+    void commitTyping();
 
     QList<std::pair<TButtonFlat*, TMenuItem*>> pairs_;
 };

@@ -64,6 +64,20 @@ bool DialogPrompts::Confirm(const QString& question)
     return box.clickedButton() == yes;
 }
 
+UserPrompts::OpenLineAnswer DialogPrompts::AskOpenLine(const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, caption(), question, QMessageBox::NoButton, dialogParent());
+    QPushButton* save = box.addButton(QStringLiteral("&Gravar"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("&Descartar"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(QStringLiteral("&Continuar editando"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(stay);
+    box.exec();
+    if (box.clickedButton() == save)
+        return OpenLineAnswer::Save;
+    return box.clickedButton() == discard ? OpenLineAnswer::Discard : OpenLineAnswer::Stay;
+}
+
 bool DialogPrompts::ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText)
 {
     TDataSet* const dataSet = source.DataSet();

@@ -17,6 +17,8 @@ public:
     void ShowError(const QString& message) override;
     // "Sim" is the default answer; Esc answers "Não".
     bool Confirm(const QString& question) override;
+    // "Gravar" is the default answer; Esc answers "Continuar editando".
+    OpenLineAnswer AskOpenLine(const QString& question) override;
     // An empty `emptyText` makes an empty list return false without a message.
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;

@@ -2,10 +2,13 @@
 
 #include "AppServerProcess.h"
 #include "Application.h"
+#include "HostMainWindow.h"
 #include "LocalDemoDatabase.h"
 #include "Med00418.h"
+#include "ModuleLoader.h"
 #include "RecordingPrompts.h"
 #include "ServerDatabase.h"
+#include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TMaskEdit.h"
 #include "TfrmMediEfeti.h"
@@ -14,6 +17,8 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QSettings>
 #include <QTest>
@@ -45,11 +50,10 @@ void ScreenFixture::setUp()
     local.database = dir_.filePath(QStringLiteral("local.db"));
     TdtmDBGeral::open(LocalDemoDatabase::prepare(local));
 
-    window_ = std::make_unique<QMainWindow>();
-    mdi_ = new QMdiArea(window_.get());
-    mdi_->setObjectName(QStringLiteral("mdiArea"));
-    window_->setCentralWidget(mdi_);
-    window_->resize(900, 560);
+    loader_ = std::make_unique<ModuleLoader>(QCoreApplication::applicationDirPath());
+    window_ = std::make_unique<HostMainWindow>(*loader_);
+    mdi_ = window_->mdiArea();
+    window_->resize(900, 580);
     Application::instance().SetMainForm(window_.get());
     window_->show();
     if (!activate())
@@ -66,7 +70,13 @@ void ScreenFixture::tearDown()
     server_.reset();
     Application::instance().SetMainForm(nullptr);
     window_.reset();
+    loader_.reset();
     mdi_ = nullptr;
+}
+
+QMainWindow* ScreenFixture::mainWindow() const
+{
+    return window_.get();
 }
 
 void ScreenFixture::pointSettingsAt(quint16 port)
@@ -84,12 +94,14 @@ void ScreenFixture::pointSettingsAt(quint16 port)
 RecordingPrompts& ScreenFixture::resetPrompts()
 {
     prompts_ = &installRecordingPrompts();
+    prompts_->likeDesktop = true;
     return *prompts_;
 }
 
 RecordingPrompts& ScreenFixture::usePrompts(std::unique_ptr<RecordingPrompts> prompts)
 {
     prompts_ = prompts.get();
+    prompts_->likeDesktop = true;
     Application::instance().SetPrompts(std::move(prompts));
     return *prompts_;
 }
@@ -127,7 +139,14 @@ bool ScreenFixture::closeScreen()
     if (!boStCriado)
         return true;
     QPointer<TfrmMediEfeti> screen = frmMediEfeti;
+    const TDataSetState state = screen->cdsEfetGest->State();
+    const bool lineOpen = state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
+    if (lineOpen)
+        prompts_->openLineAnswers.prepend(UserPrompts::OpenLineAnswer::Discard);
+    const int asked = int(prompts_->questions.size());
     Application::instance().Guard([&] { screen->Close(); });
+    if (lineOpen && prompts_->questions.size() == asked) // nothing typed: not asked
+        prompts_->openLineAnswers.removeFirst();
     if (boStCriado)
         return false;
     return QTest::qWaitFor([&] { return screen.isNull(); }, 5000);
@@ -139,8 +158,15 @@ bool ScreenFixture::activate()
     return QTest::qWaitForWindowActive(window_.get());
 }
 
+bool ScreenFixture::settle()
+{
+    QWidget* main = Application::instance().MainForm();
+    return !main || !main->isVisible() || main->isActiveWindow() || QTest::qWaitForWindowActive(main, 2000);
+}
+
 QWidget* ScreenFixture::focus()
 {
+    settle();
     return QApplication::focusWidget();
 }
 
@@ -165,9 +191,39 @@ void ScreenFixture::retype(const QString& text)
 
 void ScreenFixture::click(QWidget* widget, QPoint point) const
 {
+    settle();
     const QPoint at = point.isNull() ? widget->rect().center() : point;
     QTest::mouseClick(window_->windowHandle(), Qt::LeftButton, Qt::NoModifier,
                       widget->mapTo(window_.get(), at));
+}
+
+void ScreenFixture::clickIn(QWidget* widget, QPoint point)
+{
+    QWidget* top = widget->window();
+    const QPoint at = point.isNull() ? widget->rect().center() : point;
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, widget->mapTo(top, at));
+}
+
+bool ScreenFixture::chooseHostMenu(const QString& menu, const QString& entry)
+{
+    const auto caption = [](const QAction* action) { return action->text().remove(QLatin1Char('&')); };
+    QMenuBar* bar = window_->menuBar();
+    for (QAction* title : bar->actions()) {
+        if (caption(title) != menu)
+            continue;
+        click(bar, bar->actionGeometry(title).center());
+        QMenu* popup = title->menu();
+        if (!QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000))
+            return false;
+        for (QAction* action : popup->actions()) {
+            if (caption(action) == entry) {
+                clickIn(popup, popup->actionGeometry(action).center());
+                return true;
+            }
+        }
+        popup->close();
+    }
+    return false;
 }
 
 QString ScreenFixture::dateKeys(QDate date)

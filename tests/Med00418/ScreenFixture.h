@@ -8,6 +8,8 @@
 #include <memory>
 
 class AppServerProcess;
+class HostMainWindow;
+class ModuleLoader;
 class QMainWindow;
 class QMdiArea;
 class QWidget;
@@ -17,9 +19,10 @@ class TfrmMediEfeti;
 
 // Everything the screen gets from its host, for tests, benchmarks and the screenshot tool: a real
 // application server on a temporary SQLite file with the demo data, a settings file pointing at it, the
-// local SQLite database with the demo branches and services, an offscreen main window with an MDI area
-// as the application's main form, and prompts that record what the user was shown. The module is
-// linked in and entered through IniProc, as the host enters it.
+// local SQLite database with the demo branches and services, the host's own main window (offscreen) as
+// the application's main form, and prompts that record what the user was shown and, like modal dialogs
+// on a desktop, take the activation from the main window until a moment after they close. The module
+// is linked in and entered through IniProc, as the host enters it.
 class ScreenFixture {
 public:
     // Grid columns, in the screen's order.
@@ -36,7 +39,8 @@ public:
     // Closes the screen if it is open and stops the server.
     void tearDown();
 
-    QMainWindow* mainWindow() const { return window_.get(); }
+    QMainWindow* mainWindow() const;
+    HostMainWindow* hostWindow() const { return window_.get(); }
     QMdiArea* mdiArea() const { return mdi_; }
     // Fresh recording prompts, installed on the application.
     RecordingPrompts& resetPrompts();
@@ -58,13 +62,14 @@ public:
     // The host's IniProc; the screen, or null when it is not created. Errors travel on as the host
     // would receive them.
     TfrmMediEfeti* openScreen();
-    // Closes the screen as the close command does and waits until the instance is gone. False when
-    // it stayed open (the close step failed).
+    // Closes the screen as the close command does and waits until the instance is gone; a line left
+    // open is discarded when the screen asks. False when it stayed open (the close step failed).
     bool closeScreen();
     // Activates the main window again (after a modal dialog, or at the start of a test).
     bool activate();
 
-    // Typing as the user does: to whatever has the focus.
+    // Typing as the user does: to whatever has the focus, once the main window is active again after
+    // a dialog.
     static QWidget* focus();
     static void type(const QString& text);
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -72,6 +77,12 @@ public:
     static void retype(const QString& text);
     // A left click through the main window's native window, at `point` of `widget` (its centre when null).
     void click(QWidget* widget, QPoint point = {}) const;
+    // A left click through the native window of `widget`'s own top level (a popup menu, a dialog).
+    static void clickIn(QWidget* widget, QPoint point = {});
+    // Waits until the main window is active again (the window manager's turn after a dialog).
+    static bool settle();
+    // Chooses `entry` of the host's menu `menu` (captions without '&') with the mouse.
+    bool chooseHostMenu(const QString& menu, const QString& entry);
 
     // The billing date as it is typed: "ddMMyyyy".
     static QString dateKeys(QDate date);
@@ -91,7 +102,8 @@ private:
     QTemporaryDir dir_;
     std::unique_ptr<AppServerProcess> server_;
     std::unique_ptr<ServerDatabase> db_;
-    std::unique_ptr<QMainWindow> window_;
+    std::unique_ptr<ModuleLoader> loader_;
+    std::unique_ptr<HostMainWindow> window_;
     QMdiArea* mdi_ = nullptr;
     RecordingPrompts* prompts_ = nullptr;
     quint16 port_ = 0;

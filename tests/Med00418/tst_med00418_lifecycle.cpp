@@ -161,18 +161,44 @@ private slots:
         QCOMPARE(fx_.serverDb().reservations(reservation), 0);
     }
 
-    void failedReleaseKeepsTheScreenOpenAndUsable()
+    void failedReleaseAsksOnceAndLetsTheUserClose_data()
     {
+        QTest::addColumn<bool>("byWindow");
+        QTest::addColumn<bool>("closeAnyway");
+        QTest::newRow("close command, closed anyway") << false << true;
+        QTest::newRow("window's own close, kept open") << true << false;
+    }
+
+    void failedReleaseAsksOnceAndLetsTheUserClose()
+    {
+        QFETCH(bool, byWindow);
+        QFETCH(bool, closeAnyway);
         QPointer<TfrmMediEfeti> screen = fx_.openScreen();
         QVERIFY(screen);
         QVERIFY(fx_.activate());
         const QString reservation = stPrxNr;
 
         fx_.stopServer();
-        fx_.click(screen->sbtFechar);
-        QCOMPARE(fx_.prompts().errors.size(), 1);
-        QVERIFY(fx_.prompts().errors.first().contains(QString::number(fx_.port())));
+        fx_.prompts().answers = {closeAnyway};
+        if (byWindow)
+            fx_.mdiArea()->activeSubWindow()->close();
+        else
+            fx_.click(screen->sbtFechar);
+        // One question that says why.
+        QCOMPARE(fx_.prompts().questions.size(), 1);
+        QVERIFY2(fx_.prompts().questions.first().contains(QString::number(fx_.port())),
+                 qPrintable(fx_.prompts().questions.first()));
+        QCOMPARE(fx_.prompts().errors, QStringList());
         flushDeletes();
+        fx_.startServer();
+        if (closeAnyway) {
+            QVERIFY(!boStCriado);
+            QTRY_VERIFY(screen.isNull());
+            QTRY_COMPARE(fx_.mdiArea()->subWindowList().size(), 0);
+            // Left for the server to expire.
+            QCOMPARE(fx_.serverDb().reservations(reservation), 1);
+            return;
+        }
         QVERIFY(boStCriado);
         QVERIFY(screen);
         QCOMPARE(frmMediEfeti, screen.data());
@@ -180,7 +206,6 @@ private slots:
         QCOMPARE(stPrxNr, reservation);
 
         // Still the user's screen: it loads lines once the server is back, and IniProc re-shows it.
-        fx_.startServer();
         const QDate date(2031, 3, 10);
         fx_.serverDb().insertLine(QStringLiteral("0003"), date, QStringLiteral("00002"), QStringLiteral("4"),
                                   QStringLiteral("10"), QStringLiteral("40"));
@@ -193,7 +218,7 @@ private slots:
         fx_.click(screen->sbtFechar);
         QTRY_VERIFY(screen.isNull());
         QVERIFY(!boStCriado);
-        QCOMPARE(fx_.prompts().errors.size(), 1);
+        QCOMPARE(fx_.prompts().questions.size(), 1);
         QCOMPARE(fx_.serverDb().reservations(reservation), 0);
     }
 

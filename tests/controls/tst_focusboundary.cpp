@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "EAbort.h"
 #include "Exception.h"
 #include "RecordingPrompts.h"
 #include "TButtonFlat.h"
@@ -20,6 +21,8 @@ struct FilterForm {
     TButtonFlat* button = new TButtonFlat(&form);
     QStringList log;
     bool refuseExit = false;
+    // With it, a refusal shows its message and puts the focus there itself, as a screen's check does.
+    QWidget* refuseTo = nullptr;
     int clicks = 0;
 
     FilterForm()
@@ -33,6 +36,11 @@ struct FilterForm {
         panel->OnEnter = [this](QObject*) { log << "panel enter"; };
         panel->OnExit = [this](QObject*) {
             log << "panel exit";
+            if (refuseExit && refuseTo) {
+                Application::instance().Prompts().ShowError(QStringLiteral("Informe a filial."));
+                refuseTo->setFocus();
+                Abort();
+            }
             if (refuseExit)
                 throw Exception(QStringLiteral("Informe a filial."));
         };
@@ -104,6 +112,28 @@ private slots:
         pressTab();
         QCOMPARE(QApplication::focusWidget(), f_->outside);
         QCOMPARE(f_->log, QStringList({"second exit", "panel exit", "outside enter"}));
+    }
+
+    void refusingHandlerPlacesTheFocusAlsoBehindAMessageBox_data()
+    {
+        QTest::addColumn<bool>("likeDesktop");
+        QTest::newRow("window stays active") << false;
+        QTest::newRow("message box takes the activation") << true;
+    }
+
+    void refusingHandlerPlacesTheFocusAlsoBehindAMessageBox()
+    {
+        QFETCH(bool, likeDesktop);
+        prompts_->likeDesktop = likeDesktop;
+        f_->second->setFocus(Qt::OtherFocusReason);
+        f_->refuseExit = true;
+        f_->refuseTo = f_->first;
+        pressTab();
+        QCOMPARE(prompts_->errors, QStringList({"Informe a filial."}));
+        QCOMPARE(prompts_->deactivations, likeDesktop ? 1 : 0);
+        QVERIFY(QTest::qWaitForWindowActive(&f_->form));
+        QCOMPARE(QApplication::focusWidget(), f_->first);
+        QVERIFY(!f_->log.contains("outside enter"));
     }
 
     void refusedExitByClickDropsTheClick()

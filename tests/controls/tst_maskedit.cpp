@@ -10,6 +10,7 @@ class TstMaskEdit : public QObject {
     std::unique_ptr<TForm> form_;
     TMaskEdit* branch_ = nullptr;
     TEdit* before_ = nullptr;
+    TMaskEdit* date_ = nullptr;
 
     void typeInFocus(const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); }
 
@@ -22,6 +23,9 @@ private slots:
         branch_ = new TMaskEdit(form_.get());
         branch_->setGeometry(0, 30, 60, 20);
         branch_->SetEditMask(QStringLiteral("9999;0; "));
+        date_ = new TMaskEdit(form_.get());
+        date_->setGeometry(0, 60, 120, 20);
+        date_->SetEditMask(QStringLiteral("99/99/9999;1; "));
         form_->show();
         form_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
@@ -87,6 +91,38 @@ private slots:
         QCOMPARE(branch_->selectedText().trimmed(), QStringLiteral("1234"));
         typeInFocus(QStringLiteral("56"));
         QCOMPARE(branch_->Text(), QStringLiteral("56"));
+    }
+
+    void clickPastWhatWasTypedTypesRightAfterIt_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<double>("across"); // where the click lands, as a share of the width
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty, click at the start") << "" << 0.02 << "10032031"
+                                                   << "10/03/2031";
+        QTest::newRow("empty, click in the middle") << "" << 0.5 << "10032031"
+                                                    << "10/03/2031";
+        QTest::newRow("empty, click at the end") << "" << 0.98 << "10032031"
+                                                 << "10/03/2031";
+        QTest::newRow("day and a digit typed, click at the end") << "100" << 0.98 << "32031"
+                                                                 << "10/03/2031";
+    }
+
+    void clickPastWhatWasTypedTypesRightAfterIt()
+    {
+        QFETCH(QString, before);
+        QFETCH(double, across);
+        date_->setFocus(Qt::MouseFocusReason);
+        typeInFocus(before);
+        before_->setFocus();
+        const QPoint at(int(date_->width() * across), date_->height() / 2);
+        QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          date_->mapTo(form_.get(), at));
+        QCOMPARE(QApplication::focusWidget(), date_);
+        QFETCH(QString, typed);
+        typeInFocus(typed);
+        QTEST(date_->Text(), "text");
     }
 
     void changeAndExitEventsRun()

@@ -11,6 +11,7 @@
 #include "TPanel.h"
 #include "TStringField.h"
 #include "TfrmPadraoSimples.h"
+#include "UserPrompts.h"
 
 #include <QtTest>
 
@@ -72,6 +73,8 @@ QString commandState(const TfrmPadraoSimples& f)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(UserPrompts::OpenLineAnswer)
 
 class TstFrmPadraoSimples : public QObject {
     Q_OBJECT
@@ -169,6 +172,59 @@ private slots:
     void closeReleasesTheScreen()
     {
         form_->sbtFechar->click();
+        QTRY_VERIFY(!form_);
+    }
+
+    void closingSettlesAnOpenLineFirst_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<UserPrompts::OpenLineAnswer>("answer");
+        QTest::addColumn<bool>("postRefused");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QStringList>("lines"); // afterwards, "" while the form stays open
+        const QStringList pending{
+            QStringLiteral("A linha em edição ainda não foi gravada. Gravar antes de continuar?")};
+        using A = UserPrompts::OpenLineAnswer;
+        QTest::newRow("stored") << true << A::Save << false << pending << QStringList{"Caio"};
+        QTest::newRow("discarded") << true << A::Discard << false << pending << QStringList{"Ana"};
+        QTest::newRow("kept open") << true << A::Stay << false << pending << QStringList{""};
+        QTest::newRow("store refused") << true << A::Save << true << pending << QStringList{""};
+        QTest::newRow("nothing typed") << false << A::Stay << false << QStringList() << QStringList{"Ana"};
+    }
+
+    void closingSettlesAnOpenLineFirst()
+    {
+        QFETCH(bool, typed);
+        QFETCH(UserPrompts::OpenLineAnswer, answer);
+        QFETCH(bool, postRefused);
+        load({"Ana"});
+        form_->dtsPadrao->SetDataSet(form_->cdsLinhas);
+        if (postRefused)
+            form_->cdsLinhas->BeforePost = [](TDataSet*) {
+                throw Exception(QStringLiteral("Nome inválido."));
+            };
+        form_->sbtAlterar->click();
+        if (typed)
+            form_->cdsLinhas->FieldByName(u"NOME")->SetAsString(QStringLiteral("Caio"));
+        prompts_->openLineAnswers = {answer};
+        QStringList seen;
+        form_->cdsLinhas->AfterPost = [&](TDataSet* ds) { seen << ds->FieldByName(u"NOME")->AsString(); };
+        form_->cdsLinhas->AfterCancel = [&](TDataSet* ds) { seen << ds->FieldByName(u"NOME")->AsString(); };
+
+        form_->sbtFechar->click();
+        QTEST(prompts_->questions, "asked");
+        QCOMPARE(prompts_->errors, postRefused ? QStringList{"Nome inválido."} : QStringList());
+        QFETCH(QStringList, lines);
+        if (lines == QStringList{""}) {
+            QVERIFY(form_ && form_->isVisible());
+            QCOMPARE(form_->cdsLinhas->State(), TDataSetState::dsEdit);
+            QCOMPARE(form_->cdsLinhas->FieldByName(u"NOME")->AsString(), QStringLiteral("Caio"));
+            QCOMPARE(seen, QStringList());
+            form_->cdsLinhas->AfterPost.clear();
+            form_->cdsLinhas->AfterCancel.clear();
+            return;
+        }
+        QCOMPARE(seen, lines);
         QTRY_VERIFY(!form_);
     }
 

@@ -4,6 +4,7 @@
 #include "TDataSource.h"
 #include "TStringField.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -41,6 +42,8 @@ int shownRows(QWidget* dialog)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(UserPrompts::OpenLineAnswer)
 
 class TestDialogPrompts : public QObject {
     Q_OBJECT
@@ -94,6 +97,38 @@ private slots:
         QVERIFY(prompts.Confirm(QStringLiteral("Excluir a linha?")));
         whenModal([](QWidget*) { press(Qt::Key_Escape); });
         QVERIFY(!prompts.Confirm(QStringLiteral("Excluir a linha?")));
+    }
+
+    void openLineQuestionOffersSaveDiscardAndStay_data()
+    {
+        QTest::addColumn<QString>("pressed"); // a button's caption, or a key
+        QTest::addColumn<UserPrompts::OpenLineAnswer>("answer");
+        QTest::newRow("Enter stores") << "Enter" << UserPrompts::OpenLineAnswer::Save;
+        QTest::newRow("Esc stays") << "Esc" << UserPrompts::OpenLineAnswer::Stay;
+        QTest::newRow("Descartar") << "&Descartar" << UserPrompts::OpenLineAnswer::Discard;
+        QTest::newRow("Continuar editando") << "&Continuar editando" << UserPrompts::OpenLineAnswer::Stay;
+    }
+
+    void openLineQuestionOffersSaveDiscardAndStay()
+    {
+        QFETCH(QString, pressed);
+        QStringList captions;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            for (QAbstractButton* button : box->buttons())
+                captions << button->text();
+            if (pressed == QLatin1String("Enter") || pressed == QLatin1String("Esc")) {
+                press(pressed == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
+                return;
+            }
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == pressed)
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        });
+        QTEST(prompts.AskOpenLine(QStringLiteral("Gravar a linha?")), "answer");
+        captions.sort();
+        QCOMPARE(captions, QStringList({"&Continuar editando", "&Descartar", "&Gravar"}));
     }
 
     void typingFiltersAndEnterChooses_data()

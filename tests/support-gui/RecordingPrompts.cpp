@@ -2,20 +2,61 @@
 
 #include "Application.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+void RecordingPrompts::showModal()
+{
+    if (!likeDesktop)
+        return;
+    const QPointer<QWidget> previous = QApplication::activeWindow();
+    {
+        QWidget dialog(nullptr, Qt::Dialog);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.resize(240, 90);
+        dialog.show();
+        dialog.activateWindow();
+        // The answer comes only once the dialog has the activation, as a user's click would.
+        const QDeadlineTimer deadline(2000);
+        while (!dialog.isActiveWindow() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (previous && !previous->isActiveWindow())
+            ++deactivations;
+    }
+    if (previous)
+        QTimer::singleShot(ReactivationMs, previous.data(), [previous] {
+            if (previous && previous->isVisible())
+                previous->activateWindow();
+        });
+}
+
 void RecordingPrompts::ShowError(const QString& message)
 {
     errors << message;
+    showModal();
 }
 
 bool RecordingPrompts::Confirm(const QString& question)
 {
     questions << question;
+    showModal();
     return !answers.isEmpty() && answers.takeFirst();
+}
+
+UserPrompts::OpenLineAnswer RecordingPrompts::AskOpenLine(const QString& question)
+{
+    questions << question;
+    showModal();
+    return openLineAnswers.isEmpty() ? OpenLineAnswer::Stay : openLineAnswers.takeFirst();
 }
 
 bool RecordingPrompts::ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText)
 {
     searchTitles << title + QLatin1Char('|') + emptyText;
+    showModal();
     return !choices.isEmpty() && choices.takeFirst()(source);
 }
 

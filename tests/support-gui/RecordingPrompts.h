@@ -7,12 +7,19 @@
 #include <functional>
 
 // Prompts for tests: records every error, question and busy indicator, and answers questions and
-// searches from queues (no answer queued means "no"). Install with Application::SetPrompts; keep the
-// raw pointer to read it back.
+// searches from queues (no answer queued means "no", or "stay" for an open line). Install with
+// Application::SetPrompts; keep the raw pointer to read it back.
+//
+// With `likeDesktop`, each error, question and search behaves as a modal dialog does on a desktop:
+// while it is up, the window that was active is not; it closes before the answer is returned, and the
+// window manager activates that window again a moment later (after ReactivationMs).
 class RecordingPrompts : public UserPrompts {
 public:
+    static constexpr int ReactivationMs = 20;
+
     void ShowError(const QString& message) override;
     bool Confirm(const QString& question) override;
+    OpenLineAnswer AskOpenLine(const QString& question) override;
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;
     void HideBusy() override;
@@ -20,12 +27,19 @@ public:
     QStringList errors;
     QStringList questions;
     QList<bool> answers;
+    QList<OpenLineAnswer> openLineAnswers;
     // Each runs for one search in turn (it may move the source's data set) and gives the answer.
     QList<std::function<bool(TDataSource&)>> choices;
     QStringList searchTitles;
     QList<int> busyKinds;
     int busyShown = 0;
     bool busy = false;
+    bool likeDesktop = false;
+    // How many dialogs took the activation away from a window.
+    int deactivations = 0;
+
+private:
+    void showModal();
 };
 
 // Installs a fresh RecordingPrompts on the application and returns it.

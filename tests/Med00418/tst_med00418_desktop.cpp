@@ -1,0 +1,112 @@
+#include "Med00418.h"
+#include "RecordingPrompts.h"
+#include "ScreenFixture.h"
+#include "ServerDatabase.h"
+#include "TDateEditPlus.h"
+#include "TMaskEdit.h"
+#include "TfrmMediEfeti.h"
+
+#include <QtTest>
+
+using F = ScreenFixture;
+
+// The screen as a desktop treats it: clicks land where the mouse is, and a message box takes the
+// activation from the main window, which the window manager gives back a moment after it closes.
+class TstMed00418Desktop : public QObject {
+    Q_OBJECT
+
+    ScreenFixture fx_;
+    TfrmMediEfeti* screen_ = nullptr;
+    int nextDay_ = 0;
+
+private slots:
+    void initTestCase() { fx_.setUp(); }
+    void cleanupTestCase() { fx_.tearDown(); }
+
+    void init()
+    {
+        fx_.resetPrompts();
+        screen_ = fx_.openScreen();
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
+    }
+
+    void cleanup() { QVERIFY(fx_.closeScreen()); }
+
+    void dateTypedAfterAClickAnywhereInTheEmptyFieldFillsItFromTheStart_data()
+    {
+        QTest::addColumn<double>("across"); // where the click lands, as a share of the typing area
+        QTest::newRow("start") << 0.02;
+        QTest::newRow("after the first slash") << 0.3;
+        QTest::newRow("middle") << 0.5;
+        QTest::newRow("near the end") << 0.9;
+    }
+
+    void dateTypedAfterAClickAnywhereInTheEmptyFieldFillsItFromTheStart()
+    {
+        QFETCH(double, across);
+        const QDate date = QDate(2031, 3, 10).addDays(nextDay_++);
+        fx_.serverDb().insertLine(QStringLiteral("0001"), date, QStringLiteral("00002"), QStringLiteral("4"),
+                                  QStringLiteral("10"), QStringLiteral("40"));
+        fx_.click(screen_->medCdFilial);
+        F::type(QStringLiteral("1"));
+        TDateEditPlus* edit = screen_->depDataFatu;
+        QCOMPARE(edit->Text(), QString());
+        const QRect area = edit->rect().marginsRemoved(edit->textMargins());
+        fx_.click(edit, QPoint(area.left() + int(area.width() * across), area.center().y()));
+        QCOMPARE(F::focus(), edit);
+        F::type(F::dateKeys(date));
+        QCOMPARE(edit->Text(), date.toString(QStringLiteral("dd/MM/yyyy")));
+        F::press(Qt::Key_Tab);
+        QCOMPARE(fx_.prompts().errors, QStringList());
+        QCOMPARE(fx_.shownLines(), QStringList({"00002|Limpeza e Conservação|4,000|10,000|40,000"}));
+    }
+
+    void focusGoesWhereTheMessageSentItOnceTheWindowIsActiveAgain_data()
+    {
+        QTest::addColumn<QString>("branch");
+        QTest::addColumn<QString>("dateKeys");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focusName");
+        QTest::newRow("no branch") << ""
+                                   << "01022032"
+                                   << "Filial deve ser informada."
+                                   << "medCdFilial";
+        QTest::newRow("unknown branch") << "9"
+                                        << ""
+                                        << "Filial não cadastrada."
+                                        << "medCdFilial";
+        QTest::newRow("no date") << "1"
+                                 << ""
+                                 << "Data faturamento deve ser informada."
+                                 << "depDataFatu";
+        QTest::newRow("no such date") << "1"
+                                      << "31022032"
+                                      << "'31/02/2032' não é uma data válida."
+                                      << "depDataFatu";
+    }
+
+    void focusGoesWhereTheMessageSentItOnceTheWindowIsActiveAgain()
+    {
+        QFETCH(QString, branch);
+        QFETCH(QString, dateKeys);
+        QFETCH(QString, message);
+        QFETCH(QString, focusName);
+        fx_.click(screen_->medCdFilial);
+        F::retype(branch);
+        F::press(Qt::Key_Tab);
+        if (fx_.prompts().errors.isEmpty()) {
+            F::retype(dateKeys);
+            F::press(Qt::Key_Tab);
+        }
+        QCOMPARE(fx_.prompts().errors, QStringList{message});
+        // The message really took the activation away, as a message box does.
+        QCOMPARE(fx_.prompts().deactivations, 1);
+        QVERIFY(F::settle());
+        QCOMPARE(F::focus()->objectName(), focusName);
+        QCOMPARE(fx_.prompts().errors, QStringList{message});
+    }
+};
+
+QTEST_MAIN(TstMed00418Desktop)
+#include "tst_med00418_desktop.moc"

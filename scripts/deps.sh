@@ -14,16 +14,4 @@ packages=(
   libbenchmark-dev wrk
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$p")
-done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+bash "$(dirname "$0")/install-missing.sh" "${packages[@]}"

@@ -8,20 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 
 # clang and its libFuzzer runtime, for this target only.
-packages=(clang libclang-rt-dev)
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  sudo=()
-  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-missing.sh clang libclang-rt-dev
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -4,19 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-missing=()
-for p in dpkg-dev file systemd; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  sudo=()
-  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-missing.sh dpkg-dev file systemd
 
 cmake --preset package >/dev/null
 cmake --build --preset package

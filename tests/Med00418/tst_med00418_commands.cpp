@@ -239,6 +239,10 @@ private slots:
         F::retype(dateKeys);
         F::press(Qt::Key_Tab);
         QCOMPARE(prompts().errors, QStringList{message});
+        // The message took the activation away, as a message box does; the window manager gives it
+        // back a moment later, and the focus must still be where the message sent it.
+        QCOMPARE(prompts().deactivations, 1);
+        QVERIFY(F::settle());
         QCOMPARE(F::focus()->objectName(), focusName);
         QVERIFY(!screen_->dtsPadrao->Enabled());
         QCOMPARE(commands(), QStringLiteral("0 0000 00 0 | 11111 | none"));

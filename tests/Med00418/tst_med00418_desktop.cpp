@@ -61,51 +61,6 @@ private slots:
         QCOMPARE(fx_.prompts().errors, QStringList());
         QCOMPARE(fx_.shownLines(), QStringList({"00002|Limpeza e Conservação|4,000|10,000|40,000"}));
     }
-
-    void focusGoesWhereTheMessageSentItOnceTheWindowIsActiveAgain_data()
-    {
-        QTest::addColumn<QString>("branch");
-        QTest::addColumn<QString>("dateKeys");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focusName");
-        QTest::newRow("no branch") << ""
-                                   << "01022032"
-                                   << "Filial deve ser informada."
-                                   << "medCdFilial";
-        QTest::newRow("unknown branch") << "9"
-                                        << ""
-                                        << "Filial não cadastrada."
-                                        << "medCdFilial";
-        QTest::newRow("no date") << "1"
-                                 << ""
-                                 << "Data faturamento deve ser informada."
-                                 << "depDataFatu";
-        QTest::newRow("no such date") << "1"
-                                      << "31022032"
-                                      << "'31/02/2032' não é uma data válida."
-                                      << "depDataFatu";
-    }
-
-    void focusGoesWhereTheMessageSentItOnceTheWindowIsActiveAgain()
-    {
-        QFETCH(QString, branch);
-        QFETCH(QString, dateKeys);
-        QFETCH(QString, message);
-        QFETCH(QString, focusName);
-        fx_.click(screen_->medCdFilial);
-        F::retype(branch);
-        F::press(Qt::Key_Tab);
-        if (fx_.prompts().errors.isEmpty()) {
-            F::retype(dateKeys);
-            F::press(Qt::Key_Tab);
-        }
-        QCOMPARE(fx_.prompts().errors, QStringList{message});
-        // The message really took the activation away, as a message box does.
-        QCOMPARE(fx_.prompts().deactivations, 1);
-        QVERIFY(F::settle());
-        QCOMPARE(F::focus()->objectName(), focusName);
-        QCOMPARE(fx_.prompts().errors, QStringList{message});
-    }
 };
 
 QTEST_MAIN(TstMed00418Desktop)

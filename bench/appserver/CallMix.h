@@ -10,6 +10,8 @@ struct CallMix {
     static constexpr int Steps = 4;
     static constexpr int ListLines = 50;
     static constexpr int MaxClients = 256;
+    // The client number of the direct floor, which no server load uses.
+    static constexpr int DirectClient = MaxClients;
 
     QString branch = QStringLiteral("0001");
     QDate date = QDate(2030, 6, 1);

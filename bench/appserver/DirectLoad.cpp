@@ -29,10 +29,9 @@ LatencyStats run(const QString& database, const CallMix& mix, std::chrono::milli
     Database db(DatabaseSpec::parse(database));
     EfetGestStore store(db);
     ChangeSetWriter writer(db);
-    // A client number no server load uses, so the scratch key is free.
     const Record line{mix.branch,
                       QVariant::fromValue(TDateTime::fromDate(mix.date)),
-                      mix.scratchService(9999),
+                      mix.scratchService(CallMix::DirectClient),
                       QVariant::fromValue(Currency::parse(u"3")),
                       QVariant::fromValue(Currency::parse(u"1500.25")),
                       QVariant::fromValue(Currency::parse(u"4500.75")),

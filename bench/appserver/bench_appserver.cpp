@@ -46,7 +46,7 @@ void seed(const QString& database, quint16 port, const CallMix& mix)
     direct.exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES (?, ?)"),
                 {mix.branch, QStringLiteral("Filial de carga")});
     // The server stores lines of registered services only: each client's scratch key too.
-    for (int client = 0; client < CallMix::MaxClients; ++client)
+    for (int client = 0; client <= CallMix::DirectClient; ++client)
         direct.exec(addService, {mix.branch, mix.scratchService(client), QStringLiteral("Serviço avulso")});
     QList<Change> changes;
     for (int s = 1; s <= CallMix::ListLines; ++s) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 class Database;
 class RdmMediEfeti;
@@ -28,7 +29,15 @@ public:
     // `requestId` empty: the call runs as it comes.
     Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {});
 
+    // Whether the database answers a cheap query. When it does not, a lost connection is opened again
+    // (as after a failed call), so readiness comes back with the database and needs no restart.
+    bool databaseAnswers();
+    // Reservations stored now; nothing when the database does not answer.
+    std::optional<qint64> reservationsHeld();
+
 private:
+    void recover(const QString& method);
+    bool probe();
     QByteArray result(const RpcRequest& request, const QByteArray& requestBody, const QByteArray& requestId);
 
     RdmMediEfeti& methods_;

@@ -31,7 +31,7 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
-        out.body = RpcReply::result(id, result(request, requestBody, requestId));
+        out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId));
         out.summary = QStringLiteral("ok");
         return out;
     } catch (const RpcError& error) {
@@ -78,7 +78,7 @@ bool RpcDispatcher::probe()
         database_.select(QStringLiteral("SELECT 1"), {}, [](const QSqlQuery&) {});
         return true;
     } catch (const SqlFailure& failure) {
-        logFailure(QStringLiteral("readiness check"), failure.detail());
+        logFailure(QStringLiteral("connection check"), failure.detail());
         return false;
     }
 }
@@ -94,6 +94,22 @@ std::optional<qint64> RpcDispatcher::reservationsHeld()
         logFailure(QStringLiteral("metrics"), failure.detail());
         recover(QStringLiteral("metrics"));
         return std::nullopt;
+    }
+}
+
+QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, const QByteArray& requestBody,
+                                                 const QByteArray& requestId)
+{
+    try {
+        return result(request, requestBody, requestId);
+    } catch (const SqlFailure& failure) {
+        if (RdmMediEfeti::writes(request.method) || probe())
+            throw;
+        // The connection was cut before this read (the database restarted since the last call): the
+        // read changed nothing, so it runs once more on a new connection rather than failing.
+        logFailure(request.method, failure.detail());
+        recover(request.method);
+        return result(request, requestBody, requestId);
     }
 }
 

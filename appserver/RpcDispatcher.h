@@ -38,6 +38,10 @@ public:
 private:
     void recover(const QString& method);
     bool probe();
+    // A read that fails on a connection the database cut is run once more on a new one; a write is
+    // not (its outcome may be unknown), it fails and the client sends it again under its request id.
+    QByteArray resultOnLiveConnection(const RpcRequest& request, const QByteArray& requestBody,
+                                      const QByteArray& requestId);
     QByteArray result(const RpcRequest& request, const QByteArray& requestBody, const QByteArray& requestId);
 
     RdmMediEfeti& methods_;

@@ -19,6 +19,8 @@ const char* reason(int status)
         return "Length Required";
     case 413:
         return "Payload Too Large";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Error";
     }

@@ -19,7 +19,8 @@ constexpr qint64 LingerBytes = 1024 * 1024;
 
 HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const Limits& limits,
                                QObject* parent)
-    : QObject(parent), socket_(socket), endpoint_(endpoint), reader_(limits.maxBodyBytes), limits_(limits)
+    : QObject(parent), socket_(socket), endpoint_(endpoint), reader_(limits.maxBodyBytes), limits_(limits),
+      loopbackPeer_(socket->peerAddress().isLoopback())
 {
     socket_->setParent(this);
     // While answers are held back the socket stops taking bytes too, and the client's sends stall.
@@ -99,7 +100,7 @@ void HttpConnection::serve()
             break;
         case HttpRequestReader::Outcome::Request:
             requestDone();
-            socket_->write(endpoint_.answer(request).wire(request.keepAlive));
+            socket_->write(endpoint_.answer(request, loopbackPeer_).wire(request.keepAlive));
             if (!request.keepAlive)
                 close();
             break;

@@ -53,6 +53,7 @@ private:
     RpcEndpoint& endpoint_;
     HttpRequestReader reader_;
     const Limits limits_;
+    const bool loopbackPeer_;
     QElapsedTimer sinceActive_;  // the last answer sent, or bytes taken by the client
     QElapsedTimer sinceRequest_; // the first byte of the request being read
     QElapsedTimer sinceClosing_;

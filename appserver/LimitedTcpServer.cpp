@@ -1,6 +1,7 @@
 #include "LimitedTcpServer.h"
 
 #include "ConnectionBalancer.h"
+#include "Metrics.h"
 
 #include <QTcpSocket>
 #include <sys/socket.h>
@@ -33,8 +34,10 @@ LimitedTcpServer::LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, 
 
 LimitedTcpServer::~LimitedTcpServer()
 {
-    for (const QHostAddress& peer : std::as_const(connections_))
+    for (const QHostAddress& peer : std::as_const(connections_)) {
         balancer_.release(this, peer);
+        Metrics::process().connectionClosed();
+    }
     balancer_.leave(this);
 }
 
@@ -58,11 +61,13 @@ void LimitedTcpServer::adopt(qintptr descriptor, const QHostAddress& peer)
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto* connection = new HttpConnection(socket.release(), endpoint_, limits_, this);
     connections_.insert(connection, peer);
+    Metrics::process().connectionOpened();
     connect(connection, &HttpConnection::closed, this, [this, connection] {
         const auto at = connections_.constFind(connection);
         if (at == connections_.cend())
             return;
         balancer_.release(this, at.value());
+        Metrics::process().connectionClosed();
         connections_.erase(at);
         connection->deleteLater();
     });

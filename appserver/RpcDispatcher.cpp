@@ -1,6 +1,7 @@
 #include "RpcDispatcher.h"
 
 #include "Database.h"
+#include "Metrics.h"
 #include "RdmMediEfeti.h"
 #include "RpcError.h"
 #include "RpcReply.h"
@@ -8,6 +9,7 @@
 #include "SqlFailure.h"
 
 #include <QCryptographicHash>
+#include <QSqlQuery>
 #include <QTextStream>
 
 namespace {
@@ -29,7 +31,7 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
-        out.body = RpcReply::result(id, result(request, requestBody, requestId));
+        out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId));
         out.summary = QStringLiteral("ok");
         return out;
     } catch (const RpcError& error) {
@@ -39,11 +41,7 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         message = failure.Message();
         logFailure(out.method, failure.detail());
         // A lost connection is opened again for the next call; this one is answered as failed.
-        try {
-            database_.recoverConnection();
-        } catch (const SqlFailure& again) {
-            logFailure(out.method, again.detail());
-        }
+        recover(out.method);
     } catch (const Exception& error) {
         message = error.Message();
     } catch (const std::exception& error) {
@@ -53,6 +51,66 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
     out.body = RpcReply::error(id, code, message);
     out.summary = QStringLiteral("error %1").arg(code);
     return out;
+}
+
+void RpcDispatcher::recover(const QString& method)
+{
+    Metrics::process().recordDatabaseError();
+    try {
+        database_.recoverConnection();
+    } catch (const SqlFailure& again) {
+        logFailure(method, again.detail());
+    }
+}
+
+bool RpcDispatcher::databaseAnswers()
+{
+    if (probe())
+        return true;
+    recover(QStringLiteral("readiness check"));
+    // The database may be back with only this connection stale: the reopened one decides.
+    return probe();
+}
+
+bool RpcDispatcher::probe()
+{
+    try {
+        database_.select(QStringLiteral("SELECT 1"), {}, [](const QSqlQuery&) {});
+        return true;
+    } catch (const SqlFailure& failure) {
+        logFailure(QStringLiteral("connection check"), failure.detail());
+        return false;
+    }
+}
+
+std::optional<qint64> RpcDispatcher::reservationsHeld()
+{
+    try {
+        qint64 count = 0;
+        database_.select(QStringLiteral("SELECT COUNT(*) FROM RESERVA"), {},
+                         [&](const QSqlQuery& q) { count = q.value(0).toLongLong(); });
+        return count;
+    } catch (const SqlFailure& failure) {
+        logFailure(QStringLiteral("metrics"), failure.detail());
+        recover(QStringLiteral("metrics"));
+        return std::nullopt;
+    }
+}
+
+QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, const QByteArray& requestBody,
+                                                 const QByteArray& requestId)
+{
+    try {
+        return result(request, requestBody, requestId);
+    } catch (const SqlFailure& failure) {
+        if (RdmMediEfeti::writes(request.method) || probe())
+            throw;
+        // The connection was cut before this read (the database restarted since the last call): the
+        // read changed nothing, so it runs once more on a new connection rather than failing.
+        logFailure(request.method, failure.detail());
+        recover(request.method);
+        return result(request, requestBody, requestId);
+    }
 }
 
 QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& requestBody,

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 class Database;
 class RdmMediEfeti;
@@ -28,7 +29,19 @@ public:
     // `requestId` empty: the call runs as it comes.
     Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {});
 
+    // Whether the database answers a cheap query. When it does not, a lost connection is opened again
+    // (as after a failed call), so readiness comes back with the database and needs no restart.
+    bool databaseAnswers();
+    // Reservations stored now; nothing when the database does not answer.
+    std::optional<qint64> reservationsHeld();
+
 private:
+    void recover(const QString& method);
+    bool probe();
+    // A read that fails on a connection the database cut is run once more on a new one; a write is
+    // not (its outcome may be unknown), it fails and the client sends it again under its request id.
+    QByteArray resultOnLiveConnection(const RpcRequest& request, const QByteArray& requestBody,
+                                      const QByteArray& requestId);
     QByteArray result(const RpcRequest& request, const QByteArray& requestBody, const QByteArray& requestId);
 
     RdmMediEfeti& methods_;

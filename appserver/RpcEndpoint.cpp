@@ -1,5 +1,7 @@
 #include "RpcEndpoint.h"
 
+#include "Metrics.h"
+
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +11,9 @@ namespace {
 
 constexpr QByteArrayView RpcPath = "/Med00418.rdmMediEfeti";
 constexpr QByteArrayView HealthPath = "/health";
+constexpr QByteArrayView LivePath = "/health/live";
+constexpr QByteArrayView ReadyPath = "/health/ready";
+constexpr QByteArrayView MetricsPath = "/metrics";
 
 // Compares in time that depends only on the expected secret's length, never on where or whether the
 // texts differ, nor on how long the offered one is.
@@ -78,19 +83,23 @@ std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head)
     return HttpAnswer{401, "text/plain", "unauthorized\n"};
 }
 
-HttpAnswer RpcEndpoint::answer(const HttpRequest& request)
+HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer)
 {
     QElapsedTimer timer;
     timer.start();
-    const bool post = request.method == "POST";
+    const bool get = request.method == "GET";
     QByteArray what = request.method + ' ' + request.path;
     HttpAnswer answer;
     QByteArray outcome;
-    if (request.path == HealthPath && request.method == "GET") {
+    if (get && request.path == LivePath) {
         answer.body = "ok";
+    } else if (get && (request.path == ReadyPath || request.path == HealthPath)) {
+        answer = ready();
+    } else if (get && request.path == MetricsPath) {
+        answer = metrics(request, loopbackPeer);
     } else if (request.path != RpcPath) {
         answer = {404, "text/plain", "not found\n"};
-    } else if (!post) {
+    } else if (request.method != "POST") {
         answer = {405, "text/plain", "use POST\n"};
     } else if (!authorized(request)) {
         answer = {401, "text/plain", "unauthorized\n"};
@@ -99,7 +108,24 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request)
         answer = {200, "application/json", call.body};
         what = "RPC " + (call.method.isEmpty() ? QByteArray("-") : call.method.toUtf8());
         outcome = call.summary.toUtf8();
+        Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
     }
     logCall(what, timer.nsecsElapsed(), outcome.isEmpty() ? QByteArray::number(answer.status) : outcome);
     return answer;
+}
+
+HttpAnswer RpcEndpoint::ready()
+{
+    if (dispatcher_.databaseAnswers())
+        return {200, "text/plain", "ok"};
+    return {503, "text/plain", "database unavailable\n"};
+}
+
+HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
+{
+    // Counters tell an outsider how busy the server is and which methods it serves.
+    if (!loopbackPeer && !authorized(request))
+        return {401, "text/plain", "unauthorized\n"};
+    const std::optional<qint64> held = dispatcher_.reservationsHeld();
+    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition(held.value_or(-1))};
 }

@@ -7,21 +7,26 @@
 #include <QByteArray>
 #include <optional>
 
-// The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC, GET /health answers "ok".
-// Calls need `Authorization: Bearer TOKEN` when a token is set (the scheme in any case). Each request
-// leaves one log line on stderr.
+// The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC; GET /health/live says the
+// process serves, GET /health/ready (and /health) whether its database answers (503 when not), GET
+// /metrics gives the process's counters. Calls need `Authorization: Bearer TOKEN` when a token is set
+// (the scheme in any case); /metrics needs it too unless the client is on loopback; health checks never
+// do. Each request leaves one log line on stderr.
 class RpcEndpoint {
 public:
     // An empty token lets every caller in (loopback only; the options enforce it).
     RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token);
 
-    HttpAnswer answer(const HttpRequest& request);
+    // `loopbackPeer`: the client connected from this machine.
+    HttpAnswer answer(const HttpRequest& request, bool loopbackPeer = false);
     // The answer to a request that is refused on its head alone (a call without the token), so its
     // body need not be read; nothing when the body is wanted.
     std::optional<HttpAnswer> refusal(const HttpRequest& head);
 
 private:
     bool authorized(const HttpRequest& request) const;
+    HttpAnswer ready();
+    HttpAnswer metrics(const HttpRequest& request, bool loopbackPeer);
 
     RpcDispatcher& dispatcher_;
     QByteArray token_;

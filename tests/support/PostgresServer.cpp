@@ -118,7 +118,9 @@ void PostgresServer::start()
         throw std::runtime_error("no temporary folder for PostgreSQL");
     if (!QFile::exists(dataDir_))
         initCluster();
-    port_ = freePort();
+    // The same port across restarts, as a real server keeps its address.
+    if (port_ == 0)
+        port_ = freePort();
     // A test cluster: durability comes from the server's own commits, not from flushing to disk.
     const QString options = QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off "
                                            "-c full_page_writes=off -c max_connections=50")

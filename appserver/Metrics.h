@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+// The process's counters for /metrics, shared by every worker thread. Recording a call costs a few
+// relaxed atomic additions and no lock; the text is put together only when scraped. Method labels come
+// from a fixed list ("other" for any name a caller makes up), so no request can grow the set of series.
+class Metrics {
+public:
+    static Metrics& process();
+
+    void recordCall(const QString& method, bool ok, std::int64_t nanoseconds);
+    void recordDatabaseError() { databaseErrors_.fetch_add(1, std::memory_order_relaxed); }
+    void connectionOpened() { openConnections_.fetch_add(1, std::memory_order_relaxed); }
+    void connectionClosed() { openConnections_.fetch_sub(1, std::memory_order_relaxed); }
+
+    // The Prometheus text exposition (0.0.4); `reservationsHeld` is read by the caller at scrape time,
+    // negative when the database could not say.
+    QByteArray exposition(std::int64_t reservationsHeld) const;
+
+    static constexpr QByteArrayView ContentType = "text/plain; version=0.0.4";
+
+private:
+    static constexpr std::array<const char*, 7> Methods = {
+        "GetPrxRelApurFat", "getEfetGest",     "GetVerifServ", "setEfetGest",
+        "Importa",          "SetDelTableApur", "other"};
+    // Upper bounds in seconds, and as written in `le`; +Inf is the last, implicit bucket.
+    static constexpr std::array<double, 14> Bounds = {0.0005, 0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
+                                                      0.1,    0.25,  0.5,    1,     2.5,  5,     10};
+    static constexpr std::array<const char*, 14> BoundLabels = {"0.0005", "0.001", "0.0025", "0.005", "0.01",
+                                                                "0.025",  "0.05",  "0.1",    "0.25",  "0.5",
+                                                                "1",      "2.5",   "5",      "10"};
+
+    static std::size_t methodIndex(const QString& method);
+    void appendCalls(QByteArray& out) const;
+    void appendDurations(QByteArray& out) const;
+
+    std::array<std::array<std::atomic<std::uint64_t>, 2>, Methods.size()> calls_{};
+    std::array<std::atomic<std::uint64_t>, Bounds.size() + 1>
+        buckets_{}; // each its own range, not cumulative
+    std::atomic<std::uint64_t> durationNanoseconds_{0};
+    std::atomic<std::uint64_t> databaseErrors_{0};
+    std::atomic<std::int64_t> openConnections_{0};
+};

@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# A group of application servers on loopback: one PostgreSQL, N med_appservers on it and HAProxy in
+# front, balancing on /health/ready. Every process started is recorded in the state folder and stopped
+# by its id, never by name.
+#
+#   scripts/cluster.sh start N    # prints the address to call
+#   scripts/cluster.sh status     # each process, and whether it answers
+#   scripts/cluster.sh stop
+#
+# MED_CLUSTER_HOME: state folder (default /tmp/med00418-cluster). MED_BINARY_DIR: the build folder
+# holding bin/med_appserver (default build/default). MED_PG_BIN: PostgreSQL's programs.
+# Exit 77: HAProxy is missing and cannot be installed.
+set -euo pipefail
+
+home=${MED_CLUSTER_HOME:-/tmp/med00418-cluster}
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=${MED_BINARY_DIR:-$root/build/default}/bin
+pgbin=${MED_PG_BIN:-/usr/lib/postgresql/15/bin}
+database=med00418
+
+die() { echo "cluster: $*" >&2; exit 1; }
+
+# As the postgres user when we are root: PostgreSQL refuses to run as root.
+as_postgres() {
+  if [[ $(id -u) == 0 ]]; then runuser -u postgres -- "$@"; else "$@"; fi
+}
+
+port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+
+free_port() {
+  local port
+  for _ in $(seq 200); do
+    port=$((20000 + RANDOM % 40000))
+    port_taken "$port" || { echo "$port"; return; }
+  done
+  die "no free port found"
+}
+
+# Whether pid $1 is alive and still runs the program named $2 (a recycled id is left alone).
+alive() {
+  [[ -n $1 && -r /proc/$1/cmdline ]] && tr '\0' ' ' <"/proc/$1/cmdline" | grep -q -- "$2"
+}
+
+# SIGTERM (or $3), then SIGKILL after ten seconds.
+stop_pid() {
+  local pid=$1 name=$2 signal=${3:-TERM}
+  alive "$pid" "$name" || return 0
+  kill "-$signal" "$pid" 2>/dev/null || true
+  for _ in $(seq 100); do
+    alive "$pid" "$name" || return 0
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+}
+
+haproxy_binary() { command -v haproxy || { [[ -x /usr/sbin/haproxy ]] && echo /usr/sbin/haproxy; }; }
+
+ensure_haproxy() {
+  haproxy_binary >/dev/null && return
+  if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
+    echo "cluster: installing haproxy" >&2
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends haproxy >&2 ||
+      { apt-get update >&2 && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends haproxy >&2; } ||
+      true
+  fi
+  haproxy_binary >/dev/null || { echo "cluster: haproxy is not installed and cannot be installed" >&2; exit 77; }
+}
+
+start_postgres() {
+  local pg=$home/pg port
+  mkdir -p "$pg"
+  [[ $(id -u) == 0 ]] && chown postgres: "$pg"
+  as_postgres "$pgbin/initdb" -D "$pg/data" -U postgres -A trust -E UTF8 --locale=C --no-sync >"$home/initdb.log" 2>&1 ||
+    die "initdb failed; see $home/initdb.log"
+  port=$(free_port)
+  as_postgres "$pgbin/pg_ctl" -D "$pg/data" -l "$pg/postgres.log" -w -t 60 \
+    -o "-p $port -k $pg -c listen_addresses=127.0.0.1 -c max_connections=200" start >/dev/null ||
+    die "PostgreSQL did not start; see $pg/postgres.log"
+  head -1 "$pg/data/postmaster.pid" >"$home/postgres.pid"
+  echo "$port" >"$home/postgres.port"
+  "$pgbin/createdb" -h 127.0.0.1 -p "$port" -U postgres "$database"
+}
+
+# All at once, as a group restarted together would: they share one empty database.
+start_servers() {
+  local n=$1 pgport k port
+  pgport=$(<"$home/postgres.port")
+  for k in $(seq "$n"); do
+    port=$(free_port)
+    echo "$port" >"$home/app$k.port"
+    setsid "$bin/med_appserver" --listen "127.0.0.1:$port" --seed-demo --workers 2 \
+      --database "postgresql://postgres@127.0.0.1:$pgport/$database" \
+      >/dev/null 2>"$home/app$k.log" </dev/null &
+    echo $! >"$home/app$k.pid"
+  done
+  for k in $(seq "$n"); do
+    for _ in $(seq 300); do
+      ready "app$k" && break
+      alive "$(<"$home/app$k.pid")" med_appserver || die "server $k did not start; see $home/app$k.log"
+      sleep 0.1
+    done
+    ready "app$k" || die "server $k is not ready; see $home/app$k.log"
+  done
+}
+
+ready() { curl -fsS -m 2 "http://127.0.0.1:$(<"$home/$1.port")/health/ready" >/dev/null 2>&1; }
+
+# A server that stops answering leaves the rotation after two failed checks 300 ms apart; a call that
+# cannot connect is sent to another server.
+write_haproxy_config() {
+  local n=$1 port=$2 k
+  cat <<CFG
+global
+    maxconn 2048
+defaults
+    mode http
+    timeout connect 1s
+    timeout client 60s
+    timeout server 60s
+    retries 2
+    option redispatch
+frontend med
+    bind 127.0.0.1:$port
+    # Behind this proxy every client is on loopback to the servers: keep their metrics to the machine.
+    http-request deny if { path_beg /metrics }
+    default_backend servers
+backend servers
+    balance leastconn
+    option httpchk GET /health/ready
+    http-check expect status 200
+    default-server inter 300ms fastinter 200ms downinter 500ms fall 2 rise 2
+CFG
+  for k in $(seq "$n"); do
+    echo "    server app$k 127.0.0.1:$(<"$home/app$k.port") check"
+  done
+}
+
+start_haproxy() {
+  local n=$1 port
+  port=$(free_port)
+  write_haproxy_config "$n" "$port" >"$home/haproxy.cfg"
+  "$(haproxy_binary)" -c -q -f "$home/haproxy.cfg" || die "HAProxy refused $home/haproxy.cfg"
+  setsid "$(haproxy_binary)" -db -f "$home/haproxy.cfg" >"$home/haproxy.log" 2>&1 </dev/null &
+  echo $! >"$home/haproxy.pid"
+  echo "$port" >"$home/haproxy.port"
+  for _ in $(seq 100); do
+    ready haproxy && return
+    sleep 0.1
+  done
+  die "HAProxy does not answer; see $home/haproxy.log"
+}
+
+start() {
+  local n=${1:-2}
+  [[ $n =~ ^[1-9][0-9]?$ ]] || die "N must be 1 to 99"
+  [[ -x $bin/med_appserver ]] || die "no $bin/med_appserver: build it, or set MED_BINARY_DIR"
+  [[ -e $home/postgres.pid ]] && die "a group is recorded in $home: stop it first"
+  ensure_haproxy
+  mkdir -p "$home"
+  chmod 755 "$home" # the postgres user reaches its folder through it
+  echo "$n" >"$home/servers"
+  trap 'echo "cluster: start failed, stopping what started" >&2; stop' EXIT
+  start_postgres
+  start_servers "$n"
+  start_haproxy "$n"
+  trap - EXIT
+  echo "http://127.0.0.1:$(<"$home/haproxy.port")"
+}
+
+stop() {
+  local f
+  [[ -d $home ]] || return 0
+  [[ -e $home/haproxy.pid ]] && stop_pid "$(<"$home/haproxy.pid")" haproxy
+  for f in "$home"/app*.pid; do
+    [[ -e $f ]] && stop_pid "$(<"$f")" med_appserver
+  done
+  # SIGINT: PostgreSQL's fast shutdown, ending sessions without waiting for clients.
+  [[ -e $home/postgres.pid ]] && stop_pid "$(<"$home/postgres.pid")" postgres INT
+  # Only what start wrote: the folder may have been given by hand.
+  rm -rf "$home/pg"
+  rm -f "$home"/*.pid "$home"/*.port "$home"/*.log "$home/haproxy.cfg" "$home/servers"
+  rmdir "$home" 2>/dev/null || true
+}
+
+status_line() {
+  local name=$1 program=$2 answers=$3 pid=""
+  [[ -e $home/$name.pid ]] && pid=$(<"$home/$name.pid")
+  if ! alive "$pid" "$program"; then
+    printf '%-10s pid %-8s not running\n' "$name" "${pid:--}"
+  elif $answers; then
+    printf '%-10s pid %-8s port %-6s answers\n' "$name" "$pid" "$(<"$home/$name.port")"
+  else
+    printf '%-10s pid %-8s port %-6s not answering\n' "$name" "$pid" "$(<"$home/$name.port")"
+  fi
+}
+
+status() {
+  [[ -e $home/servers ]] || { echo "no group recorded in $home"; return 0; }
+  local k
+  status_line postgres postgres "pg_isready -q -h 127.0.0.1 -p $(<"$home/postgres.port")"
+  for k in $(seq "$(<"$home/servers")"); do
+    status_line "app$k" med_appserver "ready app$k"
+  done
+  status_line haproxy haproxy "ready haproxy"
+}
+
+case ${1:-} in
+start) start "${2:-2}" ;;
+stop) stop ;;
+status) status ;;
+*) echo "usage: $0 start|stop|status [N]" >&2; exit 2 ;;
+esac

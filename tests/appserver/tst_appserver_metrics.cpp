@@ -1,0 +1,212 @@
+// /metrics against the real server: the text is valid Prometheus exposition (0.0.4) and its counters,
+// histogram and gauges move with what clients do.
+#include "AppServerProcess.h"
+#include "BackendFixture.h"
+#include "RawConnection.h"
+#include "RpcClient.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QRegularExpression>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString Host = QStringLiteral("127.0.0.1");
+const QByteArray Token = "metrics-test-secret";
+
+struct Scrape {
+    QByteArray head;
+    QHash<QByteArray, double> samples; // "name{labels}" -> value
+    QHash<QByteArray, QByteArray> types;
+    QString fault; // the first line that breaks the format
+};
+
+bool isHistogramPart(const QByteArray& name, const QHash<QByteArray, QByteArray>& types, QByteArray& base)
+{
+    for (const char* suffix : {"_bucket", "_sum", "_count"}) {
+        if (name.endsWith(suffix)) {
+            base = name.chopped(qsizetype(qstrlen(suffix)));
+            return types.value(base) == "histogram";
+        }
+    }
+    return false;
+}
+
+// Every sample line must follow a # TYPE of its family; HELP and TYPE lines are well formed.
+void parseLine(const QByteArray& line, Scrape& out)
+{
+    static const QRegularExpression comment(
+        QStringLiteral(R"(^# (HELP|TYPE) ([a-zA-Z_:][a-zA-Z0-9_:]*) (.+)$)"));
+    static const QRegularExpression sample(QStringLiteral(
+        R"(^([a-zA-Z_:][a-zA-Z0-9_:]*)(\{([a-zA-Z_]+="[^"\\]*")(,[a-zA-Z_]+="[^"\\]*")*\})? (\S+)$)"));
+    const QString text = QString::fromUtf8(line);
+    if (line.startsWith('#')) {
+        const auto match = comment.match(text);
+        if (!match.hasMatch())
+            return void(out.fault = text);
+        if (match.captured(1) == u"TYPE")
+            out.types.insert(match.captured(2).toUtf8(), match.captured(3).toUtf8());
+        return;
+    }
+    const auto match = sample.match(text);
+    bool number = false;
+    const double value =
+        match.captured(5).replace(QStringLiteral("+Inf"), QStringLiteral("inf")).toDouble(&number);
+    QByteArray name = match.captured(1).toUtf8();
+    QByteArray base;
+    if (!match.hasMatch() || !number ||
+        (!out.types.contains(name) && !isHistogramPart(name, out.types, base)))
+        return void(out.fault = text);
+    out.samples.insert(name + match.captured(2).toUtf8(), value);
+}
+
+Scrape scrape(quint16 port, const QByteArray& extraHeaders = {})
+{
+    RawConnection connection(port);
+    Scrape out;
+    if (!connection.sendAll("GET /metrics HTTP/1.1\r\nConnection: close\r\n" + extraHeaders + "\r\n", 5000))
+        return out;
+    QByteArray answer;
+    while (!connection.ended())
+        answer += connection.receive(5000);
+    answer += connection.receive(100);
+    const qsizetype end = answer.indexOf("\r\n\r\n");
+    out.head = answer.first(std::max<qsizetype>(end, 0));
+    for (const QByteArray& line : answer.sliced(end + 4).split('\n')) {
+        if (!line.isEmpty())
+            parseLine(line, out);
+    }
+    return out;
+}
+
+QByteArray calls(const QByteArray& method, const QByteArray& outcome)
+{
+    return "med_calls_total{method=\"" + method + "\",outcome=\"" + outcome + "\"}";
+}
+
+} // namespace
+
+class AppServerMetricsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void formatIsValid();
+    void callsAreCounted_data();
+    void callsAreCounted();
+    void gaugesFollowTheirSource();
+
+private:
+    BackendFixture backend_{BackendFixture::Kind::Sqlite};
+    std::unique_ptr<AppServerProcess> server_;
+};
+
+void AppServerMetricsTest::initTestCase()
+{
+    server_ = std::make_unique<AppServerProcess>(
+        QString(),
+        QStringList{QStringLiteral("--seed-demo"), QStringLiteral("--token"), QString::fromLatin1(Token)});
+    server_->start();
+}
+
+void AppServerMetricsTest::cleanupTestCase()
+{
+    QCOMPARE(server_->stop(), 0);
+}
+
+void AppServerMetricsTest::formatIsValid()
+{
+    // Loopback needs no token, though calls do.
+    const Scrape s = scrape(server_->port());
+    QVERIFY2(s.head.startsWith("HTTP/1.1 200"), s.head.constData());
+    QVERIFY(s.head.contains("\r\nContent-Type: text/plain; version=0.0.4\r\n"));
+    QVERIFY2(s.fault.isEmpty(), qPrintable(s.fault));
+    QCOMPARE(s.types.value("med_calls_total"), QByteArray("counter"));
+    QCOMPARE(s.types.value("med_call_duration_seconds"), QByteArray("histogram"));
+    QCOMPARE(s.types.value("med_open_connections"), QByteArray("gauge"));
+    QCOMPARE(s.types.value("med_database_errors_total"), QByteArray("counter"));
+    QCOMPARE(s.types.value("med_reservations_held"), QByteArray("gauge"));
+    QVERIFY(s.samples.contains("med_call_duration_seconds_bucket{le=\"+Inf\"}"));
+    QVERIFY(s.samples.contains("med_call_duration_seconds_sum"));
+    QCOMPARE(s.samples.value("med_call_duration_seconds_bucket{le=\"+Inf\"}"),
+             s.samples.value("med_call_duration_seconds_count"));
+}
+
+void AppServerMetricsTest::callsAreCounted_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QByteArray>("params");
+    QTest::addColumn<QByteArray>("label");
+    QTest::addColumn<QByteArray>("outcome");
+    QTest::newRow("answered") << "GetPrxRelApurFat" << QByteArray(R"("0001")")
+                              << QByteArray("GetPrxRelApurFat") << QByteArray("ok");
+    QTest::newRow("bad arguments") << "getEfetGest" << QByteArray() << QByteArray("getEfetGest")
+                                   << QByteArray("error");
+    QTest::newRow("made-up method, one series for all")
+        << "Nao\"Existe" << QByteArray() << QByteArray("other") << QByteArray("error");
+}
+
+void AppServerMetricsTest::callsAreCounted()
+{
+    QFETCH(QString, method);
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, label);
+    QFETCH(QByteArray, outcome);
+    constexpr int Calls = 3;
+    const Scrape before = scrape(server_->port());
+    RpcClient rpc(Host, server_->port(), Token);
+    for (int i = 0; i < Calls; ++i) {
+        const RpcClient::Reply reply =
+            rpc.call(method, params.isEmpty() ? QList<QByteArray>{} : QList{params});
+        QCOMPARE(reply.ok(), outcome == "ok");
+    }
+    const Scrape after = scrape(server_->port());
+    QVERIFY2(after.fault.isEmpty(), qPrintable(after.fault));
+    QCOMPARE(after.samples.value(calls(label, outcome)) - before.samples.value(calls(label, outcome)), Calls);
+    const QByteArray other = outcome == "ok" ? "error" : "ok";
+    QCOMPARE(after.samples.value(calls(label, other)), before.samples.value(calls(label, other)));
+    QCOMPARE(after.samples.value("med_call_duration_seconds_count") -
+                 before.samples.value("med_call_duration_seconds_count"),
+             Calls);
+    QVERIFY(after.samples.value("med_call_duration_seconds_sum") >
+            before.samples.value("med_call_duration_seconds_sum"));
+    // Cumulative: no bucket holds fewer than the one below it, and +Inf holds them all.
+    double below = 0;
+    for (const char* bound : {"0.0005", "0.001", "0.0025", "0.005", "0.01", "0.025", "0.05", "0.1", "0.25",
+                              "0.5", "1", "2.5", "5", "10", "+Inf"}) {
+        const QByteArray key = QByteArray("med_call_duration_seconds_bucket{le=\"") + bound + "\"}";
+        QVERIFY2(after.samples.contains(key), key.constData());
+        QVERIFY(after.samples.value(key) >= below);
+        below = after.samples.value(key);
+    }
+    QCOMPARE(below, after.samples.value("med_call_duration_seconds_count"));
+}
+
+void AppServerMetricsTest::gaugesFollowTheirSource()
+{
+    const quint16 port = server_->port();
+    const QString database = server_->database();
+    const double connections = scrape(port).samples.value("med_open_connections");
+    QVERIFY(connections >= 1); // the scrape's own
+    {
+        RawConnection held(port);
+        QVERIFY(held.sendAll("GET /health/live HTTP/1.1\r\n\r\n", 5000));
+        QVERIFY(held.receive(5000).startsWith("HTTP/1.1 200"));
+        QTRY_COMPARE(scrape(port).samples.value("med_open_connections"), connections + 1);
+    }
+    QTRY_COMPARE(scrape(port).samples.value("med_open_connections"), connections);
+
+    const double held = scrape(port).samples.value("med_reservations_held");
+    QCOMPARE(held, backend_.reservations(database));
+    for (int i = 0; i < 2; ++i)
+        backend_.execute(database, QStringLiteral("INSERT INTO RESERVA (CDFILIAL, CRIADOEM, SEGREDO) VALUES "
+                                                  "('0001', %1, 'x')")
+                                       .arg(QDateTime::currentMSecsSinceEpoch()));
+    QCOMPARE(scrape(port).samples.value("med_reservations_held"), held + 2);
+}
+
+QTEST_GUILESS_MAIN(AppServerMetricsTest)
+#include "tst_appserver_metrics.moc"

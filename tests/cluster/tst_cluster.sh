@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# A group of two servers behind HAProxy keeps answering when one is killed -9, and stopping the group
+# leaves no process behind. Exit 77 (skipped) only when HAProxy cannot be installed.
+set -euo pipefail
+
+script=${MED_SOURCE_DIR:?}/scripts/cluster.sh
+export MED_CLUSTER_HOME
+MED_CLUSTER_HOME=$(mktemp -d /tmp/med-cluster-test-XXXXXX)
+trap '"$script" stop >/dev/null 2>&1 || true; rm -rf "$MED_CLUSTER_HOME"' EXIT
+
+fail() { echo "FAIL: $*" >&2; "$script" status >&2 || true; exit 1; }
+
+rc=0
+url=$("$script" start 2) || rc=$?
+[[ $rc == 77 ]] && exit 77
+[[ $rc == 0 ]] || fail "the group did not start (exit $rc)"
+
+call() {
+  local answer
+  answer=$(curl -sS -m 5 -H 'Content-Type: application/json' \
+    -d '{"jsonrpc":"2.0","id":1,"method":"GetPrxRelApurFat","params":["0001"]}' \
+    "$url/Med00418.rdmMediEfeti" 2>/dev/null) || return 1
+  [[ $answer == *'"result"'* ]]
+}
+
+# Calls spread over both servers before the fault.
+for _ in $(seq 10); do call || fail "a call through HAProxy failed before any fault"; done
+
+pids=$(cat "$MED_CLUSTER_HOME"/*.pid)
+kill -KILL "$(<"$MED_CLUSTER_HOME/app1.pid")"
+
+# Calls succeed again within a few seconds: ten in a row, before the deadline.
+deadline=$((SECONDS + 5))
+streak=0
+while ((streak < 10)); do
+  ((SECONDS < deadline)) || fail "calls through HAProxy did not recover within 5 s of the kill"
+  if call; then streak=$((streak + 1)); else streak=0; fi
+done
+status=$("$script" status)
+grep -q '^app1 .*not running' <<<"$status" || fail "status does not show the killed server"
+grep -q '^app2 .*answers' <<<"$status" || fail "status does not show the living server answering"
+
+"$script" stop
+# A process the container's init has yet to reap is a zombie: gone in every other respect.
+for pid in $pids; do
+  for _ in $(seq 50); do
+    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null || true)
+    [[ -z $state || $state == Z ]] && break
+    sleep 0.1
+  done
+  [[ -z $state || $state == Z ]] || fail "process $pid is still running after stop"
+done
+[[ ! -e $MED_CLUSTER_HOME/haproxy.pid ]] || fail "stop left its records"
+echo "PASS"

@@ -57,12 +57,7 @@ haproxy_binary() { command -v haproxy || { [[ -x /usr/sbin/haproxy ]] && echo /u
 
 ensure_haproxy() {
   haproxy_binary >/dev/null && return
-  if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
-    echo "cluster: installing haproxy" >&2
-    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends haproxy >&2 ||
-      { apt-get update >&2 && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends haproxy >&2; } ||
-      true
-  fi
+  bash "$(dirname "${BASH_SOURCE[0]}")/install-missing.sh" haproxy >&2 || true
   haproxy_binary >/dev/null || { echo "cluster: haproxy is not installed and cannot be installed" >&2; exit 77; }
 }
 

@@ -1,6 +1,7 @@
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
+#include "ScreenTest.h"
 #include "ServerDatabase.h"
 #include "TDateEditPlus.h"
 #include "TMaskEdit.h"
@@ -10,29 +11,13 @@
 
 using F = ScreenFixture;
 
-// The screen as a desktop treats it: clicks land where the mouse is, and a message box takes the
-// activation from the main window, which the window manager gives back a moment after it closes.
-class TstMed00418Desktop : public QObject {
+// The screen as a desktop treats it: a click lands where the mouse is, wherever that is in a field.
+class TstMed00418Desktop : public ScreenTest {
     Q_OBJECT
 
-    ScreenFixture fx_;
-    TfrmMediEfeti* screen_ = nullptr;
     int nextDay_ = 0;
 
 private slots:
-    void initTestCase() { fx_.setUp(); }
-    void cleanupTestCase() { fx_.tearDown(); }
-
-    void init()
-    {
-        fx_.resetPrompts();
-        screen_ = fx_.openScreen();
-        QVERIFY(screen_);
-        QVERIFY(fx_.activate());
-    }
-
-    void cleanup() { QVERIFY(fx_.closeScreen()); }
-
     void dateTypedAfterAClickAnywhereInTheEmptyFieldFillsItFromTheStart_data()
     {
         QTest::addColumn<double>("across"); // where the click lands, as a share of the typing area

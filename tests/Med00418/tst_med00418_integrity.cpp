@@ -1,6 +1,7 @@
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
+#include "ScreenTest.h"
 #include "ServerDatabase.h"
 #include "TADOIBQuery.h"
 #include "TADOIBStringField.h"
@@ -27,7 +28,7 @@ using F = ScreenFixture;
 
 // What the screen stores is what the user saw and meant: lines stay under the branch they were loaded
 // for, the code and name of a stored line take nothing in by any way, and a total never goes out stale.
-class TstMed00418Integrity : public QObject {
+class TstMed00418Integrity : public ScreenTest {
     Q_OBJECT
 
 public:
@@ -36,14 +37,9 @@ public:
     Q_ENUM(Way)
 
 private:
-    ScreenFixture fx_;
-    TfrmMediEfeti* screen_ = nullptr;
-    std::unique_ptr<QAbstractItemModelTester> tester_;
     int nextDay_ = 0;
 
     QDate freshDate() { return QDate(2032, 1, 1).addDays(nextDay_++); }
-    TDBGrid* grid() const { return screen_->dbgData; }
-    RecordingPrompts& prompts() const { return fx_.prompts(); }
     TDataSetState state() const { return screen_->cdsEfetGest->State(); }
     QString editorText() const
     {
@@ -135,26 +131,6 @@ private:
     }
 
 private slots:
-    void initTestCase() { fx_.setUp(); }
-    void cleanupTestCase() { fx_.tearDown(); }
-
-    void init()
-    {
-        fx_.resetPrompts();
-        screen_ = fx_.openScreen();
-        QVERIFY(screen_);
-        QVERIFY(fx_.activate());
-        tester_ = std::make_unique<QAbstractItemModelTester>(
-            grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    }
-
-    void cleanup()
-    {
-        QVERIFY(!prompts().busy);
-        tester_.reset();
-        QVERIFY(fx_.closeScreen());
-    }
-
     void importAndEditingStayOnTheBranchShown_data()
     {
         QTest::addColumn<bool>("byMenu");

@@ -1,6 +1,7 @@
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
+#include "ScreenTest.h"
 #include "ServerDatabase.h"
 #include "TBtnPesquisa.h"
 #include "TButtonFlat.h"
@@ -22,15 +23,12 @@ using F = ScreenFixture;
 
 // The enabled state of the commands, their menu entries and the filter controls as the user meets
 // them, and the filter panel's checks on the way to a list.
-class TstMed00418Commands : public QObject {
+class TstMed00418Commands : public ScreenTest {
     Q_OBJECT
 
-    ScreenFixture fx_;
-    TfrmMediEfeti* screen_ = nullptr;
     int nextDay_ = 0;
 
     QDate freshDate() { return QDate(2032, 5, 1).addDays(nextDay_++); }
-    RecordingPrompts& prompts() const { return fx_.prompts(); }
 
     void addLines(const QString& branch, QDate date, const QStringList& services)
     {
@@ -79,23 +77,6 @@ class TstMed00418Commands : public QObject {
     }
 
 private slots:
-    void initTestCase() { fx_.setUp(); }
-    void cleanupTestCase() { fx_.tearDown(); }
-
-    void init()
-    {
-        fx_.resetPrompts();
-        screen_ = fx_.openScreen();
-        QVERIFY(screen_);
-        QVERIFY(fx_.activate());
-    }
-
-    void cleanup()
-    {
-        QVERIFY(!prompts().busy);
-        QVERIFY(fx_.closeScreen());
-    }
-
     void stateTable_data()
     {
         QTest::addColumn<QString>("situation");

@@ -1,6 +1,7 @@
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
+#include "ScreenTest.h"
 #include "ServerDatabase.h"
 #include "TButtonFlat.h"
 #include "TClientDataSet.h"
@@ -29,19 +30,14 @@ const QString TotalMissing = QStringLiteral("Valor total deve ser informado.");
 
 } // namespace
 
-class TstMed00418Editing : public QObject {
+class TstMed00418Editing : public ScreenTest {
     Q_OBJECT
 
-    ScreenFixture fx_;
-    TfrmMediEfeti* screen_ = nullptr;
-    std::unique_ptr<QAbstractItemModelTester> tester_;
     int nextDay_ = 0;
 
     // A billing date no other test uses, so each test has the server's lines to itself.
     QDate freshDate() { return QDate(2031, 1, 1).addDays(nextDay_++); }
 
-    TDBGrid* grid() const { return screen_->dbgData; }
-    RecordingPrompts& prompts() const { return fx_.prompts(); }
     TDataSetState state() const { return screen_->cdsEfetGest->State(); }
     bool focusInGrid() const { return F::focus() == grid() || grid()->isAncestorOf(F::focus()); }
     QString editorText() const
@@ -63,26 +59,6 @@ class TstMed00418Editing : public QObject {
     }
 
 private slots:
-    void initTestCase() { fx_.setUp(); }
-    void cleanupTestCase() { fx_.tearDown(); }
-
-    void init()
-    {
-        fx_.resetPrompts();
-        screen_ = fx_.openScreen();
-        QVERIFY(screen_);
-        QVERIFY(fx_.activate());
-        tester_ = std::make_unique<QAbstractItemModelTester>(
-            grid()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    }
-
-    void cleanup()
-    {
-        QVERIFY(!prompts().busy);
-        tester_.reset();
-        QVERIFY(fx_.closeScreen());
-    }
-
     void newLineEndToEnd_data()
     {
         QTest::addColumn<bool>("byKey");

@@ -1,6 +1,7 @@
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
+#include "ScreenTest.h"
 #include "TBtnPesquisa.h"
 #include "TButtonFlat.h"
 #include "TColumn.h"
@@ -22,28 +23,15 @@
 #include <QTabBar>
 #include <QtTest>
 
-class TstMed00418Layout : public QObject {
+class TstMed00418Layout : public ScreenTest {
     Q_OBJECT
-
-    ScreenFixture fx_;
-    TfrmMediEfeti* screen_ = nullptr;
 
     QMdiSubWindow* window() const { return qobject_cast<QMdiSubWindow*>(screen_->parentWidget()); }
 
 private slots:
-    void initTestCase() { fx_.setUp(); }
-    void cleanupTestCase() { fx_.tearDown(); }
-
-    void init()
-    {
-        fx_.resetPrompts();
-        screen_ = fx_.openScreen();
-        QVERIFY(screen_);
-        QVERIFY(fx_.activate());
-    }
-
     void cleanup()
     {
+        tester_.reset();
         QVERIFY(fx_.closeScreen());
         QVERIFY(fx_.prompts().errors.isEmpty());
     }

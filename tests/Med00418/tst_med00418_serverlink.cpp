@@ -1,6 +1,7 @@
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
+#include "ScreenTest.h"
 #include "ServerDatabase.h"
 #include "TButtonFlat.h"
 #include "TClientDataSet.h"
@@ -15,15 +16,12 @@ using F = ScreenFixture;
 
 // Saving, loading, refreshing and importing against the application server, when it answers and
 // when it is gone.
-class TstMed00418ServerLink : public QObject {
+class TstMed00418ServerLink : public ScreenTest {
     Q_OBJECT
 
-    ScreenFixture fx_;
-    TfrmMediEfeti* screen_ = nullptr;
     int nextDay_ = 0;
 
     QDate freshDate() { return QDate(2033, 7, 1).addDays(nextDay_++); }
-    RecordingPrompts& prompts() const { return fx_.prompts(); }
     TDataSetState state() const { return screen_->cdsEfetGest->State(); }
 
     void addLine(const QString& branch, QDate date, const QString& service, const QString& staff)
@@ -42,19 +40,9 @@ class TstMed00418ServerLink : public QObject {
     }
 
 private slots:
-    void initTestCase() { fx_.setUp(); }
-    void cleanupTestCase() { fx_.tearDown(); }
-
-    void init()
-    {
-        fx_.resetPrompts();
-        screen_ = fx_.openScreen();
-        QVERIFY(screen_);
-        QVERIFY(fx_.activate());
-    }
-
     void cleanup()
     {
+        tester_.reset();
         fx_.startServer();
         fx_.serverDb().exec(QStringLiteral("DROP TRIGGER IF EXISTS bloqueia"));
         QVERIFY(!prompts().busy);

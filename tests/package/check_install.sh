@@ -79,7 +79,8 @@ else
 fi
 
 # The packages of this build, made into the scratch folder (CPack only packs what is built).
-if command -v dpkg-shlibdeps >/dev/null; then
+# CPack derives dependencies with dpkg-shlibdeps, after checking each binary with file(1).
+if command -v dpkg-shlibdeps >/dev/null && command -v file >/dev/null; then
   (cd "$build" && cpack -G DEB -B "$root/debs" -D CPACK_DEBIAN_COMPRESSION_TYPE=gzip >"$root/cpack.log" 2>&1) ||
     fail "cpack: $(cat "$root/cpack.log")"
   deb=$(echo "$root"/debs/med00418-appserver_*.deb)
@@ -97,7 +98,7 @@ if command -v dpkg-shlibdeps >/dev/null; then
   check "med00418-desktop holds the module" grep -q "/Pkg_med00418.so$" <<<"$desktop"
   check "med00418-desktop holds no server" test -z "$(grep med_appserver <<<"$desktop")"
 else
-  echo "dpkg-shlibdeps not installed: packages not built"
+  echo "dpkg-shlibdeps or file not installed: packages not built"
 fi
 
 echo "$failures failure(s)"

@@ -51,9 +51,14 @@ void readValueAndRefs(ondemand::object result, Answer& answer)
 
 QString readErrorMessage(ondemand::object error)
 {
+    // An empty message would reach the clerk as a blank error box: it is as malformed as a missing one.
     for (auto field : error) {
-        if (std::string_view(field.unescaped_key()) == "message")
-            return text(field.value().get_string());
+        if (std::string_view(field.unescaped_key()) != "message")
+            continue;
+        const QString message = text(field.value().get_string());
+        if (!message.isEmpty())
+            return message;
+        break;
     }
     throw Exception(ServerLinkMessages::malformedAnswer(QStringLiteral("erro sem mensagem")));
 }

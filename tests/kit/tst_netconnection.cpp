@@ -243,6 +243,9 @@ void TestNetConnection::answers_data()
     QTest::newRow("error")
         << 200 << QByteArray(R"({"jsonrpc":"2.0","id":%ID%,"error":{"code":-32000,"message":"J\u00e1."}})")
         << "Já.";
+    QTest::newRow("error without text")
+        << 200 << QByteArray(R"({"jsonrpc":"2.0","id":%ID%,"error":{"code":-32000,"message":""}})")
+        << malformed.arg("erro sem mensagem");
     QTest::newRow("another id") << 200 << QByteArray(R"({"jsonrpc":"2.0","id":9,"result":1})") << mismatch;
     QTest::newRow("not json") << 200 << QByteArray("hello") << malformed.arg("JSON inválido");
     QTest::newRow("no version") << 200 << QByteArray(R"({"id":%ID%,"result":1})")

@@ -32,7 +32,9 @@ port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 free_port() {
   local port
   for _ in $(seq 200); do
-    port=$((20000 + RANDOM % 40000))
+    # Below the kernel's range for outgoing ports (32768 up): a port found free there can be taken by a
+    # connection before the server binds it.
+    port=$((20000 + RANDOM % 12000))
     port_taken "$port" || { echo "$port"; return; }
   done
   die "no free port found"

@@ -10,6 +10,7 @@
 #include "Schema.h"
 #include "ServerWorker.h"
 #include "SqlFailure.h"
+#include "TlsSettings.h"
 #include "Transaction.h"
 
 #include <QTextStream>
@@ -26,6 +27,8 @@ constexpr std::chrono::milliseconds RestartWait{20};
 
 AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     : QObject(parent), options_(options),
+      tls_(options.tls() ? std::optional(TlsSettings::load(options.tlsCertificate, options.tlsKey))
+                         : std::nullopt),
       database_(std::make_unique<Database>(DatabaseSpec::parse(options.database))),
       balancer_(
           std::make_unique<ConnectionBalancer>(options.maxConnections, options.maxConnectionsPerAddress))
@@ -52,12 +55,48 @@ AppServer::~AppServer()
 
 quint16 AppServer::listen()
 {
-    const ListeningSocket listener(options_.address, options_.port);
+    if (!tls_ && !options_.token.isEmpty() && !options_.address.isLoopback())
+        QTextStream(stderr) << "warning: listening on " << options_.address.toString()
+                            << " without TLS: the token crosses the network in clear, and calls carrying "
+                               "it from other machines are refused; set tls-cert and tls-key"
+                            << Qt::endl;
+    listener_ = std::make_unique<ListeningSocket>(options_.address, options_.port);
     for (int i = 0; i < options_.workers; ++i) {
-        workers_.push_back(std::make_unique<ServerWorker>(options_, listener.share(), *balancer_));
+        workers_.push_back(std::make_unique<ServerWorker>(options_, tls_, listener_->share(), *balancer_));
+        connect(workers_.back().get(), &ServerWorker::drained, this, &AppServer::workerDrained);
         workers_.back()->startServing();
     }
-    return listener.port();
+    return listener_->port();
+}
+
+void AppServer::stop()
+{
+    if (std::exchange(stopping_, true))
+        return;
+    if (listener_)
+        listener_->stopListening();
+    draining_ = workers_.size();
+    if (draining_ == 0) {
+        emit stopped(true);
+        return;
+    }
+    stopTimer_.setSingleShot(true);
+    connect(&stopTimer_, &QTimer::timeout, this, [this] {
+        QTextStream(stderr) << "stop: " << draining_ << " worker(s) still busy after "
+                            << options_.shutdownTimeout.count() << " s" << Qt::endl;
+        emit stopped(false);
+    });
+    stopTimer_.start(options_.shutdownTimeout);
+    for (const auto& worker : workers_)
+        worker->drain();
+}
+
+void AppServer::workerDrained()
+{
+    if (draining_ > 0 && --draining_ == 0 && stopTimer_.isActive()) {
+        stopTimer_.stop();
+        emit stopped(true);
+    }
 }
 
 void AppServer::purgeExpired()

@@ -4,26 +4,13 @@
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "DemoData.h"
+#include "Housekeeping.h"
 #include "ListeningSocket.h"
-#include "RequestLog.h"
-#include "ReservationStore.h"
 #include "Schema.h"
 #include "ServerWorker.h"
-#include "SqlFailure.h"
 #include "TlsSettings.h"
-#include "Transaction.h"
 
 #include <QTextStream>
-
-namespace {
-
-constexpr std::chrono::minutes PurgeInterval{5};
-constexpr std::chrono::milliseconds CheckpointInterval{500};
-// Readers in flight finish within a millisecond or two; a longer one makes this attempt give up rather
-// than keep the writers waiting.
-constexpr std::chrono::milliseconds RestartWait{20};
-
-} // namespace
 
 AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     : QObject(parent), options_(options),
@@ -36,20 +23,13 @@ AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     Schema::migrate(*database_);
     if (options_.seedDemo)
         DemoData::seedIfEmpty(*database_);
-    purgeExpired();
-    purgeTimer_.setInterval(PurgeInterval);
-    connect(&purgeTimer_, &QTimer::timeout, this, &AppServer::purgeExpired);
-    purgeTimer_.start();
-    if (!database_->dialect().checkpoint().isEmpty()) {
-        checkpointTimer_.setInterval(CheckpointInterval);
-        connect(&checkpointTimer_, &QTimer::timeout, this, &AppServer::checkpoint);
-        checkpointTimer_.start();
-    }
+    Housekeeping::purgeExpired(*database_, options_);
 }
 
 // Workers stop (and close their connections) before the balancer they share goes.
 AppServer::~AppServer()
 {
+    housekeeping_.reset();
     workers_.clear();
 }
 
@@ -66,6 +46,8 @@ quint16 AppServer::listen()
         connect(workers_.back().get(), &ServerWorker::drained, this, &AppServer::workerDrained);
         workers_.back()->startServing();
     }
+    housekeeping_ = std::make_unique<Housekeeping>(options_);
+    housekeeping_->start();
     return listener_->port();
 }
 
@@ -97,42 +79,4 @@ void AppServer::workerDrained()
         stopTimer_.stop();
         emit stopped(true);
     }
-}
-
-void AppServer::purgeExpired()
-{
-    try {
-        Transaction transaction(*database_);
-        ReservationStore(*database_, options_.reservationTtl).purgeExpired();
-        RequestLog(*database_, options_.requestIdTtl).purgeExpired();
-        transaction.commit();
-    } catch (const SqlFailure& failure) {
-        QTextStream(stderr) << "purge of expired reservations and request outcomes failed: "
-                            << failure.detail() << Qt::endl;
-    }
-}
-
-void AppServer::checkpoint()
-{
-    try {
-        // The copying first, alongside the workers; then, writers held, only what came meanwhile.
-        database_->execDirect(database_->dialect().checkpoint());
-        restartLog();
-    } catch (const SqlFailure& failure) {
-        QTextStream(stderr) << "checkpoint failed: " << failure.detail() << Qt::endl;
-    }
-}
-
-void AppServer::restartLog()
-{
-    const SqlDialect& dialect = database_->dialect();
-    const auto writers = Transaction::holdWriters(*database_);
-    database_->execDirect(dialect.busyTimeout(RestartWait));
-    try {
-        database_->execDirect(dialect.restartLog());
-    } catch (const SqlFailure&) {
-        database_->execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
-        throw;
-    }
-    database_->execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
 }

@@ -11,12 +11,13 @@
 
 class ConnectionBalancer;
 class Database;
+class Housekeeping;
 class ListeningSocket;
 class ServerWorker;
 
-// The whole server: the database brought up to date, then worker threads serving HTTP on one port.
-// This thread keeps a connection of its own for housekeeping: purging expired reservations and, on
-// SQLite, checkpointing the write-ahead log. With a certificate and key it serves HTTPS only.
+// The whole server: the database brought up to date, then worker threads serving HTTP on one port and
+// a housekeeping thread. This thread only starts and stops them, so it takes a stop signal at once.
+// With a certificate and key it serves HTTPS only.
 class AppServer : public QObject {
     Q_OBJECT
 
@@ -38,9 +39,6 @@ signals:
 
 private:
     void workerDrained();
-    void purgeExpired();
-    void checkpoint();
-    void restartLog();
 
     AppServerOptions options_;
     std::optional<QSslConfiguration> tls_;
@@ -48,8 +46,7 @@ private:
     std::unique_ptr<ListeningSocket> listener_;
     std::unique_ptr<ConnectionBalancer> balancer_;
     std::vector<std::unique_ptr<ServerWorker>> workers_;
-    QTimer purgeTimer_;
-    QTimer checkpointTimer_;
+    std::unique_ptr<Housekeeping> housekeeping_;
     QTimer stopTimer_;
     std::size_t draining_ = 0;
     bool stopping_ = false;

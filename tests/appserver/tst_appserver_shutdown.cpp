@@ -1,8 +1,10 @@
-// Stopping the server with SIGTERM: it refuses new connections at once, lets the call in flight finish
-// and answers it, then exits 0.
+// Stopping the server with SIGTERM: it refuses new connections at once, closes idle ones, lets the call
+// in flight finish and answers it, then exits 0; a call still stuck at the shutdown timeout is cut and
+// not committed.
 #include "AppServerProcess.h"
 #include "BackendFixture.h"
 #include "EfetGestLines.h"
+#include "RawConnection.h"
 #include "RpcClient.h"
 
 #include <QDeadlineTimer>
@@ -62,6 +64,14 @@ bool refusedWithin(quint16 port, int ms)
     return false;
 }
 
+RpcClient::Reply saveOne(quint16 port, QDate date)
+{
+    RpcClient rpc(QStringLiteral("127.0.0.1"), port);
+    rpc.http().setTimeout(30000);
+    return save(rpc, {inserted(line(Branch, date, Service, QStringLiteral("2"), QStringLiteral("10"),
+                                    QStringLiteral("20")))});
+}
+
 } // namespace
 
 class AppServerShutdownTest : public QObject {
@@ -69,6 +79,7 @@ class AppServerShutdownTest : public QObject {
 
 private slots:
     void callInFlightFinishesAfterSigterm();
+    void callPastTheTimeoutIsCut();
 };
 
 void AppServerShutdownTest::callInFlightFinishesAfterSigterm()
@@ -80,17 +91,17 @@ void AppServerShutdownTest::callInFlightFinishesAfterSigterm()
     const QDate date = freshDate();
     WriteLock lock(server.database());
 
-    auto call = std::async(std::launch::async, [port = server.port(), date] {
-        RpcClient rpc(QStringLiteral("127.0.0.1"), port);
-        rpc.http().setTimeout(30000);
-        return save(rpc, {inserted(line(Branch, date, Service, QStringLiteral("2"), QStringLiteral("10"),
-                                        QStringLiteral("20")))});
-    });
+    RawConnection idle(server.port());
+    QVERIFY(idle.sendAll("GET /health/live HTTP/1.1\r\nHost: x\r\n\r\n", 5000));
+    QVERIFY(idle.receive(5000).startsWith("HTTP/1.1 200"));
+
+    auto call = std::async(std::launch::async, saveOne, server.port(), date);
     // The call reaches the server and waits on the lock; it has that long before its busy timeout.
     QTest::qWait(500);
     QCOMPARE(call.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     QCOMPARE(::kill(pid_t(server.pid()), SIGTERM), 0);
     QVERIFY(refusedWithin(server.port(), 2000));
+    QVERIFY(idle.endedWithin(5000));
     QVERIFY(server.running());
     lock.release();
 
@@ -99,6 +110,24 @@ void AppServerShutdownTest::callInFlightFinishesAfterSigterm()
     QCOMPARE(reply.resultObject().value(QStringLiteral("applied")).toInt(), 1);
     QCOMPARE(server.waitForExit(15000), 0);
     QCOMPARE(lock.lines(date), 1);
+}
+
+void AppServerShutdownTest::callPastTheTimeoutIsCut()
+{
+    AppServerProcess server({}, {QStringLiteral("--shutdown-timeout"), QStringLiteral("1")});
+    server.start();
+    BackendFixture(BackendFixture::Kind::Sqlite)
+        .addService(server.database(), Branch, Service, QStringLiteral("Portaria"));
+    const QDate date = freshDate();
+    WriteLock lock(server.database());
+    auto call = std::async(std::launch::async, saveOne, server.port(), date);
+    QTest::qWait(500);
+    QCOMPARE(::kill(pid_t(server.pid()), SIGTERM), 0);
+    // Well before the call's own wait for the lock (5 s) runs out.
+    QCOMPARE(server.waitForExit(4000), 0);
+    lock.release();
+    QVERIFY(!call.get().ok());
+    QCOMPARE(lock.lines(date), 0);
 }
 
 QTEST_GUILESS_MAIN(AppServerShutdownTest)

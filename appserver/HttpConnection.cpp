@@ -50,9 +50,12 @@ void HttpConnection::encrypted()
     readRequests();
 }
 
-void HttpConnection::handshakeFailed()
+void HttpConnection::handshakeFailed(QAbstractSocket::SocketError error)
 {
-    if (!handshaking_ || ended_)
+    // A client that merely connects and leaves (a load balancer's TCP check) ends as any other does.
+    const bool tlsFailed =
+        error == QAbstractSocket::SslHandshakeFailedError || error == QAbstractSocket::SslInternalError;
+    if (!handshaking_ || ended_ || !tlsFailed)
         return;
     handshaking_ = false;
     qWarning("TLS handshake from %s failed (%lld so far): %s", qPrintable(socket_->peerAddress().toString()),

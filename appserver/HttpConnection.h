@@ -2,6 +2,7 @@
 
 #include "HttpRequestReader.h"
 
+#include <QAbstractSocket>
 #include <QElapsedTimer>
 #include <QObject>
 #include <chrono>
@@ -44,7 +45,7 @@ signals:
 
 private:
     void encrypted();
-    void handshakeFailed();
+    void handshakeFailed(QAbstractSocket::SocketError error);
     // Answers and TLS records not yet taken by the kernel.
     qint64 unsent() const;
     bool refusedInClear(const HttpRequest& request);

@@ -59,6 +59,17 @@ const QCommandLineOption WorkersOption(QStringLiteral("workers"),
 const QCommandLineOption MaxBytesOption(QStringLiteral("max-request-bytes"),
                                         QStringLiteral("Largest request accepted, in bytes."),
                                         QStringLiteral("N"), QStringLiteral("8388608"));
+const QCommandLineOption TlsCertOption(QStringLiteral("tls-cert"),
+                                       QStringLiteral("PEM certificate (chain) to serve HTTPS with; needs "
+                                                      "--tls-key."),
+                                       QStringLiteral("FILE"));
+const QCommandLineOption TlsKeyOption(QStringLiteral("tls-key"),
+                                      QStringLiteral("PEM private key of --tls-cert, unencrypted."),
+                                      QStringLiteral("FILE"));
+const QCommandLineOption
+    ShutdownOption(QStringLiteral("shutdown-timeout"),
+                   QStringLiteral("Seconds a stop (SIGTERM) waits for the calls in flight."),
+                   QStringLiteral("SECONDS"), QStringLiteral("20"));
 
 const QCommandLineOption
     ConfigOption(QStringLiteral("config"),
@@ -146,9 +157,9 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
     const QList<QCommandLineOption> options{
-        ListenOption,     DatabaseOption, SeedOption,   TokenOption,  TtlOption,
-        RequestTtlOption, IdleOption,     HeadOption,   BodyOption,   MaxConnectionsOption,
-        PerAddressOption, MaxBytesOption, UnsentOption, WorkersOption};
+        ListenOption, DatabaseOption, SeedOption,    TokenOption,          TtlOption,        RequestTtlOption,
+        IdleOption,   HeadOption,     BodyOption,    MaxConnectionsOption, PerAddressOption, MaxBytesOption,
+        UnsentOption, WorkersOption,  TlsCertOption, TlsKeyOption,         ShutdownOption};
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -169,6 +180,11 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
     out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
                                               : qBound(1, QThread::idealThreadCount(), 8);
+    out.tlsCertificate = parser.value(TlsCertOption);
+    out.tlsKey = parser.value(TlsKeyOption);
+    if (out.tlsCertificate.isEmpty() != out.tlsKey.isEmpty())
+        refuse(QStringLiteral("--tls-cert and --tls-key go together: give both, or neither for plain HTTP."));
+    out.shutdownTimeout = std::chrono::seconds(positiveNumber(parser, ShutdownOption, 1));
     if (out.token.isEmpty() && !out.address.isLoopback())
         refuse(QStringLiteral("Listening on %1 needs a token: set token in the configuration file, or "
                               "MED_SERVER_TOKEN.")

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -21,8 +22,15 @@ int main(int argc, char* argv[])
         const AppServerOptions options =
             AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
         ShutdownSignal shutdown;
-        QObject::connect(&shutdown, &ShutdownSignal::requested, &app, &QCoreApplication::quit);
         AppServer server(options);
+        QObject::connect(&shutdown, &ShutdownSignal::requested, &server, &AppServer::stop);
+        QObject::connect(&server, &AppServer::stopped, &app, [](bool drained) {
+            // A worker still inside a call cannot be joined; its transaction, never committed, is undone
+            // by the database.
+            if (!drained)
+                std::_Exit(0);
+            QCoreApplication::quit();
+        });
         const quint16 port = server.listen();
         // Whoever started us reads the port from this first line.
         QTextStream(stdout) << port << Qt::endl;

@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core
   libsimdjson-dev
   libbenchmark-dev wrk
+  openssl
 )
 
 bash "$(dirname "$0")/install-missing.sh" "${packages[@]}"

@@ -46,4 +46,20 @@ QString answerMismatch(qint64 expectedId)
         .arg(expectedId);
 }
 
+QString certificateNotVerified(const QString& address)
+{
+    return QStringLiteral("Não foi possível verificar o certificado do servidor de aplicação %1. Confira se "
+                          "o endereço em Servidor/WebURL é o do certificado, se o certificado está na "
+                          "validade e se Servidor/CAFile aponta para a autoridade certificadora que o "
+                          "emitiu. A conexão não foi feita.")
+        .arg(address);
+}
+
+QString tokenNeedsHttps(const QString& address)
+{
+    return QStringLiteral("O token de acesso não é enviado por http para outro computador (%1): use "
+                          "https:// em Servidor/WebURL.")
+        .arg(address);
+}
+
 } // namespace ServerLinkMessages

@@ -15,4 +15,7 @@ QString httpStatus(const QString& address, int status);
 QString malformedAnswer(const QString& detail);
 QString answerMismatch(qint64 expectedId);
 
+QString certificateNotVerified(const QString& address);
+QString tokenNeedsHttps(const QString& address);
+
 } // namespace ServerLinkMessages

@@ -27,6 +27,8 @@
 #include "TTabSheet.h"
 #include "TfrmMediEfeti.h"
 
+#include <QKeySequence>
+
 namespace {
 
 template <typename T, typename Parent> T* make(Parent* parent, const char* name)
@@ -139,6 +141,8 @@ void TfrmMediEfeti::buildFilterPanel()
     panFiltro->SetBounds(0, 28, 594, 60);
     panFiltro->SetAlign(TAlign::alTop);
     panFiltro->SetCaption(QString());
+    panFiltro->setToolTip(QStringLiteral("%1: volta ao filtro de qualquer ponto da tela")
+                              .arg(QKeySequence(Qt::Key_F12).toString(QKeySequence::NativeText)));
 
     lblFilial = makeLabel(panFiltro, "lblFilial", QStringLiteral("Filial"), {6, 7, 105, 13});
     lblDtLanc = makeLabel(panFiltro, "lblDtLanc", QStringLiteral("Data Faturamento"), {7, 35, 107, 13});

@@ -4,9 +4,12 @@
 #include "ScreenTest.h"
 #include "ServerDatabase.h"
 #include "TDateEditPlus.h"
+#include "TMainMenu.h"
 #include "TMaskEdit.h"
+#include "TMenuItem.h"
 #include "TfrmMediEfeti.h"
 
+#include <QMenu>
 #include <QtTest>
 
 using F = ScreenFixture;
@@ -45,6 +48,61 @@ private slots:
         F::press(Qt::Key_Tab);
         QCOMPARE(fx_.prompts().errors, QStringList());
         QCOMPARE(fx_.shownLines(), QStringList({"00002|Limpeza e Conservação|4,000|10,000|40,000"}));
+    }
+
+    void commandShowsItsKey_data()
+    {
+        QTest::addColumn<QString>("command"); // the button; its menu entry is its pair
+        QTest::addColumn<QKeySequence>("key");
+        QTest::newRow("insert") << "sbtIncluir" << QKeySequence(Qt::Key_Insert);
+        QTest::newRow("edit") << "sbtAlterar" << QKeySequence(Qt::Key_F2);
+        QTest::newRow("delete") << "sbtExcluir" << QKeySequence(Qt::CTRL | Qt::Key_Delete);
+        QTest::newRow("cancel") << "sbtCancelar" << QKeySequence(Qt::Key_Escape);
+    }
+
+    void commandShowsItsKey()
+    {
+        QFETCH(QString, command);
+        QFETCH(QKeySequence, key);
+        const QString shown = key.toString(QKeySequence::NativeText);
+        auto* button = screen_->findChild<TButtonFlat*>(command);
+        QVERIFY(button);
+        TMenuItem* entry = screen_->MenuItemOf(button);
+        QVERIFY(entry);
+        QVERIFY2(entry->text().endsWith(QLatin1Char('\t') + shown), qPrintable(entry->text()));
+        QVERIFY2(entry->toolTip().contains(shown), qPrintable(entry->toolTip()));
+        QVERIFY2(button->toolTip().contains(shown), qPrintable(button->toolTip()));
+    }
+
+    void keyWithoutAnEntryIsNamedWhereItActs_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QKeySequence>("key");
+        QTest::newRow("back to the filter") << "panFiltro" << QKeySequence(Qt::Key_F12);
+        QTest::newRow("calendar") << "calendarButton" << QKeySequence(Qt::Key_F4);
+        QTest::newRow("service search") << "cellEditorButton" << QKeySequence(Qt::CTRL | Qt::Key_Enter);
+    }
+
+    void keyWithoutAnEntryIsNamedWhereItActs()
+    {
+        QFETCH(QString, where);
+        QFETCH(QKeySequence, key);
+        const auto* widget = screen_->findChild<QWidget*>(where);
+        QVERIFY2(widget, qPrintable(where));
+        QVERIFY2(widget->toolTip().contains(key.toString(QKeySequence::NativeText)),
+                 qPrintable(widget->toolTip()));
+    }
+
+    void menusShowNoDashForASeparator()
+    {
+        QList<QAction*> actions = screen_->mnuMenu->actions();
+        for (int i = 0; i < actions.size(); ++i) {
+            if (QMenu* menu = actions.at(i)->menu())
+                actions << menu->actions();
+        }
+        QVERIFY(actions.size() > 10);
+        for (const QAction* action : std::as_const(actions))
+            QVERIFY2(action->text() != QLatin1String("-"), qPrintable(action->objectName()));
     }
 };
 

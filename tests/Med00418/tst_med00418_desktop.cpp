@@ -1,3 +1,5 @@
+#include "Application.h"
+#include "DialogPrompts.h"
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
@@ -9,7 +11,14 @@
 #include "TMenuItem.h"
 #include "TfrmMediEfeti.h"
 
+#include <QLibraryInfo>
+#include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 using F = ScreenFixture;
@@ -91,6 +100,98 @@ private slots:
         QVERIFY2(widget, qPrintable(where));
         QVERIFY2(widget->toolTip().contains(key.toString(QKeySequence::NativeText)),
                  qPrintable(widget->toolTip()));
+    }
+
+    // Qt's own texts as the host loads them for a Brazilian user; what they must read comes from the
+    // translation the system ships, not from this test.
+    void qtTextsReadInPortuguese_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::newRow("yes button") << "QPlatformTheme"
+                                    << "&Yes";
+        QTest::newRow("no button") << "QPlatformTheme"
+                                   << "&No";
+        QTest::newRow("cancel button") << "QPlatformTheme"
+                                       << "Cancel";
+        QTest::newRow("window menu, close") << "QMdiSubWindow"
+                                            << "&Close";
+        QTest::newRow("window menu, minimize") << "QMdiSubWindow"
+                                               << "Mi&nimize";
+    }
+
+    void qtTextsReadInPortuguese()
+    {
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QTranslator shipped;
+        QVERIFY(
+            shipped.load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        const QString expected = shipped.translate(qPrintable(context), qPrintable(source));
+        QVERIFY2(!expected.isEmpty() && expected != source, qPrintable(expected));
+        QStringList shown;
+        if (context == QLatin1String("QMdiSubWindow")) {
+            for (const QAction* action :
+                 qobject_cast<QMdiSubWindow*>(screen_->parentWidget())->systemMenu()->actions())
+                shown << action->text();
+        } else {
+            QMessageBox box(QMessageBox::Question, {}, {},
+                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            for (const QAbstractButton* button : box.buttons())
+                shown << button->text();
+        }
+        QVERIFY2(shown.contains(expected), qPrintable(shown.join(QLatin1Char('|'))));
+    }
+
+    void dialogsCarryTheApplicationTitle_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("error") << 0;
+        QTest::newRow("question") << 1;
+        QTest::newRow("line left open") << 2;
+    }
+
+    void dialogsCarryTheApplicationTitle()
+    {
+        QFETCH(int, kind);
+        DialogPrompts dialogs;
+        QString title;
+        QTimer::singleShot(0, [&title] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                box->done(0);
+            }
+        });
+        const QString text = QStringLiteral("Confirma?");
+        if (kind == 0)
+            dialogs.ShowError(text);
+        else if (kind == 1)
+            dialogs.Confirm(text);
+        else
+            dialogs.AskOpenLine(text);
+        QCOMPARE(title, fx_.mainWindow()->windowTitle());
+        QVERIFY(fx_.activate());
+    }
+
+    void openingWithoutTheServerTellsWhatToDoInPortuguese()
+    {
+        tester_.reset();
+        QVERIFY(fx_.closeScreen());
+        fx_.stopServer();
+        // The network's own words go to the log, not to the clerk.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("not reached")));
+        QVERIFY(!Application::instance().Guard([] { IniProc(); }));
+        QCOMPARE(
+            prompts().errors,
+            QStringList(QStringLiteral("Não foi possível falar com o servidor de aplicação 127.0.0.1:%1. "
+                                       "Verifique se ele está em funcionamento e se o endereço nas "
+                                       "configurações está certo.")
+                            .arg(fx_.port())));
+        fx_.startServer();
+        fx_.resetPrompts();
+        screen_ = fx_.openScreen();
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
     }
 
     void menusShowNoDashForASeparator()

@@ -151,7 +151,8 @@ void TfrmMediEfeti::buildFilterPanel()
     medCdFilial->SetBounds(121, 4, 40, 21);
     medCdFilial->SetEditMask(QStringLiteral("9999;0; "));
     medCdFilial->SetMaxLength(4);
-    medCdFilial->SetColor(Colors::clInfoBk);
+    medCdFilial->SetColor(Colors::clInfoBk());
+    medCdFilial->SetFontColor(Colors::clInfoText());
 
     btpFilial = make<TBtnPesquisa>(panFiltro, "btpFilial");
     btpFilial->SetBounds(165, 4, 21, 21);
@@ -167,10 +168,12 @@ void TfrmMediEfeti::buildFilterPanel()
     edtNmFilial->setEnabled(false);
     edtNmFilial->SetTabStop(false);
     edtNmFilial->SetColor(Colors::clBtnFace());
+    edtNmFilial->SetFontColor(Colors::clBtnText());
 
     depDataFatu = make<TDateEditPlus>(panFiltro, "depDataFatu");
     depDataFatu->SetBounds(121, 32, 100, 21);
-    depDataFatu->SetColor(Colors::clInfoBk);
+    depDataFatu->SetColor(Colors::clInfoBk());
+    depDataFatu->SetFontColor(Colors::clInfoText());
     depDataFatu->SetValidDateColor(Colors::clBlue);
     depDataFatu->SetNomeSemana({QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
                                 QStringLiteral("Quarta"), QStringLiteral("Quinta"), QStringLiteral("Sexta"),
@@ -207,7 +210,8 @@ void TfrmMediEfeti::buildGridArea()
     dbgData->SetBounds(0, 0, 584, 191);
     dbgData->SetAlign(TAlign::alClient);
     dbgData->SetBorder(false);
-    dbgData->SetColor(Colors::clInfoBk);
+    dbgData->SetColor(Colors::clInfoBk());
+    dbgData->SetFontColor(Colors::clInfoText());
     dbgData->SetDataSource(dtsPadrao);
     QFont titleFont = dbgData->font();
     titleFont.setPixelSize(11);

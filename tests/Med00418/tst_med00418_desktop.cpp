@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "DarkPalette.h"
 #include "DialogPrompts.h"
 #include "Med00418.h"
 #include "RecordingPrompts.h"
@@ -28,6 +29,15 @@ class TstMed00418Desktop : public ScreenTest {
     Q_OBJECT
 
     int nextDay_ = 0;
+
+    void reopen()
+    {
+        tester_.reset();
+        QVERIFY(fx_.closeScreen());
+        screen_ = fx_.openScreen();
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
+    }
 
 private slots:
     void dateTypedAfterAClickAnywhereInTheEmptyFieldFillsItFromTheStart_data()
@@ -192,6 +202,40 @@ private slots:
         screen_ = fx_.openScreen();
         QVERIFY(screen_);
         QVERIFY(fx_.activate());
+    }
+
+    // The colours the screen names by role come from the desktop's palette, read when it opens.
+    void darkDesktopGivesADarkScreen_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QPalette::ColorRole>("role");    // of the control
+        QTest::addColumn<QPalette::ColorRole>("desktop"); // of the desktop palette
+        QTest::newRow("grid") << "dbgData" << QPalette::Base << QPalette::ToolTipBase;
+        QTest::newRow("grid text") << "dbgData" << QPalette::Text << QPalette::ToolTipText;
+        QTest::newRow("branch code") << "medCdFilial" << QPalette::Base << QPalette::ToolTipBase;
+        QTest::newRow("branch code text") << "medCdFilial" << QPalette::Text << QPalette::ToolTipText;
+        QTest::newRow("date") << "depDataFatu" << QPalette::Base << QPalette::ToolTipBase;
+        QTest::newRow("branch name") << "edtNmFilial" << QPalette::Base << QPalette::Button;
+        QTest::newRow("label") << "lblDtLanc" << QPalette::WindowText << QPalette::WindowText;
+    }
+
+    void darkDesktopGivesADarkScreen()
+    {
+        QFETCH(QString, control);
+        QFETCH(QPalette::ColorRole, role);
+        QFETCH(QPalette::ColorRole, desktop);
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        reopen();
+        const auto* widget = screen_->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        const QColor shown = widget->palette().color(QPalette::Active, role);
+        const QColor grid = screen_->dbgData->viewport()->grab().toImage().pixelColor(
+            screen_->dbgData->viewport()->rect().bottomRight() - QPoint(4, 4));
+        QApplication::setPalette(light);
+        reopen();
+        QCOMPARE(shown, darkPalette().color(QPalette::Active, desktop));
+        QVERIFY2(grid.lightness() < 96, qPrintable(grid.name())); // as painted, under no line
     }
 
     void menusShowNoDashForASeparator()

@@ -3,6 +3,7 @@
 #include "ImportGlyph.h"
 #include "MessageCatalogue.h"
 #include "NetMediEfeti.h"
+#include "ScreenFit.h"
 #include "TBCDField.h"
 #include "TBtnPesquisa.h"
 #include "TButtonFlat.h"
@@ -27,6 +28,8 @@
 #include "TTabSheet.h"
 #include "TfrmMediEfeti.h"
 
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QKeySequence>
 
 namespace {
@@ -55,6 +58,18 @@ TLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, QRe
     label->SetFontColor(Colors::clWindowText());
     label->SetBounds(bounds.left(), bounds.top(), bounds.width(), bounds.height());
     return label;
+}
+
+// What the columns show must fit whatever the font: five code digits next to the editor's search button
+// (as wide as a row is high), and the largest amounts.
+void fitGrid(TDBGrid& grid)
+{
+    const QFontMetrics values(grid.font());
+    const int button = grid.verticalHeader()->defaultSectionSize();
+    ScreenFit::WidenColumn(grid, 0, values.horizontalAdvance(QStringLiteral("00000")) + button);
+    for (int column = 2; column < grid.Columns().Count(); ++column)
+        ScreenFit::WidenColumn(grid, column, values.horizontalAdvance(QStringLiteral("9.999.999,999")));
+    ScreenFit::StretchColumn(grid, 1);
 }
 
 void addColumn(TDBGrid* grid, const QString& fieldName, int width, Qt::Alignment titleAlignment)
@@ -182,6 +197,9 @@ void TfrmMediEfeti::buildFilterPanel()
 
     lblFilial->SetFocusControl(medCdFilial);
     lblDtLanc->SetFocusControl(depDataFatu);
+    // Each caption shows whole up to the control it names.
+    ScreenFit::FitLabel(*lblFilial, medCdFilial->x() - lblFilial->x() - 1);
+    ScreenFit::FitLabel(*lblDtLanc, depDataFatu->x() - lblDtLanc->x() - 1);
     setTabOrder(medCdFilial, depDataFatu);
 }
 
@@ -223,6 +241,7 @@ void TfrmMediEfeti::buildGridArea()
     addColumn(dbgData, QStringLiteral("USR_QTEFETGEST"), 88, Qt::AlignRight);
     addColumn(dbgData, QStringLiteral("USR_VREFETGEST"), 93, Qt::AlignRight);
     addColumn(dbgData, QStringLiteral("USR_VRTTSERVGEST"), 90, Qt::AlignRight);
+    fitGrid(*dbgData);
     setTabOrder(depDataFatu, dbgData);
 }
 

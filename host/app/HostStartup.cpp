@@ -14,7 +14,7 @@ HostStartup::HostStartup(const QLocale& locale)
                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     if (translated_)
         QApplication::installTranslator(&qtTexts_);
-    else
+    else if (locale.language() != QLocale::English && locale.language() != QLocale::C)
         qWarning("Qt's own texts have no translation for %s: they stay in English",
                  qPrintable(locale.name()));
 }

@@ -1,10 +1,12 @@
 # Entry points for newcomers and CI. Everything else is plain CMake presets.
 PRESET ?= default
+# What scripts/deps.sh installs: run's packages only, unless a target below asks for more.
+DEPS ?= run
 
 .PHONY: deps build run test test-asan bench package fuzz format clean
 
 deps:
-	@bash scripts/deps.sh
+	@bash scripts/deps.sh $(DEPS)
 
 build: deps
 	cmake --preset $(PRESET) >/dev/null
@@ -13,12 +15,15 @@ build: deps
 run: build
 	@bash scripts/run.sh build/$(PRESET)
 
+# Target-specific, so the build this target depends on installs the tests' packages too.
+test: DEPS = test
 test: build
 	ctest --preset $(PRESET)
 
 test-asan:
 	$(MAKE) test PRESET=asan
 
+bench: DEPS = bench
 bench: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default

@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs; does nothing when all are present.
+# Installs the Debian packages one purpose needs, and nothing more; does nothing when all are present.
+#   run    building, and opening the screen on the embedded default (make run, make build)
+#   test   run's, plus the real servers and tools the tests start (make test)
+#   bench  test's, plus the benchmark library and the HTTP load generator (make bench)
 set -euo pipefail
+purpose=${1:-run}
 
-packages=(
+run=(
   g++ cmake ninja-build make
   qt6-base-dev
-  libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-ibase
+  libqt6sql6-sqlite
   libsqlite3-dev sqlite3
-  postgresql
-  firebird3.0-server-core firebird3.0-utils
   fonts-dejavu-core
   qt6-translations-l10n
   libsimdjson-dev
-  libbenchmark-dev wrk
+)
+test=(
+  libqt6sql6-psql libqt6sql6-ibase
+  postgresql
+  firebird3.0-server-core firebird3.0-utils
   openssl
 )
+bench=(libbenchmark-dev wrk)
 
+case $purpose in
+  run) packages=("${run[@]}") ;;
+  test) packages=("${run[@]}" "${test[@]}") ;;
+  bench) packages=("${run[@]}" "${test[@]}" "${bench[@]}") ;;
+  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+esac
 bash "$(dirname "$0")/install-missing.sh" "${packages[@]}"

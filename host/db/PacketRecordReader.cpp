@@ -8,6 +8,8 @@
 #include "RecordTable.h"
 #include "TDateTime.h"
 
+#include <QStringDecoder>
+
 namespace sj = simdjson::ondemand;
 
 namespace {
@@ -96,10 +98,32 @@ const PacketRecordReader::Cell& PacketRecordReader::fromText(std::string_view te
 {
     LastText& last = last_[std::size_t(column)];
     if (std::holds_alternative<std::monostate>(last.value) || text != last.text) {
-        last.value = parsedText(text, column);
+        if (fields_[column].type == TFieldType::ftString)
+            decodeText(text, column, last);
+        else
+            last.value = parsedText(text, column);
         last.text.assign(text);
     }
     return last.value;
+}
+
+void PacketRecordReader::decodeText(std::string_view text, qsizetype column, LastText& last)
+{
+    // Into the text kept from the line before: its buffer is reused unless a line still shares it.
+    auto* string = std::get_if<QString>(&last.value);
+    if (!string)
+        string = &last.value.emplace<QString>();
+    string->resize(qsizetype(text.size()));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QChar* end =
+        decoder.appendToBuffer(string->data(), QByteArrayView(text.data(), qsizetype(text.size())));
+    string->truncate(end - string->constData());
+    try {
+        fields_[column].checkText(*string);
+    } catch (...) {
+        last.value = {};
+        throw;
+    }
 }
 
 PacketRecordReader::Cell PacketRecordReader::parsedText(std::string_view text, qsizetype column) const
@@ -120,11 +144,8 @@ PacketRecordReader::Cell PacketRecordReader::parsedText(std::string_view text, q
             FieldValue::refuse(field, DecimalText::errorMessage(status, utf8(text)));
         return field.fitBcd(Currency::fromRaw(ticks));
     }
-    default: {
-        QString string = utf8(text);
-        field.checkText(string);
-        return string;
-    }
+    default:
+        FieldValue::refuse(field, QStringLiteral("tipo de campo desconhecido."));
     }
 }
 

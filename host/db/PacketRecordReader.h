@@ -37,7 +37,9 @@ private:
 
     template <typename Store>
     void readLine(simdjson::ondemand::value line, const PacketPlace& place, Store store);
+    struct LastText;
     const Cell& fromText(std::string_view text, qsizetype column);
+    void decodeText(std::string_view text, qsizetype column, LastText& last);
     Cell parsedText(std::string_view text, qsizetype column) const;
     Cell fromOtherJson(simdjson::ondemand::value item, simdjson::ondemand::json_type type,
                        qsizetype column) const;

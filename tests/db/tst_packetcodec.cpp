@@ -116,6 +116,11 @@ void TstPacketCodec::roundTrip_data()
     QTest::newRow("text that needs escaping") << QList<Record>{
         line("\"", "Vigilância \"noturna\"\n"), line("\\", "C:\\dir\\file\ttab\r\b\f"),
         line("\x01", QString::fromUtf16(u"\u0000\u001f\u007f fim", 7)), line("é€", "ação 😀 日本")};
+    QList<Record> many;
+    for (int i = 0; i < 5000; ++i)
+        many.append(
+            line(qPrintable(QString::number(i)), i % 3 ? QStringLiteral("Limpeza %1").arg(i % 5) : "", i));
+    QTest::newRow("thousands of lines, names repeating, each code its own") << many;
 }
 
 void TstPacketCodec::roundTrip()

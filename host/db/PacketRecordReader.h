@@ -52,4 +52,11 @@ private:
     };
     const FieldDefs& fields_;
     std::vector<LastText> last_;
+    // For a BCD field: a value that is a multiple of `unit` and within `limit` ticks either side
+    // already fits it.
+    struct BcdFit {
+        std::int64_t unit = 1;
+        std::int64_t limit = 0;
+    };
+    std::vector<BcdFit> bcdFits_;
 };

@@ -1,4 +1,5 @@
 #include "Currency.h"
+#include "EfetGestLines.h"
 #include "EfetGestRecordSet.h"
 #include "PacketCodec.h"
 #include "TBCDField.h"
@@ -6,6 +7,7 @@
 #include "TDateTime.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlTableModel>
@@ -20,79 +22,48 @@ namespace {
 
 constexpr int Lines = 100'000;
 
-const QStringList& serviceNames()
-{
-    static const QStringList names{
-        QStringLiteral("Vigilância patrimonial noturna armada"),
-        QStringLiteral("Limpeza e conservação predial"),
-        QStringLiteral("Portaria e recepção 24 horas"),
-        QStringLiteral("Jardinagem e paisagismo externo"),
-        QStringLiteral("Manutenção elétrica preventiva"),
-        QStringLiteral("Copa e serviços de apoio"),
-    };
-    return names;
-}
-
-// One branch and billing date, as the screen loads them: every line a different service code.
-QList<Record> efetGestLines(int count)
-{
-    const QVariant branch = QStringLiteral("0001");
-    const QVariant date = QVariant::fromValue(TDateTime::fromIsoString(u"2026-12-07"));
-    QList<Record> lines;
-    lines.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const Currency quantity = Currency::fromRaw(1000 + (i % 997) * 125);
-        const Currency price = Currency::fromRaw(1'000'000 + (i % 89) * 12'300);
-        lines.append({branch, date, QString::number(i).rightJustified(5, u'0'), QVariant::fromValue(quantity),
-                      QVariant::fromValue(price), QVariant::fromValue((quantity * price).roundedTo(2)),
-                      serviceNames().at(i % serviceNames().size())});
-    }
-    return lines;
-}
-
-const DataPacket& efetGestPacket(int lines)
-{
-    static std::map<int, DataPacket> packets;
-    auto found = packets.find(lines);
-    if (found == packets.end())
-        found = packets
-                    .emplace(lines,
-                             PacketCodec::encodePacket(EfetGestRecordSet::fieldDefs(), efetGestLines(lines)))
-                    .first;
-    return found->second;
-}
-
 void BM_EncodePacket100k(benchmark::State& state)
 {
     const FieldDefs fields = EfetGestRecordSet::fieldDefs();
-    const QList<Record> lines = efetGestLines(Lines);
+    const QList<Record> lines = EfetGestLines::lines(Lines);
     for (auto _ : state)
         benchmark::DoNotOptimize(PacketCodec::encodePacket(fields, lines));
-    state.counters["MB"] = double(efetGestPacket(Lines).json().size()) / 1e6;
+    state.counters["MB"] = double(EfetGestLines::packet(Lines).json().size()) / 1e6;
 }
 BENCHMARK(BM_EncodePacket100k)->Unit(benchmark::kMillisecond);
 
 void BM_DecodePacket100k(benchmark::State& state)
 {
     const FieldDefs fields = EfetGestRecordSet::fieldDefs();
-    const DataPacket& packet = efetGestPacket(Lines);
+    const DataPacket& packet = EfetGestLines::packet(Lines);
     for (auto _ : state)
         benchmark::DoNotOptimize(PacketCodec::decodeTable(packet, fields));
     state.SetBytesProcessed(state.iterations() * packet.json().size());
 }
 BENCHMARK(BM_DecodePacket100k)->Unit(benchmark::kMillisecond);
 
-void BM_AssignPacket100k(benchmark::State& state)
+// Per line, the cost must not grow with the size of the list.
+void BM_AssignPacket(benchmark::State& state)
 {
     QObject owner;
     const EfetGestRecordSet recordSet = EfetGestRecordSet::create(&owner);
-    const DataPacket& packet = efetGestPacket(Lines);
+    const DataPacket& packet = EfetGestLines::packet(int(state.range(0)));
     for (auto _ : state) {
         recordSet.cdsEfetGest->SetData(packet);
         benchmark::DoNotOptimize(recordSet.cdsEfetGest->RecordCount());
     }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_AssignPacket100k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AssignPacket)->Arg(10'000)->Arg(Lines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// Qt's own parser on the same text, building nothing but its document.
+void BM_QJsonDocument100k(benchmark::State& state)
+{
+    const DataPacket& packet = EfetGestLines::packet(Lines);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(QJsonDocument::fromJson(packet.json()));
+}
+BENCHMARK(BM_QJsonDocument100k)->Unit(benchmark::kMillisecond);
 
 // The same lines in an in-memory SQLite table, read through the stock Qt model.
 class SqliteLines {
@@ -116,7 +87,7 @@ private:
     static void fill(QSqlDatabase& db)
     {
         QVariantList columns[7];
-        for (const Record& line : efetGestLines(Lines)) {
+        for (const Record& line : EfetGestLines::lines(Lines)) {
             columns[0] << line[0];
             columns[1] << line[1].value<TDateTime>().toIsoString();
             columns[2] << line[2];
@@ -158,7 +129,7 @@ void BM_DeltaOneChange(benchmark::State& state)
     QObject owner;
     const EfetGestRecordSet recordSet = EfetGestRecordSet::create(&owner);
     TClientDataSet* cds = recordSet.cdsEfetGest;
-    cds->SetData(efetGestPacket(int(state.range(0))));
+    cds->SetData(EfetGestLines::packet(int(state.range(0))));
     const int line = int(state.range(0)) / 2;
     for (auto _ : state) {
         cds->SetRecNo(line);
@@ -207,18 +178,24 @@ public:
     void printSummary() const
     {
         ratio("packet decode / QSqlTableModel load", "BM_DecodePacket100k", "BM_QSqlTableModel100k");
-        ratio("packet assign / QSqlTableModel load", "BM_AssignPacket100k", "BM_QSqlTableModel100k");
+        ratio("packet assign / QSqlTableModel load", "BM_AssignPacket/100000", "BM_QSqlTableModel100k");
+        ratio("packet assign / QJsonDocument::fromJson, 100000 lines", "BM_AssignPacket/100000",
+              "BM_QJsonDocument100k");
+        ratio("packet assign per line, 1000000 lines / 10000 lines", "BM_AssignPacket/1000000",
+              "BM_AssignPacket/10000", 100.0);
         ratio("Delta of one change, 100000 lines / 1000 lines", "BM_DeltaOneChange/100000",
               "BM_DeltaOneChange/1000");
     }
 
 private:
-    void ratio(const char* label, const std::string& numerator, const std::string& denominator) const
+    // `scale`: how many times more lines the numerator's run holds.
+    void ratio(const char* label, const std::string& numerator, const std::string& denominator,
+               double scale = 1.0) const
     {
         const auto n = seconds_.find(numerator);
         const auto d = seconds_.find(denominator);
         if (n != seconds_.end() && d != seconds_.end() && d->second > 0)
-            std::printf("%s = %.2f\n", label, n->second / d->second);
+            std::printf("%s = %.2f\n", label, n->second / d->second / scale);
     }
 
     std::map<std::string, double> seconds_;

@@ -8,6 +8,8 @@
 #include "RecordTable.h"
 #include "TDateTime.h"
 
+#include <QStringDecoder>
+
 namespace sj = simdjson::ondemand;
 
 namespace {
@@ -32,8 +34,23 @@ QString PacketPlace::text() const
 }
 
 PacketRecordReader::PacketRecordReader(const FieldDefs& fields)
-    : fields_(fields), last_(std::size_t(fields.size()))
-{}
+    : fields_(fields), last_(std::size_t(fields.size())), bcdFits_(std::size_t(fields.size()))
+{
+    for (qsizetype c = 0; c < fields.size(); ++c) {
+        const FieldDef& field = fields[c];
+        if (field.type != TFieldType::ftBCD || field.scale < 0 || field.scale > Currency::Decimals)
+            continue;
+        BcdFit& fit = bcdFits_[std::size_t(c)];
+        fit.unit = 1;
+        for (int i = field.scale; i < Currency::Decimals; ++i)
+            fit.unit *= 10;
+        // Below 10^(precision - scale) whole units, kept at 0 (never taken) where that overflows.
+        std::int64_t limit = Currency::Scale;
+        for (int i = 0; i < field.precision - field.scale && limit; ++i)
+            limit = limit > INT64_MAX / 10 ? 0 : limit * 10;
+        fit.limit = field.precision >= field.scale ? limit : 0;
+    }
+}
 
 Record PacketRecordReader::read(sj::value line, const PacketPlace& place)
 {
@@ -96,10 +113,32 @@ const PacketRecordReader::Cell& PacketRecordReader::fromText(std::string_view te
 {
     LastText& last = last_[std::size_t(column)];
     if (std::holds_alternative<std::monostate>(last.value) || text != last.text) {
-        last.value = parsedText(text, column);
+        if (fields_[column].type == TFieldType::ftString)
+            decodeText(text, column, last);
+        else
+            last.value = parsedText(text, column);
         last.text.assign(text);
     }
     return last.value;
+}
+
+void PacketRecordReader::decodeText(std::string_view text, qsizetype column, LastText& last)
+{
+    // Into the text kept from the line before: its buffer is reused unless a line still shares it.
+    auto* string = std::get_if<QString>(&last.value);
+    if (!string)
+        string = &last.value.emplace<QString>();
+    string->resize(qsizetype(text.size()));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QChar* end =
+        decoder.appendToBuffer(string->data(), QByteArrayView(text.data(), qsizetype(text.size())));
+    string->truncate(end - string->constData());
+    try {
+        fields_[column].checkText(*string);
+    } catch (...) {
+        last.value = {};
+        throw;
+    }
 }
 
 PacketRecordReader::Cell PacketRecordReader::parsedText(std::string_view text, qsizetype column) const
@@ -118,13 +157,14 @@ PacketRecordReader::Cell PacketRecordReader::parsedText(std::string_view text, q
         const auto status = DecimalText::parse(text.data(), text.data() + text.size(), ticks);
         if (status != DecimalText::Status::Ok)
             FieldValue::refuse(field, DecimalText::errorMessage(status, utf8(text)));
+        // Most values already have the field's scale and fit: they need no rounding.
+        const BcdFit& fit = bcdFits_[std::size_t(column)];
+        if (ticks % fit.unit == 0 && ticks > -fit.limit && ticks < fit.limit)
+            return Currency::fromRaw(ticks);
         return field.fitBcd(Currency::fromRaw(ticks));
     }
-    default: {
-        QString string = utf8(text);
-        field.checkText(string);
-        return string;
-    }
+    default:
+        FieldValue::refuse(field, QStringLiteral("tipo de campo desconhecido."));
     }
 }
 

@@ -37,7 +37,9 @@ private:
 
     template <typename Store>
     void readLine(simdjson::ondemand::value line, const PacketPlace& place, Store store);
+    struct LastText;
     const Cell& fromText(std::string_view text, qsizetype column);
+    void decodeText(std::string_view text, qsizetype column, LastText& last);
     Cell parsedText(std::string_view text, qsizetype column) const;
     Cell fromOtherJson(simdjson::ondemand::value item, simdjson::ondemand::json_type type,
                        qsizetype column) const;
@@ -50,4 +52,11 @@ private:
     };
     const FieldDefs& fields_;
     std::vector<LastText> last_;
+    // For a BCD field: a value that is a multiple of `unit` and within `limit` ticks either side
+    // already fits it.
+    struct BcdFit {
+        std::int64_t unit = 1;
+        std::int64_t limit = 0;
+    };
+    std::vector<BcdFit> bcdFits_;
 };

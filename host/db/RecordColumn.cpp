@@ -4,11 +4,67 @@
 
 namespace {
 
-template <typename List> using ValueOf = typename std::decay_t<List>::value_type;
+template <typename Values> struct ValueOfImpl {
+    using type = typename Values::value_type;
+};
+template <> struct ValueOfImpl<TextColumn> {
+    using type = QString;
+};
+template <typename Values> using ValueOf = typename ValueOfImpl<std::decay_t<Values>>::type;
 
 template <typename T> T typed(const QVariant& value)
 {
     return value.isValid() ? *static_cast<const T*>(value.constData()) : T();
+}
+
+QVariant valueAt(const TextColumn& texts, qsizetype row)
+{
+    return texts.value(row);
+}
+
+template <typename T> QVariant valueAt(const std::vector<T>& values, qsizetype row)
+{
+    return QVariant::fromValue(values[std::size_t(row)]);
+}
+
+void setAt(TextColumn& texts, qsizetype row, const QVariant& value)
+{
+    texts.set(row, typed<QString>(value));
+}
+
+template <typename T> void setAt(std::vector<T>& values, qsizetype row, const QVariant& value)
+{
+    values[std::size_t(row)] = typed<T>(value);
+}
+
+void insertAt(TextColumn& texts, qsizetype row, const QVariant& value)
+{
+    texts.insert(row, typed<QString>(value));
+}
+
+template <typename T> void insertAt(std::vector<T>& values, qsizetype row, const QVariant& value)
+{
+    values.insert(values.begin() + row, typed<T>(value));
+}
+
+void removeAt(TextColumn& texts, qsizetype row)
+{
+    texts.remove(row);
+}
+
+template <typename T> void removeAt(std::vector<T>& values, qsizetype row)
+{
+    values.erase(values.begin() + row);
+}
+
+void appendEmpty(TextColumn& texts)
+{
+    texts.append(QStringView());
+}
+
+template <typename T> void appendEmpty(std::vector<T>& values)
+{
+    values.emplace_back();
 }
 
 } // namespace
@@ -17,37 +73,37 @@ RecordColumn::RecordColumn(TFieldType type)
 {
     switch (type) {
     case TFieldType::ftString:
-        values_.emplace<QList<QString>>();
+        values_.emplace<TextColumn>();
         break;
     case TFieldType::ftDateTime:
-        values_.emplace<QList<TDateTime>>();
+        values_.emplace<std::vector<TDateTime>>();
         break;
     case TFieldType::ftBCD:
-        values_.emplace<QList<Currency>>();
+        values_.emplace<std::vector<Currency>>();
         break;
     case TFieldType::ftFloat:
-        values_.emplace<QList<double>>();
+        values_.emplace<std::vector<double>>();
         break;
     }
 }
 
 void RecordColumn::reserve(qsizetype rows)
 {
-    std::visit([rows](auto& list) { list.reserve(rows); }, values_);
-    nulls_.reserve(rows);
+    std::visit([rows](auto& values) { values.reserve(std::size_t(rows)); }, values_);
+    nulls_.reserve(std::size_t(rows));
 }
 
 QVariant RecordColumn::value(qsizetype row) const
 {
-    if (nulls_[row])
+    if (nulls_[std::size_t(row)])
         return {};
-    return std::visit([row](const auto& list) { return QVariant::fromValue(list[row]); }, values_);
+    return std::visit([row](const auto& values) { return valueAt(values, row); }, values_);
 }
 
 void RecordColumn::check(const QVariant& value) const
 {
-    const QMetaType expected =
-        std::visit([](const auto& list) { return QMetaType::fromType<ValueOf<decltype(list)>>(); }, values_);
+    const QMetaType expected = std::visit(
+        [](const auto& values) { return QMetaType::fromType<ValueOf<decltype(values)>>(); }, values_);
     if (value.isValid() && value.metaType() != expected)
         throw EDatabaseError(
             QStringLiteral("Um valor do tipo %1 não serve para uma coluna do tipo %2.")
@@ -56,37 +112,38 @@ void RecordColumn::check(const QVariant& value) const
 
 void RecordColumn::set(qsizetype row, const QVariant& value)
 {
-    std::visit([&](auto& list) { list[row] = typed<ValueOf<decltype(list)>>(value); }, values_);
-    nulls_[row] = !value.isValid();
+    std::visit([&](auto& values) { setAt(values, row, value); }, values_);
+    nulls_[std::size_t(row)] = !value.isValid();
 }
 
 void RecordColumn::insert(qsizetype row, const QVariant& value)
 {
-    std::visit([&](auto& list) { list.insert(row, typed<ValueOf<decltype(list)>>(value)); }, values_);
-    nulls_.insert(row, !value.isValid());
+    std::visit([&](auto& values) { insertAt(values, row, value); }, values_);
+    nulls_.insert(nulls_.begin() + row, !value.isValid());
 }
 
 void RecordColumn::remove(qsizetype row)
 {
-    std::visit([row](auto& list) { list.removeAt(row); }, values_);
-    nulls_.removeAt(row);
+    std::visit([row](auto& values) { removeAt(values, row); }, values_);
+    nulls_.erase(nulls_.begin() + row);
 }
 
 void RecordColumn::appendNull()
 {
-    std::visit([](auto& list) { list.append(ValueOf<decltype(list)>()); }, values_);
-    nulls_.append(true);
+    std::visit([](auto& values) { appendEmpty(values); }, values_);
+    nulls_.push_back(true);
 }
 
 template <typename T> void RecordColumn::appendValue(const T& value)
 {
-    std::get<QList<T>>(values_).append(value);
-    nulls_.append(false);
+    std::get<std::vector<T>>(values_).push_back(value);
+    nulls_.push_back(false);
 }
 
 void RecordColumn::append(const QString& value)
 {
-    appendValue(value);
+    std::get<TextColumn>(values_).append(value);
+    nulls_.push_back(false);
 }
 
 void RecordColumn::append(TDateTime value)

@@ -3,20 +3,22 @@
 #include "Currency.h"
 #include "TDateTime.h"
 #include "TFieldType.h"
+#include "TextColumn.h"
 #include "host_db_export.h"
 
-#include <QList>
 #include <QString>
 #include <QVariant>
 #include <variant>
+#include <vector>
 
 // One field's values down the lines of a table, held as the field's own kind beside a null mark: a
-// value costs no QVariant, and the fixed-size kinds of a whole packet sit in one block.
+// value costs no QVariant, the fixed-size kinds of a whole packet sit in one block and texts in
+// another (see TextColumn).
 class HOST_DB_EXPORT RecordColumn {
 public:
     explicit RecordColumn(TFieldType type);
 
-    qsizetype size() const { return nulls_.size(); }
+    qsizetype size() const { return qsizetype(nulls_.size()); }
     void reserve(qsizetype rows);
 
     // Null (an invalid QVariant) or the value, as a QString, TDateTime, Currency or double.
@@ -38,6 +40,6 @@ public:
 private:
     template <typename T> void appendValue(const T& value);
 
-    std::variant<QList<QString>, QList<TDateTime>, QList<Currency>, QList<double>> values_;
-    QList<bool> nulls_;
+    std::variant<TextColumn, std::vector<TDateTime>, std::vector<Currency>, std::vector<double>> values_;
+    std::vector<bool> nulls_;
 };

@@ -77,6 +77,8 @@ private slots:
     void fieldListMismatch();
     void badValue_data();
     void badValue();
+    void decimalAtTheFieldScale_data();
+    void decimalAtTheFieldScale();
     void badChangeSet_data();
     void badChangeSet();
     void refusesToWriteWhatCannotTravel();
@@ -116,6 +118,11 @@ void TstPacketCodec::roundTrip_data()
     QTest::newRow("text that needs escaping") << QList<Record>{
         line("\"", "Vigilância \"noturna\"\n"), line("\\", "C:\\dir\\file\ttab\r\b\f"),
         line("\x01", QString::fromUtf16(u"\u0000\u001f\u007f fim", 7)), line("é€", "ação 😀 日本")};
+    QList<Record> many;
+    for (int i = 0; i < 5000; ++i)
+        many.append(
+            line(qPrintable(QString::number(i)), i % 3 ? QStringLiteral("Limpeza %1").arg(i % 5) : "", i));
+    QTest::newRow("thousands of lines, names repeating, each code its own") << many;
 }
 
 void TstPacketCodec::roundTrip()
@@ -343,6 +350,39 @@ void TstPacketCodec::badValue()
     QFETCH(QString, message);
     const QString error = decodeError(packetWithRows(rows));
     QVERIFY2(error.startsWith(message), qPrintable(error));
+}
+
+// A decimal is rounded half to even at its field's scale (3 here) and must fit its precision (10)
+// once rounded.
+void TstPacketCodec::decimalAtTheFieldScale_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QVariant>("stored"); // null when refused
+    QTest::newRow("at the scale") << QByteArray("12.5") << dec("12.5");
+    QTest::newRow("more places, rounded up") << QByteArray("12.3456") << dec("12.346");
+    QTest::newRow("half, to even below") << QByteArray("12.3445") << dec("12.344");
+    QTest::newRow("half, to even above") << QByteArray("-12.3435") << dec("-12.344");
+    QTest::newRow("largest that fits") << QByteArray("9999999.999") << dec("9999999.999");
+    QTest::newRow("smallest that fits") << QByteArray("-9999999.999") << dec("-9999999.999");
+    QTest::newRow("rounds up past the precision") << QByteArray("9999999.9995") << QVariant();
+    QTest::newRow("one digit too many") << QByteArray("10000000") << QVariant();
+    QTest::newRow("one digit too many, negative") << QByteArray("-10000000") << QVariant();
+}
+
+void TstPacketCodec::decimalAtTheFieldScale()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QVariant, stored);
+    // Twice: the second line takes the value the reader kept from the first.
+    const QByteArray line = R"(["0001","2026-12-07","1",")" + text + R"(","1","x",1])";
+    const DataPacket packet = packetWithRows("[" + line + "," + line + "]");
+    if (!stored.isValid()) {
+        QVERIFY(decodeError(packet).contains(QStringLiteral("excede a precisão (10, 3)")));
+        return;
+    }
+    const QList<Record> rows = PacketCodec::decodePacket(packet, lineFields());
+    QCOMPARE(rows.at(0).at(3), stored);
+    QCOMPARE(rows.at(1).at(3), stored);
 }
 
 void TstPacketCodec::badChangeSet_data()

@@ -16,6 +16,14 @@ Record line(const QVariant& code, double staff)
             QVariant::fromValue(Currency::fromDouble(staff)), QVariant(staff / 2)};
 }
 
+// The text a line holds in round `round`: one of `distinct` texts, or its own when `distinct` is 0.
+QString textFor(int row, int round, int distinct)
+{
+    if (distinct == 0)
+        return QStringLiteral("r%1l%2").arg(round).arg(row);
+    return QStringLiteral("t%1").arg((row + round) % distinct);
+}
+
 } // namespace
 
 class TstRecordTable : public QObject {
@@ -53,6 +61,42 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, table.setValue(0, 0, QVariant(7)));
         QCOMPARE(table.rowCount(), 1);
         QCOMPARE(table.record(0), line("00001", 1));
+    }
+
+    // However the column keeps its texts (one stored text shared by many lines, one per line, texts
+    // left behind by edits and reclaimed), every edit reaches its own line and no other.
+    void editsReachOnlyTheirLine_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("distinct");
+        QTest::addColumn<int>("rounds");
+        QTest::newRow("few texts, shared") << 60 << 3 << 2;
+        QTest::newRow("few texts, many lines") << 3000 << 7 << 3;
+        QTest::newRow("every line its own text") << 3000 << 0 << 1;
+        QTest::newRow("rewritten until dropped texts are reclaimed") << 3000 << 0 << 4;
+    }
+
+    void editsReachOnlyTheirLine()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, distinct);
+        QFETCH(int, rounds);
+        QList<Record> expected;
+        for (int row = 0; row < lines; ++row)
+            expected.append(line(textFor(row, 0, distinct), row));
+        RecordTable table = RecordTable::fromRecords(fields, expected);
+        for (int round = 1; round <= rounds; ++round) {
+            for (int row = 0; row < expected.size(); ++row) {
+                const QVariant text = row % 11 == 5 ? QVariant() : QVariant(textFor(row, round, distinct));
+                table.setValue(row, 0, text);
+                expected[row][0] = text;
+            }
+            table.remove(round);
+            expected.removeAt(round);
+            table.insert(round * 2, line(textFor(round, round, distinct), round));
+            expected.insert(round * 2, line(textFor(round, round, distinct), round));
+            QCOMPARE(table.records(), expected);
+        }
     }
 };
 

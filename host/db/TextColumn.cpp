@@ -1,0 +1,131 @@
+#include "TextColumn.h"
+
+#include "EDatabaseError.h"
+
+#include <QHash>
+#include <string>
+
+namespace {
+
+// A dictionary stops at this many texts once they are more than a quarter of the lines.
+constexpr qsizetype DictionaryFloor = 1024;
+// Dropped texts are reclaimed when the block is this large and twice what the lines use.
+constexpr std::size_t CompactFloor = 4096;
+
+std::size_t hashOf(QStringView text)
+{
+    return qHash(text, QHashSeed::globalSeed());
+}
+
+} // namespace
+
+QStringView TextColumn::view(qsizetype row) const
+{
+    return viewOf(spans_[std::size_t(row)]);
+}
+
+void TextColumn::insert(qsizetype row, QStringView text)
+{
+    const Span span = store(text);
+    spans_.insert(spans_.begin() + row, span);
+}
+
+void TextColumn::set(qsizetype row, QStringView text)
+{
+    const Span span = store(text);
+    Span& target = spans_[std::size_t(row)];
+    dropped(target);
+    target = span;
+    compactIfWasteful();
+}
+
+void TextColumn::remove(qsizetype row)
+{
+    dropped(spans_[std::size_t(row)]);
+    spans_.erase(spans_.begin() + row);
+    compactIfWasteful();
+}
+
+TextColumn::Span TextColumn::store(QStringView text)
+{
+    liveChars_ += text.size();
+    // Lines in a row often repeat the text above.
+    if (!spans_.empty() && viewOf(spans_.back()) == text)
+        return spans_.back();
+    if (!interning_)
+        return copyIn(text);
+    Span* slot = slotFor(text);
+    if (slot->offset != NoSpan)
+        return *slot;
+    const Span span = copyIn(text);
+    addToDictionary(slot, span);
+    return span;
+}
+
+TextColumn::Span TextColumn::copyIn(QStringView text)
+{
+    const std::size_t offset = pool_.size();
+    if (offset + std::size_t(text.size()) >= NoSpan)
+        throw EDatabaseError(QStringLiteral("Textos demais numa coluna."));
+    const auto* chars = reinterpret_cast<const char16_t*>(text.utf16());
+    if (!pool_.empty() && chars >= pool_.data() && chars < pool_.data() + pool_.size()) {
+        // A text from this very block would move under the copy when the block grows.
+        const std::u16string copy(chars, std::size_t(text.size()));
+        pool_.insert(pool_.end(), copy.begin(), copy.end());
+    } else {
+        pool_.insert(pool_.end(), chars, chars + text.size());
+    }
+    return {std::uint32_t(offset), std::uint32_t(text.size())};
+}
+
+TextColumn::Span* TextColumn::slotFor(QStringView text)
+{
+    if (slots_.empty())
+        slots_.assign(64, Span{NoSpan, 0});
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hashOf(text) & mask;; i = (i + 1) & mask) {
+        Span& slot = slots_[i];
+        if (slot.offset == NoSpan || viewOf(slot) == text)
+            return &slot;
+    }
+}
+
+void TextColumn::addToDictionary(Span* slot, Span span)
+{
+    *slot = span;
+    ++distinct_;
+    if (distinct_ > DictionaryFloor && distinct_ * 4 > size() + 1) {
+        // Mostly different texts: looking them up would cost more than it spares.
+        interning_ = false;
+        std::vector<Span>().swap(slots_);
+        distinct_ = 0;
+    } else if (std::size_t(distinct_) * 2 > slots_.size()) {
+        growDictionary();
+    }
+}
+
+void TextColumn::growDictionary()
+{
+    std::vector<Span> old(slots_.size() * 2, Span{NoSpan, 0});
+    old.swap(slots_);
+    for (const Span span : old) {
+        if (span.offset != NoSpan)
+            *slotFor(viewOf(span)) = span;
+    }
+}
+
+void TextColumn::dropped(Span span)
+{
+    liveChars_ -= span.length;
+}
+
+void TextColumn::compactIfWasteful()
+{
+    if (pool_.size() < CompactFloor || qint64(pool_.size()) <= 2 * liveChars_)
+        return;
+    TextColumn fresh;
+    fresh.spans_.reserve(spans_.size());
+    for (const Span span : spans_)
+        fresh.append(viewOf(span));
+    *this = std::move(fresh);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "host_db_export.h"
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <vector>
+
+// The texts of one column down the lines, in one block of UTF-16: a line holds only where its text
+// starts and how long it is. While a column repeats few texts (service names, a branch), each one is
+// stored once; a column of mostly different texts (codes) stops looking them up. Texts dropped by
+// edits are reclaimed once they outweigh the live ones.
+class HOST_DB_EXPORT TextColumn {
+public:
+    qsizetype size() const { return qsizetype(spans_.size()); }
+    void reserve(qsizetype rows) { spans_.reserve(std::size_t(rows)); }
+
+    QStringView view(qsizetype row) const;
+    QString value(qsizetype row) const { return view(row).toString(); }
+
+    void append(QStringView text) { spans_.push_back(store(text)); }
+    void insert(qsizetype row, QStringView text);
+    void set(qsizetype row, QStringView text);
+    void remove(qsizetype row);
+
+private:
+    struct Span {
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+    };
+    static constexpr std::uint32_t NoSpan = UINT32_MAX;
+
+    Span store(QStringView text);
+    Span copyIn(QStringView text);
+    QStringView viewOf(Span span) const { return {pool_.data() + span.offset, qsizetype(span.length)}; }
+    Span* slotFor(QStringView text);
+    void addToDictionary(Span* slot, Span span);
+    void growDictionary();
+    void dropped(Span span);
+    void compactIfWasteful();
+
+    std::vector<char16_t> pool_;
+    std::vector<Span> spans_;
+    // Open addressing over the stored texts; `NoSpan` offsets mark free slots.
+    std::vector<Span> slots_;
+    qsizetype distinct_ = 0;
+    bool interning_ = true;
+    // Characters the lines refer to, a shared text counted once per line.
+    qint64 liveChars_ = 0;
+};

@@ -12,7 +12,10 @@ build: deps
 	cmake --preset $(PRESET) >/dev/null
 	cmake --build --preset $(PRESET)
 
-run: build
+# Only what opening the screen needs; `make test` builds the rest.
+run: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) --target med_host med_appserver Pkg_med00418
 	@bash scripts/run.sh build/$(PRESET)
 
 # Target-specific, so the build this target depends on installs the tests' packages too.

@@ -8,11 +8,10 @@
 #include "RequestLog.h"
 #include "ReservationStore.h"
 #include "Schema.h"
+#include "ServerLog.h"
 #include "ServerWorker.h"
 #include "SqlFailure.h"
 #include "Transaction.h"
-
-#include <QTextStream>
 
 namespace {
 
@@ -68,8 +67,8 @@ void AppServer::purgeExpired()
         RequestLog(*database_, options_.requestIdTtl).purgeExpired();
         transaction.commit();
     } catch (const SqlFailure& failure) {
-        QTextStream(stderr) << "purge of expired reservations and request outcomes failed: "
-                            << failure.detail() << Qt::endl;
+        qCWarning(lcServer).noquote()
+            << "purge of expired reservations and request outcomes failed:" << failure.detail();
     }
 }
 
@@ -80,7 +79,7 @@ void AppServer::checkpoint()
         database_->execDirect(database_->dialect().checkpoint());
         restartLog();
     } catch (const SqlFailure& failure) {
-        QTextStream(stderr) << "checkpoint failed: " << failure.detail() << Qt::endl;
+        qCWarning(lcServer).noquote() << "checkpoint failed:" << failure.detail();
     }
 }
 

@@ -59,6 +59,15 @@ const QCommandLineOption WorkersOption(QStringLiteral("workers"),
 const QCommandLineOption MaxBytesOption(QStringLiteral("max-request-bytes"),
                                         QStringLiteral("Largest request accepted, in bytes."),
                                         QStringLiteral("N"), QStringLiteral("8388608"));
+const QCommandLineOption LogFileOption(QStringLiteral("log-file"),
+                                       QStringLiteral("File the log is appended to (default: standard "
+                                                      "error); SIGHUP opens it again, for logrotate."),
+                                       QStringLiteral("PATH"));
+const QCommandLineOption
+    LogRulesOption(QStringLiteral("log-rules"),
+                   QStringLiteral("Logging rules, ';' between them, e.g. \"med.appserver.call.info=false\" "
+                                  "(QT_LOGGING_RULES wins over them)."),
+                   QStringLiteral("RULES"));
 
 const QCommandLineOption
     ConfigOption(QStringLiteral("config"),
@@ -146,9 +155,9 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
     const QList<QCommandLineOption> options{
-        ListenOption,     DatabaseOption, SeedOption,   TokenOption,  TtlOption,
-        RequestTtlOption, IdleOption,     HeadOption,   BodyOption,   MaxConnectionsOption,
-        PerAddressOption, MaxBytesOption, UnsentOption, WorkersOption};
+        ListenOption, DatabaseOption, SeedOption,    TokenOption,          TtlOption,        RequestTtlOption,
+        IdleOption,   HeadOption,     BodyOption,    MaxConnectionsOption, PerAddressOption, MaxBytesOption,
+        UnsentOption, WorkersOption,  LogFileOption, LogRulesOption};
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -169,6 +178,8 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
     out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
                                               : qBound(1, QThread::idealThreadCount(), 8);
+    out.logFile = parser.value(LogFileOption);
+    out.logRules = parser.value(LogRulesOption);
     if (out.token.isEmpty() && !out.address.isLoopback())
         refuse(QStringLiteral("Listening on %1 needs a token: set token in the configuration file, or "
                               "MED_SERVER_TOKEN.")

@@ -24,6 +24,8 @@ struct AppServerOptions {
     qint64 maxUnsentBytes = 1024 * 1024;
     int workers = 2;
     qint64 maxRequestBytes = 8 * 1024 * 1024;
+    QString logFile;  // empty: standard error
+    QString logRules; // QLoggingCategory rules, ';' between them
 
     // Exits the process for --help and --version; throws Exception with a message for the operator otherwise.
     static AppServerOptions parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment);

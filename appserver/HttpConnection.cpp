@@ -93,14 +93,15 @@ void HttpConnection::serve()
             return;
         case HttpRequestReader::Outcome::Head:
             headIn_ = true;
-            if (const auto refusal = endpoint_.refusal(request)) {
+            if (const auto refusal = endpoint_.refusal(request, socket_->peerAddress())) {
                 socket_->write(refusal->wire(false));
                 close();
             }
             break;
         case HttpRequestReader::Outcome::Request:
             requestDone();
-            socket_->write(endpoint_.answer(request, loopbackPeer_).wire(request.keepAlive));
+            socket_->write(
+                endpoint_.answer(request, loopbackPeer_, socket_->peerAddress()).wire(request.keepAlive));
             if (!request.keepAlive)
                 close();
             break;

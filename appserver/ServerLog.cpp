@@ -63,13 +63,21 @@ void appendTime(LogLine& line)
 {
     timespec now = {};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    tm utc = {};
-    ::gmtime_r(&now.tv_sec, &utc);
-    char text[32];
-    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ ",
-                                     utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
-                                     utc.tm_sec, int(now.tv_nsec / 1000000));
-    line.append(std::string_view(text, std::size_t(std::max(length, 0))));
+    // The date and time to the second change once a second, and gmtime_r takes a process-wide lock.
+    thread_local time_t shownSecond = -1;
+    thread_local char secondText[80];
+    if (now.tv_sec != shownSecond) {
+        tm utc = {};
+        ::gmtime_r(&now.tv_sec, &utc);
+        std::snprintf(secondText, sizeof secondText, "%04d-%02d-%02dT%02d:%02d:%02d", utc.tm_year + 1900,
+                      utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+        shownSecond = now.tv_sec;
+    }
+    const int millis = int(now.tv_nsec / 1000000);
+    const char fraction[] = {
+        '.', char('0' + millis / 100), char('0' + millis / 10 % 10), char('0' + millis % 10), 'Z', ' '};
+    line.append(std::string_view(secondText));
+    line.append(std::string_view(fraction, sizeof fraction));
 }
 
 void writeAll(std::string_view text)

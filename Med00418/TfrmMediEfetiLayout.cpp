@@ -3,6 +3,7 @@
 #include "ImportGlyph.h"
 #include "MessageCatalogue.h"
 #include "NetMediEfeti.h"
+#include "ScreenFit.h"
 #include "TBCDField.h"
 #include "TBtnPesquisa.h"
 #include "TButtonFlat.h"
@@ -26,6 +27,10 @@
 #include "TStringField.h"
 #include "TTabSheet.h"
 #include "TfrmMediEfeti.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QKeySequence>
 
 namespace {
 
@@ -53,6 +58,18 @@ TLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, QRe
     label->SetFontColor(Colors::clWindowText());
     label->SetBounds(bounds.left(), bounds.top(), bounds.width(), bounds.height());
     return label;
+}
+
+// What the columns show must fit whatever the font: five code digits next to the editor's search button
+// (as wide as a row is high), and the largest amounts.
+void fitGrid(TDBGrid& grid)
+{
+    const QFontMetrics values(grid.font());
+    const int button = grid.verticalHeader()->defaultSectionSize();
+    ScreenFit::WidenColumn(grid, 0, values.horizontalAdvance(QStringLiteral("00000")) + button);
+    for (int column = 2; column < grid.Columns().Count(); ++column)
+        ScreenFit::WidenColumn(grid, column, values.horizontalAdvance(QStringLiteral("9.999.999,999")));
+    ScreenFit::StretchColumn(grid, 1);
 }
 
 void addColumn(TDBGrid* grid, const QString& fieldName, int width, Qt::Alignment titleAlignment)
@@ -139,6 +156,8 @@ void TfrmMediEfeti::buildFilterPanel()
     panFiltro->SetBounds(0, 28, 594, 60);
     panFiltro->SetAlign(TAlign::alTop);
     panFiltro->SetCaption(QString());
+    panFiltro->setToolTip(QStringLiteral("%1: volta ao filtro de qualquer ponto da tela")
+                              .arg(QKeySequence(Qt::Key_F12).toString(QKeySequence::NativeText)));
 
     lblFilial = makeLabel(panFiltro, "lblFilial", QStringLiteral("Filial"), {6, 7, 105, 13});
     lblDtLanc = makeLabel(panFiltro, "lblDtLanc", QStringLiteral("Data Faturamento"), {7, 35, 107, 13});
@@ -147,7 +166,8 @@ void TfrmMediEfeti::buildFilterPanel()
     medCdFilial->SetBounds(121, 4, 40, 21);
     medCdFilial->SetEditMask(QStringLiteral("9999;0; "));
     medCdFilial->SetMaxLength(4);
-    medCdFilial->SetColor(Colors::clInfoBk);
+    medCdFilial->SetColor(Colors::clInfoBk());
+    medCdFilial->SetFontColor(Colors::clInfoText());
 
     btpFilial = make<TBtnPesquisa>(panFiltro, "btpFilial");
     btpFilial->SetBounds(165, 4, 21, 21);
@@ -163,10 +183,12 @@ void TfrmMediEfeti::buildFilterPanel()
     edtNmFilial->setEnabled(false);
     edtNmFilial->SetTabStop(false);
     edtNmFilial->SetColor(Colors::clBtnFace());
+    edtNmFilial->SetFontColor(Colors::clBtnText());
 
     depDataFatu = make<TDateEditPlus>(panFiltro, "depDataFatu");
     depDataFatu->SetBounds(121, 32, 100, 21);
-    depDataFatu->SetColor(Colors::clInfoBk);
+    depDataFatu->SetColor(Colors::clInfoBk());
+    depDataFatu->SetFontColor(Colors::clInfoText());
     depDataFatu->SetValidDateColor(Colors::clBlue);
     depDataFatu->SetNomeSemana({QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
                                 QStringLiteral("Quarta"), QStringLiteral("Quinta"), QStringLiteral("Sexta"),
@@ -175,6 +197,9 @@ void TfrmMediEfeti::buildFilterPanel()
 
     lblFilial->SetFocusControl(medCdFilial);
     lblDtLanc->SetFocusControl(depDataFatu);
+    // Each caption shows whole up to the control it names.
+    ScreenFit::FitLabel(*lblFilial, medCdFilial->x() - lblFilial->x() - 1);
+    ScreenFit::FitLabel(*lblDtLanc, depDataFatu->x() - lblDtLanc->x() - 1);
     setTabOrder(medCdFilial, depDataFatu);
 }
 
@@ -203,7 +228,8 @@ void TfrmMediEfeti::buildGridArea()
     dbgData->SetBounds(0, 0, 584, 191);
     dbgData->SetAlign(TAlign::alClient);
     dbgData->SetBorder(false);
-    dbgData->SetColor(Colors::clInfoBk);
+    dbgData->SetColor(Colors::clInfoBk());
+    dbgData->SetFontColor(Colors::clInfoText());
     dbgData->SetDataSource(dtsPadrao);
     QFont titleFont = dbgData->font();
     titleFont.setPixelSize(11);
@@ -215,6 +241,7 @@ void TfrmMediEfeti::buildGridArea()
     addColumn(dbgData, QStringLiteral("USR_QTEFETGEST"), 88, Qt::AlignRight);
     addColumn(dbgData, QStringLiteral("USR_VREFETGEST"), 93, Qt::AlignRight);
     addColumn(dbgData, QStringLiteral("USR_VRTTSERVGEST"), 90, Qt::AlignRight);
+    fitGrid(*dbgData);
     setTabOrder(depDataFatu, dbgData);
 }
 

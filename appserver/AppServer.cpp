@@ -4,27 +4,17 @@
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "DemoData.h"
+#include "Housekeeping.h"
 #include "ListeningSocket.h"
-#include "RequestLog.h"
-#include "ReservationStore.h"
 #include "Schema.h"
 #include "ServerLog.h"
 #include "ServerWorker.h"
-#include "SqlFailure.h"
-#include "Transaction.h"
-
-namespace {
-
-constexpr std::chrono::minutes PurgeInterval{5};
-constexpr std::chrono::milliseconds CheckpointInterval{500};
-// Readers in flight finish within a millisecond or two; a longer one makes this attempt give up rather
-// than keep the writers waiting.
-constexpr std::chrono::milliseconds RestartWait{20};
-
-} // namespace
+#include "TlsSettings.h"
 
 AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     : QObject(parent), options_(options),
+      tls_(options.tls() ? std::optional(TlsSettings::load(options.tlsCertificate, options.tlsKey))
+                         : std::nullopt),
       database_(std::make_unique<Database>(DatabaseSpec::parse(options.database))),
       balancer_(
           std::make_unique<ConnectionBalancer>(options.maxConnections, options.maxConnectionsPerAddress))
@@ -32,67 +22,60 @@ AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     Schema::migrate(*database_);
     if (options_.seedDemo)
         DemoData::seedIfEmpty(*database_);
-    purgeExpired();
-    purgeTimer_.setInterval(PurgeInterval);
-    connect(&purgeTimer_, &QTimer::timeout, this, &AppServer::purgeExpired);
-    purgeTimer_.start();
-    if (!database_->dialect().checkpoint().isEmpty()) {
-        checkpointTimer_.setInterval(CheckpointInterval);
-        connect(&checkpointTimer_, &QTimer::timeout, this, &AppServer::checkpoint);
-        checkpointTimer_.start();
-    }
+    Housekeeping::purgeExpired(*database_, options_);
 }
 
 // Workers stop (and close their connections) before the balancer they share goes.
 AppServer::~AppServer()
 {
+    housekeeping_.reset();
     workers_.clear();
 }
 
 quint16 AppServer::listen()
 {
-    const ListeningSocket listener(options_.address, options_.port);
+    if (!tls_ && !options_.token.isEmpty() && !options_.address.isLoopback())
+        qCWarning(lcServer).noquote()
+            << "listening on" << options_.address.toString()
+            << "without TLS: the token crosses the network in clear, and calls "
+               "carrying it from other machines are refused; set tls-cert and tls-key";
+    listener_ = std::make_unique<ListeningSocket>(options_.address, options_.port);
     for (int i = 0; i < options_.workers; ++i) {
-        workers_.push_back(std::make_unique<ServerWorker>(options_, listener.share(), *balancer_));
+        workers_.push_back(std::make_unique<ServerWorker>(options_, tls_, listener_->share(), *balancer_));
+        connect(workers_.back().get(), &ServerWorker::drained, this, &AppServer::workerDrained);
         workers_.back()->startServing();
     }
-    return listener.port();
+    housekeeping_ = std::make_unique<Housekeeping>(options_);
+    housekeeping_->start();
+    return listener_->port();
 }
 
-void AppServer::purgeExpired()
+void AppServer::stop()
 {
-    try {
-        Transaction transaction(*database_);
-        ReservationStore(*database_, options_.reservationTtl).purgeExpired();
-        RequestLog(*database_, options_.requestIdTtl).purgeExpired();
-        transaction.commit();
-    } catch (const SqlFailure& failure) {
-        qCWarning(lcServer).noquote()
-            << "purge of expired reservations and request outcomes failed:" << failure.detail();
+    if (std::exchange(stopping_, true))
+        return;
+    if (listener_)
+        listener_->stopListening();
+    draining_ = workers_.size();
+    if (draining_ == 0) {
+        emit stopped(true);
+        return;
     }
+    stopTimer_.setSingleShot(true);
+    connect(&stopTimer_, &QTimer::timeout, this, [this] {
+        qCWarning(lcServer).nospace() << "stop: " << draining_ << " worker(s) still busy after "
+                                      << options_.shutdownTimeout.count() << " s";
+        emit stopped(false);
+    });
+    stopTimer_.start(options_.shutdownTimeout);
+    for (const auto& worker : workers_)
+        worker->drain();
 }
 
-void AppServer::checkpoint()
+void AppServer::workerDrained()
 {
-    try {
-        // The copying first, alongside the workers; then, writers held, only what came meanwhile.
-        database_->execDirect(database_->dialect().checkpoint());
-        restartLog();
-    } catch (const SqlFailure& failure) {
-        qCWarning(lcServer).noquote() << "checkpoint failed:" << failure.detail();
+    if (draining_ > 0 && --draining_ == 0 && stopTimer_.isActive()) {
+        stopTimer_.stop();
+        emit stopped(true);
     }
-}
-
-void AppServer::restartLog()
-{
-    const SqlDialect& dialect = database_->dialect();
-    const auto writers = Transaction::holdWriters(*database_);
-    database_->execDirect(dialect.busyTimeout(RestartWait));
-    try {
-        database_->execDirect(dialect.restartLog());
-    } catch (const SqlFailure&) {
-        database_->execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
-        throw;
-    }
-    database_->execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
 }

@@ -3,37 +3,51 @@
 #include "AppServerOptions.h"
 
 #include <QObject>
+#include <QSslConfiguration>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ConnectionBalancer;
 class Database;
+class Housekeeping;
+class ListeningSocket;
 class ServerWorker;
 
-// The whole server: the database brought up to date, then worker threads serving HTTP on one port.
-// This thread keeps a connection of its own for housekeeping: purging expired reservations and, on
-// SQLite, checkpointing the write-ahead log.
+// The whole server: the database brought up to date, then worker threads serving HTTP on one port and
+// a housekeeping thread. This thread only starts and stops them, so it takes a stop signal at once.
+// With a certificate and key it serves HTTPS only.
 class AppServer : public QObject {
     Q_OBJECT
 
 public:
-    // Opens and migrates the database (seeding it when asked). Throws Exception when it cannot.
+    // Reads the TLS files, opens and migrates the database (seeding it when asked). Throws Exception
+    // when it cannot.
     explicit AppServer(const AppServerOptions& options, QObject* parent = nullptr);
     ~AppServer() override;
 
     // Starts the workers listening and returns the bound port. Throws Exception when it cannot.
     quint16 listen();
+    // Stops accepting at once, lets the calls in flight finish and be answered, and ends every
+    // connection; `stopped` follows, at the latest after the shutdown timeout.
+    void stop();
+
+signals:
+    // `drained` is false when calls were still under way at the timeout.
+    void stopped(bool drained);
 
 private:
-    void purgeExpired();
-    void checkpoint();
-    void restartLog();
+    void workerDrained();
 
     AppServerOptions options_;
+    std::optional<QSslConfiguration> tls_;
     std::unique_ptr<Database> database_;
+    std::unique_ptr<ListeningSocket> listener_;
     std::unique_ptr<ConnectionBalancer> balancer_;
     std::vector<std::unique_ptr<ServerWorker>> workers_;
-    QTimer purgeTimer_;
-    QTimer checkpointTimer_;
+    std::unique_ptr<Housekeeping> housekeeping_;
+    QTimer stopTimer_;
+    std::size_t draining_ = 0;
+    bool stopping_ = false;
 };

@@ -59,6 +59,17 @@ const QCommandLineOption WorkersOption(QStringLiteral("workers"),
 const QCommandLineOption MaxBytesOption(QStringLiteral("max-request-bytes"),
                                         QStringLiteral("Largest request accepted, in bytes."),
                                         QStringLiteral("N"), QStringLiteral("8388608"));
+const QCommandLineOption TlsCertOption(QStringLiteral("tls-cert"),
+                                       QStringLiteral("PEM certificate (chain) to serve HTTPS with; needs "
+                                                      "--tls-key."),
+                                       QStringLiteral("FILE"));
+const QCommandLineOption TlsKeyOption(QStringLiteral("tls-key"),
+                                      QStringLiteral("PEM private key of --tls-cert, unencrypted."),
+                                      QStringLiteral("FILE"));
+const QCommandLineOption
+    ShutdownOption(QStringLiteral("shutdown-timeout"),
+                   QStringLiteral("Seconds a stop (SIGTERM) waits for the calls in flight."),
+                   QStringLiteral("SECONDS"), QStringLiteral("20"));
 const QCommandLineOption LogFileOption(QStringLiteral("log-file"),
                                        QStringLiteral("File the log is appended to (default: standard "
                                                       "error); SIGHUP opens it again, for logrotate."),
@@ -155,9 +166,10 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
     const QList<QCommandLineOption> options{
-        ListenOption, DatabaseOption, SeedOption,    TokenOption,          TtlOption,        RequestTtlOption,
-        IdleOption,   HeadOption,     BodyOption,    MaxConnectionsOption, PerAddressOption, MaxBytesOption,
-        UnsentOption, WorkersOption,  LogFileOption, LogRulesOption};
+        ListenOption,     DatabaseOption, SeedOption,    TokenOption,   TtlOption,
+        RequestTtlOption, IdleOption,     HeadOption,    BodyOption,    MaxConnectionsOption,
+        PerAddressOption, MaxBytesOption, UnsentOption,  WorkersOption, TlsCertOption,
+        TlsKeyOption,     ShutdownOption, LogFileOption, LogRulesOption};
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -178,6 +190,11 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
     out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
                                               : qBound(1, QThread::idealThreadCount(), 8);
+    out.tlsCertificate = parser.value(TlsCertOption);
+    out.tlsKey = parser.value(TlsKeyOption);
+    if (out.tlsCertificate.isEmpty() != out.tlsKey.isEmpty())
+        refuse(QStringLiteral("--tls-cert and --tls-key go together: give both, or neither for plain HTTP."));
+    out.shutdownTimeout = std::chrono::seconds(positiveNumber(parser, ShutdownOption, 1));
     out.logFile = parser.value(LogFileOption);
     out.logRules = parser.value(LogRulesOption);
     if (out.token.isEmpty() && !out.address.isLoopback())

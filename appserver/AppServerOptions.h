@@ -24,6 +24,13 @@ struct AppServerOptions {
     qint64 maxUnsentBytes = 1024 * 1024;
     int workers = 2;
     qint64 maxRequestBytes = 8 * 1024 * 1024;
+    // PEM files; both set or both empty (plain HTTP).
+    QString tlsCertificate;
+    QString tlsKey;
+    // How long a stop waits for the calls in flight.
+    std::chrono::seconds shutdownTimeout{20};
+
+    bool tls() const { return !tlsCertificate.isEmpty(); }
     QString logFile;  // empty: standard error
     QString logRules; // QLoggingCategory rules, ';' between them
 

@@ -4,6 +4,21 @@
 
 #include <QUrl>
 
+namespace {
+
+// The URL as an operator may see it in a message: a password in it becomes "***".
+QString withoutPassword(const QString& url)
+{
+    const qsizetype start = url.indexOf(QLatin1String("://")) + 3;
+    const qsizetype at = url.lastIndexOf(QLatin1Char('@'));
+    const qsizetype colon = url.indexOf(QLatin1Char(':'), start);
+    if (at < start || colon < 0 || colon > at)
+        return url;
+    return url.left(colon + 1) + QLatin1String("***") + url.mid(at);
+}
+
+} // namespace
+
 DatabaseSpec DatabaseSpec::parse(const QString& text)
 {
     DatabaseSpec spec;
@@ -23,6 +38,6 @@ DatabaseSpec DatabaseSpec::parse(const QString& text)
     if (!url.isValid() || spec.host.isEmpty() || spec.databaseName.isEmpty())
         throw Exception(
             QStringLiteral("Invalid database \"%1\": expected postgresql://user@host:port/dbname.")
-                .arg(text));
+                .arg(withoutPassword(text)));
     return spec;
 }

@@ -2,8 +2,10 @@
 
 #include "HttpAnswer.h"
 #include "RpcEndpoint.h"
+#include "TokenTransport.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
+#include <atomic>
 #include <sys/socket.h>
 
 namespace {
@@ -15,12 +17,14 @@ constexpr qint64 ReadBufferBytes = 256 * 1024;
 constexpr qint64 LingerMs = 2000;
 constexpr qint64 LingerBytes = 1024 * 1024;
 
+std::atomic<qint64> failedHandshakes{0};
+
 } // namespace
 
 HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const Limits& limits,
                                QObject* parent)
-    : QObject(parent), socket_(socket), endpoint_(endpoint), reader_(limits.maxBodyBytes), limits_(limits),
-      loopbackPeer_(socket->peerAddress().isLoopback())
+    : QObject(parent), socket_(socket), tls_(qobject_cast<QSslSocket*>(socket)), endpoint_(endpoint),
+      reader_(limits.maxBodyBytes), limits_(limits), loopbackPeer_(socket->peerAddress().isLoopback())
 {
     socket_->setParent(this);
     // While answers are held back the socket stops taking bytes too, and the client's sends stall.
@@ -29,6 +33,57 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const 
     connect(socket_, &QTcpSocket::readyRead, this, &HttpConnection::readRequests);
     connect(socket_, &QTcpSocket::bytesWritten, this, &HttpConnection::sent);
     connect(socket_, &QTcpSocket::disconnected, this, &HttpConnection::ended);
+    if (tls_ && !tls_->isEncrypted()) {
+        // A client that never ends its handshake is as slow as one that never ends its head.
+        handshaking_ = inRequest_ = true;
+        sinceRequest_.start();
+        connect(tls_, &QSslSocket::encrypted, this, &HttpConnection::encrypted);
+        connect(tls_, &QSslSocket::errorOccurred, this, &HttpConnection::handshakeFailed);
+    }
+    if (tls_)
+        connect(tls_, &QSslSocket::encryptedBytesWritten, this, &HttpConnection::sent);
+}
+
+void HttpConnection::encrypted()
+{
+    handshaking_ = inRequest_ = false;
+    readRequests();
+}
+
+void HttpConnection::handshakeFailed(QAbstractSocket::SocketError error)
+{
+    // A client that merely connects and leaves (a load balancer's TCP check) ends as any other does.
+    const bool tlsFailed =
+        error == QAbstractSocket::SslHandshakeFailedError || error == QAbstractSocket::SslInternalError;
+    if (!handshaking_ || ended_ || !tlsFailed)
+        return;
+    handshaking_ = false;
+    qWarning("TLS handshake from %s failed (%lld so far): %s", qPrintable(socket_->peerAddress().toString()),
+             ++failedHandshakes, qPrintable(socket_->errorString().left(120)));
+    // Not from inside the socket's own signal.
+    QMetaObject::invokeMethod(this, &HttpConnection::abort, Qt::QueuedConnection);
+}
+
+qint64 HttpConnection::unsent() const
+{
+    return socket_->bytesToWrite() + (tls_ ? tls_->encryptedBytesToWrite() : 0);
+}
+
+bool HttpConnection::refusedInClear(const HttpRequest& request)
+{
+    if (!TokenTransport::refusedInClear(!request.authorization.isEmpty(), tls_ != nullptr, loopbackPeer_))
+        return false;
+    refuse(403, "the token is not accepted over plain http from another machine: use https\n");
+    return true;
+}
+
+void HttpConnection::finish()
+{
+    finishing_ = true;
+    if (handshaking_)
+        abort();
+    else if (!inRequest_ && !closing_)
+        close();
 }
 
 bool HttpConnection::overdue() const
@@ -68,7 +123,7 @@ void HttpConnection::readRequests()
             abort();
         return;
     }
-    if (paused_)
+    if (paused_ || handshaking_)
         return;
     reader_.feed(socket_->readAll());
     if (!inRequest_ && reader_.buffered() > 0) {
@@ -82,7 +137,7 @@ void HttpConnection::serve()
 {
     HttpRequest request;
     while (!closing_) {
-        if (socket_->bytesToWrite() > limits_.maxUnsentBytes) {
+        if (unsent() > limits_.maxUnsentBytes) {
             paused_ = true;
             break;
         }
@@ -93,18 +148,24 @@ void HttpConnection::serve()
             return;
         case HttpRequestReader::Outcome::Head:
             headIn_ = true;
+            if (refusedInClear(request))
+                return;
             if (const auto refusal = endpoint_.refusal(request, socket_->peerAddress())) {
                 socket_->write(refusal->wire(false));
                 close();
             }
             break;
-        case HttpRequestReader::Outcome::Request:
+        case HttpRequestReader::Outcome::Request: {
+            if (!headIn_ && refusedInClear(request))
+                return;
             requestDone();
-            socket_->write(
-                endpoint_.answer(request, loopbackPeer_, socket_->peerAddress()).wire(request.keepAlive));
-            if (!request.keepAlive)
+            // A stopping server answers what it was asked, then says goodbye.
+            const bool keepAlive = request.keepAlive && !finishing_;
+            socket_->write(endpoint_.answer(request, loopbackPeer_, socket_->peerAddress()).wire(keepAlive));
+            if (!keepAlive)
                 close();
             break;
+        }
         case HttpRequestReader::Outcome::Malformed:
             return refuse(400, "malformed request\n");
         case HttpRequestReader::Outcome::TooLarge:
@@ -129,9 +190,9 @@ void HttpConnection::sent()
 {
     sinceActive_.restart();
     if (closing_) {
-        if (socket_->bytesToWrite() == 0)
+        if (unsent() == 0)
             closeOurSide();
-    } else if (paused_ && socket_->bytesToWrite() <= limits_.maxUnsentBytes / 2) {
+    } else if (paused_ && unsent() <= limits_.maxUnsentBytes / 2) {
         paused_ = false;
         readRequests();
     }
@@ -147,7 +208,7 @@ void HttpConnection::close()
 {
     closing_ = true;
     socket_->flush();
-    if (socket_->bytesToWrite() == 0)
+    if (unsent() == 0)
         closeOurSide();
 }
 

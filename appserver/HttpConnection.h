@@ -2,17 +2,20 @@
 
 #include "HttpRequestReader.h"
 
+#include <QAbstractSocket>
 #include <QElapsedTimer>
 #include <QObject>
 #include <chrono>
 
+class QSslSocket;
 class QTcpSocket;
 class RpcEndpoint;
 
 // One keep-alive client connection: reads its requests in order, answers each through the endpoint,
 // and closes after a refusal or when the client asked for it. It stops reading while more than
 // `maxUnsentBytes` of answers wait for the client to take them, and says when it has overstayed (idle,
-// a head or body late); the owner then ends it. Owns its socket.
+// a head or body late); the owner then ends it. Owns its socket. A QSslSocket is read only once
+// encrypted; its handshake is timed as a request's head, and one that fails ends the connection.
 class HttpConnection : public QObject {
     Q_OBJECT
 
@@ -32,12 +35,20 @@ public:
     bool overdue() const;
     // Ends the connection at once with a reset, dropping whatever answers are unsent.
     void abort();
+    // The server is stopping: an idle connection says goodbye now, one with a request under way after
+    // answering it.
+    void finish();
 
 signals:
     // The socket is closed; the connection may be deleted.
     void closed();
 
 private:
+    void encrypted();
+    void handshakeFailed(QAbstractSocket::SocketError error);
+    // Answers and TLS records not yet taken by the kernel.
+    qint64 unsent() const;
+    bool refusedInClear(const HttpRequest& request);
     void readRequests();
     void serve();
     void requestDone();
@@ -50,6 +61,7 @@ private:
     void ended();
 
     QTcpSocket* socket_;
+    QSslSocket* tls_; // the same socket when it speaks TLS, else null
     RpcEndpoint& endpoint_;
     HttpRequestReader reader_;
     const Limits limits_;
@@ -64,4 +76,6 @@ private:
     bool closing_ = false;
     bool halfClosed_ = false;
     bool ended_ = false;
+    bool handshaking_ = false;
+    bool finishing_ = false;
 };

@@ -3,8 +3,9 @@
 #include "ConnectionBalancer.h"
 #include "Metrics.h"
 
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,9 +21,9 @@ QHostAddress peerOf(qintptr descriptor)
 
 } // namespace
 
-LimitedTcpServer::LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, RpcEndpoint& endpoint,
-                                   QObject* parent)
-    : QTcpServer(parent), limits_(limits), balancer_(balancer), endpoint_(endpoint)
+LimitedTcpServer::LimitedTcpServer(Limits limits, std::optional<QSslConfiguration> tls,
+                                   ConnectionBalancer& balancer, RpcEndpoint& endpoint, QObject* parent)
+    : QTcpServer(parent), limits_(limits), tls_(std::move(tls)), balancer_(balancer), endpoint_(endpoint)
 {
     const auto shortest = std::min({limits_.idleTimeout, limits_.headTimeout, limits_.bodyTimeout});
     sweep_.setInterval(
@@ -52,25 +53,54 @@ void LimitedTcpServer::incomingConnection(qintptr descriptor)
 
 void LimitedTcpServer::adopt(qintptr descriptor, const QHostAddress& peer)
 {
-    auto socket = std::make_unique<QTcpSocket>();
-    if (!socket->setSocketDescriptor(descriptor)) {
+    auto socket = tls_ ? std::make_unique<QSslSocket>() : std::make_unique<QTcpSocket>();
+    // Accepted before the stop, placed after it: no request of it can be under way yet.
+    if (draining_ || !socket->setSocketDescriptor(descriptor)) {
+        if (draining_)
+            ::close(int(descriptor));
         balancer_.release(this, peer);
         return;
     }
     // Answers go out whole in one write; never hold one back waiting for an acknowledgement.
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    auto* const tls = qobject_cast<QSslSocket*>(socket.get());
+    if (tls)
+        tls->setSslConfiguration(*tls_);
     auto* connection = new HttpConnection(socket.release(), endpoint_, limits_, this);
     connections_.insert(connection, peer);
     Metrics::process().connectionOpened();
-    connect(connection, &HttpConnection::closed, this, [this, connection] {
-        const auto at = connections_.constFind(connection);
-        if (at == connections_.cend())
-            return;
-        balancer_.release(this, at.value());
-        Metrics::process().connectionClosed();
-        connections_.erase(at);
-        connection->deleteLater();
-    });
+    connect(connection, &HttpConnection::closed, this, [this, connection] { forget(connection); });
+    if (tls)
+        tls->startServerEncryption();
+}
+
+void LimitedTcpServer::forget(HttpConnection* connection)
+{
+    const auto at = connections_.constFind(connection);
+    if (at == connections_.cend())
+        return;
+    balancer_.release(this, at.value());
+    Metrics::process().connectionClosed();
+    connections_.erase(at);
+    connection->deleteLater();
+    reportDrained();
+}
+
+void LimitedTcpServer::reportDrained()
+{
+    if (draining_ && connections_.isEmpty() && !std::exchange(drainReported_, true))
+        emit drained();
+}
+
+void LimitedTcpServer::drain()
+{
+    draining_ = true;
+    close();
+    // Finishing may end a connection at once, which changes the set.
+    const QList<HttpConnection*> open = connections_.keys();
+    for (HttpConnection* connection : open)
+        connection->finish();
+    reportDrained();
 }
 
 void LimitedTcpServer::endOverdue()

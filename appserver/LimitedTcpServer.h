@@ -4,8 +4,10 @@
 
 #include <QHash>
 #include <QHostAddress>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTimer>
+#include <optional>
 
 class ConnectionBalancer;
 class RpcEndpoint;
@@ -14,26 +16,38 @@ class RpcEndpoint;
 // (idle, a head or body late, answers not taken) are reset, connections beyond the caps are closed at
 // once, and a request larger than the byte cap is answered 413 and its connection closed before it is
 // buffered whole. Accepted connections go through the balancer, which may give them to another worker.
+// Given a TLS configuration, every connection speaks TLS.
 class LimitedTcpServer : public QTcpServer {
     Q_OBJECT
 
 public:
     using Limits = HttpConnection::Limits;
 
-    LimitedTcpServer(Limits limits, ConnectionBalancer& balancer, RpcEndpoint& endpoint,
-                     QObject* parent = nullptr);
+    LimitedTcpServer(Limits limits, std::optional<QSslConfiguration> tls, ConnectionBalancer& balancer,
+                     RpcEndpoint& endpoint, QObject* parent = nullptr);
     ~LimitedTcpServer() override;
 
     // Serves an accepted connection in this server's thread.
     void adopt(qintptr descriptor, const QHostAddress& peer);
+    // Stops accepting and ends each connection once its request under way is answered; `drained`
+    // follows when none is left.
+    void drain();
+
+signals:
+    void drained();
 
 protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
     void endOverdue();
+    void forget(HttpConnection* connection);
+    void reportDrained();
 
     Limits limits_;
+    const std::optional<QSslConfiguration> tls_;
+    bool draining_ = false;
+    bool drainReported_ = false;
     ConnectionBalancer& balancer_;
     RpcEndpoint& endpoint_;
     // One timer sweeps every connection: cheaper than restarting a timer per socket on each request.

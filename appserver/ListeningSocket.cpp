@@ -76,3 +76,9 @@ qintptr ListeningSocket::share() const
         throw Exception(QStringLiteral("Cannot share the listening socket: %1").arg(lastError()));
     return copy;
 }
+
+void ListeningSocket::stopListening() const
+{
+    // On Linux, shutting a listening socket down ends its listening, and the queued connections with it.
+    ::shutdown(fd_, SHUT_RDWR);
+}

@@ -17,6 +17,9 @@ public:
     // A new descriptor of the socket, for a QTcpServer that takes it over; throws Exception when the
     // process is out of descriptors.
     qintptr share() const;
+    // Stops taking connections on every descriptor at once, even those of a worker busy with a call:
+    // clients that connect now are refused rather than left in the backlog.
+    void stopListening() const;
 
 private:
     int fd_ = -1;

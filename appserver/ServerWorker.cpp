@@ -9,9 +9,9 @@
 
 #include <unistd.h>
 
-ServerWorker::ServerWorker(const AppServerOptions& options, qintptr listeningSocket,
-                           ConnectionBalancer& balancer)
-    : options_(options), listeningSocket_(listeningSocket), balancer_(balancer)
+ServerWorker::ServerWorker(const AppServerOptions& options, std::optional<QSslConfiguration> tls,
+                           qintptr listeningSocket, ConnectionBalancer& balancer)
+    : options_(options), tls_(std::move(tls)), listeningSocket_(listeningSocket), balancer_(balancer)
 {}
 
 ServerWorker::~ServerWorker()
@@ -28,6 +28,15 @@ void ServerWorker::startServing()
         wait();
         throw Exception(failure_);
     }
+}
+
+void ServerWorker::drain()
+{
+    if (!server_) {
+        emit drained();
+        return;
+    }
+    QMetaObject::invokeMethod(server_, &LimitedTcpServer::drain, Qt::QueuedConnection);
 }
 
 void ServerWorker::run()
@@ -55,12 +64,14 @@ void ServerWorker::serve()
     limits.bodyTimeout = options_.bodyTimeout;
     limits.maxBodyBytes = options_.maxRequestBytes;
     limits.maxUnsentBytes = options_.maxUnsentBytes;
-    LimitedTcpServer tcpServer(limits, balancer_, endpoint);
+    LimitedTcpServer tcpServer(limits, tls_, balancer_, endpoint);
+    connect(&tcpServer, &LimitedTcpServer::drained, this, &ServerWorker::drained, Qt::DirectConnection);
     if (!tcpServer.setSocketDescriptor(listeningSocket_)) {
         ::close(int(listeningSocket_));
         throw Exception(
             QStringLiteral("Cannot serve on the listening socket: %1").arg(tcpServer.errorString()));
     }
+    server_ = &tcpServer;
     ready_.release();
     exec();
 }

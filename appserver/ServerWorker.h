@@ -4,8 +4,10 @@
 #include "LimitedTcpServer.h"
 
 #include <QSemaphore>
+#include <QSslConfiguration>
 #include <QString>
 #include <QThread>
+#include <optional>
 
 class ConnectionBalancer;
 
@@ -15,11 +17,18 @@ class ServerWorker : public QThread {
     Q_OBJECT
 
 public:
-    ServerWorker(const AppServerOptions& options, qintptr listeningSocket, ConnectionBalancer& balancer);
+    ServerWorker(const AppServerOptions& options, std::optional<QSslConfiguration> tls,
+                 qintptr listeningSocket, ConnectionBalancer& balancer);
     ~ServerWorker() override;
 
     // Starts the thread and waits until it serves; throws Exception with its reason when it cannot.
     void startServing();
+    // Asks the worker, in its own thread, to stop accepting and end its connections as their calls
+    // finish; `drained` follows when none is left. A worker busy with a call gets to it after the call.
+    void drain();
+
+signals:
+    void drained();
 
 protected:
     void run() override;
@@ -28,6 +37,9 @@ private:
     void serve();
 
     AppServerOptions options_;
+    const std::optional<QSslConfiguration> tls_;
+    // Set before the worker reports ready, lives until its thread ends.
+    LimitedTcpServer* server_ = nullptr;
     qintptr listeningSocket_;
     ConnectionBalancer& balancer_;
     QSemaphore ready_;

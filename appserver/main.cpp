@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <cstdlib>
 
 namespace {
 
@@ -51,12 +52,21 @@ int main(int argc, char* argv[])
         int code = 0;
         {
             ShutdownSignal shutdown;
-            QObject::connect(&shutdown, &ShutdownSignal::requested, &app, &QCoreApplication::quit);
+            AppServer server(options);
+            QObject::connect(&shutdown, &ShutdownSignal::requested, &server, &AppServer::stop);
             QObject::connect(&shutdown, &ShutdownSignal::hangup, &app, [] {
                 if (ServerLog::reopen())
                     qCInfo(lcServer, "log file opened again");
             });
-            AppServer server(options);
+            QObject::connect(&server, &AppServer::stopped, &app, [](bool drained) {
+                // A worker still inside a call cannot be joined; its transaction, never committed, is
+                // undone by the database.
+                if (!drained) {
+                    qCInfo(lcServer, "stopped");
+                    std::_Exit(0);
+                }
+                QCoreApplication::quit();
+            });
             const quint16 port = server.listen();
             // Whoever started us reads the port from this first line.
             QTextStream(stdout) << port << Qt::endl;

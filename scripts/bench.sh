@@ -7,3 +7,5 @@ for b in "$build"/bin/bench_*; do
   echo "== $(basename "$b")"
   "$b"
 done
+# The group of servers under faults, when its program is built (exit 77: no HAProxy here).
+if [[ -x $build/bin/soak_cluster ]]; then echo "== soak"; "$(dirname "$0")/soak.sh" "$build" || [[ $? == 77 ]]; fi

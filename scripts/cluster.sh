@@ -6,6 +6,8 @@
 #   scripts/cluster.sh start N    # prints the address to call
 #   scripts/cluster.sh status     # each process, and whether it answers
 #   scripts/cluster.sh stop
+#   scripts/cluster.sh restart-server K   # server K again on its port (after a kill, say)
+#   scripts/cluster.sh restart-postgres   # PostgreSQL again on its port, data kept
 #
 # MED_CLUSTER_HOME: state folder (default /tmp/med00418-cluster). MED_BINARY_DIR: the build folder
 # holding bin/med_appserver (default build/default). MED_PG_BIN: PostgreSQL's programs.
@@ -30,7 +32,9 @@ port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 free_port() {
   local port
   for _ in $(seq 200); do
-    port=$((20000 + RANDOM % 40000))
+    # Below the kernel's range for outgoing ports (32768 up): a port found free there can be taken by a
+    # connection before the server binds it.
+    port=$((20000 + RANDOM % 12000))
     port_taken "$port" || { echo "$port"; return; }
   done
   die "no free port found"
@@ -78,24 +82,54 @@ start_postgres() {
 
 # All at once, as a group restarted together would: they share one empty database.
 start_servers() {
-  local n=$1 pgport k port
-  pgport=$(<"$home/postgres.port")
+  local n=$1 k
   for k in $(seq "$n"); do
-    port=$(free_port)
-    echo "$port" >"$home/app$k.port"
-    setsid "$bin/med_appserver" --listen "127.0.0.1:$port" --seed-demo --workers 2 \
-      --database "postgresql://postgres@127.0.0.1:$pgport/$database" \
-      >/dev/null 2>"$home/app$k.log" </dev/null &
-    echo $! >"$home/app$k.pid"
+    free_port >"$home/app$k.port"
+    launch_server "$k"
   done
   for k in $(seq "$n"); do
-    for _ in $(seq 300); do
-      ready "app$k" && break
-      alive "$(<"$home/app$k.pid")" med_appserver || die "server $k did not start; see $home/app$k.log"
-      sleep 0.1
-    done
-    ready "app$k" || die "server $k is not ready; see $home/app$k.log"
+    wait_ready "$k"
   done
+}
+
+# Server K on its recorded port; its log is appended to, so a restart keeps what the last one said.
+launch_server() {
+  local k=$1
+  setsid "$bin/med_appserver" --listen "127.0.0.1:$(<"$home/app$k.port")" --seed-demo --workers 2 \
+    --database "postgresql://postgres@127.0.0.1:$(<"$home/postgres.port")/$database" \
+    >/dev/null 2>>"$home/app$k.log" </dev/null &
+  echo $! >"$home/app$k.pid"
+}
+
+wait_ready() {
+  local k=$1
+  for _ in $(seq 300); do
+    ready "app$k" && return
+    alive "$(<"$home/app$k.pid")" med_appserver || die "server $k did not start; see $home/app$k.log"
+    sleep 0.1
+  done
+  die "server $k is not ready; see $home/app$k.log"
+}
+
+# The recorded process is stopped first if it still runs; the port stays, so HAProxy finds it again.
+restart_server() {
+  local k=$1
+  [[ $k =~ ^[1-9][0-9]?$ && -e $home/app$k.port ]] || die "no server $k recorded in $home"
+  stop_pid "$(<"$home/app$k.pid")" med_appserver
+  launch_server "$k"
+  wait_ready "$k"
+}
+
+# Fast shutdown then start on the same port and data; the servers open their connections again.
+restart_postgres() {
+  local pg=$home/pg port
+  [[ -e $home/postgres.port ]] || die "no PostgreSQL recorded in $home"
+  port=$(<"$home/postgres.port")
+  stop_pid "$(<"$home/postgres.pid")" postgres INT
+  as_postgres "$pgbin/pg_ctl" -D "$pg/data" -l "$pg/postgres.log" -w -t 60 \
+    -o "-p $port -k $pg -c listen_addresses=127.0.0.1 -c max_connections=200" start >/dev/null ||
+    die "PostgreSQL did not start again; see $pg/postgres.log"
+  head -1 "$pg/data/postmaster.pid" >"$home/postgres.pid"
 }
 
 ready() { curl -fsS -m 2 "http://127.0.0.1:$(<"$home/$1.port")/health/ready" >/dev/null 2>&1; }
@@ -203,5 +237,7 @@ case ${1:-} in
 start) start "${2:-2}" ;;
 stop) stop ;;
 status) status ;;
-*) echo "usage: $0 start|stop|status [N]" >&2; exit 2 ;;
+restart-server) restart_server "${2:-}" ;;
+restart-postgres) restart_postgres ;;
+*) echo "usage: $0 start|stop|status [N] | restart-server K | restart-postgres" >&2; exit 2 ;;
 esac

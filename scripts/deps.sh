@@ -10,8 +10,10 @@ packages=(
   postgresql
   firebird3.0-server-core firebird3.0-utils
   fonts-dejavu-core
+  qt6-translations-l10n
   libsimdjson-dev
   libbenchmark-dev wrk
+  openssl
 )
 
 bash "$(dirname "$0")/install-missing.sh" "${packages[@]}"

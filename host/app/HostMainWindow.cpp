@@ -1,6 +1,7 @@
 #include "HostMainWindow.h"
 
 #include "Application.h"
+#include "HostStartup.h"
 #include "TForm.h"
 
 #include <QCloseEvent>
@@ -11,7 +12,7 @@
 
 HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_(new QMdiArea(this))
 {
-    setWindowTitle(QStringLiteral("Gestão de Faturamento"));
+    setWindowTitle(HostStartup::Title());
     setCentralWidget(mdiArea_);
     mdiArea_->setObjectName(QStringLiteral("mdiArea"));
     QMenu* screens = menuBar()->addMenu(QStringLiteral("&Faturamento"));

@@ -2,6 +2,7 @@
 #include "DialogPrompts.h"
 #include "HostMainWindow.h"
 #include "HostSettings.h"
+#include "HostStartup.h"
 #include "LocalDemoDatabase.h"
 #include "MedBuildInfo.h"
 #include "ModuleLoader.h"
@@ -64,8 +65,7 @@ int main(int argc, char* argv[])
     if (printedVersion(argc, argv))
         return 0;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("med00418"));
-    QApplication::setOrganizationName(QStringLiteral("med00418"));
+    const HostStartup startup(QLocale::system());
     const HostOptions options = parseOptions(app);
 
     Application& application = Application::instance();

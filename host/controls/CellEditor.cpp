@@ -1,6 +1,7 @@
 #include "CellEditor.h"
 
 #include <QInputMethodEvent>
+#include <QKeySequence>
 #include <QToolButton>
 
 CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent), button_(new QToolButton(this))
@@ -8,6 +9,10 @@ CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent), button_(new QToolBu
     setFrame(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     button_->setText(QStringLiteral("..."));
+    button_->setObjectName(QStringLiteral("cellEditorButton"));
+    // The grid runs the button with Ctrl+Enter too.
+    button_->setToolTip(QStringLiteral("Pesquisar (%1)")
+                            .arg(QKeySequence(Qt::CTRL | Qt::Key_Enter).toString(QKeySequence::NativeText)));
     button_->setFocusPolicy(Qt::NoFocus);
     button_->setCursor(Qt::ArrowCursor);
     button_->hide();

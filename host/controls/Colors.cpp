@@ -5,19 +5,43 @@
 
 namespace Colors {
 
+namespace {
+
+QColor role(QPalette::ColorRole role)
+{
+    return QApplication::palette().color(role);
+}
+
+} // namespace
+
+QColor clInfoBk()
+{
+    return role(QPalette::ToolTipBase);
+}
+
+QColor clInfoText()
+{
+    return role(QPalette::ToolTipText);
+}
+
 QColor clBtnFace()
 {
-    return QApplication::palette().color(QPalette::Button);
+    return role(QPalette::Button);
+}
+
+QColor clBtnText()
+{
+    return role(QPalette::ButtonText);
 }
 
 QColor clWindow()
 {
-    return QApplication::palette().color(QPalette::Base);
+    return role(QPalette::Base);
 }
 
 QColor clWindowText()
 {
-    return QApplication::palette().color(QPalette::WindowText);
+    return role(QPalette::WindowText);
 }
 
 } // namespace Colors

@@ -32,9 +32,19 @@ void TButtonFlat::SetShowHint(bool show)
     updateToolTip();
 }
 
+void TButtonFlat::SetShortCut(const QKeySequence& key)
+{
+    shortCut_ = key;
+    updateToolTip();
+}
+
 void TButtonFlat::updateToolTip()
 {
-    setToolTip(showHint_ ? hint_ : QString());
+    const QString key = shortCut_.toString(QKeySequence::NativeText);
+    if (!showHint_)
+        setToolTip(QString());
+    else
+        setToolTip(key.isEmpty() ? hint_ : QStringLiteral("%1 (%2)").arg(hint_, key));
 }
 
 void TButtonFlat::Click()

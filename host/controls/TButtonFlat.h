@@ -3,6 +3,7 @@
 #include "TEvent.h"
 #include "host_controls_export.h"
 
+#include <QKeySequence>
 #include <QPixmap>
 #include <QToolButton>
 
@@ -20,6 +21,8 @@ public:
     void SetHint(const QString& hint);
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool show);
+    // The key that runs the same command; the tooltip names it after the hint.
+    void SetShortCut(const QKeySequence& key);
     bool Flat() const { return autoRaise(); }
     void SetFlat(bool flat) { setAutoRaise(flat); }
     bool Enabled() const { return isEnabled(); }
@@ -34,5 +37,6 @@ private:
 
     QPixmap glyph_;
     QString hint_;
+    QKeySequence shortCut_;
     bool showHint_ = true;
 };

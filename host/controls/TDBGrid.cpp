@@ -289,6 +289,13 @@ void TDBGrid::SetColor(const QColor& color)
     setPalette(p);
 }
 
+void TDBGrid::SetFontColor(const QColor& color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, color);
+    setPalette(p);
+}
+
 bool TDBGrid::event(QEvent* event)
 {
     // The grid's own keys reach it even where a window shortcut uses the same key.

@@ -62,6 +62,8 @@ public:
     QFont TitleFont() const;
     void SetTitleFont(const QFont& font);
     void SetColor(const QColor& color);
+    // The colour of the text typed and shown, as the font colour.
+    void SetFontColor(const QColor& color);
     void SetBorder(bool border) { setFrameShape(border ? QFrame::StyledPanel : QFrame::NoFrame); }
     void SetAlign(TAlign align) { ControlAlign::Set(this, align); }
     void SetBounds(int left, int top, int width, int height) { setGeometry(left, top, width, height); }

@@ -25,3 +25,10 @@ void TEdit::SetColor(const QColor& color)
     p.setColor(QPalette::Base, color);
     setPalette(p);
 }
+
+void TEdit::SetFontColor(const QColor& color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, color);
+    setPalette(p);
+}

@@ -22,6 +22,8 @@ public:
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool tabStop);
     void SetColor(const QColor& color);
+    // The colour of the text typed and shown, as the font colour.
+    void SetFontColor(const QColor& color);
     void SetMaxLength(int length) { setMaxLength(length > 0 ? length : 32767); }
     void SetBounds(int left, int top, int width, int height) { setGeometry(left, top, width, height); }
 

@@ -37,6 +37,7 @@ TfrmPadraoSimples::TfrmPadraoSimples(QWidget* parent) : TForm(parent)
     SetKeyPreview(true);
     buildMenu();
     buildCommandBar();
+    showCommandKeys();
     buildComponents();
     bindHandlers();
 }
@@ -65,6 +66,21 @@ void TfrmPadraoSimples::buildMenu()
     mnuAjuda = addEntry(mnuOperacao, "mnuAjuda", QStringLiteral("Aj&uda"));
     mnuFechar = addEntry(mnuOperacao, "mnuFechar", QStringLiteral("&Fechar"));
     mnuManutencao = addEntry(nullptr, "mnuManutencao", QStringLiteral("&Manutenção"));
+}
+
+void TfrmPadraoSimples::showCommandKeys()
+{
+    // The keys the data grid gives these commands.
+    const std::pair<TButtonFlat*, QKeySequence> keys[] = {
+        {sbtIncluir, QKeySequence(Qt::Key_Insert)},
+        {sbtAlterar, QKeySequence(Qt::Key_F2)},
+        {sbtExcluir, QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {sbtCancelar, QKeySequence(Qt::Key_Escape)},
+    };
+    for (const auto& [button, key] : keys) {
+        button->SetShortCut(key);
+        MenuItemOf(button)->SetShortCut(key);
+    }
 }
 
 TMenuItem* TfrmPadraoSimples::addEntry(TMenuItem* menu, const char* name, const QString& caption)

@@ -114,6 +114,7 @@ public slots:
 
 private:
     void buildCommandBar();
+    void showCommandKeys();
     void buildMenu();
     void buildComponents();
     void bindHandlers();

@@ -33,6 +33,11 @@ int HostSettings::timeoutMs() const
     return number(QStringLiteral("Servidor/TimeoutMs"), 30000);
 }
 
+QString HostSettings::caFile() const
+{
+    return text(QStringLiteral("Servidor/CAFile"));
+}
+
 QString HostSettings::localDriver() const
 {
     return text(QStringLiteral("BancoLocal/Driver"), QStringLiteral("QSQLITE"));

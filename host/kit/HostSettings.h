@@ -15,12 +15,15 @@ public:
 
     static QString filePath();
 
+    // "host", "http://host" or "https://host"; a bare host is reached over http.
     QString webUrl() const;
     int webPort() const;
     // Bearer token for the application server; empty when it runs without one.
     QString token() const;
     // Longest wait for one answer of the application server.
     int timeoutMs() const;
+    // PEM file of the only CAs trusted for an https server; empty: the system's store.
+    QString caFile() const;
 
     QString localDriver() const;
     QString localDatabase() const;

@@ -5,7 +5,8 @@
 
 // How one HTTP request ended.
 struct HttpAnswer {
-    enum class Outcome { Answered, TransportFailed, TimedOut };
+    // CertificateRejected: the server's certificate could not be verified; nothing was sent.
+    enum class Outcome { Answered, TransportFailed, TimedOut, CertificateRejected };
 
     Outcome outcome = Outcome::Answered;
     int status = 0;    // when answered

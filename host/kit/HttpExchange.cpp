@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSslError>
 #include <QTimer>
 #include <memory>
 
@@ -12,8 +13,14 @@ struct LaterDeleter {
     void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
 
-HttpAnswer answerOf(QNetworkReply& reply)
+HttpAnswer answerOf(QNetworkReply& reply, const QStringList& certificateErrors)
 {
+    if (!certificateErrors.isEmpty()) {
+        qWarning("Certificate of %s not verified: %s", qPrintable(reply.url().toString()),
+                 qPrintable(certificateErrors.join(QStringLiteral("; "))));
+        return {
+            HttpAnswer::Outcome::CertificateRejected, 0, {}, certificateErrors.join(QStringLiteral("; "))};
+    }
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
         return {HttpAnswer::Outcome::TransportFailed, 0, {}, reply.errorString()};
@@ -38,6 +45,13 @@ HttpAnswer HttpExchange::wait(QNetworkReply* rawReply) const
     const std::unique_ptr<QNetworkReply, LaterDeleter> reply(rawReply);
     QEventLoop loop;
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Never ignored: the reply then fails, and these say why.
+    QStringList certificateErrors;
+    QObject::connect(reply.get(), &QNetworkReply::sslErrors, &loop,
+                     [&certificateErrors](const QList<QSslError>& errors) {
+                         for (const QSslError& error : errors)
+                             certificateErrors.append(error.errorString());
+                     });
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
@@ -48,5 +62,5 @@ HttpAnswer HttpExchange::wait(QNetworkReply* rawReply) const
         reply->abort();
         return {HttpAnswer::Outcome::TimedOut, 0, {}, {}};
     }
-    return answerOf(*reply);
+    return answerOf(*reply, certificateErrors);
 }

@@ -12,14 +12,22 @@ QString timedOut(int timeoutMs)
     return QStringLiteral("Tempo esgotado aguardando o servidor de aplicação (%1 ms).").arg(timeoutMs);
 }
 
+// The reason comes from the network layer, in English and in its own terms: it goes to the log for
+// whoever looks after the machine; the clerk reads what happened and what to do.
 QString cannotConnect(const QString& address, const QString& reason)
 {
-    return QStringLiteral("Não foi possível conectar ao servidor de aplicação %1: %2").arg(address, reason);
+    qWarning("Application server %s not reached: %s", qPrintable(address), qPrintable(reason));
+    return QStringLiteral("Não foi possível falar com o servidor de aplicação %1. Verifique se ele está em "
+                          "funcionamento e se o endereço nas configurações está certo.")
+        .arg(address);
 }
 
 QString transportFailed(const QString& address, const QString& reason)
 {
-    return QStringLiteral("Falha na comunicação com o servidor de aplicação %1: %2").arg(address, reason);
+    qWarning("Call to application server %s broke off: %s", qPrintable(address), qPrintable(reason));
+    return QStringLiteral("A comunicação com o servidor de aplicação %1 foi interrompida. Verifique se ele "
+                          "continua em funcionamento e tente de novo.")
+        .arg(address);
 }
 
 QString accessDenied(const QString& address)
@@ -44,6 +52,22 @@ QString answerMismatch(qint64 expectedId)
 {
     return QStringLiteral("A resposta do servidor de aplicação não corresponde à chamada %1.")
         .arg(expectedId);
+}
+
+QString certificateNotVerified(const QString& address)
+{
+    return QStringLiteral("Não foi possível verificar o certificado do servidor de aplicação %1. Confira se "
+                          "o endereço em Servidor/WebURL é o do certificado, se o certificado está na "
+                          "validade e se Servidor/CAFile aponta para a autoridade certificadora que o "
+                          "emitiu. A conexão não foi feita.")
+        .arg(address);
+}
+
+QString tokenNeedsHttps(const QString& address)
+{
+    return QStringLiteral("O token de acesso não é enviado por http para outro computador (%1): use "
+                          "https:// em Servidor/WebURL.")
+        .arg(address);
 }
 
 } // namespace ServerLinkMessages

@@ -7,12 +7,15 @@ namespace ServerLinkMessages {
 
 QString notOpen();
 QString timedOut(int timeoutMs);
-// `address` is "host:port".
+// `address` is "host:port". The reason is the network's own and goes to the log only.
 QString cannotConnect(const QString& address, const QString& reason);
 QString transportFailed(const QString& address, const QString& reason);
 QString accessDenied(const QString& address);
 QString httpStatus(const QString& address, int status);
 QString malformedAnswer(const QString& detail);
 QString answerMismatch(qint64 expectedId);
+
+QString certificateNotVerified(const QString& address);
+QString tokenNeedsHttps(const QString& address);
 
 } // namespace ServerLinkMessages

@@ -5,8 +5,11 @@
 #include "HttpExchange.h"
 #include "ServerLinkMessages.h"
 
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QUuid>
 
 namespace {
@@ -19,12 +22,33 @@ QString failureReason(const HttpAnswer& answer, int timeoutMs)
     case HttpAnswer::Outcome::TimedOut:
         return ServerLinkMessages::timedOut(timeoutMs);
     case HttpAnswer::Outcome::TransportFailed:
+    case HttpAnswer::Outcome::CertificateRejected:
         return answer.errorText;
     case HttpAnswer::Outcome::Answered:
         break;
     }
     return answer.status == 401 ? QStringLiteral("acesso recusado (token inválido ou ausente)")
                                 : QStringLiteral("status HTTP %1").arg(answer.status);
+}
+
+bool isLoopback(const QString& host)
+{
+    return host == QLatin1String("localhost") || QHostAddress(host).isLoopback();
+}
+
+// The CAs of `file` only, or the system's when it is empty.
+QSslConfiguration tlsFor(const QString& caFile)
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_2OrLater);
+    if (!caFile.isEmpty()) {
+        const QList<QSslCertificate> authorities = QSslCertificate::fromPath(caFile);
+        if (authorities.isEmpty())
+            qWarning("Servidor/CAFile %s holds no PEM certificate: no server can be verified",
+                     qPrintable(caFile));
+        configuration.setCaCertificates(authorities);
+    }
+    return configuration;
 }
 
 } // namespace
@@ -48,15 +72,34 @@ void TNetConnection::Open()
     if (connected_)
         return;
     BeforeConnect(this);
-    address_ = QStringLiteral("%1:%2").arg(host_).arg(port_);
-    if (host_.isEmpty() || port_ <= 0 || port_ > MaxPort)
-        throw Exception(ServerLinkMessages::cannotConnect(address_, QStringLiteral("endereço inválido")));
-    base_ = QUrl();
-    base_.setScheme(QStringLiteral("http"));
-    base_.setHost(host_);
-    base_.setPort(port_);
+    aim();
     checkHealth();
     connected_ = true;
+}
+
+void TNetConnection::aim()
+{
+    QString host = host_;
+    QString scheme = QStringLiteral("http");
+    for (const QString& prefix : {QStringLiteral("https"), QStringLiteral("http")}) {
+        if (host.startsWith(prefix + QStringLiteral("://"), Qt::CaseInsensitive)) {
+            scheme = prefix;
+            host = host.mid(prefix.size() + 3);
+            break;
+        }
+    }
+    while (host.endsWith(QLatin1Char('/')))
+        host.chop(1);
+    address_ = QStringLiteral("%1:%2").arg(host).arg(port_);
+    base_ = QUrl();
+    base_.setScheme(scheme);
+    base_.setHost(host, QUrl::StrictMode);
+    base_.setPort(port_);
+    if (host.isEmpty() || !base_.isValid() || port_ <= 0 || port_ > MaxPort)
+        throw Exception(ServerLinkMessages::cannotConnect(address_, QStringLiteral("endereço inválido")));
+    tls_.reset();
+    if (scheme == QLatin1String("https"))
+        tls_ = std::make_unique<QSslConfiguration>(tlsFor(HostSettings().caFile()));
 }
 
 // Answering /health is all a server must do to count as there; its token is checked on calls.
@@ -65,6 +108,8 @@ void TNetConnection::checkHealth()
     const HostSettings settings;
     HttpExchange exchange(*network_, settings.timeoutMs());
     const HttpAnswer answer = exchange.get(requestFor(QStringLiteral("/health"), settings.token()));
+    if (answer.outcome == HttpAnswer::Outcome::CertificateRejected)
+        throw Exception(ServerLinkMessages::certificateNotVerified(address_));
     if (answer.outcome != HttpAnswer::Outcome::Answered || answer.status != 200)
         throw Exception(
             ServerLinkMessages::cannotConnect(address_, failureReason(answer, settings.timeoutMs())));
@@ -94,7 +139,9 @@ QByteArray TNetConnection::post(const QByteArray& body)
     request.setRawHeader(QByteArrayLiteral("Idempotency-Key"),
                          QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
     HttpAnswer answer = exchange.post(request, body);
-    if (answer.outcome != HttpAnswer::Outcome::Answered) {
+    // Nothing left when the certificate was refused: sending again would meet the same certificate.
+    if (answer.outcome == HttpAnswer::Outcome::TimedOut ||
+        answer.outcome == HttpAnswer::Outcome::TransportFailed) {
         network_->clearConnectionCache();
         answer = exchange.post(request, body);
     }
@@ -108,6 +155,8 @@ QByteArray TNetConnection::bodyOf(HttpAnswer answer, int timeoutMs) const
         throw Exception(ServerLinkMessages::timedOut(timeoutMs));
     case HttpAnswer::Outcome::TransportFailed:
         throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
+    case HttpAnswer::Outcome::CertificateRejected:
+        throw Exception(ServerLinkMessages::certificateNotVerified(address_));
     case HttpAnswer::Outcome::Answered:
         break;
     }
@@ -123,6 +172,10 @@ QNetworkRequest TNetConnection::requestFor(const QString& path, const QString& t
     QUrl url = base_;
     url.setPath(path);
     QNetworkRequest request(url);
+    if (tls_)
+        request.setSslConfiguration(*tls_);
+    if (!token.isEmpty() && !tls_ && !isLoopback(base_.host()))
+        throw Exception(ServerLinkMessages::tokenNeedsHttps(address_));
     if (!token.isEmpty())
         request.setRawHeader(QByteArrayLiteral("Authorization"), "Bearer " + token.toUtf8());
     return request;

@@ -11,11 +11,14 @@
 
 class QNetworkAccessManager;
 class QNetworkRequest;
+class QSslConfiguration;
 struct HttpAnswer;
 
 // The link to one object of the application server: HTTP/1.1 keep-alive, JSON-RPC 2.0 calls
-// (docs/protocol.md) to http://Host:Port/ServerName. Calls are synchronous for the caller; every
-// failure raises Exception with a message the user can read. The object name is the component name.
+// (docs/protocol.md) to http://Host:Port/ServerName, or https when Host starts with "https://" (the
+// certificate verified against Servidor/CAFile or the system's CAs, never waived). Calls are synchronous
+// for the caller; every failure raises Exception with a message the user can read. The token never
+// goes over plain http to another machine. The object name is the component name.
 class HOST_KIT_EXPORT TNetConnection : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString ServerName READ ServerName WRITE SetServerName)
@@ -31,7 +34,8 @@ public:
     // Path of the server object, e.g. "Med00418.rdmMediEfeti".
     const QString& ServerName() const { return serverName_; }
     void SetServerName(const QString& serverName) { serverName_ = serverName; }
-    // Where Open connects; changing them takes effect at the next Open.
+    // Where Open connects ("host", "http://host" or "https://host"); changing them takes effect at the
+    // next Open.
     const QString& Host() const { return host_; }
     void SetHost(const QString& host) { host_ = host; }
     int Port() const { return port_; }
@@ -65,7 +69,10 @@ private:
     void checkHealth();
     // The body of a 200 answer; anything else raises.
     QByteArray bodyOf(HttpAnswer answer, int timeoutMs) const;
+    // Raises when the token would cross the network in clear.
     QNetworkRequest requestFor(const QString& path, const QString& token) const;
+    // The scheme and host of Host, checked; raises when it is no address.
+    void aim();
 
     std::unique_ptr<QNetworkAccessManager> network_;
     QString serverName_;
@@ -76,5 +83,7 @@ private:
     // Where the open connection goes, and its "host:port" for messages.
     QUrl base_;
     QString address_;
+    std::unique_ptr<QSslConfiguration> tls_; // for https: the CAs trusted
+
     qint64 lastCallId_ = 0;
 };

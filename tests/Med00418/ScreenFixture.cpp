@@ -3,6 +3,7 @@
 #include "AppServerProcess.h"
 #include "Application.h"
 #include "HostMainWindow.h"
+#include "HostStartup.h"
 #include "LocalDemoDatabase.h"
 #include "Med00418.h"
 #include "ModuleLoader.h"
@@ -35,7 +36,9 @@ void ScreenFixture::setUp()
 {
     if (!dir_.isValid())
         throw std::runtime_error("no temporary folder");
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    const QLocale users(QLocale::Portuguese, QLocale::Brazil);
+    QLocale::setDefault(users);
+    startup_ = std::make_unique<HostStartup>(users);
     resetPrompts();
 
     server_ = std::make_unique<AppServerProcess>(dir_.filePath(QStringLiteral("server.db")),
@@ -72,6 +75,7 @@ void ScreenFixture::tearDown()
     window_.reset();
     loader_.reset();
     mdi_ = nullptr;
+    startup_.reset();
 }
 
 QMainWindow* ScreenFixture::mainWindow() const

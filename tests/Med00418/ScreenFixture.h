@@ -9,6 +9,7 @@
 
 class AppServerProcess;
 class HostMainWindow;
+class HostStartup;
 class ModuleLoader;
 class QMainWindow;
 class QMdiArea;
@@ -34,7 +35,8 @@ public:
     ScreenFixture& operator=(const ScreenFixture&) = delete;
 
     // Starts everything; raises std::runtime_error when a part cannot start. Fixes the locale to the
-    // users' (Brazilian Portuguese: "1.234,50").
+    // users' (Brazilian Portuguese: "1.234,50") and starts up as the host does for it: its title on
+    // the dialogs, Qt's own texts in Portuguese.
     void setUp();
     // Closes the screen if it is open and stops the server.
     void tearDown();
@@ -100,6 +102,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    std::unique_ptr<HostStartup> startup_;
     std::unique_ptr<AppServerProcess> server_;
     std::unique_ptr<ServerDatabase> db_;
     std::unique_ptr<ModuleLoader> loader_;

@@ -1,3 +1,4 @@
+#include "DarkPalette.h"
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
@@ -10,16 +11,20 @@
 #include <cstdio>
 #include <exception>
 
-// med_screenshot PATH: the screen opened offscreen against a temporary server with the demo data,
-// branch 0001 shown on yesterday's date with its billing imported, saved as a PNG of the main window.
+// med_screenshot PATH [--dark]: the screen opened offscreen against a temporary server with the demo
+// data, branch 0001 shown on yesterday's date with its billing imported, saved as a PNG of the main
+// window; --dark paints it under a dark desktop palette. QT_SCALE_FACTOR scales it as usual.
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: med_screenshot PATH.png\n");
+    const bool dark = argc == 3 && QByteArray(argv[2]) == "--dark";
+    if (argc != 2 && !dark) {
+        std::fprintf(stderr, "usage: med_screenshot PATH.png [--dark]\n");
         return 2;
     }
+    if (dark)
+        QApplication::setPalette(darkPalette());
     try {
         ScreenFixture fixture;
         fixture.setUp();

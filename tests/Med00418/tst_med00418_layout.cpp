@@ -19,9 +19,14 @@
 #include "TfrmMediEfeti.h"
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QtTest>
+
+using F = ScreenFixture;
 
 class TstMed00418Layout : public ScreenTest {
     Q_OBJECT
@@ -108,6 +113,79 @@ private slots:
         }
         QVERIFY(screen_->sbtImprimir->geometry().right() < screen_->btnImporta->x());
         QVERIFY(screen_->btnImporta->geometry().right() < screen_->sbtAjuda->x());
+    }
+
+    // Measured with the font in use, whatever it is: every column title shows whole at the default
+    // size, and the grid needs no sideways scrolling.
+    void columnTitleShowsWhole_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::newRow("code") << 0;
+        QTest::newRow("service") << 1;
+        QTest::newRow("staff") << 2;
+        QTest::newRow("unit price") << 3;
+        QTest::newRow("total") << 4;
+    }
+
+    void columnTitleShowsWhole()
+    {
+        QFETCH(int, column);
+        TDBGrid* g = grid();
+        const QString title = g->model()->headerData(column, Qt::Horizontal).toString();
+        const int margins = 2 * g->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, g);
+        const qreal text = QFontMetricsF(g->horizontalHeader()->font()).horizontalAdvance(title);
+        QVERIFY2(text + margins <= g->columnWidth(column), qPrintable(QStringLiteral("%1: %2 + %3 > %4")
+                                                                          .arg(title)
+                                                                          .arg(text)
+                                                                          .arg(margins)
+                                                                          .arg(g->columnWidth(column))));
+        QVERIFY2(
+            g->horizontalHeader()->length() <= g->viewport()->width(),
+            qPrintable(
+                QStringLiteral("%1 > %2").arg(g->horizontalHeader()->length()).arg(g->viewport()->width())));
+        QVERIFY(!g->horizontalScrollBar()->isVisible());
+    }
+
+    void serviceColumnTakesTheRoomTheWindowGives()
+    {
+        QMdiSubWindow* window = qobject_cast<QMdiSubWindow*>(screen_->parentWidget());
+        const int service = grid()->columnWidth(1);
+        const int staff = grid()->columnWidth(2);
+        window->resize(window->width() + 120, window->height());
+        QTRY_COMPARE(grid()->columnWidth(1), service + 120);
+        QCOMPARE(grid()->columnWidth(2), staff);
+        window->resize(window->width() - 120, window->height());
+        QTRY_COMPARE(grid()->columnWidth(1), service);
+    }
+
+    void labelShowsWholeBeforeItsControl_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("branch") << "lblFilial";
+        QTest::newRow("billing date") << "lblDtLanc";
+    }
+
+    void labelShowsWholeBeforeItsControl()
+    {
+        QFETCH(QString, label);
+        const auto* caption = screen_->findChild<TLabel*>(label);
+        QVERIFY(caption);
+        const qreal text = QFontMetricsF(caption->font()).horizontalAdvance(caption->text());
+        QVERIFY2(text <= caption->contentsRect().width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(text).arg(caption->contentsRect().width())));
+        QVERIFY(caption->geometry().right() < caption->FocusControl()->x());
+    }
+
+    void codeFitsItsEditorWithTheSearchButton()
+    {
+        QVERIFY(fx_.showLines(QStringLiteral("1"), QDate(2031, 3, 10)));
+        fx_.click(screen_->sbtIncluir);
+        const QLineEdit* editor = grid()->InplaceEditor();
+        QTRY_VERIFY(editor->isVisible());
+        const int room = editor->width() - editor->textMargins().left() - editor->textMargins().right() - 4;
+        QVERIFY2(editor->fontMetrics().horizontalAdvance(QStringLiteral("00000")) <= room,
+                 qPrintable(QString::number(room)));
+        F::press(Qt::Key_Escape);
     }
 
     void branchCodeTakesFourDigitsAtMost_data()

@@ -30,12 +30,19 @@ class TstMed00418ServerLink : public ScreenTest {
                                   QString::number(staff.toInt() * 10));
     }
 
-    // One error shown, naming the unreachable server.
+    // One error shown, naming the unreachable server and saying in Portuguese what to do.
     void checkServerGoneShown()
     {
         QCOMPARE(prompts().errors.size(), 1);
-        QVERIFY2(prompts().errors.first().contains(QString::number(fx_.port())),
-                 qPrintable(prompts().errors.first()));
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(fx_.port());
+        const QStringList explained = {
+            QStringLiteral("A comunicação com o servidor de aplicação %1 foi interrompida. Verifique se ele "
+                           "continua em funcionamento e tente de novo.")
+                .arg(address),
+            QStringLiteral("Não foi possível falar com o servidor de aplicação %1. Verifique se ele está em "
+                           "funcionamento e se o endereço nas configurações está certo.")
+                .arg(address)};
+        QVERIFY2(explained.contains(prompts().errors.first()), qPrintable(prompts().errors.first()));
         QVERIFY(!prompts().busy);
     }
 

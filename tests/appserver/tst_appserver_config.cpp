@@ -142,6 +142,9 @@ void AppServerConfigTest::startIsRefused_data()
     QTest::newRow("password on the command line, file given")
         << "workers = 2\n"
         << int(Private) << QStringList{QStringLiteral("--database"), pgUrl} << "as database-password";
+    QTest::newRow("URL without a host, password in it")
+        << "database = postgresql://med:s3cret@/med\n"
+        << int(Private) << QStringList() << "Invalid database \"postgresql://med:***@/med\"";
     QTest::newRow("missing file") << QString() << int(Private)
                                   << QStringList{QStringLiteral("--config"),
                                                  QStringLiteral("/nonexistent/a.conf")}
@@ -165,6 +168,7 @@ void AppServerConfigTest::startIsRefused()
     QCOMPARE_NE(outcome.exitCode, 0);
     QCOMPARE(outcome.out, QByteArray());
     QVERIFY2(outcome.err.contains(message), qPrintable(outcome.err));
+    QVERIFY2(!outcome.err.contains("s3cret"), "a password is shown in the refusal");
 }
 
 void AppServerConfigTest::fileSettingsApplyAndCommandLineWins_data()

@@ -70,6 +70,15 @@ int AppServerProcess::stop()
     return code;
 }
 
+int AppServerProcess::waitForExit(int ms)
+{
+    if (!process_ || (running() && !process_->waitForFinished(ms)))
+        return -1;
+    const int code = process_->exitStatus() == QProcess::NormalExit ? process_->exitCode() : -1;
+    process_.reset();
+    return code;
+}
+
 void AppServerProcess::kill()
 {
     if (!running())

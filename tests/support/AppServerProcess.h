@@ -24,6 +24,9 @@ public:
     // SIGTERM, then SIGKILL when it does not end in time. Returns its exit code: 0 for a clean stop,
     // anything else when it crashed, had to be killed or its sanitizers found a fault.
     int stop();
+    // Waits up to `ms` for a server told to stop by other means (a signal) to end; returns its exit code
+    // as stop() does, -1 when it did not end in time (it is then left running).
+    int waitForExit(int ms);
     // SIGKILL at once, as a crash would.
     void kill();
     bool running() const;

@@ -1,0 +1,170 @@
+// The server over TLS: it starts only with a sound certificate and key, serves HTTPS, and cuts clients
+// that never finish their handshake or speak plain HTTP to it, staying up for the others.
+#include "AppServerProcess.h"
+#include "RawConnection.h"
+#include "TestCertificates.h"
+#include "TokenTransport.h"
+
+#include <QSslSocket>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+constexpr int WaitMs = 10000;
+
+// One GET over TLS, the CA given as the only one trusted; the status line, or why there is none.
+QByteArray getOverTls(quint16 port, const QString& caFile, const QByteArray& path)
+{
+    QSslSocket socket;
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(QSslCertificate::fromPath(caFile));
+    socket.setSslConfiguration(configuration);
+    socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+    if (!socket.waitForEncrypted(WaitMs))
+        return "no handshake: " + socket.errorString().toUtf8();
+    socket.write("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
+    while (!socket.canReadLine() && socket.waitForReadyRead(WaitMs)) {
+    }
+    return socket.readLine().trimmed();
+}
+
+} // namespace
+
+class AppServerTlsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void servesHttps();
+    void configurationFileNamesTheFiles();
+    void plainHttpClientIsCutAndServerStaysUp();
+    void unfinishedHandshakeIsCutLikeASlowHead();
+    void startIsRefused_data();
+    void startIsRefused();
+    void tokenInClear_data();
+    void tokenInClear();
+    void cleanupTestCase();
+
+private:
+    std::unique_ptr<TestCertificates> certificates_;
+    std::unique_ptr<AppServerProcess> server_;
+};
+
+void AppServerTlsTest::initTestCase()
+{
+    certificates_ = std::make_unique<TestCertificates>();
+    server_ = std::make_unique<AppServerProcess>(
+        QString(), QStringList{QStringLiteral("--tls-cert"), certificates_->serverCertificate(),
+                               QStringLiteral("--tls-key"), certificates_->serverKey(),
+                               QStringLiteral("--head-timeout"), QStringLiteral("1")});
+    server_->start();
+}
+
+void AppServerTlsTest::servesHttps()
+{
+    QCOMPARE(getOverTls(server_->port(), certificates_->caCertificate(), "/health/live"),
+             QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY(getOverTls(server_->port(), certificates_->otherCaCertificate(), "/health/live")
+                .startsWith("no handshake"));
+}
+
+void AppServerTlsTest::configurationFileNamesTheFiles()
+{
+    const QString path = certificates_->path("appserver.conf");
+    QFile config(path);
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write("tls-cert = " + certificates_->serverCertificate().toUtf8() +
+                 "\ntls-key = " + certificates_->serverKey().toUtf8() + "\nshutdown-timeout = 5\n");
+    config.close();
+    AppServerProcess server({}, {QStringLiteral("--config"), path});
+    server.start();
+    QCOMPARE(getOverTls(server.port(), certificates_->caCertificate(), "/health/ready"),
+             QByteArray("HTTP/1.1 200 OK"));
+}
+
+void AppServerTlsTest::plainHttpClientIsCutAndServerStaysUp()
+{
+    RawConnection plain(server_->port());
+    QVERIFY(plain.connected());
+    QVERIFY(plain.sendAll("GET /health/live HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", WaitMs));
+    QVERIFY(plain.endedWithin(WaitMs));
+    QVERIFY(!plain.receive(100).startsWith("HTTP/"));
+    QVERIFY(server_->running());
+    QCOMPARE(getOverTls(server_->port(), certificates_->caCertificate(), "/health/live"),
+             QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY(server_->log().contains("TLS handshake from 127.0.0.1 failed"));
+}
+
+void AppServerTlsTest::unfinishedHandshakeIsCutLikeASlowHead()
+{
+    // The first bytes of a ClientHello record, and nothing after them.
+    RawConnection stalled(server_->port());
+    QVERIFY(stalled.connected());
+    QVERIFY(stalled.sendAll(QByteArray::fromHex("160301"), WaitMs));
+    QVERIFY(!stalled.ended());
+    QVERIFY(stalled.endedWithin(WaitMs));
+    QVERIFY(server_->running());
+}
+
+void AppServerTlsTest::startIsRefused_data()
+{
+    QTest::addColumn<QString>("certificate");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("key of another certificate")
+        << certificates_->serverCertificate() << certificates_->otherKey() << QByteArray("does not go with");
+    QTest::newRow("missing certificate") << certificates_->path("absent.crt") << certificates_->serverKey()
+                                         << QByteArray("Cannot read the TLS certificate");
+    QTest::newRow("key given as certificate")
+        << certificates_->serverKey() << certificates_->serverKey() << QByteArray("holds no PEM certificate");
+    QTest::newRow("certificate given as key")
+        << certificates_->serverCertificate() << certificates_->serverCertificate()
+        << QByteArray("not an unencrypted PEM private key");
+    QTest::newRow("certificate without key")
+        << certificates_->serverCertificate() << QString() << QByteArray("go together");
+}
+
+void AppServerTlsTest::startIsRefused()
+{
+    QFETCH(QString, certificate);
+    QFETCH(QString, key);
+    QFETCH(QByteArray, reason);
+    QStringList arguments{QStringLiteral("--tls-cert"), certificate};
+    if (!key.isEmpty())
+        arguments << QStringLiteral("--tls-key") << key;
+    AppServerProcess server({}, arguments);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, server.start());
+    QVERIFY2(server.log().contains(reason), server.log().constData());
+}
+
+void AppServerTlsTest::tokenInClear_data()
+{
+    QTest::addColumn<bool>("carriesToken");
+    QTest::addColumn<bool>("encrypted");
+    QTest::addColumn<bool>("loopbackPeer");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("token, clear, another machine") << true << false << false << true;
+    QTest::newRow("token, clear, loopback") << true << false << true << false;
+    QTest::newRow("token, TLS, another machine") << true << true << false << false;
+    QTest::newRow("token, TLS, loopback") << true << true << true << false;
+    QTest::newRow("no token, clear, another machine") << false << false << false << false;
+}
+
+void AppServerTlsTest::tokenInClear()
+{
+    QFETCH(bool, carriesToken);
+    QFETCH(bool, encrypted);
+    QFETCH(bool, loopbackPeer);
+    QFETCH(bool, refused);
+    QCOMPARE(TokenTransport::refusedInClear(carriesToken, encrypted, loopbackPeer), refused);
+}
+
+void AppServerTlsTest::cleanupTestCase()
+{
+    // Everything above happened on this server: it still stops cleanly, sanitizers silent.
+    QCOMPARE(server_->stop(), 0);
+}
+
+QTEST_GUILESS_MAIN(AppServerTlsTest)
+#include "tst_appserver_tls.moc"

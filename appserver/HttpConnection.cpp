@@ -20,7 +20,8 @@ constexpr qint64 LingerBytes = 1024 * 1024;
 HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const Limits& limits,
                                QObject* parent)
     : QObject(parent), socket_(socket), endpoint_(endpoint), reader_(limits.maxBodyBytes), limits_(limits),
-      loopbackPeer_(socket->peerAddress().isLoopback())
+      loopbackPeer_(socket->peerAddress().isLoopback()),
+      peer_(socket->peerAddress().toString().toLatin1())
 {
     socket_->setParent(this);
     // While answers are held back the socket stops taking bytes too, and the client's sends stall.
@@ -100,6 +101,7 @@ void HttpConnection::serve()
             break;
         case HttpRequestReader::Outcome::Request:
             requestDone();
+            request.peer = peer_;
             socket_->write(endpoint_.answer(request, loopbackPeer_).wire(request.keepAlive));
             if (!request.keepAlive)
                 close();

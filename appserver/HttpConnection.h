@@ -54,6 +54,7 @@ private:
     HttpRequestReader reader_;
     const Limits limits_;
     const bool loopbackPeer_;
+    const QByteArray peer_;
     QElapsedTimer sinceActive_;  // the last answer sent, or bytes taken by the client
     QElapsedTimer sinceRequest_; // the first byte of the request being read
     QElapsedTimer sinceClosing_;

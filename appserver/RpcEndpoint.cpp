@@ -104,7 +104,9 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer)
     } else if (!authorized(request)) {
         answer = {401, "text/plain", "unauthorized\n"};
     } else {
-        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body, request.idempotencyKey);
+        const RpcDispatcher::Outcome call = dispatcher_.handle(
+            request.body, request.idempotencyKey,
+            CallerInfo{QString::fromLatin1(request.peer), CallerInfo::userFromHeader(request.user)});
         answer = {200, "application/json", call.body};
         what = "RPC " + (call.method.isEmpty() ? QByteArray("-") : call.method.toUtf8());
         outcome = call.summary.toUtf8();

@@ -9,6 +9,8 @@
 #include "VerifServRecordSet.h"
 #include "med00418_export.h"
 
+class QAction;
+class QMenu;
 class RdmMediEfeti;
 class TBtnPesquisa;
 class TDateEditPlus;
@@ -150,6 +152,16 @@ private:
     // Staff and price when the open line's total was last written, or when the line was opened.
     Currency totalStaff_;
     Currency totalPrice_;
+
+    // TfrmMediEfetiLineHistory.cpp: the grid's context menu, beside the keys and commands.
+public:
+    QMenu* mnuGrid = nullptr;
+    QAction* mnuHistLinha = nullptr;
+    // Shows, newest first, every change the server recorded for the current line.
+    void ShowLineHistory();
+
+private:
+    void buildGridMenu();
 
     // TfrmMediEfetiLifecycle.cpp
     // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close

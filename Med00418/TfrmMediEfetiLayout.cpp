@@ -216,6 +216,7 @@ void TfrmMediEfeti::buildGridArea()
     addColumn(dbgData, QStringLiteral("USR_VREFETGEST"), 93, Qt::AlignRight);
     addColumn(dbgData, QStringLiteral("USR_VRTTSERVGEST"), 90, Qt::AlignRight);
     setTabOrder(depDataFatu, dbgData);
+    buildGridMenu();
 }
 
 void TfrmMediEfeti::wireEvents()

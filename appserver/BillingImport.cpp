@@ -5,10 +5,10 @@
 #include "EfetGestLayout.h"
 #include "HistoryStore.h"
 #include "ReservationStore.h"
+#include "TDateTime.h"
 #include "Transaction.h"
 
 #include <QSqlQuery>
-#include "TDateTime.h"
 
 ReservationTicket BillingImport::run(const QString& branch, QDate date,
                                      const std::optional<ReservationTicket>& held)
@@ -67,8 +67,9 @@ void BillingImport::addLine(const QString& branch, QDate date, const Billing& bi
     line[l.staff] = l.fields[l.staff].normalize(billing.staff);
     line[l.unitPrice] = l.fields[l.unitPrice].normalize(billing.unitPrice);
     line[l.total] = l.fields[l.total].normalize(QVariant::fromValue(total));
-    const int added = database_.exec(sql, {branch, d.toDate(date), billing.service, d.toDecimal(line[l.staff]),
-                                           d.toDecimal(line[l.unitPrice]), d.toDecimal(line[l.total])});
+    const int added =
+        database_.exec(sql, {branch, d.toDate(date), billing.service, d.toDecimal(line[l.staff]),
+                             d.toDecimal(line[l.unitPrice]), d.toDecimal(line[l.total])});
     if (added == 1)
         HistoryStore(database_, caller_).record(HistoryStore::Kind::Import, {}, line);
 }

@@ -71,7 +71,7 @@ QList<Record> HistoryStore::lineHistory(const QString& branch, QDate date, const
     database_.select(sql, {branch, d.toDate(date), service}, [&](const QSqlQuery& q) {
         Record row;
         row << QVariant(QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong(), Qt::UTC)
-                   .toString(Qt::ISODateWithMs))
+                            .toString(Qt::ISODateWithMs))
             << text(q.value(1)) << text(q.value(2)) << text(q.value(3));
         for (int column = 4; column < 10; ++column)
             row << d.fromDecimal(q.value(column));

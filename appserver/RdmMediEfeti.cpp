@@ -133,6 +133,7 @@ QByteArray RdmMediEfeti::getHistEfetGest(const QList<RpcParam>& params)
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
     const QString service = args.code(2, "serviço", 1, 5);
-    return PacketCodec::encodePacket(fields, HistoryStore(database_, caller_).lineHistory(branch, date, service))
+    return PacketCodec::encodePacket(fields,
+                                     HistoryStore(database_, caller_).lineHistory(branch, date, service))
         .json();
 }

@@ -66,8 +66,9 @@ void AppServerHistoryTest::initTestCase()
     client_ = std::make_unique<RpcClient>(QStringLiteral("127.0.0.1"), server_->port());
     // What the host reports is cleaned before it is stored: no control characters, no blanks around.
     client_->http().setUser(" ana\x01.souza ");
-    backend_.addServices(database_, Branch, {{Service, QStringLiteral("Vigilância")},
-                                             {QStringLiteral("00002"), QStringLiteral("Limpeza")}});
+    backend_.addServices(
+        database_, Branch,
+        {{Service, QStringLiteral("Vigilância")}, {QStringLiteral("00002"), QStringLiteral("Limpeza")}});
 }
 
 void AppServerHistoryTest::cleanupTestCase()
@@ -86,10 +87,11 @@ void AppServerHistoryTest::apply(const QString& step, QDate date)
         if (!reply.ok())
             throw std::runtime_error(reply.body.toStdString());
     };
-    const Record edited = line(Branch, date, Service, QStringLiteral("3"), QStringLiteral("2.5"),
-                               QStringLiteral("7.5"));
+    const Record edited =
+        line(Branch, date, Service, QStringLiteral("3"), QStringLiteral("2.5"), QStringLiteral("7.5"));
     if (step == u"insert") {
-        current_ = line(Branch, date, Service, QStringLiteral("2"), QStringLiteral("2.5"), QStringLiteral("5"));
+        current_ =
+            line(Branch, date, Service, QStringLiteral("2"), QStringLiteral("2.5"), QStringLiteral("5"));
         ok(save(*client_, {inserted(current_)}));
     } else if (step == u"edit") {
         ok(save(*client_, {modified(current_, edited)}));
@@ -113,9 +115,9 @@ void AppServerHistoryTest::apply(const QString& step, QDate date)
 
 QStringList AppServerHistoryTest::history(QDate date)
 {
-    const RpcClient::Reply reply =
-        client_->call(QStringLiteral("GetHistEfetGest"),
-                      {RpcClient::str(Branch), RpcClient::str(date.toString(Qt::ISODate)), RpcClient::str(Service)});
+    const RpcClient::Reply reply = client_->call(
+        QStringLiteral("GetHistEfetGest"),
+        {RpcClient::str(Branch), RpcClient::str(date.toString(Qt::ISODate)), RpcClient::str(Service)});
     if (!reply.ok())
         throw std::runtime_error(reply.body.toStdString());
     QStringList out;

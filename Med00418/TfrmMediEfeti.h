@@ -160,8 +160,18 @@ public:
     // Shows, newest first, every change the server recorded for the current line.
     void ShowLineHistory();
 
+    // TfrmMediEfetiPaste.cpp. Adds each tab-separated row (code, staff, price, optional total) as a new
+    // line through the checks and save of a typed line; a title row and blank rows are skipped. The
+    // rows refused are then listed with their reasons in one dialog; nothing of them is stored.
+    void PasteLines(const QString& text);
+
 private:
     void buildGridMenu();
+    // Ctrl+V in the grid adds lines: the list is browsed, no cell is being edited, and the clipboard
+    // holds columns.
+    bool pastesLines() const;
+    // The reason the row was refused; empty when it was stored.
+    QString pasteLine(const QStringList& cells, QStringList& errors);
 
     // TfrmMediEfetiLifecycle.cpp
     // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close

@@ -6,11 +6,13 @@
 #include "TfrmMediEfeti.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QtTest>
 
 using F = ScreenFixture;
 
-// What the grid offers beyond typing: the history of a line.
+// What the grid offers beyond typing: the history of a line, lines pasted from a spreadsheet.
 class TstMed00418Extras : public ScreenTest {
     Q_OBJECT
 
@@ -29,7 +31,65 @@ class TstMed00418Extras : public ScreenTest {
         return out;
     }
 
+    // "row|reason" per row of the refusals dialog; empty when none was shown.
+    QStringList shownRefusals() const
+    {
+        QStringList out;
+        for (const RecordingPrompts::Table& table : prompts().tables) {
+            for (const QStringList& row : table.rows)
+                out << row[0] + QLatin1Char('|') + row[2];
+        }
+        return out;
+    }
+
 private slots:
+    void pastedRowsPassTheChecksOfTypedLines_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("refused");
+        QTest::newRow("five rows, two bad, title and blank rows skipped")
+            << QStringLiteral("Código\tEfetivos\tValor unitário\tTotal\r\n"
+                              "1\t2\t10\r\n"
+                              "2\t1,5\t100,00\t140,00\r\n"
+                              "3\t0\t10\r\n"
+                              "\r\n"
+                              "99\t1\t1\r\n"
+                              "4\t3\t5\t\r\n")
+            << QStringList{"00001|2.0000|10.0000|20.0000", "00002|1.5000|100.0000|140.0000",
+                           "00004|3.0000|5.0000|15.0000", "00006|1.0000|1.0000|1.0000"}
+            << QStringList{"4|Nº de efetivos deve ser informado", "6|Serviço não cadastrado."};
+        QTest::newRow("columns, a line already there, a price of zero, a number that is none")
+            << QStringLiteral("1\t2\n6\t1\t1\n2\t1\t0\n3\tdois\t1\n4\t1\t1\t1\t1")
+            << QStringList{"00006|1.0000|1.0000|1.0000"}
+            << QStringList{
+                   "1|A linha tem 2 colunas; são 3 ou 4: código, nº de efetivos, valor unitário e, se "
+                   "quiser, valor total.",
+                   "2|Efetivos para faturamento já cadastrado.", "3|Preço unitáro deve ser informado.",
+                   "4|'dois' não é um valor decimal válido.",
+                   "5|A linha tem 5 colunas; são 3 ou 4: código, nº de efetivos, valor unitário e, se "
+                   "quiser, valor total."};
+    }
+
+    void pastedRowsPassTheChecksOfTypedLines()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, refused);
+        const QDate date = freshDate();
+        fx_.serverDb().insertLine(QStringLiteral("0001"), date, QStringLiteral("00006"), QStringLiteral("1"),
+                                  QStringLiteral("1"), QStringLiteral("1"));
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        QGuiApplication::clipboard()->setText(pasted);
+        F::press(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(fx_.activate());
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date), stored);
+        QCOMPARE(shownRefusals(), refused);
+        QCOMPARE(fx_.rowCount(), stored.size());
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+    }
+
     void historyShowsTheLinesChangesNewestFirst()
     {
         qputenv("USER", "clerk.one");

@@ -42,6 +42,9 @@ void TfrmMediEfeti::PasteLines(const QString& text)
         CollectingPrompts& collected = *collecting;
         std::unique_ptr<UserPrompts> own = application.ExchangePrompts(std::move(collecting));
         const auto restore = qScopeGuard([&] { application.SetPrompts(std::move(own)); });
+        // The remote calls wait in a local event loop that would repaint the screen for every row.
+        setUpdatesEnabled(false);
+        const auto repaint = qScopeGuard([this] { setUpdatesEnabled(true); });
         const QStringList rows = text.split(QLatin1Char('\n'));
         bool first = true;
         for (qsizetype at = 0; at < rows.size(); ++at) {

@@ -157,6 +157,9 @@ private:
 public:
     QMenu* mnuGrid = nullptr;
     QAction* mnuHistLinha = nullptr;
+    QAction* mnuCopiar = nullptr;
+    QAction* mnuCopiarLista = nullptr;
+    QAction* mnuExportar = nullptr;
     // Shows, newest first, every change the server recorded for the current line.
     void ShowLineHistory();
 
@@ -164,6 +167,11 @@ public:
     // line through the checks and save of a typed line; a title row and blank rows are skipped. The
     // rows refused are then listed with their reasons in one dialog; nothing of them is stored.
     void PasteLines(const QString& text);
+    // TfrmMediEfetiCopy.cpp. The selected cell, or every line, to the clipboard as tab-separated text
+    // under the column titles; every line to a CSV file the user names.
+    void CopyCell();
+    void CopyList();
+    void ExportList();
 
 private:
     void buildGridMenu();

@@ -139,6 +139,12 @@ void TfrmMediEfeti::dbgDataKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shi
         PasteLines(QGuiApplication::clipboard()->text());
         return;
     }
+    if (Key == 'C' && Shift == Qt::ControlModifier && dtsPadrao->State() == TDataSetState::dsBrowse &&
+        !dbgData->EditorMode()) {
+        Key = 0;
+        CopyCell();
+        return;
+    }
     static constexpr std::array passing{vkTab, vkReturn, vkLeft, vkUp, vkRight, vkDown, vkInsert};
     if (isStoredKey(dtsPadrao, dbgData->SelectedField(), cdsEfetGestUSR_CDSERVFILI, cdsEfetGestNMSERVICO) &&
         std::find(passing.begin(), passing.end(), Key) == passing.end())

@@ -40,13 +40,26 @@ void TfrmMediEfeti::buildGridMenu()
 {
     mnuGrid = new QMenu(dbgData);
     mnuGrid->setObjectName(QStringLiteral("mnuGrid"));
+    const auto add = [this](const QString& caption, const char* name, void (TfrmMediEfeti::*step)()) {
+        QAction* action = mnuGrid->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this,
+                [this, step] { Application::instance().Guard([this, step] { (this->*step)(); }); });
+        return action;
+    };
+    mnuCopiar = add(QStringLiteral("Copiar"), "mnuCopiar", &TfrmMediEfeti::CopyCell);
+    mnuCopiarLista = add(QStringLiteral("Copiar lista"), "mnuCopiarLista", &TfrmMediEfeti::CopyList);
+    mnuExportar = add(QStringLiteral("Exportar lista..."), "mnuExportar", &TfrmMediEfeti::ExportList);
+    mnuGrid->addSeparator();
     mnuHistLinha = mnuGrid->addAction(QStringLiteral("Histórico da linha..."));
     mnuHistLinha->setObjectName(QStringLiteral("mnuHistLinha"));
     connect(mnuHistLinha, &QAction::triggered, this,
             [this] { Application::instance().Guard([this] { ShowLineHistory(); }); });
     dbgData->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(dbgData, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
-        mnuHistLinha->setEnabled(!cdsEfetGest->IsEmpty());
+        const bool lines = cdsEfetGest->Active() && !cdsEfetGest->IsEmpty();
+        for (QAction* action : {mnuHistLinha, mnuCopiar, mnuCopiarLista, mnuExportar})
+            action->setEnabled(lines);
         mnuGrid->popup(dbgData->viewport()->mapToGlobal(at));
     });
 }

@@ -7,12 +7,15 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using F = ScreenFixture;
 
-// What the grid offers beyond typing: the history of a line, lines pasted from a spreadsheet.
+// What the grid offers beyond typing: the history of a line, lines pasted from a spreadsheet, copying
+// and exporting the list.
 class TstMed00418Extras : public ScreenTest {
     Q_OBJECT
 
@@ -42,7 +45,72 @@ class TstMed00418Extras : public ScreenTest {
         return out;
     }
 
+    // Two lines on a fresh date, shown.
+    QDate showTwoLines()
+    {
+        const QDate date = freshDate();
+        fx_.serverDb().insertLine(QStringLiteral("0001"), date, QStringLiteral("00001"),
+                                  QStringLiteral("2.5"), QStringLiteral("1234.56"), QStringLiteral("3086.4"));
+        fx_.serverDb().insertLine(QStringLiteral("0001"), date, QStringLiteral("00003"), QStringLiteral("1"),
+                                  QStringLiteral("10"), QStringLiteral("10"));
+        return fx_.showLines(QStringLiteral("1"), date) ? date : QDate();
+    }
+
 private slots:
+    void copyGivesTabSeparatedTextWithTitles()
+    {
+        QVERIFY(showTwoLines().isValid());
+        QGuiApplication::clipboard()->clear();
+        F::press(Qt::Key_Right);
+        F::press(Qt::Key_Right);
+        QVERIFY(!grid()->EditorMode());
+        F::press(Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Nº de Efetivos\n2,500\n"));
+        screen_->mnuCopiarLista->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("Código\tServiço\tNº de Efetivos\tValor Unitário\tValor Total\n"
+                                "00001\tVigilância\t2,500\t1.234,560\t3.086,400\n"
+                                "00003\tPortaria\t1,000\t10,000\t10,000\n"));
+        QCOMPARE(prompts().errors, QStringList());
+    }
+
+    void exportWritesCsvInTheUsersLocale_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("pt_BR: ';' and decimal comma")
+            << QLocale(QLocale::Portuguese, QLocale::Brazil)
+            << QStringLiteral("Código;Serviço;Nº de Efetivos;Valor Unitário;Valor Total\r\n"
+                              "00001;Vigilância;2,500;1234,56;3086,40\r\n"
+                              "00003;Portaria;1,000;10,00;10,00\r\n");
+        QTest::newRow("en_US: ',' and decimal point")
+            << QLocale(QLocale::English, QLocale::UnitedStates)
+            << QStringLiteral("Código,Serviço,Nº de Efetivos,Valor Unitário,Valor Total\r\n"
+                              "00001,Vigilância,2.500,1234.56,3086.40\r\n"
+                              "00003,Portaria,1.000,10.00,10.00\r\n");
+    }
+
+    void exportWritesCsvInTheUsersLocale()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, expected);
+        QVERIFY(showTwoLines().isValid());
+        const QLocale users;
+        QLocale::setDefault(locale);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("lista.csv"));
+        prompts().saveFileNames << path;
+        screen_->mnuExportar->trigger();
+        QLocale::setDefault(users);
+        QVERIFY(fx_.activate());
+        QCOMPARE(prompts().errors, QStringList());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(QString::fromUtf8(bytes.mid(3)), expected);
+    }
+
     void pastedRowsPassTheChecksOfTypedLines_data()
     {
         QTest::addColumn<QString>("pasted");

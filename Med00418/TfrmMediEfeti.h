@@ -175,6 +175,10 @@ public:
 
 private:
     void buildGridMenu();
+    // TfrmMediEfetiTotals.cpp. Keeps the dynamic property "statusText" (shown by the host's status bar)
+    // at the number of lines and the sums of staff and totals, in fixed point, as the list changes.
+    void watchTotals();
+    void updateTotals();
     // Ctrl+V in the grid adds lines: the list is browsed, no cell is being edited, and the clipboard
     // holds columns.
     bool pastesLines() const;

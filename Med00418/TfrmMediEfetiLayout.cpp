@@ -217,6 +217,7 @@ void TfrmMediEfeti::buildGridArea()
     addColumn(dbgData, QStringLiteral("USR_VRTTSERVGEST"), 90, Qt::AlignRight);
     setTabOrder(depDataFatu, dbgData);
     buildGridMenu();
+    watchTotals();
 }
 
 void TfrmMediEfeti::wireEvents()

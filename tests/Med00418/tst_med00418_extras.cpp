@@ -9,13 +9,15 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using F = ScreenFixture;
 
 // What the grid offers beyond typing: the history of a line, lines pasted from a spreadsheet, copying
-// and exporting the list.
+// and exporting the list, and the list's totals in the host's status bar.
 class TstMed00418Extras : public ScreenTest {
     Q_OBJECT
 
@@ -56,7 +58,47 @@ class TstMed00418Extras : public ScreenTest {
         return fx_.showLines(QStringLiteral("1"), date) ? date : QDate();
     }
 
+    QString totals() const
+    {
+        const auto* label = fx_.mainWindow()->findChild<QLabel*>(QStringLiteral("lblTotais"));
+        return label ? label->text() : QStringLiteral("<no label>");
+    }
+
 private slots:
+    void statusBarShowsTheListsTotals()
+    {
+        const QDate date = showTwoLines();
+        QVERIFY(date.isValid());
+        QCOMPARE(totals(), QStringLiteral("Linhas: 2   Efetivos: 3,500   Total: 3.096,400"));
+
+        QVERIFY(fx_.clickCell(0, F::Staff));
+        F::type(QStringLiteral("4"));
+        fx_.click(screen_->sbtConfirmar);
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(totals(), QStringLiteral("Linhas: 2   Efetivos: 5,000   Total: 4.948,240"));
+
+        prompts().answers << true;
+        fx_.click(screen_->sbtExcluir);
+        QVERIFY(fx_.activate());
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(totals(), QStringLiteral("Linhas: 1   Efetivos: 1,000   Total: 10,000"));
+
+        // Fractions of a cent add up exactly: no binary floating point on the way.
+        fx_.serverDb().exec(QStringLiteral("INSERT INTO APURFATGD (CDFILIAL, DTAPURACFATGD, CDSERVFILIAPGD, "
+                                           "NREFETIVOSAPGD, VRPRECUNITAPGD) VALUES (?, ?, ?, ?, ?)"),
+                            {QStringLiteral("0001"), date.toString(Qt::ISODate), QStringLiteral("00002"),
+                             ServerDatabase::scaled(QStringLiteral("0.1")),
+                             ServerDatabase::scaled(QStringLiteral("0.2"))});
+        fx_.click(screen_->btnImporta);
+        QVERIFY(fx_.activate());
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(totals(), QStringLiteral("Linhas: 2   Efetivos: 1,100   Total: 10,020"));
+
+        F::press(Qt::Key_Insert);
+        QCOMPARE(totals(), QStringLiteral("Linhas: 2   Efetivos: 1,100   Total: 10,020"));
+        F::press(Qt::Key_Escape);
+    }
+
     void copyGivesTabSeparatedTextWithTitles()
     {
         QVERIFY(showTwoLines().isValid());

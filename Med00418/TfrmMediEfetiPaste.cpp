@@ -44,7 +44,12 @@ void TfrmMediEfeti::PasteLines(const QString& text)
         const auto restore = qScopeGuard([&] { application.SetPrompts(std::move(own)); });
         // The remote calls wait in a local event loop that would repaint the screen for every row.
         setUpdatesEnabled(false);
-        const auto repaint = qScopeGuard([this] { setUpdatesEnabled(true); });
+        totalsHeld_ = true;
+        const auto repaint = qScopeGuard([this] {
+            setUpdatesEnabled(true);
+            totalsHeld_ = false;
+            updateTotals();
+        });
         const QStringList rows = text.split(QLatin1Char('\n'));
         bool first = true;
         for (qsizetype at = 0; at < rows.size(); ++at) {

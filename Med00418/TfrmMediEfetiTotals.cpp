@@ -18,6 +18,8 @@ void TfrmMediEfeti::watchTotals()
 
 void TfrmMediEfeti::updateTotals()
 {
+    if (totalsHeld_)
+        return;
     int lines = 0;
     Currency staff;
     Currency total;

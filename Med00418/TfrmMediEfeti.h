@@ -9,6 +9,8 @@
 #include "VerifServRecordSet.h"
 #include "med00418_export.h"
 
+class QAction;
+class QMenu;
 class RdmMediEfeti;
 class TBtnPesquisa;
 class TDateEditPlus;
@@ -150,6 +152,40 @@ private:
     // Staff and price when the open line's total was last written, or when the line was opened.
     Currency totalStaff_;
     Currency totalPrice_;
+
+    // TfrmMediEfetiLineHistory.cpp: the grid's context menu, beside the keys and commands.
+public:
+    QMenu* mnuGrid = nullptr;
+    QAction* mnuHistLinha = nullptr;
+    QAction* mnuCopiar = nullptr;
+    QAction* mnuCopiarLista = nullptr;
+    QAction* mnuExportar = nullptr;
+    // Shows, newest first, every change the server recorded for the current line.
+    void ShowLineHistory();
+
+    // TfrmMediEfetiPaste.cpp. Adds each tab-separated row (code, staff, price, optional total) as a new
+    // line through the checks and save of a typed line; a title row and blank rows are skipped. The
+    // rows refused are then listed with their reasons in one dialog; nothing of them is stored.
+    void PasteLines(const QString& text);
+    // TfrmMediEfetiCopy.cpp. The selected cell, or every line, to the clipboard as tab-separated text
+    // under the column titles; every line to a CSV file the user names.
+    void CopyCell();
+    void CopyList();
+    void ExportList();
+
+private:
+    void buildGridMenu();
+    // TfrmMediEfetiTotals.cpp. Keeps the dynamic property "statusText" (shown by the host's status bar)
+    // at the number of lines and the sums of staff and totals, in fixed point, as the list changes.
+    void watchTotals();
+    void updateTotals();
+    // While set, the totals wait: a step that changes many lines sums them once at its end.
+    bool totalsHeld_ = false;
+    // Ctrl+V in the grid adds lines: the list is browsed, no cell is being edited, and the clipboard
+    // holds columns.
+    bool pastesLines() const;
+    // The reason the row was refused; empty when it was stored.
+    QString pasteLine(const QStringList& cells, QStringList& errors);
 
     // TfrmMediEfetiLifecycle.cpp
     // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close

@@ -19,6 +19,8 @@
 #include "TfrmMediEfeti.h"
 #include "VirtualKeys.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <algorithm>
 #include <array>
 
@@ -129,9 +131,20 @@ bool isStoredKey(const TDataSource* source, const TField* field, const TField* c
 
 } // namespace
 
-void TfrmMediEfeti::dbgDataKeyDown(QObject*, int& Key, Qt::KeyboardModifiers)
+void TfrmMediEfeti::dbgDataKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift)
 {
     using namespace VirtualKeys;
+    if (Key == 'V' && Shift == Qt::ControlModifier && pastesLines()) {
+        Key = 0;
+        PasteLines(QGuiApplication::clipboard()->text());
+        return;
+    }
+    if (Key == 'C' && Shift == Qt::ControlModifier && dtsPadrao->State() == TDataSetState::dsBrowse &&
+        !dbgData->EditorMode()) {
+        Key = 0;
+        CopyCell();
+        return;
+    }
     static constexpr std::array passing{vkTab, vkReturn, vkLeft, vkUp, vkRight, vkDown, vkInsert};
     if (isStoredKey(dtsPadrao, dbgData->SelectedField(), cdsEfetGestUSR_CDSERVFILI, cdsEfetGestNMSERVICO) &&
         std::find(passing.begin(), passing.end(), Key) == passing.end())

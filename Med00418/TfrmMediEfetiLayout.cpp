@@ -243,6 +243,8 @@ void TfrmMediEfeti::buildGridArea()
     addColumn(dbgData, QStringLiteral("USR_VRTTSERVGEST"), 90, Qt::AlignRight);
     fitGrid(*dbgData);
     setTabOrder(depDataFatu, dbgData);
+    buildGridMenu();
+    watchTotals();
 }
 
 void TfrmMediEfeti::wireEvents()

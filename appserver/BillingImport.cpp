@@ -3,7 +3,9 @@
 #include "Currency.h"
 #include "Database.h"
 #include "EfetGestLayout.h"
+#include "HistoryStore.h"
 #include "ReservationStore.h"
+#include "TDateTime.h"
 #include "Transaction.h"
 
 #include <QSqlQuery>
@@ -58,8 +60,16 @@ void BillingImport::addLine(const QString& branch, QDate date, const Billing& bi
     const EfetGestLayout& l = EfetGestLayout::instance();
     const Currency total = billing.staff.value<Currency>() * billing.unitPrice.value<Currency>();
     const SqlDialect& d = database_.dialect();
-    database_.exec(sql, {branch, d.toDate(date), billing.service,
-                         d.toDecimal(l.fields[l.staff].normalize(billing.staff)),
-                         d.toDecimal(l.fields[l.unitPrice].normalize(billing.unitPrice)),
-                         d.toDecimal(l.fields[l.total].normalize(QVariant::fromValue(total)))});
+    Record line(l.fields.size());
+    line[l.branch] = branch;
+    line[l.date] = QVariant::fromValue(TDateTime::fromDate(date));
+    line[l.service] = billing.service;
+    line[l.staff] = l.fields[l.staff].normalize(billing.staff);
+    line[l.unitPrice] = l.fields[l.unitPrice].normalize(billing.unitPrice);
+    line[l.total] = l.fields[l.total].normalize(QVariant::fromValue(total));
+    const int added =
+        database_.exec(sql, {branch, d.toDate(date), billing.service, d.toDecimal(line[l.staff]),
+                             d.toDecimal(line[l.unitPrice]), d.toDecimal(line[l.total])});
+    if (added == 1)
+        HistoryStore(database_, caller_).record(HistoryStore::Kind::Import, {}, line);
 }

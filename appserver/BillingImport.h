@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallerInfo.h"
 #include "ReservationTicket.h"
 
 #include <QDate>
@@ -11,11 +12,11 @@ class Database;
 
 // Brings the billing records of one branch and date into the measurement lines: copies them as work
 // rows under the caller's reservation, then adds a line for every service that has none yet. Lines
-// already there are never touched. All in one transaction.
+// already there are never touched. All in one transaction, with a history row per line added.
 class BillingImport {
 public:
-    BillingImport(Database& database, std::chrono::seconds reservationTtl)
-        : database_(database), reservationTtl_(reservationTtl)
+    BillingImport(Database& database, std::chrono::seconds reservationTtl, CallerInfo caller = {})
+        : database_(database), reservationTtl_(reservationTtl), caller_(std::move(caller))
     {}
 
     // Returns the reservation the work rows went under: `held` when still valid, else a new one.
@@ -35,4 +36,5 @@ private:
 
     Database& database_;
     std::chrono::seconds reservationTtl_;
+    CallerInfo caller_;
 };

@@ -76,6 +76,7 @@ void ChangeSetWriter::insert(const Change& change)
             throw EDatabaseError(AlreadyThere);
         throw;
     }
+    history_.record(HistoryStore::Kind::Insert, {}, change.values);
 }
 
 void ChangeSetWriter::update(const Change& change)
@@ -95,6 +96,7 @@ void ChangeSetWriter::update(const Change& change)
     }
     if (changed != 1)
         throw EDatabaseError(ChangedMeanwhile);
+    history_.record(HistoryStore::Kind::Update, change.original, change.values);
 }
 
 void ChangeSetWriter::remove(const Change& change)
@@ -102,4 +104,5 @@ void ChangeSetWriter::remove(const Change& change)
     const QString sql = QStringLiteral("DELETE FROM USR_EFETGEST") + matchOriginal(database_.dialect());
     if (database_.exec(sql, stored(change.original)) != 1)
         throw EDatabaseError(ChangedMeanwhile);
+    history_.record(HistoryStore::Kind::Delete, change.original, {});
 }

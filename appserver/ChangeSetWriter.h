@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Change.h"
+#include "HistoryStore.h"
 
 #include <QList>
 #include <QVariantList>
@@ -9,11 +10,14 @@ class Database;
 
 // Applies a change set of cdsEfetGest in one transaction, all or nothing. Modified and deleted lines
 // must still hold every stored value the client read; an inserted line must not exist yet; every line
-// stored must pass EfetGestLineCheck. Otherwise
+// stored must pass EfetGestLineCheck. Each line changed leaves its history row (HistoryStore), in the
+// same transaction. Otherwise
 // EDatabaseError carries the message the user reads and nothing is applied.
 class ChangeSetWriter {
 public:
-    explicit ChangeSetWriter(Database& database) : database_(database) {}
+    explicit ChangeSetWriter(Database& database, CallerInfo caller = {})
+        : database_(database), history_(database, std::move(caller))
+    {}
 
     // Returns the number of lines changed. Expects keys checked as present.
     int apply(const QList<Change>& changes);
@@ -25,4 +29,5 @@ private:
     void remove(const Change& change);
 
     Database& database_;
+    HistoryStore history_;
 };

@@ -178,6 +178,8 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
         if (std::exchange(state.idempotencyKey, true) || !isRequestId(value))
             return Outcome::Malformed;
         request.idempotencyKey = value.toByteArray();
+    } else if (sameName(name, "x-med-user")) {
+        request.user = value.toByteArray();
     }
     return Outcome::Request;
 }

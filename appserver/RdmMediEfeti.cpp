@@ -5,6 +5,8 @@
 #include "Database.h"
 #include "EfetGestLayout.h"
 #include "EfetGestStore.h"
+#include "HistEfetGestRecordSet.h"
+#include "HistoryStore.h"
 #include "JsonString.h"
 #include "PacketCodec.h"
 #include "ReservationStore.h"
@@ -40,6 +42,7 @@ const QHash<QString, RdmMediEfeti::Method>& RdmMediEfeti::methods()
         {QStringLiteral("setEfetGest"), &RdmMediEfeti::setEfetGest},
         {QStringLiteral("Importa"), &RdmMediEfeti::importa},
         {QStringLiteral("SetDelTableApur"), &RdmMediEfeti::setDelTableApur},
+        {QStringLiteral("GetHistEfetGest"), &RdmMediEfeti::getHistEfetGest},
     };
     return table;
 }
@@ -50,8 +53,9 @@ bool RdmMediEfeti::writes(const QString& method)
            method == QLatin1String("SetDelTableApur") || method == QLatin1String("GetPrxRelApurFat");
 }
 
-QByteArray RdmMediEfeti::call(const QString& method, const QList<RpcParam>& params)
+QByteArray RdmMediEfeti::call(const QString& method, const QList<RpcParam>& params, const CallerInfo& caller)
 {
+    caller_ = caller;
     const Method target = methods().value(method);
     if (!target)
         throw RpcError(RpcError::MethodNotFound, QStringLiteral("Método desconhecido: %1.").arg(method));
@@ -94,7 +98,7 @@ QByteArray RdmMediEfeti::getVerifServ(const QList<RpcParam>& params)
 QByteArray RdmMediEfeti::setEfetGest(const QList<RpcParam>& params)
 {
     const QList<Change> changes = RpcArguments(params, 1).efetGestChangeSet(0, "alterações");
-    const int applied = ChangeSetWriter(database_).apply(changes);
+    const int applied = ChangeSetWriter(database_, caller_).apply(changes);
     return "{\"applied\":" + QByteArray::number(applied) + '}';
 }
 
@@ -104,7 +108,7 @@ QByteArray RdmMediEfeti::importa(const QList<RpcParam>& params)
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
     const ReservationTicket ticket =
-        BillingImport(database_, reservationTtl_).run(branch, date, args.reservation(2, "reserva"));
+        BillingImport(database_, reservationTtl_, caller_).run(branch, date, args.reservation(2, "reserva"));
     const QByteArray packet = PacketCodec::encodePacket(EfetGestLayout::instance().fields,
                                                         EfetGestStore(database_).lines(branch, date))
                                   .json();
@@ -120,4 +124,16 @@ QByteArray RdmMediEfeti::setDelTableApur(const QList<RpcParam>& params)
         transaction.commit();
     }
     return byReference(serverResult("null"), held ? held->text() : QString());
+}
+
+QByteArray RdmMediEfeti::getHistEfetGest(const QList<RpcParam>& params)
+{
+    static const FieldDefs fields = HistEfetGestRecordSet::fieldDefs();
+    const RpcArguments args(params, 3);
+    const QString branch = args.code(0, "filial", 1, 4);
+    const QDate date = args.date(1, "data");
+    const QString service = args.code(2, "serviço", 1, 5);
+    return PacketCodec::encodePacket(fields,
+                                     HistoryStore(database_, caller_).lineHistory(branch, date, service))
+        .json();
 }

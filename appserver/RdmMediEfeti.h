@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallerInfo.h"
 #include "RpcRequest.h"
 
 #include <QByteArray>
@@ -9,15 +10,16 @@
 
 class Database;
 
-// The remote object "Med00418.rdmMediEfeti": its six methods, each taking positional arguments and
+// The remote object "Med00418.rdmMediEfeti": its seven methods, each taking positional arguments and
 // answering JSON text. Nothing is kept between calls; every call stands on the database alone.
 class RdmMediEfeti {
 public:
     RdmMediEfeti(Database& database, std::chrono::seconds reservationTtl);
 
     // The result's JSON text. Throws RpcError for an unknown method or bad arguments, Exception (with a
-    // message for the user) when the method could not do its work.
-    QByteArray call(const QString& method, const QList<RpcParam>& params);
+    // message for the user) when the method could not do its work. Changes made are recorded in the
+    // lines' history as the caller's.
+    QByteArray call(const QString& method, const QList<RpcParam>& params, const CallerInfo& caller = {});
     // Whether the method changes what is stored (and so is applied once per request id).
     static bool writes(const QString& method);
 
@@ -31,7 +33,10 @@ private:
     QByteArray setEfetGest(const QList<RpcParam>& params);
     QByteArray importa(const QList<RpcParam>& params);
     QByteArray setDelTableApur(const QList<RpcParam>& params);
+    QByteArray getHistEfetGest(const QList<RpcParam>& params);
 
     Database& database_;
     std::chrono::seconds reservationTtl_;
+    // Who makes the call under way.
+    CallerInfo caller_;
 };

@@ -21,7 +21,8 @@ void logFailure(const QString& method, const QString& detail)
 
 } // namespace
 
-RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, const QByteArray& requestId)
+RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, const QByteArray& requestId,
+                                             const CallerInfo& caller)
 {
     Outcome out;
     QByteArray id = "null";
@@ -31,7 +32,7 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
-        out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId));
+        out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId, caller));
         out.summary = QStringLiteral("ok");
         return out;
     } catch (const RpcError& error) {
@@ -98,10 +99,10 @@ std::optional<qint64> RpcDispatcher::reservationsHeld()
 }
 
 QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, const QByteArray& requestBody,
-                                                 const QByteArray& requestId)
+                                                 const QByteArray& requestId, const CallerInfo& caller)
 {
     try {
-        return result(request, requestBody, requestId);
+        return result(request, requestBody, requestId, caller);
     } catch (const SqlFailure& failure) {
         if (RdmMediEfeti::writes(request.method) || probe())
             throw;
@@ -109,14 +110,14 @@ QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, cons
         // read changed nothing, so it runs once more on a new connection rather than failing.
         logFailure(request.method, failure.detail());
         recover(request.method);
-        return result(request, requestBody, requestId);
+        return result(request, requestBody, requestId, caller);
     }
 }
 
 QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& requestBody,
-                                 const QByteArray& requestId)
+                                 const QByteArray& requestId, const CallerInfo& caller)
 {
-    const auto call = [&] { return methods_.call(request.method, request.params); };
+    const auto call = [&] { return methods_.call(request.method, request.params, caller); };
     if (requestId.isEmpty() || !RdmMediEfeti::writes(request.method))
         return call();
     // The whole body: the same id with other arguments is another request, refused.

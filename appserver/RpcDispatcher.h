@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallerInfo.h"
 #include "RequestLog.h"
 
 #include <QByteArray>
@@ -26,8 +27,9 @@ public:
         : methods_(methods), database_(database), requestLog_(database, requestIdTtl)
     {}
 
-    // `requestId` empty: the call runs as it comes.
-    Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {});
+    // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes.
+    Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {},
+                   const CallerInfo& caller = {});
 
     // Whether the database answers a cheap query. When it does not, a lost connection is opened again
     // (as after a failed call), so readiness comes back with the database and needs no restart.
@@ -41,8 +43,9 @@ private:
     // A read that fails on a connection the database cut is run once more on a new one; a write is
     // not (its outcome may be unknown), it fails and the client sends it again under its request id.
     QByteArray resultOnLiveConnection(const RpcRequest& request, const QByteArray& requestBody,
-                                      const QByteArray& requestId);
-    QByteArray result(const RpcRequest& request, const QByteArray& requestBody, const QByteArray& requestId);
+                                      const QByteArray& requestId, const CallerInfo& caller);
+    QByteArray result(const RpcRequest& request, const QByteArray& requestBody, const QByteArray& requestId,
+                      const CallerInfo& caller);
 
     RdmMediEfeti& methods_;
     Database& database_;

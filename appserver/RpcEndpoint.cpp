@@ -113,7 +113,9 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
     } else if (!authorized(request)) {
         answer = {401, "text/plain", "unauthorized\n"};
     } else {
-        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body, request.idempotencyKey);
+        const RpcDispatcher::Outcome call =
+            dispatcher_.handle(request.body, request.idempotencyKey,
+                               CallerInfo{peer.toString(), CallerInfo::userFromHeader(request.user)});
         answer = {200, "application/json", call.body};
         Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
         logCall(peer, {"RPC", {}, call.method, call.summary, answer.status}, timer.nsecsElapsed());

@@ -56,10 +56,25 @@ QStringList versionThree()
         QStringLiteral("CREATE INDEX REQUISICAO_CRIADOEM ON REQUISICAO (CRIADOEM)")};
 }
 
+// Every change to a measurement line, kept for good: the server only ever adds rows here.
+QStringList versionFour(const SqlDialect& d)
+{
+    const QString key = d.kind() == DatabaseSpec::Kind::Sqlite
+                            ? QStringLiteral("NRHIST INTEGER PRIMARY KEY AUTOINCREMENT")
+                            : QStringLiteral("NRHIST BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
+    return {QStringLiteral("CREATE TABLE HIST_EFETGEST (%1, QUANDO BIGINT NOT NULL, CLIENTE VARCHAR(64), "
+                           "USUARIO VARCHAR(64), TIPO VARCHAR(10) NOT NULL, CDFILIAL VARCHAR(4) NOT NULL, "
+                           "DTEFETGEST %2 NOT NULL, CDSERVFILI VARCHAR(5) NOT NULL, QT_ANTES %3, "
+                           "VR_ANTES %4, TT_ANTES %4, QT_DEPOIS %3, VR_DEPOIS %4, TT_DEPOIS %4)")
+                .arg(key, d.dateType(), d.decimalType(10, 3), d.decimalType(15, 2)),
+            QStringLiteral("CREATE INDEX HIST_EFETGEST_LINHA ON HIST_EFETGEST (CDFILIAL, DTEFETGEST, "
+                           "CDSERVFILI, NRHIST)")};
+}
+
 // Step n brings the schema from version n to n + 1.
 QList<QStringList> steps(const SqlDialect& dialect)
 {
-    return {versionOne(dialect), versionTwo(), versionThree()};
+    return {versionOne(dialect), versionTwo(), versionThree(), versionFour(dialect)};
 }
 
 int storedVersion(Database& database)

@@ -40,3 +40,11 @@ RemoteValue RdmMediEfeti::SetDelTableApur(QString& reservation) const
     return connection_.AppServer().call(QStringLiteral("SetDelTableApur"),
                                         {RemoteArg::stringRef(&reservation)});
 }
+
+RemoteValue RdmMediEfeti::GetHistEfetGest(const QString& branchText, TDateTime date,
+                                          const QString& service) const
+{
+    return connection_.AppServer().call(
+        QStringLiteral("GetHistEfetGest"),
+        {RemoteArg::string(branchText), RemoteArg::date(date), RemoteArg::string(service)});
+}

@@ -25,6 +25,8 @@ public:
     RemoteValue Importa(const QString& branch, TDateTime date, QString& reservation) const;
     // Server result; `reservation` gets the server's value.
     RemoteValue SetDelTableApur(QString& reservation) const;
+    // Data packet of cdsHistEfetGest: the changes of one line, newest first.
+    RemoteValue GetHistEfetGest(const QString& branchText, TDateTime date, const QString& service) const;
 
 private:
     TNetConnection& connection_;

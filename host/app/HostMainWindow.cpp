@@ -2,12 +2,15 @@
 
 #include "Application.h"
 #include "HostStartup.h"
+#include "ScreenStatus.h"
 #include "TForm.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <algorithm>
 
 HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_(new QMdiArea(this))
@@ -29,6 +32,10 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_
     QAction* closeScreen = windows->addAction(QStringLiteral("&Fechar"));
     closeScreen->setObjectName(QStringLiteral("actFecharJanela"));
     connect(closeScreen, &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
+    auto* totals = new QLabel(statusBar());
+    totals->setObjectName(QStringLiteral("lblTotais"));
+    statusBar()->addPermanentWidget(totals);
+    new ScreenStatus(mdiArea_, totals);
     resize(1024, 700);
 }
 

@@ -92,6 +92,11 @@ void Application::SetPrompts(std::unique_ptr<UserPrompts> prompts)
     prompts_ = std::move(prompts);
 }
 
+std::unique_ptr<UserPrompts> Application::ExchangePrompts(std::unique_ptr<UserPrompts> prompts)
+{
+    return std::exchange(prompts_, std::move(prompts));
+}
+
 void Application::ReleaseForms()
 {
     const auto forms = std::exchange(topLevelForms_, {});

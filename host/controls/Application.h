@@ -57,6 +57,9 @@ public:
     UserPrompts& Prompts();
     // Installs the prompts; the previous ones are dropped. Without any, plain message boxes are used.
     void SetPrompts(std::unique_ptr<UserPrompts> prompts);
+    // Installs `prompts` and hands back the ones they replace (null when none were installed), for a
+    // step that answers or collects prompts itself for a while.
+    std::unique_ptr<UserPrompts> ExchangePrompts(std::unique_ptr<UserPrompts> prompts);
 
     // Destroys the top-level forms still alive (forms without an MDI area to live in); done on quit.
     void ReleaseForms();

@@ -1,3 +1,19 @@
 #include "UserPrompts.h"
 
+#include "TableDialog.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
 UserPrompts::~UserPrompts() = default;
+
+void UserPrompts::ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows)
+{
+    TableDialog dialog(title, headers, rows, QApplication::activeWindow());
+    dialog.exec();
+}
+
+QString UserPrompts::AskSaveFileName(const QString& title, const QString& suggested, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested, filter);
+}

@@ -2,7 +2,9 @@
 
 #include "host_controls_export.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class TDataSource;
@@ -24,4 +26,8 @@ public:
     // The busy indicator over `over` (kind 0 while connecting, 6 while working), and its end.
     virtual void ShowBusy(QWidget* over, int kind) = 0;
     virtual void HideBusy() = 0;
+    // A read-only table in a modal dialog (a line's history, the rows a paste refused).
+    virtual void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows);
+    // Where to save a file: a path, or empty when the user called it off.
+    virtual QString AskSaveFileName(const QString& title, const QString& suggested, const QString& filter);
 };

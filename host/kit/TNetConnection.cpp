@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "HostSettings.h"
+#include "HostUser.h"
 #include "HttpExchange.h"
 #include "ServerLinkMessages.h"
 
@@ -138,6 +139,8 @@ QByteArray TNetConnection::post(const QByteArray& body)
     // under the same id are sent once more, and a write that did land is not applied twice.
     request.setRawHeader(QByteArrayLiteral("Idempotency-Key"),
                          QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+    if (const QByteArray user = HostUser::headerValue(); !user.isEmpty())
+        request.setRawHeader(QByteArrayLiteral("X-Med-User"), user);
     HttpAnswer answer = exchange.post(request, body);
     // Nothing left when the certificate was refused: sending again would meet the same certificate.
     if (answer.outcome == HttpAnswer::Outcome::TimedOut ||

@@ -72,6 +72,19 @@ void RecordingPrompts::HideBusy()
     busy = false;
 }
 
+void RecordingPrompts::ShowTable(const QString& title, const QStringList& headers,
+                                 const QList<QStringList>& rows)
+{
+    tables.append({title, headers, rows});
+    showModal();
+}
+
+QString RecordingPrompts::AskSaveFileName(const QString&, const QString&, const QString&)
+{
+    showModal();
+    return saveFileNames.isEmpty() ? QString() : saveFileNames.takeFirst();
+}
+
 RecordingPrompts& installRecordingPrompts()
 {
     auto prompts = std::make_unique<RecordingPrompts>();

@@ -23,6 +23,17 @@ public:
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;
     void HideBusy() override;
+    void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override;
+    QString AskSaveFileName(const QString& title, const QString& suggested, const QString& filter) override;
+
+    struct Table {
+        QString title;
+        QStringList headers;
+        QList<QStringList> rows;
+    };
+    QList<Table> tables;
+    // Answers to save-file questions, in turn (none queued: called off).
+    QStringList saveFileNames;
 
     QStringList errors;
     QStringList questions;

@@ -37,6 +37,8 @@ HttpClient::Response HttpClient::post(const QByteArray& path, const QByteArray& 
         request += "Authorization: Bearer " + token_ + "\r\n";
     if (!requestId_.isEmpty())
         request += "Idempotency-Key: " + requestId_ + "\r\n";
+    if (!user_.isEmpty())
+        request += "X-Med-User: " + user_ + "\r\n";
     return sendRaw(request + "\r\n" + body);
 }
 

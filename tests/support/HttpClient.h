@@ -27,6 +27,8 @@ public:
     void setToken(const QByteArray& token) { token_ = token; }
     // Sent as Idempotency-Key with every POST while set (empty: none).
     void setRequestId(const QByteArray& id) { requestId_ = id; }
+    // Sent as X-Med-User with every POST while set (empty: none).
+    void setUser(const QByteArray& user) { user_ = user; }
     void disconnect();
 
 private:
@@ -39,6 +41,7 @@ private:
     quint16 port_;
     QByteArray token_;
     QByteArray requestId_;
+    QByteArray user_;
     int timeoutMs_ = 30000;
     std::unique_ptr<QTcpSocket> socket_;
 };

@@ -1,0 +1,93 @@
+#include "Application.h"
+#include "HistEfetGestRecordSet.h"
+#include "RdmMediEfeti.h"
+#include "Showavi.h"
+#include "TClientDataSet.h"
+#include "TDBGrid.h"
+#include "TField.h"
+#include "TStringField.h"
+#include "TfrmMediEfeti.h"
+#include "UserPrompts.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QMenu>
+#include <QScopeGuard>
+#include <memory>
+
+namespace {
+
+QString kindCaption(const QString& kind)
+{
+    static const QHash<QString, QString> captions{{QStringLiteral("insert"), QStringLiteral("Inclusão")},
+                                                  {QStringLiteral("update"), QStringLiteral("Alteração")},
+                                                  {QStringLiteral("delete"), QStringLiteral("Exclusão")},
+                                                  {QStringLiteral("import"), QStringLiteral("Importação")}};
+    return captions.value(kind, kind);
+}
+
+// The moment in the user's own time and locale.
+QString localTime(const QString& utc)
+{
+    const QDateTime when = QDateTime::fromString(utc, Qt::ISODateWithMs);
+    return when.isValid() ? QLocale().toString(when.toLocalTime(), QStringLiteral("dd/MM/yyyy HH:mm:ss"))
+                          : utc;
+}
+
+} // namespace
+
+void TfrmMediEfeti::buildGridMenu()
+{
+    mnuGrid = new QMenu(dbgData);
+    mnuGrid->setObjectName(QStringLiteral("mnuGrid"));
+    const auto add = [this](const QString& caption, const char* name, void (TfrmMediEfeti::*step)()) {
+        QAction* action = mnuGrid->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this,
+                [this, step] { Application::instance().Guard([this, step] { (this->*step)(); }); });
+        return action;
+    };
+    mnuCopiar = add(QStringLiteral("Copiar"), "mnuCopiar", &TfrmMediEfeti::CopyCell);
+    mnuCopiarLista = add(QStringLiteral("Copiar lista"), "mnuCopiarLista", &TfrmMediEfeti::CopyList);
+    mnuExportar = add(QStringLiteral("Exportar lista..."), "mnuExportar", &TfrmMediEfeti::ExportList);
+    mnuGrid->addSeparator();
+    mnuHistLinha = mnuGrid->addAction(QStringLiteral("Histórico da linha..."));
+    mnuHistLinha->setObjectName(QStringLiteral("mnuHistLinha"));
+    connect(mnuHistLinha, &QAction::triggered, this,
+            [this] { Application::instance().Guard([this] { ShowLineHistory(); }); });
+    dbgData->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dbgData, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        const bool lines = cdsEfetGest->Active() && !cdsEfetGest->IsEmpty();
+        for (QAction* action : {mnuHistLinha, mnuCopiar, mnuCopiarLista, mnuExportar})
+            action->setEnabled(lines);
+        mnuGrid->popup(dbgData->viewport()->mapToGlobal(at));
+    });
+}
+
+void TfrmMediEfeti::ShowLineHistory()
+{
+    const QString service = cdsEfetGestUSR_CDSERVFILI->AsString();
+    if (!cdsEfetGest->Active() || cdsEfetGest->IsEmpty() || service.isEmpty())
+        return;
+    QObject owner;
+    TClientDataSet* history = HistEfetGestRecordSet::create(&owner).cdsHistEfetGest;
+    {
+        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
+        const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
+        history->SetData(server().GetHistEfetGest(shownBranch_, shownDate_, service).toPacket());
+    }
+    QStringList headers;
+    for (TField* field : history->Fields())
+        headers << field->DisplayLabel();
+    QList<QStringList> rows;
+    for (history->First(); !history->Eof(); history->Next()) {
+        QStringList row;
+        for (TField* field : history->Fields())
+            row << field->DisplayText();
+        row[0] = localTime(row[0]);
+        row[1] = kindCaption(row[1]);
+        rows << row;
+    }
+    Application::instance().Prompts().ShowTable(
+        QStringLiteral("Histórico da linha - serviço %1").arg(service), headers, rows);
+}

@@ -1,0 +1,106 @@
+#include "Application.h"
+#include "CollectingPrompts.h"
+#include "TBCDField.h"
+#include "TClientDataSet.h"
+#include "TDBGrid.h"
+#include "TDataSource.h"
+#include "TStringField.h"
+#include "TfrmMediEfeti.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QScopeGuard>
+
+namespace {
+
+// A spreadsheet's title row: words where the code and the staff go.
+bool isTitleRow(const QStringList& cells)
+{
+    const auto hasLetter = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+    };
+    return cells.size() >= 2 && hasLetter(cells[0]) && hasLetter(cells[1]);
+}
+
+} // namespace
+
+bool TfrmMediEfeti::pastesLines() const
+{
+    return cdsEfetGest->Active() && dtsPadrao->State() == TDataSetState::dsBrowse && !dbgData->EditorMode() &&
+           QGuiApplication::clipboard()->text().contains(QLatin1Char('\t'));
+}
+
+void TfrmMediEfeti::PasteLines(const QString& text)
+{
+    if (!cdsEfetGest->Active() || dtsPadrao->State() != TDataSetState::dsBrowse)
+        return;
+    Application& application = Application::instance();
+    QList<QStringList> refused;
+    {
+        // Each refusal is listed at the end rather than shown as it happens.
+        auto collecting = std::make_unique<CollectingPrompts>(application.Prompts());
+        CollectingPrompts& collected = *collecting;
+        std::unique_ptr<UserPrompts> own = application.ExchangePrompts(std::move(collecting));
+        const auto restore = qScopeGuard([&] { application.SetPrompts(std::move(own)); });
+        // The remote calls wait in a local event loop that would repaint the screen for every row.
+        setUpdatesEnabled(false);
+        totalsHeld_ = true;
+        const auto repaint = qScopeGuard([this] {
+            setUpdatesEnabled(true);
+            totalsHeld_ = false;
+            updateTotals();
+        });
+        const QStringList rows = text.split(QLatin1Char('\n'));
+        bool first = true;
+        for (qsizetype at = 0; at < rows.size(); ++at) {
+            QString row = rows[at];
+            if (row.endsWith(QLatin1Char('\r')))
+                row.chop(1);
+            if (row.trimmed().isEmpty())
+                continue;
+            const QStringList cells = row.split(QLatin1Char('\t'));
+            if (std::exchange(first, false) && isTitleRow(cells))
+                continue;
+            const QString reason = pasteLine(cells, collected.errors);
+            if (!reason.isEmpty())
+                refused << QStringList{QString::number(at + 1),
+                                       row.replace(QLatin1Char('\t'), QStringLiteral(" | ")), reason};
+        }
+    }
+    reloadLines();
+    if (!refused.isEmpty())
+        application.Prompts().ShowTable(
+            QStringLiteral("Linhas recusadas"),
+            {QStringLiteral("Linha"), QStringLiteral("Conteúdo"), QStringLiteral("Motivo")}, refused);
+}
+
+QString TfrmMediEfeti::pasteLine(const QStringList& cells, QStringList& errors)
+{
+    if (cells.size() < 3 || cells.size() > 4)
+        return QStringLiteral("A linha tem %1 colunas; são 3 ou 4: código, nº de efetivos, valor unitário e, "
+                              "se quiser, valor total.")
+            .arg(cells.size());
+    const qsizetype shownBefore = errors.size();
+    QString reason;
+    try {
+        // The path of a typed line: field texts as the grid writes them, then Post with its checks and
+        // the save to the server.
+        cdsEfetGest->Append();
+        cdsEfetGestUSR_CDSERVFILI->SetAsString(cells[0].trimmed());
+        cdsEfetGestUSR_QTEFETGEST->SetAsString(cells[1].trimmed());
+        cdsEfetGestUSR_VREFETGEST->SetAsString(cells[2].trimmed());
+        if (cells.size() == 4 && !cells[3].trimmed().isEmpty())
+            cdsEfetGestUSR_VRTTSERVGEST->SetAsString(cells[3].trimmed());
+        cdsEfetGest->Post();
+    } catch (...) {
+        reason = Application::MessageOf(std::current_exception());
+        Application::instance().Guard([this] {
+            if (cdsEfetGest->State() == TDataSetState::dsInsert)
+                cdsEfetGest->Cancel();
+        });
+    }
+    // Checks show their message and abort; a refused save is reported after it was undone.
+    if (errors.size() > shownBefore)
+        reason = errors.mid(shownBefore).join(QLatin1Char(' '));
+    return reason;
+}

@@ -1,0 +1,51 @@
+#include "Currency.h"
+#include "DisplayFormat.h"
+#include "ERangeError.h"
+#include "TBCDField.h"
+#include "TClientDataSet.h"
+#include "TfrmMediEfeti.h"
+
+#include <QLocale>
+
+void TfrmMediEfeti::watchTotals()
+{
+    for (const auto signal : {&TDataSet::rowInserted, &TDataSet::rowRemoved, &TDataSet::rowChanged})
+        connect(cdsEfetGest, signal, this, &TfrmMediEfeti::updateTotals);
+    connect(cdsEfetGest, &TDataSet::contentReset, this, &TfrmMediEfeti::updateTotals);
+    connect(cdsEfetGest, &TDataSet::stateChanged, this, &TfrmMediEfeti::updateTotals);
+    updateTotals();
+}
+
+void TfrmMediEfeti::updateTotals()
+{
+    if (totalsHeld_)
+        return;
+    int lines = 0;
+    Currency staff;
+    Currency total;
+    bool overflow = false;
+    if (cdsEfetGest->Active()) {
+        // A new line not posted yet is no line of the list.
+        const int pending = cdsEfetGest->State() == TDataSetState::dsInsert ? cdsEfetGest->currentRow() : -1;
+        const int staffAt = cdsEfetGestUSR_QTEFETGEST->Index();
+        const int totalAt = cdsEfetGestUSR_VRTTSERVGEST->Index();
+        for (int row = 0; row < cdsEfetGest->RecordCount(); ++row) {
+            if (row == pending)
+                continue;
+            ++lines;
+            try {
+                staff = staff + cdsEfetGest->valueAt(row, staffAt).value<Currency>();
+                total = total + cdsEfetGest->valueAt(row, totalAt).value<Currency>();
+            } catch (const ERangeError&) {
+                overflow = true;
+            }
+        }
+    }
+    const auto shown = [&](const TBCDField* field, Currency sum) {
+        return overflow ? QStringLiteral("excede o limite")
+                        : DisplayFormat::formatCurrency(sum, field->DisplayFormat(), QLocale());
+    };
+    setProperty("statusText", QStringLiteral("Linhas: %1   Efetivos: %2   Total: %3")
+                                  .arg(QLocale().toString(lines), shown(cdsEfetGestUSR_QTEFETGEST, staff),
+                                       shown(cdsEfetGestUSR_VRTTSERVGEST, total)));
+}

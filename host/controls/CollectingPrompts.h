@@ -1,0 +1,36 @@
+#pragma once
+
+#include "UserPrompts.h"
+#include "host_controls_export.h"
+
+#include <QStringList>
+
+// Keeps the error messages instead of showing them, and hands every other prompt to `inner`, which it
+// does not own: for a step that reports its failures together at its end.
+class HOST_CONTROLS_EXPORT CollectingPrompts : public UserPrompts {
+public:
+    explicit CollectingPrompts(UserPrompts& inner) : inner_(inner) {}
+
+    void ShowError(const QString& message) override { errors << message; }
+    bool Confirm(const QString& question) override { return inner_.Confirm(question); }
+    OpenLineAnswer AskOpenLine(const QString& question) override { return inner_.AskOpenLine(question); }
+    bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override
+    {
+        return inner_.ChooseRecord(source, title, emptyText);
+    }
+    void ShowBusy(QWidget* over, int kind) override { inner_.ShowBusy(over, kind); }
+    void HideBusy() override { inner_.HideBusy(); }
+    void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override
+    {
+        inner_.ShowTable(title, headers, rows);
+    }
+    QString AskSaveFileName(const QString& title, const QString& suggested, const QString& filter) override
+    {
+        return inner_.AskSaveFileName(title, suggested, filter);
+    }
+
+    QStringList errors;
+
+private:
+    UserPrompts& inner_;
+};

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "HostStartup.h"
 #include "TForm.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -30,6 +31,7 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_
     closeScreen->setObjectName(QStringLiteral("actFecharJanela"));
     connect(closeScreen, &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
     resize(1024, 700);
+    new WindowPlacement(*this, *mdiArea_); // owned by this window
 }
 
 void HostMainWindow::openModule(const QString& moduleName)

@@ -1,0 +1,90 @@
+#include "HostMainWindow.h"
+#include "HostSettings.h"
+#include "ModuleLoader.h"
+#include "ScreenTest.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+
+// What the host's settings file says about `key` is replaced by `rect` (left by a larger display).
+void storePlace(const QString& key, const QRect& rect)
+{
+    QSettings(HostSettings::filePath(), QSettings::IniFormat).setValue(key, rect);
+}
+
+} // namespace
+
+// The host as a desktop application: where it puts its windows.
+class TstMed00418Host : public ScreenTest {
+    Q_OBJECT
+
+    QMdiSubWindow* window() const { return qobject_cast<QMdiSubWindow*>(screen_->parentWidget()); }
+
+private slots:
+    void screenOpensWhereItWasLeft_data()
+    {
+        QTest::addColumn<QRect>("left");   // where the user put it
+        QTest::addColumn<QRect>("stored"); // overrides the settings after closing; null: as saved
+        QTest::addColumn<QRect>("expected");
+        const QRect moved(30, 20, 560, 330);
+        QTest::newRow("moved and resized") << moved << QRect() << moved;
+        QTest::newRow("off the host's area") << moved << QRect(5000, 4000, 560, 330) << QRect(0, 0, 560, 330);
+    }
+
+    void screenOpensWhereItWasLeft()
+    {
+        QFETCH(QRect, left);
+        QFETCH(QRect, stored);
+        QFETCH(QRect, expected);
+        window()->setGeometry(left);
+        QCOMPARE(window()->geometry(), left);
+        tester_.reset();
+        QVERIFY(fx_.closeScreen());
+        if (!stored.isNull())
+            storePlace(QStringLiteral("Janelas/frmMediEfeti"), stored);
+        screen_ = fx_.openScreen(true);
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
+        QTRY_COMPARE(window()->geometry(), expected);
+    }
+
+    void mainWindowOpensWhereItWasLeft_data()
+    {
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<bool>("whereLeft"); // else at the top-left of the first screen
+        const QRect moved(40, 30, 520, 360);
+        QTest::newRow("moved and resized") << moved << QRect() << true;
+        QTest::newRow("off every screen") << moved << QRect(9000, 7000, 520, 360) << false;
+    }
+
+    void mainWindowOpensWhereItWasLeft()
+    {
+        QFETCH(QRect, left);
+        QFETCH(QRect, stored);
+        QFETCH(bool, whereLeft);
+        ModuleLoader loader(QCoreApplication::applicationDirPath());
+        {
+            HostMainWindow first(loader);
+            first.show();
+            first.setGeometry(left);
+            QCOMPARE(first.geometry(), left);
+            QVERIFY(first.close());
+        }
+        if (!stored.isNull())
+            storePlace(QStringLiteral("Janelas/Principal"), stored);
+        const HostMainWindow second(loader);
+        const QPoint screenCorner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+        QCOMPARE(second.geometry(), QRect(whereLeft ? left.topLeft() : screenCorner, left.size()));
+        QVERIFY(fx_.activate());
+    }
+};
+
+QTEST_MAIN(TstMed00418Host)
+#include "tst_med00418_host.moc"

@@ -1,11 +1,13 @@
 #include "HostMainWindow.h"
 #include "HostSettings.h"
+#include "MedBuildInfo.h"
 #include "ModuleLoader.h"
 #include "ScreenTest.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QtTest>
@@ -83,6 +85,37 @@ private slots:
         const QPoint screenCorner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
         QCOMPARE(second.geometry(), QRect(whereLeft ? left.topLeft() : screenCorner, left.size()));
         QVERIFY(fx_.activate());
+    }
+
+    void answersWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("printed"); // a line of what it prints
+        const QString version = QStringLiteral("med_host " MED_VERSION);
+        QTest::newRow("--version") << "--version" << version;
+        QTest::newRow("-v") << "-v" << version;
+        QTest::newRow("--help") << "--help"
+                                << "  --open <module>    Opens a module at start, e.g. Pkg_med00418.";
+        QTest::newRow("-h") << "-h"
+                            << "  --settings <file>  Settings file (INI).";
+    }
+
+    void answersWithoutADisplay()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, printed);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        QProcess host;
+        host.setProcessEnvironment(environment);
+        host.start(QCoreApplication::applicationDirPath() + QStringLiteral("/med_host"), {argument});
+        QVERIFY(host.waitForFinished(30000));
+        QCOMPARE(host.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(host.exitCode(), 0);
+        const QStringList lines =
+            QString::fromLocal8Bit(host.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(printed), qPrintable(lines.join(QLatin1Char('\n'))));
     }
 };
 

@@ -1,15 +1,21 @@
+#include "Application.h"
+#include "DialogPrompts.h"
 #include "HostMainWindow.h"
 #include "HostSettings.h"
 #include "MedBuildInfo.h"
 #include "ModuleLoader.h"
 #include "ScreenTest.h"
+#include "TBtnPesquisa.h"
 
+#include <QDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -25,6 +31,24 @@ void storePlace(const QString& key, const QRect& rect)
 // The host as a desktop application: where it puts its windows.
 class TstMed00418Host : public ScreenTest {
     Q_OBJECT
+
+    // The accessible name of the list in the branch's search dialog, opened as the user does.
+    QString lookupListName()
+    {
+        Application::instance().SetPrompts(std::make_unique<DialogPrompts>());
+        QString name = QStringLiteral("<no dialog>");
+        QTimer::singleShot(0, [&name] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                if (const auto* list = dialog->findChild<QWidget*>(QStringLiteral("list")))
+                    name = list->accessibleName();
+                dialog->reject();
+            }
+        });
+        fx_.click(screen_->btpFilial);
+        fx_.resetPrompts();
+        [this] { QVERIFY(fx_.activate()); }();
+        return name;
+    }
 
     QMdiSubWindow* window() const { return qobject_cast<QMdiSubWindow*>(screen_->parentWidget()); }
 
@@ -85,6 +109,29 @@ private slots:
         const QPoint screenCorner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
         QCOMPARE(second.geometry(), QRect(whereLeft ? left.topLeft() : screenCorner, left.size()));
         QVERIFY(fx_.activate());
+    }
+
+    void iconsAndListsHaveAccessibleNames_data()
+    {
+        QTest::addColumn<QString>("widget"); // object name; "dialog/NAME" in a search list of the lines
+        for (const char* name : {"sbtIncluir", "sbtAlterar", "sbtExcluir", "sbtConfirmar", "sbtCancelar",
+                                 "sbtProcurar", "sbtImprimir", "sbtFechar", "btnImporta", "btpFilial",
+                                 "calendarButton", "dbgData", "cellEditorButton", "dialog/list"})
+            QTest::newRow(name) << name;
+        QTest::newRow("cell editor") << "";
+    }
+
+    void iconsAndListsHaveAccessibleNames()
+    {
+        QFETCH(QString, widget);
+        QString name = QStringLiteral("<not found>");
+        if (widget == QLatin1String("dialog/list"))
+            name = lookupListName();
+        else if (const QWidget* found = widget.isEmpty() ? grid()->viewport()->findChild<QLineEdit*>()
+                                                         : screen_->findChild<QWidget*>(widget))
+            name = found->accessibleName();
+        QVERIFY2(!name.trimmed().isEmpty(), qPrintable(widget));
+        QVERIFY(!name.startsWith(QLatin1Char('<')));
     }
 
     void answersWithoutADisplay_data()

@@ -226,6 +226,7 @@ void TfrmMediEfeti::buildGridArea()
 
     dbgData = make<TDBGrid>(scb, "dbgData");
     dbgData->SetBounds(0, 0, 584, 191);
+    dbgData->setAccessibleName(QStringLiteral("Efetivos por serviço"));
     dbgData->SetAlign(TAlign::alClient);
     dbgData->SetBorder(false);
     dbgData->SetColor(Colors::clInfoBk());

@@ -4,6 +4,7 @@
 #include "HostStartup.h"
 #include "ScreenStatus.h"
 #include "TForm.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -37,6 +38,7 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_
     statusBar()->addPermanentWidget(totals);
     new ScreenStatus(mdiArea_, totals);
     resize(1024, 700);
+    new WindowPlacement(*this, *mdiArea_); // owned by this window
 }
 
 void HostMainWindow::openModule(const QString& moduleName)

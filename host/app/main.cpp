@@ -1,5 +1,7 @@
 #include "Application.h"
 #include "DialogPrompts.h"
+#include "HostCommandLine.h"
+#include "HostLog.h"
 #include "HostMainWindow.h"
 #include "HostSettings.h"
 #include "HostStartup.h"
@@ -10,47 +12,10 @@
 #include "dtmDBGeral.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QTimer>
-#include <cstdio>
-#include <cstring>
+#include <optional>
 
 namespace {
-
-// Answered before QApplication exists: it needs a display, and a version check must not.
-bool printedVersion(int argc, char* argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
-            std::printf("med_host %s\n", MED_VERSION);
-            return true;
-        }
-    }
-    return false;
-}
-
-struct HostOptions {
-    QString openModule;
-};
-
-HostOptions parseOptions(const QApplication& app)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Host application of the billing screens."));
-    parser.addHelpOption();
-    parser.addOption(
-        {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Prints the version.")});
-    const QCommandLineOption open(QStringLiteral("open"),
-                                  QStringLiteral("Opens a module at start, e.g. Pkg_med00418."),
-                                  QStringLiteral("module"));
-    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("Settings file (INI)."),
-                                      QStringLiteral("file"));
-    parser.addOptions({open, settings});
-    parser.process(app);
-    if (parser.isSet(settings))
-        qputenv("MED_SETTINGS", parser.value(settings).toLocal8Bit());
-    return {parser.value(open)};
-}
 
 void openLocalDatabase()
 {
@@ -62,11 +27,24 @@ void openLocalDatabase()
 
 int main(int argc, char* argv[])
 {
-    if (printedVersion(argc, argv))
-        return 0;
+    HostCommandLine commandLine;
+    std::optional<int> answered;
+    {
+        const QCoreApplication probe(argc, argv); // names the program in the help; needs no display
+        answered = commandLine.answered(QCoreApplication::arguments());
+    }
+    if (answered)
+        return *answered;
     QApplication app(argc, argv);
+    if (!commandLine.read(QApplication::arguments()))
+        return 2;
+    const HostCommandLine::Options options = commandLine.options();
+    if (!options.settingsFile.isEmpty())
+        qputenv("MED_SETTINGS", options.settingsFile.toLocal8Bit());
     const HostStartup startup(QLocale::system());
-    const HostOptions options = parseOptions(app);
+    qSetMessagePattern(
+        QStringLiteral("%{time yyyy-MM-ddTHH:mm:ss.zzz} %{if-category}%{category} %{endif}%{message}"));
+    const HostLog log;
 
     Application& application = Application::instance();
     application.SetPrompts(std::make_unique<DialogPrompts>());

@@ -7,9 +7,11 @@
 CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent), button_(new QToolButton(this))
 {
     setFrame(false);
+    setAccessibleName(QStringLiteral("Valor da célula"));
     setContextMenuPolicy(Qt::NoContextMenu);
     button_->setText(QStringLiteral("..."));
     button_->setObjectName(QStringLiteral("cellEditorButton"));
+    button_->setAccessibleName(QStringLiteral("Pesquisar"));
     // The grid runs the button with Ctrl+Enter too.
     button_->setToolTip(QStringLiteral("Pesquisar (%1)")
                             .arg(QKeySequence(Qt::CTRL | Qt::Key_Enter).toString(QKeySequence::NativeText)));

@@ -23,6 +23,8 @@ void TButtonFlat::SetGlyph(const QPixmap& glyph)
 void TButtonFlat::SetHint(const QString& hint)
 {
     hint_ = hint;
+    // The glyph says nothing to a screen reader: the hint names the button, shown or not.
+    setAccessibleName(hint);
     updateToolTip();
 }
 

@@ -32,6 +32,7 @@ TDBGrid::TDBGrid(QWidget* parent)
     setSelectionMode(SingleSelection);
     setCornerButtonEnabled(false);
     setWordWrap(false);
+    setAccessibleName(QStringLiteral("Grade de dados"));
     editor_->hide();
     editor_->installEventFilter(this);
     boundary_->SetBeforeOutsidePress([this] { UpdateData(); });

@@ -1,5 +1,7 @@
 #include "HttpExchange.h"
 
+#include "CallLog.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -16,8 +18,8 @@ struct LaterDeleter {
 HttpAnswer answerOf(QNetworkReply& reply, const QStringList& certificateErrors)
 {
     if (!certificateErrors.isEmpty()) {
-        qWarning("Certificate of %s not verified: %s", qPrintable(reply.url().toString()),
-                 qPrintable(certificateErrors.join(QStringLiteral("; "))));
+        qCWarning(lcServerCall, "Certificate of %s not verified: %s", qPrintable(reply.url().toString()),
+                  qPrintable(certificateErrors.join(QStringLiteral("; "))));
         return {
             HttpAnswer::Outcome::CertificateRejected, 0, {}, certificateErrors.join(QStringLiteral("; "))};
     }

@@ -1,10 +1,13 @@
 #include "RemoteServer.h"
 
+#include "CallLog.h"
 #include "Exception.h"
 #include "JsonRpcRequest.h"
 #include "JsonRpcResponse.h"
 #include "ServerLinkMessages.h"
 #include "TNetConnection.h"
+
+#include <QElapsedTimer>
 
 namespace {
 
@@ -26,7 +29,19 @@ RemoteValue RemoteServer::call(const QString& method, const QList<RemoteArg>& ar
 {
     if (!connection_)
         throw Exception(ServerLinkMessages::notOpen());
-    const qint64 id = connection_->nextCallId();
-    QByteArray answer = connection_->post(encodeJsonRpcRequest(id, method, args));
-    return decodeJsonRpcResponse(std::move(answer), id, referencesOf(args));
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        const qint64 id = connection_->nextCallId();
+        QByteArray answer = connection_->post(encodeJsonRpcRequest(id, method, args));
+        RemoteValue value = decodeJsonRpcResponse(std::move(answer), id, referencesOf(args));
+        CallLog::record(method, timer.elapsed());
+        return value;
+    } catch (const Exception& e) {
+        CallLog::record(method, timer.elapsed(), e.Message());
+        throw;
+    } catch (const std::exception& e) {
+        CallLog::record(method, timer.elapsed(), QString::fromUtf8(e.what()));
+        throw;
+    }
 }

@@ -21,11 +21,13 @@ SearchDialog::SearchDialog(const TDataSet& dataSet, const QString& title, QWidge
     setWindowTitle(title);
     setObjectName(QStringLiteral("SearchDialog"));
     filter_->setObjectName(QStringLiteral("filter"));
+    filter_->setAccessibleName(QStringLiteral("Filtro"));
     filter_->setPlaceholderText(QStringLiteral("Digite parte do código ou do nome"));
     filter_->setClearButtonEnabled(true);
     filter_->installEventFilter(this);
 
     list_->setObjectName(QStringLiteral("list"));
+    list_->setAccessibleName(QStringLiteral("Registros encontrados"));
     list_->setModel(model_);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);

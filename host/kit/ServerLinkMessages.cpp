@@ -1,5 +1,7 @@
 #include "ServerLinkMessages.h"
 
+#include "CallLog.h"
+
 namespace ServerLinkMessages {
 
 QString notOpen()
@@ -16,7 +18,7 @@ QString timedOut(int timeoutMs)
 // whoever looks after the machine; the clerk reads what happened and what to do.
 QString cannotConnect(const QString& address, const QString& reason)
 {
-    qWarning("Application server %s not reached: %s", qPrintable(address), qPrintable(reason));
+    qCWarning(lcServerCall, "Application server %s not reached: %s", qPrintable(address), qPrintable(reason));
     return QStringLiteral("Não foi possível falar com o servidor de aplicação %1. Verifique se ele está em "
                           "funcionamento e se o endereço nas configurações está certo.")
         .arg(address);
@@ -24,7 +26,8 @@ QString cannotConnect(const QString& address, const QString& reason)
 
 QString transportFailed(const QString& address, const QString& reason)
 {
-    qWarning("Call to application server %s broke off: %s", qPrintable(address), qPrintable(reason));
+    qCWarning(lcServerCall, "Call to application server %s broke off: %s", qPrintable(address),
+              qPrintable(reason));
     return QStringLiteral("A comunicação com o servidor de aplicação %1 foi interrompida. Verifique se ele "
                           "continua em funcionamento e tente de novo.")
         .arg(address);

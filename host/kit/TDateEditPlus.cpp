@@ -50,6 +50,7 @@ TDateEditPlus::TDateEditPlus(QWidget* parent)
     button_->setCursor(Qt::ArrowCursor);
     button_->setAutoRaise(true);
     button_->setToolTip(QStringLiteral("Calendário (F4)"));
+    button_->setAccessibleName(QStringLiteral("Calendário"));
     SetButtonBitmap(calendarGlyph());
     connect(button_, &QToolButton::clicked, this,
             [this] { Application::instance().Guard([this] { DropDown(); }); });

@@ -1,5 +1,6 @@
 #include "TNetConnection.h"
 
+#include "CallLog.h"
 #include "Exception.h"
 #include "HostSettings.h"
 #include "HostUser.h"
@@ -45,8 +46,8 @@ QSslConfiguration tlsFor(const QString& caFile)
     if (!caFile.isEmpty()) {
         const QList<QSslCertificate> authorities = QSslCertificate::fromPath(caFile);
         if (authorities.isEmpty())
-            qWarning("Servidor/CAFile %s holds no PEM certificate: no server can be verified",
-                     qPrintable(caFile));
+            qCWarning(lcServerCall, "Servidor/CAFile %s holds no PEM certificate: no server can be verified",
+                      qPrintable(caFile));
         configuration.setCaCertificates(authorities);
     }
     return configuration;

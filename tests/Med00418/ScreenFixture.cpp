@@ -3,6 +3,7 @@
 #include "AppServerProcess.h"
 #include "Application.h"
 #include "HostMainWindow.h"
+#include "HostSettings.h"
 #include "HostStartup.h"
 #include "LocalDemoDatabase.h"
 #include "Med00418.h"
@@ -132,8 +133,12 @@ bool ScreenFixture::serverRunning() const
     return server_ && server_->running();
 }
 
-TfrmMediEfeti* ScreenFixture::openScreen()
+TfrmMediEfeti* ScreenFixture::openScreen(bool whereLeft)
 {
+    // The host remembers the last place; a test that resized the screen must not move the next one.
+    if (!whereLeft)
+        QSettings(HostSettings::filePath(), QSettings::IniFormat)
+            .remove(QStringLiteral("Janelas/frmMediEfeti"));
     IniProc();
     return boStCriado ? frmMediEfeti : nullptr;
 }

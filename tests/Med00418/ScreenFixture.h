@@ -62,8 +62,9 @@ public:
     void pointSettingsAt(quint16 port);
 
     // The host's IniProc; the screen, or null when it is not created. Errors travel on as the host
-    // would receive them.
-    TfrmMediEfeti* openScreen();
+    // would receive them. The screen opens at its own size and place unless `whereLeft`: then where the host
+    // remembers it.
+    TfrmMediEfeti* openScreen(bool whereLeft = false);
     // Closes the screen as the close command does and waits until the instance is gone; a line left
     // open is discarded when the screen asks. False when it stayed open (the close step failed).
     bool closeScreen();

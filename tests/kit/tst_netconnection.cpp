@@ -1,14 +1,19 @@
 #include "AppServerProcess.h"
 #include "Exception.h"
 #include "FaultyServer.h"
+#include "HostLog.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
 
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
+#include <optional>
 
 namespace {
 
@@ -66,6 +71,8 @@ private slots:
     void argumentsTravelByKind();
     void answers_data();
     void answers();
+    void everyCallIsLogged_data();
+    void everyCallIsLogged();
 
 private:
     SettingsFile settings_;
@@ -281,6 +288,66 @@ void TestNetConnection::answers()
         throw Exception(QString::fromUtf8(result.raw()));
     });
     QCOMPARE(message, outcome.replace("%1", QString::number(server.port())));
+}
+
+// `error` is the message a stand-in server answers with; empty: the real server answers.
+void TestNetConnection::everyCallIsLogged_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("outcome");
+    const QString longText(1000, QLatin1Char('x'));
+    QTest::newRow("answered") << "GetPrxRelApurFat" << QString() << "ok";
+    QTest::newRow("refused by the server")
+        << "NaoExiste" << QString() << QStringLiteral("failed: Método desconhecido: NaoExiste.");
+    QTest::newRow("error over lines") << "M"
+                                      << "linha 1\\nlinha 2"
+                                      << "failed: linha 1 linha 2";
+    QTest::newRow("long error") << "M" << longText << QStringLiteral("failed: %1…").arg(longText.left(300));
+}
+
+void TestNetConnection::everyCallIsLogged()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, error);
+    QFETCH(QString, outcome);
+    const QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+    std::optional<FaultyServer> standIn;
+    if (!error.isEmpty())
+        standIn.emplace(FaultyServer::Silence::None, 200,
+                        R"({"jsonrpc":"2.0","id":%ID%,"error":{"code":-32000,"message":")" + error.toUtf8() +
+                            R"("}})");
+    TNetConnection connection;
+    aimAt(connection, standIn ? standIn->port() : server_.port());
+    connection.Open();
+    const QDateTime before = QDateTime::currentDateTime();
+    QElapsedTimer timer;
+    {
+        const HostLog log;
+        QVERIFY(log.isOpen());
+        timer.start();
+        messageOf([&] { connection.AppServer().call(method, {RemoteArg::string("0001")}); });
+    }
+    const qint64 elapsed = timer.elapsed();
+    const QDateTime after = QDateTime::currentDateTime();
+
+    QDirIterator found(data.path(), {QStringLiteral("host.log")}, QDir::Files, QDirIterator::Subdirectories);
+    QVERIFY(found.hasNext());
+    QFile file(found.next());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^(\S+) med\.host\.call \w+: call (\S+) (\d+) ms: (.*)$)"));
+    const QRegularExpressionMatch line = shape.match(lines.constFirst());
+    QVERIFY2(line.hasMatch(), qPrintable(lines.constFirst()));
+    const QDateTime when = QDateTime::fromString(line.captured(1), Qt::ISODateWithMs);
+    QVERIFY2(when.isValid() && when >= before.addMSecs(-1) && when <= after, qPrintable(line.captured(1)));
+    QCOMPARE(line.captured(2), method);
+    QVERIFY(line.captured(3).toLongLong() <= elapsed);
+    QCOMPARE(line.captured(4), outcome);
 }
 
 QTEST_GUILESS_MAIN(TestNetConnection)

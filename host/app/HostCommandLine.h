@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+#include <optional>
+
+// The host's command line. It also answers --help and --version, and needs no QCoreApplication for
+// that: they must work where there is no display, before the QApplication exists.
+class HostCommandLine {
+public:
+    struct Options {
+        QString openModule;   // --open
+        QString settingsFile; // --settings
+    };
+
+    HostCommandLine();
+
+    // 0 when `arguments` ask for help or the version, printed on stdout; nothing when the host is to
+    // start.
+    std::optional<int> answered(const QStringList& arguments);
+    // The arguments QApplication left; false, with the reason on stderr, for an unknown option.
+    bool read(const QStringList& arguments);
+    Options options() const;
+
+private:
+    QCommandLineParser parser_;
+    QCommandLineOption open_;
+    QCommandLineOption settings_;
+};

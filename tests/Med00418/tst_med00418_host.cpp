@@ -1,0 +1,170 @@
+#include "Application.h"
+#include "DialogPrompts.h"
+#include "HostMainWindow.h"
+#include "HostSettings.h"
+#include "MedBuildInfo.h"
+#include "ModuleLoader.h"
+#include "ScreenTest.h"
+#include "TBtnPesquisa.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// What the host's settings file says about `key` is replaced by `rect` (left by a larger display).
+void storePlace(const QString& key, const QRect& rect)
+{
+    QSettings(HostSettings::filePath(), QSettings::IniFormat).setValue(key, rect);
+}
+
+} // namespace
+
+// The host as a desktop application: where it puts its windows.
+class TstMed00418Host : public ScreenTest {
+    Q_OBJECT
+
+    // The accessible name of the list in the branch's search dialog, opened as the user does.
+    QString lookupListName()
+    {
+        Application::instance().SetPrompts(std::make_unique<DialogPrompts>());
+        QString name = QStringLiteral("<no dialog>");
+        QTimer::singleShot(0, [&name] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                if (const auto* list = dialog->findChild<QWidget*>(QStringLiteral("list")))
+                    name = list->accessibleName();
+                dialog->reject();
+            }
+        });
+        fx_.click(screen_->btpFilial);
+        fx_.resetPrompts();
+        [this] { QVERIFY(fx_.activate()); }();
+        return name;
+    }
+
+    QMdiSubWindow* window() const { return qobject_cast<QMdiSubWindow*>(screen_->parentWidget()); }
+
+private slots:
+    void screenOpensWhereItWasLeft_data()
+    {
+        QTest::addColumn<QRect>("left");   // where the user put it
+        QTest::addColumn<QRect>("stored"); // overrides the settings after closing; null: as saved
+        QTest::addColumn<QRect>("expected");
+        const QRect moved(30, 20, 560, 330);
+        QTest::newRow("moved and resized") << moved << QRect() << moved;
+        QTest::newRow("off the host's area") << moved << QRect(5000, 4000, 560, 330) << QRect(0, 0, 560, 330);
+    }
+
+    void screenOpensWhereItWasLeft()
+    {
+        QFETCH(QRect, left);
+        QFETCH(QRect, stored);
+        QFETCH(QRect, expected);
+        window()->setGeometry(left);
+        QCOMPARE(window()->geometry(), left);
+        tester_.reset();
+        QVERIFY(fx_.closeScreen());
+        if (!stored.isNull())
+            storePlace(QStringLiteral("Janelas/frmMediEfeti"), stored);
+        screen_ = fx_.openScreen(true);
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
+        QTRY_COMPARE(window()->geometry(), expected);
+    }
+
+    void mainWindowOpensWhereItWasLeft_data()
+    {
+        QTest::addColumn<QRect>("left");
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<bool>("whereLeft"); // else at the top-left of the first screen
+        const QRect moved(40, 30, 520, 360);
+        QTest::newRow("moved and resized") << moved << QRect() << true;
+        QTest::newRow("off every screen") << moved << QRect(9000, 7000, 520, 360) << false;
+    }
+
+    void mainWindowOpensWhereItWasLeft()
+    {
+        QFETCH(QRect, left);
+        QFETCH(QRect, stored);
+        QFETCH(bool, whereLeft);
+        ModuleLoader loader(QCoreApplication::applicationDirPath());
+        {
+            HostMainWindow first(loader);
+            first.show();
+            first.setGeometry(left);
+            QCOMPARE(first.geometry(), left);
+            QVERIFY(first.close());
+        }
+        if (!stored.isNull())
+            storePlace(QStringLiteral("Janelas/Principal"), stored);
+        const HostMainWindow second(loader);
+        const QPoint screenCorner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+        QCOMPARE(second.geometry(), QRect(whereLeft ? left.topLeft() : screenCorner, left.size()));
+        QVERIFY(fx_.activate());
+    }
+
+    void iconsAndListsHaveAccessibleNames_data()
+    {
+        QTest::addColumn<QString>("widget"); // object name; "dialog/NAME" in a search list of the lines
+        for (const char* name : {"sbtIncluir", "sbtAlterar", "sbtExcluir", "sbtConfirmar", "sbtCancelar",
+                                 "sbtProcurar", "sbtImprimir", "sbtFechar", "btnImporta", "btpFilial",
+                                 "calendarButton", "dbgData", "cellEditorButton", "dialog/list"})
+            QTest::newRow(name) << name;
+        QTest::newRow("cell editor") << "";
+    }
+
+    void iconsAndListsHaveAccessibleNames()
+    {
+        QFETCH(QString, widget);
+        QString name = QStringLiteral("<not found>");
+        if (widget == QLatin1String("dialog/list"))
+            name = lookupListName();
+        else if (const QWidget* found = widget.isEmpty() ? grid()->viewport()->findChild<QLineEdit*>()
+                                                         : screen_->findChild<QWidget*>(widget))
+            name = found->accessibleName();
+        QVERIFY2(!name.trimmed().isEmpty(), qPrintable(widget));
+        QVERIFY(!name.startsWith(QLatin1Char('<')));
+    }
+
+    void answersWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("printed"); // a line of what it prints
+        const QString version = QStringLiteral("med_host " MED_VERSION);
+        QTest::newRow("--version") << "--version" << version;
+        QTest::newRow("-v") << "-v" << version;
+        QTest::newRow("--help") << "--help"
+                                << "  --open <module>    Opens a module at start, e.g. Pkg_med00418.";
+        QTest::newRow("-h") << "-h"
+                            << "  --settings <file>  Settings file (INI).";
+    }
+
+    void answersWithoutADisplay()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, printed);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        QProcess host;
+        host.setProcessEnvironment(environment);
+        host.start(QCoreApplication::applicationDirPath() + QStringLiteral("/med_host"), {argument});
+        QVERIFY(host.waitForFinished(30000));
+        QCOMPARE(host.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(host.exitCode(), 0);
+        const QStringList lines =
+            QString::fromLocal8Bit(host.readAllStandardOutput()).split(QLatin1Char('\n'));
+        QVERIFY2(lines.contains(printed), qPrintable(lines.join(QLatin1Char('\n'))));
+    }
+};
+
+QTEST_MAIN(TstMed00418Host)
+#include "tst_med00418_host.moc"

@@ -12,6 +12,7 @@
 #include "ProcessCpu.h"
 #include "RpcClient.h"
 #include "ServerLoad.h"
+#include "SqliteFloor.h"
 #include "SqliteLibrary.h"
 #include "TDateTime.h"
 
@@ -35,6 +36,16 @@ int rounds()
 {
     const int value = qEnvironmentVariableIntValue("MED_BENCH_ROUNDS");
     return value > 0 ? value : 3;
+}
+
+// MED_BENCH_CLIENTS=1,8,128 (the default) sets the server loads' client counts.
+QList<int> clientCounts()
+{
+    QList<int> counts;
+    for (const QString& count :
+         qEnvironmentVariable("MED_BENCH_CLIENTS", QStringLiteral("1,8,128")).split(u','))
+        counts.append(qBound(1, count.toInt(), CallMix::MaxClients));
+    return counts;
 }
 
 // The list every getEfetGest of the mix reads: fifty lines with their service names.
@@ -89,7 +100,7 @@ Row measured(const QString& backend, const QString& mode, int clients, const std
     return Row{backend, mode, clients, std::move(stats), used, used == own ? 0 : own};
 }
 
-void print(QTextStream& out, Row& row, double directRate)
+void print(QTextStream& out, Row& row, double directRate, double cApiRate)
 {
     out << qSetFieldWidth(11) << Qt::left << row.backend << qSetFieldWidth(8) << row.mode << qSetFieldWidth(0)
         << Qt::right << qSetFieldWidth(4) << row.clients << qSetFieldWidth(10)
@@ -97,6 +108,8 @@ void print(QTextStream& out, Row& row, double directRate)
         << QString::number(row.stats.percentileMs(0.5), 'f', 3)
         << QString::number(row.stats.percentileMs(0.99), 'f', 3)
         << QString::number(row.stats.callsPerSecond() / directRate, 'f', 2)
+        << (cApiRate > 0 ? QString::number(row.stats.callsPerSecond() / cApiRate, 'f', 2)
+                         : QStringLiteral("-"))
         << QString::number(double(row.cpuMicros) / double(qMax<qsizetype>(1, row.stats.calls())), 'f', 1)
         << QString::number(double(row.loadCpuMicros) / double(qMax<qsizetype>(1, row.stats.calls())), 'f', 1)
         << qSetFieldWidth(0) << Qt::endl;
@@ -116,12 +129,15 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
     QList<Row> rows;
     for (int round = 0; round < rounds(); ++round) {
         QList<Row> now;
-        for (const int clients : {1, 8}) {
+        for (const int clients : clientCounts()) {
             now.append(measured(backend, QStringLiteral("server"), clients, serverCpu,
                                 [&] { return ServerLoad::run(server.port(), mix, clients, runTime()); }));
         }
         now.append(measured(backend, QStringLiteral("direct"), 1, ownCpu,
                             [&] { return DirectLoad::run(database, mix, runTime()); }));
+        if (backend == QLatin1String("sqlite"))
+            now.append(measured(backend, QStringLiteral("C API"), 1, ownCpu,
+                                [&] { return SqliteFloor::run(database, mix, runTime()); }));
         for (qsizetype i = 0; i < now.size(); ++i) {
             if (rows.size() <= i)
                 rows.append(std::move(now[i]));
@@ -129,9 +145,14 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
                 rows[i] = std::move(now[i]);
         }
     }
-    const double directRate = rows.last().stats.callsPerSecond();
+    const auto rateOf = [&](const QString& mode) {
+        for (const Row& row : rows)
+            if (row.mode == mode)
+                return row.stats.callsPerSecond();
+        return 0.0;
+    };
     for (Row& row : rows)
-        print(out, row, directRate);
+        print(out, row, rateOf(QStringLiteral("direct")), rateOf(QStringLiteral("C API")));
 }
 
 } // namespace
@@ -146,7 +167,8 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
         << "best of " << rounds() << " runs of " << runTime().count() / 1000 << " s each\n"
-        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct  CPU us/call  load gen\n";
+        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct   /C API  CPU us/call  load "
+           "gen\n";
     try {
         QTemporaryDir dir;
         measure(out, QStringLiteral("sqlite"), dir.filePath(QStringLiteral("bench.db")));

@@ -120,8 +120,12 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
     const CallMix mix;
     // MED_BENCH_WORKERS sets the server's worker threads; by default it picks them itself.
     const QString workers = qEnvironmentVariable("MED_BENCH_WORKERS");
-    AppServerProcess server(database, workers.isEmpty() ? QStringList()
-                                                        : QStringList{QStringLiteral("--workers"), workers});
+    // Every load client comes from 127.0.0.1: one address may hold them all.
+    QStringList options{QStringLiteral("--max-connections-per-address"),
+                        QString::number(CallMix::MaxClients)};
+    if (!workers.isEmpty())
+        options << QStringLiteral("--workers") << workers;
+    AppServerProcess server(database, options);
     server.start();
     seed(database, server.port(), mix);
     const std::function<qint64()> serverCpu = [&] { return ProcessCpu::ofProcess(server.pid()); };

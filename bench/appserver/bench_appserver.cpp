@@ -7,6 +7,7 @@
 #include "DatabaseSpec.h"
 #include "DirectLoad.h"
 #include "EfetGestRecordSet.h"
+#include "ListCallCpu.h"
 #include "PacketCodec.h"
 #include "PostgresServer.h"
 #include "ProcessCpu.h"
@@ -157,6 +158,9 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
     };
     for (Row& row : rows)
         print(out, row, rateOf(QStringLiteral("direct")), rateOf(QStringLiteral("C API")));
+    out << backend << ": getEfetGest (50 lines) in process, JSON-RPC in and out: "
+        << QString::number(ListCallCpu::microsPerCall(database, mix, 5), 'f', 1)
+        << " us CPU/call (median of 5)" << Qt::endl;
 }
 
 } // namespace

@@ -7,10 +7,9 @@
 #include "Housekeeping.h"
 #include "ListeningSocket.h"
 #include "Schema.h"
+#include "ServerLog.h"
 #include "ServerWorker.h"
 #include "TlsSettings.h"
-
-#include <QTextStream>
 
 AppServer::AppServer(const AppServerOptions& options, QObject* parent)
     : QObject(parent), options_(options),
@@ -36,10 +35,10 @@ AppServer::~AppServer()
 quint16 AppServer::listen()
 {
     if (!tls_ && !options_.token.isEmpty() && !options_.address.isLoopback())
-        QTextStream(stderr) << "warning: listening on " << options_.address.toString()
-                            << " without TLS: the token crosses the network in clear, and calls carrying "
-                               "it from other machines are refused; set tls-cert and tls-key"
-                            << Qt::endl;
+        qCWarning(lcServer).noquote()
+            << "listening on" << options_.address.toString()
+            << "without TLS: the token crosses the network in clear, and calls "
+               "carrying it from other machines are refused; set tls-cert and tls-key";
     listener_ = std::make_unique<ListeningSocket>(options_.address, options_.port);
     for (int i = 0; i < options_.workers; ++i) {
         workers_.push_back(std::make_unique<ServerWorker>(options_, tls_, listener_->share(), *balancer_));
@@ -64,8 +63,8 @@ void AppServer::stop()
     }
     stopTimer_.setSingleShot(true);
     connect(&stopTimer_, &QTimer::timeout, this, [this] {
-        QTextStream(stderr) << "stop: " << draining_ << " worker(s) still busy after "
-                            << options_.shutdownTimeout.count() << " s" << Qt::endl;
+        qCWarning(lcServer).nospace() << "stop: " << draining_ << " worker(s) still busy after "
+                                      << options_.shutdownTimeout.count() << " s";
         emit stopped(false);
     });
     stopTimer_.start(options_.shutdownTimeout);

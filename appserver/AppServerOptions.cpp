@@ -70,6 +70,15 @@ const QCommandLineOption
     ShutdownOption(QStringLiteral("shutdown-timeout"),
                    QStringLiteral("Seconds a stop (SIGTERM) waits for the calls in flight."),
                    QStringLiteral("SECONDS"), QStringLiteral("20"));
+const QCommandLineOption LogFileOption(QStringLiteral("log-file"),
+                                       QStringLiteral("File the log is appended to (default: standard "
+                                                      "error); SIGHUP opens it again, for logrotate."),
+                                       QStringLiteral("PATH"));
+const QCommandLineOption
+    LogRulesOption(QStringLiteral("log-rules"),
+                   QStringLiteral("Logging rules, ';' between them, e.g. \"med.appserver.call.info=false\" "
+                                  "(QT_LOGGING_RULES wins over them)."),
+                   QStringLiteral("RULES"));
 
 const QCommandLineOption
     ConfigOption(QStringLiteral("config"),
@@ -157,9 +166,10 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
     const QList<QCommandLineOption> options{
-        ListenOption, DatabaseOption, SeedOption,    TokenOption,          TtlOption,        RequestTtlOption,
-        IdleOption,   HeadOption,     BodyOption,    MaxConnectionsOption, PerAddressOption, MaxBytesOption,
-        UnsentOption, WorkersOption,  TlsCertOption, TlsKeyOption,         ShutdownOption};
+        ListenOption,     DatabaseOption, SeedOption,    TokenOption,   TtlOption,
+        RequestTtlOption, IdleOption,     HeadOption,    BodyOption,    MaxConnectionsOption,
+        PerAddressOption, MaxBytesOption, UnsentOption,  WorkersOption, TlsCertOption,
+        TlsKeyOption,     ShutdownOption, LogFileOption, LogRulesOption};
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -185,6 +195,8 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     if (out.tlsCertificate.isEmpty() != out.tlsKey.isEmpty())
         refuse(QStringLiteral("--tls-cert and --tls-key go together: give both, or neither for plain HTTP."));
     out.shutdownTimeout = std::chrono::seconds(positiveNumber(parser, ShutdownOption, 1));
+    out.logFile = parser.value(LogFileOption);
+    out.logRules = parser.value(LogRulesOption);
     if (out.token.isEmpty() && !out.address.isLoopback())
         refuse(QStringLiteral("Listening on %1 needs a token: set token in the configuration file, or "
                               "MED_SERVER_TOKEN.")

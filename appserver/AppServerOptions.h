@@ -31,6 +31,8 @@ struct AppServerOptions {
     std::chrono::seconds shutdownTimeout{20};
 
     bool tls() const { return !tlsCertificate.isEmpty(); }
+    QString logFile;  // empty: standard error
+    QString logRules; // QLoggingCategory rules, ';' between them
 
     // Exits the process for --help and --version; throws Exception with a message for the operator otherwise.
     static AppServerOptions parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment);

@@ -3,10 +3,10 @@
 #include "Database.h"
 #include "RequestLog.h"
 #include "ReservationStore.h"
+#include "ServerLog.h"
 #include "SqlFailure.h"
 #include "Transaction.h"
 
-#include <QTextStream>
 #include <QTimer>
 
 namespace {
@@ -41,7 +41,7 @@ void Housekeeping::run()
         }
         exec();
     } catch (const Exception& error) {
-        QTextStream(stderr) << "housekeeping stopped: " << error.Message() << Qt::endl;
+        qCWarning(lcServer).noquote() << "housekeeping stopped:" << error.Message();
     }
 }
 
@@ -53,8 +53,8 @@ void Housekeeping::purgeExpired(Database& database, const AppServerOptions& opti
         RequestLog(database, options.requestIdTtl).purgeExpired();
         transaction.commit();
     } catch (const SqlFailure& failure) {
-        QTextStream(stderr) << "purge of expired reservations and request outcomes failed: "
-                            << failure.detail() << Qt::endl;
+        qCWarning(lcServer).noquote()
+            << "purge of expired reservations and request outcomes failed:" << failure.detail();
     }
 }
 
@@ -65,7 +65,7 @@ void Housekeeping::checkpoint(Database& database)
         database.execDirect(database.dialect().checkpoint());
         restartLog(database);
     } catch (const SqlFailure& failure) {
-        QTextStream(stderr) << "checkpoint failed: " << failure.detail() << Qt::endl;
+        qCWarning(lcServer).noquote() << "checkpoint failed:" << failure.detail();
     }
 }
 

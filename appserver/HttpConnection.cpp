@@ -150,7 +150,7 @@ void HttpConnection::serve()
             headIn_ = true;
             if (refusedInClear(request))
                 return;
-            if (const auto refusal = endpoint_.refusal(request)) {
+            if (const auto refusal = endpoint_.refusal(request, socket_->peerAddress())) {
                 socket_->write(refusal->wire(false));
                 close();
             }
@@ -161,7 +161,7 @@ void HttpConnection::serve()
             requestDone();
             // A stopping server answers what it was asked, then says goodbye.
             const bool keepAlive = request.keepAlive && !finishing_;
-            socket_->write(endpoint_.answer(request, loopbackPeer_).wire(keepAlive));
+            socket_->write(endpoint_.answer(request, loopbackPeer_, socket_->peerAddress()).wire(keepAlive));
             if (!keepAlive)
                 close();
             break;

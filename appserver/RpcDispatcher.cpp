@@ -6,17 +6,17 @@
 #include "RpcError.h"
 #include "RpcReply.h"
 #include "RpcRequest.h"
+#include "ServerLog.h"
 #include "SqlFailure.h"
 
 #include <QCryptographicHash>
 #include <QSqlQuery>
-#include <QTextStream>
 
 namespace {
 
 void logFailure(const QString& method, const QString& detail)
 {
-    QTextStream(stderr) << method << " failed: " << detail << Qt::endl;
+    qCWarning(lcServer).noquote() << method << "failed:" << detail;
 }
 
 } // namespace

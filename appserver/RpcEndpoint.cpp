@@ -1,11 +1,10 @@
 #include "RpcEndpoint.h"
 
+#include "LogLine.h"
 #include "Metrics.h"
+#include "ServerLog.h"
 
 #include <QElapsedTimer>
-#include <algorithm>
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -40,28 +39,40 @@ QByteArrayView bearerToken(QByteArrayView authorization)
     return token;
 }
 
-// A caller's text in the log (the path, the method name), cut short and with control characters
-// replaced, so nobody can forge or break log lines through a request.
-QByteArray loggable(QByteArray text)
-{
-    text.truncate(120);
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '?';
-    }
-    return text;
-}
+// What a call line says of the call: `kind` and `what` ("RPC" and the method, or the HTTP method and
+// path), and either `ok`, a JSON-RPC error code or the HTTP status.
+struct CallSummary {
+    QByteArrayView kind;
+    QByteArrayView what;
+    QStringView method;
+    QStringView rpcOutcome;
+    int status = 200;
+};
 
-// One write(2) per line, so lines from threads and servers sharing a log never interleave, and no
-// thread waits on the lock of stdio's stderr.
-void logCall(const QByteArray& what, qint64 nanoseconds, const QByteArray& outcome)
+// Formatted only when call lines are on, on the stack: a call pays for its line and nothing more.
+void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanoseconds)
 {
-    char line[320];
-    const QByteArray shown = loggable(what);
-    const int length = std::snprintf(line, sizeof line, "%s %.3fms %s\n", shown.constData(),
-                                     double(nanoseconds) / 1e6, outcome.constData());
-    [[maybe_unused]] const auto written =
-        ::write(STDERR_FILENO, line, std::min(std::size_t(length), sizeof line - 1));
+    if (!lcCall().isInfoEnabled())
+        return;
+    LogLine line;
+    ServerLog::begin(QtInfoMsg, line);
+    line.appendAddress(peer);
+    line.append(' ');
+    line.appendCallerText(call.kind);
+    line.append(' ');
+    const bool rpc = !call.rpcOutcome.isNull();
+    if (!rpc)
+        line.appendCallerText(call.what);
+    else
+        line.appendCallerText(call.method.isEmpty() ? QStringView(u"-") : call.method);
+    line.append(' ');
+    line.appendMilliseconds(nanoseconds);
+    line.append(' ');
+    if (!rpc)
+        line.appendNumber(call.status);
+    else // "ok", or "error CODE" shown as the code alone
+        line.appendCallerText(call.rpcOutcome.sliced(call.rpcOutcome.lastIndexOf(u' ') + 1));
+    ServerLog::end(line);
 }
 
 } // namespace
@@ -75,22 +86,20 @@ bool RpcEndpoint::authorized(const HttpRequest& request) const
     return token_.isEmpty() || sameSecret(bearerToken(request.authorization), token_);
 }
 
-std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head)
+std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QHostAddress& peer)
 {
     if (head.path != RpcPath || head.method != "POST" || authorized(head))
         return std::nullopt;
-    logCall(head.method + ' ' + head.path, 0, "401");
+    logCall(peer, {head.method, head.path, {}, {}, 401}, 0);
     return HttpAnswer{401, "text/plain", "unauthorized\n"};
 }
 
-HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer)
+HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, const QHostAddress& peer)
 {
     QElapsedTimer timer;
     timer.start();
     const bool get = request.method == "GET";
-    QByteArray what = request.method + ' ' + request.path;
     HttpAnswer answer;
-    QByteArray outcome;
     if (get && request.path == LivePath) {
         answer.body = "ok";
     } else if (get && (request.path == ReadyPath || request.path == HealthPath)) {
@@ -106,11 +115,11 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer)
     } else {
         const RpcDispatcher::Outcome call = dispatcher_.handle(request.body, request.idempotencyKey);
         answer = {200, "application/json", call.body};
-        what = "RPC " + (call.method.isEmpty() ? QByteArray("-") : call.method.toUtf8());
-        outcome = call.summary.toUtf8();
         Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
+        logCall(peer, {"RPC", {}, call.method, call.summary, answer.status}, timer.nsecsElapsed());
+        return answer;
     }
-    logCall(what, timer.nsecsElapsed(), outcome.isEmpty() ? QByteArray::number(answer.status) : outcome);
+    logCall(peer, {request.method, request.path, {}, {}, answer.status}, timer.nsecsElapsed());
     return answer;
 }
 

@@ -5,23 +5,24 @@
 #include "RpcDispatcher.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <optional>
 
 // The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC; GET /health/live says the
 // process serves, GET /health/ready (and /health) whether its database answers (503 when not), GET
 // /metrics gives the process's counters. Calls need `Authorization: Bearer TOKEN` when a token is set
 // (the scheme in any case); /metrics needs it too unless the client is on loopback; health checks never
-// do. Each request leaves one log line on stderr.
+// do. Each request leaves one line in the server's log (ServerLog): client, what, duration, outcome.
 class RpcEndpoint {
 public:
     // An empty token lets every caller in (loopback only; the options enforce it).
     RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token);
 
-    // `loopbackPeer`: the client connected from this machine.
-    HttpAnswer answer(const HttpRequest& request, bool loopbackPeer = false);
+    // `loopbackPeer`: the client connected from this machine; `peer`: its address, for the log.
+    HttpAnswer answer(const HttpRequest& request, bool loopbackPeer = false, const QHostAddress& peer = {});
     // The answer to a request that is refused on its head alone (a call without the token), so its
     // body need not be read; nothing when the body is wanted.
-    std::optional<HttpAnswer> refusal(const HttpRequest& head);
+    std::optional<HttpAnswer> refusal(const HttpRequest& head, const QHostAddress& peer = {});
 
 private:
     bool authorized(const HttpRequest& request) const;

@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,11 +11,13 @@ namespace {
 
 int pipeEnds[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int number)
 {
-    const char byte = 1;
+    const int savedErrno = errno; // the interrupted code may be about to read it
+    const char byte = char(number);
     // Only async-signal-safe work here: the event loop reads the byte.
     [[maybe_unused]] const ssize_t written = ::write(pipeEnds[0], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace
@@ -27,7 +30,10 @@ ShutdownSignal::ShutdownSignal(QObject* parent) : QObject(parent)
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(pipeEnds[1], &byte, 1);
-        emit requested();
+        if (byte == SIGHUP)
+            emit hangup();
+        else
+            emit requested();
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -35,12 +41,14 @@ ShutdownSignal::ShutdownSignal(QObject* parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 ShutdownSignal::~ShutdownSignal()
 {
     ::signal(SIGTERM, SIG_DFL);
     ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
     notifier_.reset();
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);

@@ -5,7 +5,7 @@
 #include <memory>
 
 // Turns SIGTERM and SIGINT into a Qt signal, so the server stops between calls and closes the
-// database cleanly. One instance per process.
+// database cleanly, and SIGHUP into another, so it opens its log file again. One instance per process.
 class ShutdownSignal : public QObject {
     Q_OBJECT
 
@@ -15,6 +15,7 @@ public:
 
 signals:
     void requested();
+    void hangup();
 
 private:
     std::unique_ptr<QSocketNotifier> notifier_;

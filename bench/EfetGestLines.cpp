@@ -5,6 +5,8 @@
 #include "PacketCodec.h"
 #include "TDateTime.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <map>
 
 namespace EfetGestLines {
@@ -58,6 +60,30 @@ double valueBytesPerLine(int count)
             bytes += value.metaType() == QMetaType::fromType<QString>() ? 2.0 * value.toString().size() : 8.0;
     }
     return bytes / count;
+}
+
+void fillTable(QSqlDatabase& db, int count)
+{
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("CREATE TABLE USR_EFETGEST (USR_CDFILIAL TEXT, USR_DTEFETGEST TEXT, "
+                              "USR_CDSERVFILI TEXT, USR_QTEFETGEST NUMERIC, USR_VREFETGEST NUMERIC, "
+                              "USR_VRTTSERVGEST NUMERIC, NMSERVICO TEXT)"));
+    QVariantList columns[7];
+    for (const Record& line : lines(count)) {
+        columns[0] << line[0];
+        columns[1] << line[1].value<TDateTime>().toIsoString();
+        columns[2] << line[2];
+        for (int c = 3; c < 6; ++c)
+            columns[c] << line[c].value<Currency>().toDouble();
+        columns[6] << line[6];
+    }
+    db.transaction();
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO USR_EFETGEST VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariantList& column : columns)
+        insert.addBindValue(column);
+    insert.execBatch();
+    db.commit();
 }
 
 } // namespace EfetGestLines

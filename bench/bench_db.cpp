@@ -73,37 +73,13 @@ public:
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Connection);
         db.setDatabaseName(QStringLiteral(":memory:"));
         db.open();
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("CREATE TABLE USR_EFETGEST (USR_CDFILIAL TEXT, USR_DTEFETGEST TEXT, "
-                                  "USR_CDSERVFILI TEXT, USR_QTEFETGEST NUMERIC, USR_VREFETGEST NUMERIC, "
-                                  "USR_VRTTSERVGEST NUMERIC, NMSERVICO TEXT)"));
-        fill(db);
+        EfetGestLines::fillTable(db, Lines);
     }
     ~SqliteLines() { QSqlDatabase::removeDatabase(Connection); }
 
     QSqlDatabase database() const { return QSqlDatabase::database(Connection); }
 
 private:
-    static void fill(QSqlDatabase& db)
-    {
-        QVariantList columns[7];
-        for (const Record& line : EfetGestLines::lines(Lines)) {
-            columns[0] << line[0];
-            columns[1] << line[1].value<TDateTime>().toIsoString();
-            columns[2] << line[2];
-            for (int c = 3; c < 6; ++c)
-                columns[c] << line[c].value<Currency>().toDouble();
-            columns[6] << line[6];
-        }
-        db.transaction();
-        QSqlQuery insert(db);
-        insert.prepare(QStringLiteral("INSERT INTO USR_EFETGEST VALUES (?, ?, ?, ?, ?, ?, ?)"));
-        for (const QVariantList& column : columns)
-            insert.addBindValue(column);
-        insert.execBatch();
-        db.commit();
-    }
-
     static constexpr const char* Connection = "bench";
 };
 

@@ -95,30 +95,6 @@ Bytes clientDataSet(int lines)
     return medianOf(runs);
 }
 
-void fillTable(QSqlDatabase& db, int lines)
-{
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("CREATE TABLE USR_EFETGEST (USR_CDFILIAL TEXT, USR_DTEFETGEST TEXT, "
-                              "USR_CDSERVFILI TEXT, USR_QTEFETGEST NUMERIC, USR_VREFETGEST NUMERIC, "
-                              "USR_VRTTSERVGEST NUMERIC, NMSERVICO TEXT)"));
-    QVariantList columns[7];
-    for (const Record& line : EfetGestLines::lines(lines)) {
-        columns[0] << line[0];
-        columns[1] << line[1].value<TDateTime>().toIsoString();
-        columns[2] << line[2];
-        for (int c = 3; c < 6; ++c)
-            columns[c] << line[c].value<Currency>().toDouble();
-        columns[6] << line[6];
-    }
-    db.transaction();
-    QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("INSERT INTO USR_EFETGEST VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariantList& column : columns)
-        insert.addBindValue(column);
-    insert.execBatch();
-    db.commit();
-}
-
 Bytes tableModel(int lines)
 {
     const QString connection = QStringLiteral("memory%1").arg(lines);
@@ -127,7 +103,7 @@ Bytes tableModel(int lines)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(QStringLiteral(":memory:"));
         db.open();
-        fillTable(db, lines);
+        EfetGestLines::fillTable(db, lines);
         for (int run = 0; run < Runs; ++run)
             runs.push_back(measure(lines, [&] {
                 auto model = std::make_unique<QSqlTableModel>(nullptr, db);

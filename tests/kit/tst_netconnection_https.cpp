@@ -86,8 +86,9 @@ void TestNetConnectionHttps::open_data()
         << "https://127.0.0.1" << true << certificates_->otherCaCertificate() << "" << notVerified;
     QTest::newRow("https, system store") << "https://127.0.0.1" << true << ""
                                          << "" << notVerified;
-    QTest::newRow("https to a plain server") << "https://127.0.0.1" << false << ca << ""
-                                             << "Não foi possível conectar ao servidor de aplicação %1: ";
+    QTest::newRow("https to a plain server")
+        << "https://127.0.0.1" << false << ca << ""
+        << "Não foi possível falar com o servidor de aplicação %1. Verifique";
     QTest::newRow("http prefix on loopback, token") << "http://127.0.0.1" << false << ""
                                                     << "t0k3n"
                                                     << "";

@@ -1,10 +1,13 @@
 #include "Database.h"
 
 #include "SqlFailure.h"
+#include "SqliteStatements.h"
 
 #include <QAtomicInteger>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <sqlite3.h>
 
 namespace {
 
@@ -24,6 +27,13 @@ Database::Database(const DatabaseSpec& spec)
 
 Database::~Database()
 {
+    close();
+}
+
+void Database::close()
+{
+    // Every statement goes before the connection: SQLite does not close one with statements open.
+    native_.reset();
     statements_.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
@@ -52,6 +62,9 @@ void Database::open()
                          QStringLiteral("open ") + (spec_.path.isEmpty() ? spec_.host : spec_.path));
     for (const QString& statement : dialect_.sessionSetup())
         execDirect(statement);
+    const QVariant handle = db.driver()->handle();
+    if (spec_.kind == DatabaseSpec::Kind::Sqlite && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        native_ = std::make_unique<SqliteStatements>(*static_cast<sqlite3* const*>(handle.constData()));
 }
 
 void Database::recoverConnection()
@@ -63,9 +76,7 @@ void Database::recoverConnection()
 
 void Database::reconnect()
 {
-    statements_.clear();
-    QSqlDatabase::database(connectionName_, false).close();
-    QSqlDatabase::removeDatabase(connectionName_);
+    close();
     open();
 }
 
@@ -110,6 +121,14 @@ void Database::select(const QString& sql, const QVariantList& values,
     } finish{query};
     while (query.next())
         row(query);
+}
+
+void Database::selectRows(const QString& sql, const QVariantList& values,
+                          const std::function<void(const DatabaseRow&)>& row)
+{
+    if (native_)
+        return native_->select(sql, values, row);
+    select(sql, values, [&](const QSqlQuery& query) { row(DatabaseRow(query)); });
 }
 
 void Database::execControl(const QString& sql)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatabaseRow.h"
 #include "DatabaseSpec.h"
 #include "SqlDialect.h"
 
@@ -8,6 +9,9 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <memory>
+
+class SqliteStatements;
 
 // One connection, its dialect and its prepared statements: each statement text is prepared once per
 // connection and reused. Every failure raises SqlFailure.
@@ -25,6 +29,9 @@ public:
     // Runs a prepared query and hands each row to `row`, in order.
     void select(const QString& sql, const QVariantList& values,
                 const std::function<void(const QSqlQuery&)>& row);
+    // The same for the hot reads: on SQLite the rows are read in place through SQLite's own API.
+    void selectRows(const QString& sql, const QVariantList& values,
+                    const std::function<void(const DatabaseRow&)>& row);
     // Runs a statement that cannot be prepared (DDL).
     void execDirect(const QString& sql);
     // BEGIN, COMMIT, ROLLBACK: prepared once where the database allows it.
@@ -40,6 +47,7 @@ public:
 
 private:
     void open();
+    void close();
     void reconnect();
     QSqlQuery& run(const QString& sql, const QVariantList& values);
 
@@ -47,5 +55,6 @@ private:
     SqlDialect dialect_;
     QString connectionName_;
     QHash<QString, QSqlQuery> statements_;
+    std::unique_ptr<SqliteStatements> native_;
     bool inTransaction_ = false;
 };

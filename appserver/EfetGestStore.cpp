@@ -4,8 +4,6 @@
 #include "EfetGestLayout.h"
 #include "TDateTime.h"
 
-#include <QSqlQuery>
-
 namespace {
 
 const QString LinesSql = QStringLiteral(
@@ -17,11 +15,6 @@ const QString LinesSql = QStringLiteral(
 const QString KeySql = QStringLiteral("SELECT USR_CDSERVFILI FROM USR_EFETGEST "
                                       "WHERE USR_CDFILIAL = ? AND USR_DTEFETGEST = ? AND USR_CDSERVFILI = ?");
 
-QVariant text(const QVariant& stored)
-{
-    return stored.isNull() ? QVariant() : QVariant(stored.toString());
-}
-
 } // namespace
 
 QList<Record> EfetGestStore::lines(const QString& branch, QDate date) const
@@ -29,15 +22,15 @@ QList<Record> EfetGestStore::lines(const QString& branch, QDate date) const
     const EfetGestLayout& l = EfetGestLayout::instance();
     const SqlDialect& d = database_.dialect();
     QList<Record> out;
-    database_.select(LinesSql, {branch, d.toDate(date)}, [&](const QSqlQuery& q) {
+    database_.selectRows(LinesSql, {branch, d.toDate(date)}, [&](const DatabaseRow& row) {
         Record line(l.fields.size());
-        line[l.branch] = text(q.value(0));
-        line[l.date] = QVariant::fromValue(TDateTime::fromDate(d.fromDate(q.value(1))));
-        line[l.service] = text(q.value(2));
-        line[l.staff] = d.fromDecimal(q.value(3));
-        line[l.unitPrice] = d.fromDecimal(q.value(4));
-        line[l.total] = d.fromDecimal(q.value(5));
-        line[l.serviceName] = text(q.value(6));
+        line[l.branch] = row.text(0);
+        line[l.date] = QVariant::fromValue(TDateTime::fromDate(row.date(1)));
+        line[l.service] = row.text(2);
+        line[l.staff] = d.fromDecimal(row.value(3));
+        line[l.unitPrice] = d.fromDecimal(row.value(4));
+        line[l.total] = d.fromDecimal(row.value(5));
+        line[l.serviceName] = row.text(6);
         out.append(std::move(line));
     });
     return out;
@@ -46,7 +39,7 @@ QList<Record> EfetGestStore::lines(const QString& branch, QDate date) const
 QList<Record> EfetGestStore::servicesWithKey(const QString& branch, QDate date, const QString& service) const
 {
     QList<Record> out;
-    database_.select(KeySql, {branch, database_.dialect().toDate(date), service},
-                     [&](const QSqlQuery& q) { out.append(Record{text(q.value(0))}); });
+    database_.selectRows(KeySql, {branch, database_.dialect().toDate(date), service},
+                         [&](const DatabaseRow& row) { out.append(Record{row.text(0)}); });
     return out;
 }

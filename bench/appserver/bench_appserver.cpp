@@ -8,11 +8,13 @@
 #include "DatabaseSpec.h"
 #include "DirectLoad.h"
 #include "EfetGestRecordSet.h"
+#include "ListCallCpu.h"
 #include "PacketCodec.h"
 #include "PostgresServer.h"
 #include "ProcessCpu.h"
 #include "RpcClient.h"
 #include "ServerLoad.h"
+#include "SqliteFloor.h"
 #include "SqliteLibrary.h"
 #include "TDateTime.h"
 
@@ -38,6 +40,16 @@ int rounds()
 {
     const int value = qEnvironmentVariableIntValue("MED_BENCH_ROUNDS");
     return value > 0 ? value : 3;
+}
+
+// MED_BENCH_CLIENTS=1,8,128 (the default) sets the server loads' client counts.
+QList<int> clientCounts()
+{
+    QList<int> counts;
+    for (const QString& count :
+         qEnvironmentVariable("MED_BENCH_CLIENTS", QStringLiteral("1,8,128")).split(u','))
+        counts.append(qBound(1, count.toInt(), CallMix::MaxClients));
+    return counts;
 }
 
 // The list every getEfetGest of the mix reads: fifty lines with their service names.
@@ -92,7 +104,7 @@ Row measured(const QString& backend, const QString& mode, int clients, const std
     return Row{backend, mode, clients, std::move(stats), used, used == own ? 0 : own};
 }
 
-void print(QTextStream& out, Row& row, double directRate)
+void print(QTextStream& out, Row& row, double directRate, double cApiRate)
 {
     out << qSetFieldWidth(11) << Qt::left << row.backend << qSetFieldWidth(8) << row.mode << qSetFieldWidth(0)
         << Qt::right << qSetFieldWidth(4) << row.clients << qSetFieldWidth(10)
@@ -100,6 +112,8 @@ void print(QTextStream& out, Row& row, double directRate)
         << QString::number(row.stats.percentileMs(0.5), 'f', 3)
         << QString::number(row.stats.percentileMs(0.99), 'f', 3)
         << QString::number(row.stats.callsPerSecond() / directRate, 'f', 2)
+        << (cApiRate > 0 ? QString::number(row.stats.callsPerSecond() / cApiRate, 'f', 2)
+                         : QStringLiteral("-"))
         << QString::number(double(row.cpuMicros) / double(qMax<qsizetype>(1, row.stats.calls())), 'f', 1)
         << QString::number(double(row.loadCpuMicros) / double(qMax<qsizetype>(1, row.stats.calls())), 'f', 1)
         << qSetFieldWidth(0) << Qt::endl;
@@ -116,8 +130,10 @@ QList<Variant> variants(const QTemporaryDir& logs)
 {
     // MED_BENCH_WORKERS sets the server's worker threads; by default it picks them itself.
     const QString workers = qEnvironmentVariable("MED_BENCH_WORKERS");
-    const QStringList common =
-        workers.isEmpty() ? QStringList() : QStringList{QStringLiteral("--workers"), workers};
+    // Every load client comes from 127.0.0.1: one address may hold them all.
+    QStringList common{QStringLiteral("--max-connections-per-address"), QString::number(CallMix::MaxClients)};
+    if (!workers.isEmpty())
+        common << QStringLiteral("--workers") << workers;
     return {
         {QStringLiteral("logged"),
          common + QStringList{QStringLiteral("--log-file"), logs.filePath(QStringLiteral("info.log"))}},
@@ -168,7 +184,7 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
     QList<Row> rows;
     for (int round = 0; round < rounds(); ++round) {
         QList<Row> now;
-        for (const int clients : {1, 8}) {
+        for (const int clients : clientCounts()) {
             for (const Variant& variant : order) {
                 AppServerProcess server(database, variant.arguments);
                 server.start();
@@ -181,13 +197,20 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
         }
         now.append(measured(backend, QStringLiteral("direct"), 1, ownCpu,
                             [&] { return DirectLoad::run(database, mix, runTime()); }));
+        if (backend == QLatin1String("sqlite"))
+            now.append(measured(backend, QStringLiteral("C API"), 1, ownCpu,
+                                [&] { return SqliteFloor::run(database, mix, runTime()); }));
         keepBest(rows, now);
         // Neither goes first every time: the machine is shared and warms up.
         std::reverse(order.begin(), order.end());
     }
     const double directRate = rateOf(rows, QStringLiteral("direct"), 1);
+    const double cApiRate = rateOf(rows, QStringLiteral("C API"), 1);
     for (Row& row : rows)
-        print(out, row, directRate);
+        print(out, row, directRate, cApiRate);
+    out << backend << ": getEfetGest (50 lines) in process, JSON-RPC in and out: "
+        << QString::number(ListCallCpu::microsPerCall(database, mix, 5), 'f', 1)
+        << " us CPU/call (median of 5)" << Qt::endl;
     // On a shared machine calls per second vary from run to run more than the log costs; the server's
     // CPU per call varies less.
     for (const int clients : {1, 8}) {
@@ -216,7 +239,8 @@ int main(int argc, char* argv[])
     out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
         << "best of " << rounds() << " runs of " << runTime().count() / 1000 << " s each\n"
         << "logged: a line per call appended to a file; warning: the same server at warning level\n"
-        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct  CPU us/call  load gen\n";
+        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct   /C API  CPU us/call  load "
+           "gen\n";
     try {
         QTemporaryDir dir;
         measure(out, QStringLiteral("sqlite"), dir.filePath(QStringLiteral("bench.db")));

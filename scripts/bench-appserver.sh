@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs the application server's load benchmark: the screen's call mix at 1 and 8 clients,
-# on SQLite and PostgreSQL, with the server's call lines appended to a file and with logging at
-# warning level (their ratio is printed last), against the same SQL run directly. MED_BENCH_SECONDS sets each run's length,
-# MED_BENCH_ROUNDS how many runs of each are made (the best counts), MED_BENCH_WORKERS the server's worker
-# threads, and MED_BENCH_BACKENDS=sqlite leaves PostgreSQL out.
+# Builds and runs the application server's load benchmark: the screen's call mix at 1, 8 and 128
+# clients (MED_BENCH_CLIENTS), on SQLite and PostgreSQL, with the server's call lines appended to a
+# file and with logging at warning level (their ratio is printed last), against the same SQL run
+# directly and through SQLite's C API alone. MED_BENCH_SECONDS sets each run's length,
+# MED_BENCH_ROUNDS how many runs of each are made (the best counts), MED_BENCH_WORKERS the server's
+# worker threads, and MED_BENCH_BACKENDS=sqlite leaves PostgreSQL out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/default}

@@ -12,18 +12,6 @@
 
 namespace DirectLoad {
 
-namespace {
-
-template <typename Step> void timed(LatencyStats& stats, Step step)
-{
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    stats.add(timer.nsecsElapsed());
-}
-
-} // namespace
-
 LatencyStats run(const QString& database, const CallMix& mix, std::chrono::milliseconds duration)
 {
     Database db(DatabaseSpec::parse(database));
@@ -41,10 +29,10 @@ LatencyStats run(const QString& database, const CallMix& mix, std::chrono::milli
     wall.start();
     const QDeadlineTimer deadline(duration);
     while (!deadline.hasExpired()) {
-        timed(stats, [&] { store.lines(mix.branch, mix.date); });
-        timed(stats, [&] { store.servicesWithKey(mix.branch, mix.date, QStringLiteral("00001")); });
-        timed(stats, [&] { writer.apply({Change{ChangeKind::Inserted, line, {}}}); });
-        timed(stats, [&] { writer.apply({Change{ChangeKind::Deleted, {}, line}}); });
+        stats.time([&] { store.lines(mix.branch, mix.date); });
+        stats.time([&] { store.servicesWithKey(mix.branch, mix.date, QStringLiteral("00001")); });
+        stats.time([&] { writer.apply({Change{ChangeKind::Inserted, line, {}}}); });
+        stats.time([&] { writer.apply({Change{ChangeKind::Deleted, {}, line}}); });
     }
     stats.setElapsed(wall.nsecsElapsed());
     return stats;

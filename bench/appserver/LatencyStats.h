@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -8,6 +9,14 @@
 class LatencyStats {
 public:
     void add(qint64 nanoseconds) { samples_.append(nanoseconds); }
+    // Runs one call and counts the time it took.
+    template <typename Call> void time(Call call)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        call();
+        add(timer.nsecsElapsed());
+    }
     void merge(const LatencyStats& other) { samples_.append(other.samples_); }
     void setElapsed(qint64 nanoseconds) { elapsed_ = nanoseconds; }
 

@@ -97,14 +97,6 @@ Value decimal(QStringView value)
     return Value{{}, sqlite3_int64(Currency::parse(value).raw()), false};
 }
 
-template <typename Step> void timed(LatencyStats& stats, Step step)
-{
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    stats.add(timer.nsecsElapsed());
-}
-
 } // namespace
 
 LatencyStats run(const QString& path, const CallMix& mix, std::chrono::milliseconds duration)
@@ -151,10 +143,10 @@ LatencyStats run(const QString& path, const CallMix& mix, std::chrono::milliseco
     wall.start();
     const QDeadlineTimer deadline(duration);
     while (!deadline.hasExpired()) {
-        timed(stats, [&] { step(db, lines.get(), {&branch, &date}); });
-        timed(stats, [&] { step(db, key.get(), {&branch, &date, &listed}); });
-        timed(stats, [&] { write(insert.get(), true); });
-        timed(stats, [&] { write(remove.get(), false); });
+        stats.time([&] { step(db, lines.get(), {&branch, &date}); });
+        stats.time([&] { step(db, key.get(), {&branch, &date, &listed}); });
+        stats.time([&] { write(insert.get(), true); });
+        stats.time([&] { write(remove.get(), false); });
     }
     stats.setElapsed(wall.nsecsElapsed());
     return stats;

@@ -213,7 +213,7 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
         << " us CPU/call (median of 5)" << Qt::endl;
     // On a shared machine calls per second vary from run to run more than the log costs; the server's
     // CPU per call varies less.
-    for (const int clients : {1, 8}) {
+    for (const int clients : clientCounts()) {
         const QString logged = QStringLiteral("logged");
         const QString warning = QStringLiteral("warning");
         const double ratio = rateOf(rows, logged, clients) / qMax(1.0, rateOf(rows, warning, clients));

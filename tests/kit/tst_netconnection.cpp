@@ -2,6 +2,7 @@
 #include "Exception.h"
 #include "FaultyServer.h"
 #include "HostLog.h"
+#include "MessageOf.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
 
@@ -25,16 +26,6 @@ quint16 deadPort()
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     return probe.serverPort();
-}
-
-QString messageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<nothing raised>");
 }
 
 // BeforeConnect points the connection at 127.0.0.1:`port`.

@@ -3,6 +3,7 @@
 // clear. http on loopback, the embedded default, is unchanged.
 #include "AppServerProcess.h"
 #include "Exception.h"
+#include "MessageOf.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
 #include "TestCertificates.h"
@@ -12,16 +13,6 @@
 #include <memory>
 
 namespace {
-
-QString messageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<nothing raised>");
-}
 
 QString reserve(TNetConnection& connection)
 {

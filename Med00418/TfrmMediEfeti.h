@@ -179,8 +179,6 @@ private:
     // at the number of lines and the sums of staff and totals, in fixed point, as the list changes.
     void watchTotals();
     void updateTotals();
-    // While set, the totals wait: a step that changes many lines sums them once at its end.
-    bool totalsHeld_ = false;
     // Ctrl+V in the grid adds lines: the list is browsed, no cell is being edited, and the clipboard
     // holds columns.
     bool pastesLines() const;

@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "CollectingPrompts.h"
+#include "Showavi.h"
 #include "TBCDField.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
@@ -42,13 +43,15 @@ void TfrmMediEfeti::PasteLines(const QString& text)
         CollectingPrompts& collected = *collecting;
         std::unique_ptr<UserPrompts> own = application.ExchangePrompts(std::move(collecting));
         const auto restore = qScopeGuard([&] { application.SetPrompts(std::move(own)); });
-        // The remote calls wait in a local event loop that would repaint the screen for every row.
+        // The grid, the totals and the commands catch up once at the end, not for every row; one busy
+        // sign stands for the whole paste.
+        cdsEfetGest->DisableControls();
         setUpdatesEnabled(false);
-        totalsHeld_ = true;
-        const auto repaint = qScopeGuard([this] {
+        own->ShowBusy(application.MainForm(), Showavi::Working);
+        const auto catchUp = qScopeGuard([this, &own] {
+            own->HideBusy();
             setUpdatesEnabled(true);
-            totalsHeld_ = false;
-            updateTotals();
+            cdsEfetGest->EnableControls();
         });
         const QStringList rows = text.split(QLatin1Char('\n'));
         bool first = true;

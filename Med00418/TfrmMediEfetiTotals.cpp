@@ -18,8 +18,6 @@ void TfrmMediEfeti::watchTotals()
 
 void TfrmMediEfeti::updateTotals()
 {
-    if (totalsHeld_)
-        return;
     int lines = 0;
     Currency staff;
     Currency total;

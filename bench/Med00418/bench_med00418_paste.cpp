@@ -107,7 +107,8 @@ int main(int argc, char* argv[])
             "%-58s median %8.2f ms  (min %.2f, max %.2f)%s\n", "pasting 1,000 rows, each checked and saved",
             m, *std::min_element(paste.begin(), paste.end()), *std::max_element(paste.begin(), paste.end()),
             m < 2000 ? "  target met" : "  TARGET MISSED");
-        std::printf("  1,000 GetVerifServ calls alone: %.2f ms\n", checks);
+        std::printf("  1,000 GetVerifServ calls alone: %.2f ms (the paste takes %.2f times as long)\n",
+                    checks, m / checks);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "benchmark failed: %s\n", error.what());

@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // Keeps the error messages instead of showing them, and hands every other prompt to `inner`, which it
-// does not own: for a step that reports its failures together at its end.
+// does not own: for a step that reports its failures together at its end. The step shows one busy
+// sign for its whole run, so those of its parts are not shown.
 class HOST_CONTROLS_EXPORT CollectingPrompts : public UserPrompts {
 public:
     explicit CollectingPrompts(UserPrompts& inner) : inner_(inner) {}
@@ -18,8 +19,8 @@ public:
     {
         return inner_.ChooseRecord(source, title, emptyText);
     }
-    void ShowBusy(QWidget* over, int kind) override { inner_.ShowBusy(over, kind); }
-    void HideBusy() override { inner_.HideBusy(); }
+    void ShowBusy(QWidget*, int) override {}
+    void HideBusy() override {}
     void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override
     {
         inner_.ShowTable(title, headers, rows);

@@ -64,7 +64,8 @@ void TClientDataSet::CancelUpdates()
     }
     clearLog();
     const int recNo = std::min(RecNo(), RecordCount());
-    emit contentReset();
+    if (!ControlsDisabled())
+        emit contentReset();
     SetRecNo(recNo);
 }
 

@@ -68,7 +68,8 @@ void TDataSet::Open()
     current_ = rows_.isEmpty() ? -1 : 0;
     bof_ = true;
     eof_ = rows_.isEmpty();
-    emit contentReset();
+    if (!ControlsDisabled())
+        emit contentReset();
     setState(TDataSetState::dsBrowse);
     AfterOpen(this);
 }
@@ -83,7 +84,8 @@ void TDataSet::Close()
     current_ = -1;
     bof_ = eof_ = true;
     contentReplaced();
-    emit contentReset();
+    if (!ControlsDisabled())
+        emit contentReset();
     setState(TDataSetState::dsInactive);
 }
 
@@ -235,7 +237,8 @@ void TDataSet::Delete()
     const quint64 id = ids_[row];
     const Record before = rows_.record(row);
     removeLine(row);
-    emit rowRemoved(row);
+    if (!ControlsDisabled())
+        emit rowRemoved(row);
     lineDeleted(row, id, before);
     moveTo(std::min(row, RecordCount() - 1));
     AfterDelete(this);
@@ -307,12 +310,15 @@ void TDataSet::discardPending(TDataSetState next)
     if (state_ == TDataSetState::dsInsert) {
         const int row = current_;
         removeLine(row);
-        emit rowRemoved(row);
+        if (!ControlsDisabled())
+            emit rowRemoved(row);
         current_ = std::min(row, RecordCount() - 1);
-        emit currentChanged(current_);
+        if (!ControlsDisabled())
+            emit currentChanged(current_);
     } else if (state_ == TDataSetState::dsEdit) {
         rows_.setRecord(current_, editBackup_);
-        emit rowChanged(current_);
+        if (!ControlsDisabled())
+            emit rowChanged(current_);
     }
     editBackup_.clear();
     modified_ = false;
@@ -346,12 +352,14 @@ void TDataSet::setCurrentValue(int fieldIndex, const QVariant& value)
             QStringLiteral("'%1' não está em modo de edição ou inclusão.").arg(objectName()));
     rows_.setValue(current_, fieldIndex, value);
     modified_ = true;
-    emit rowChanged(current_);
+    if (!ControlsDisabled())
+        emit rowChanged(current_);
 }
 
 void TDataSet::requestFocus(TField* field)
 {
-    emit focusControlRequested(field);
+    if (!ControlsDisabled())
+        emit focusControlRequested(field);
 }
 
 void TDataSet::setState(TDataSetState state)
@@ -359,10 +367,29 @@ void TDataSet::setState(TDataSetState state)
     if (state_ == state)
         return;
     state_ = state;
-    emit stateChanged(state);
+    if (!ControlsDisabled())
+        notifyState();
+}
+
+void TDataSet::notifyState()
+{
+    emit stateChanged(state_);
     const auto sources = dataSources_;
     for (TDataSource* source : sources)
         source->refreshState();
+}
+
+void TDataSet::DisableControls()
+{
+    ++disabledControls_;
+}
+
+void TDataSet::EnableControls()
+{
+    if (disabledControls_ == 0 || --disabledControls_ > 0)
+        return;
+    emit contentReset();
+    notifyState();
 }
 
 void TDataSet::checkActive() const
@@ -394,16 +421,19 @@ void TDataSet::moveTo(int row)
     if (row == current_)
         return;
     current_ = row;
-    emit currentChanged(row);
+    if (!ControlsDisabled())
+        emit currentChanged(row);
     AfterScroll(this);
 }
 
 void TDataSet::openBlankLine(int row)
 {
     insertLine(row, nextId_++, Record(fields_.size()));
-    emit rowInserted(row);
+    if (!ControlsDisabled())
+        emit rowInserted(row);
     current_ = row;
-    emit currentChanged(row);
+    if (!ControlsDisabled())
+        emit currentChanged(row);
     modified_ = false;
     bof_ = eof_ = false;
     setState(TDataSetState::dsInsert);

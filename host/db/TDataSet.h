@@ -74,6 +74,13 @@ public:
     // The current line, `current`: the 0-based index used by the signals.
     int currentRow() const { return current_; }
 
+    // Holds the signals to data-aware controls, and the state changes data sources pass on, while a
+    // step changes many lines; events still run. The last EnableControls lets the controls read
+    // everything once. Calls nest.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return disabledControls_ > 0; }
+
     TEvent<TDataSet*> BeforeInsert;
     TEvent<TDataSet*> AfterInsert;
     TEvent<TDataSet*> BeforeEdit;
@@ -131,6 +138,7 @@ private:
     void requestFocus(TField* field);
 
     void setState(TDataSetState state);
+    void notifyState();
     void checkActive() const;
     void checkWritable() const;
     // Posts a modified pending line, cancels an untouched one.
@@ -150,4 +158,5 @@ private:
     bool eof_ = true;
     bool modified_ = false;
     bool readOnly_ = false;
+    int disabledControls_ = 0;
 };

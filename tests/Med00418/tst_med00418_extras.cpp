@@ -191,6 +191,7 @@ private slots:
                                   QStringLiteral("1"), QStringLiteral("1"));
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
         QGuiApplication::clipboard()->setText(pasted);
+        const int busyBefore = prompts().busyShown;
         F::press(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(fx_.activate());
         QCOMPARE(prompts().errors, QStringList());
@@ -198,6 +199,13 @@ private slots:
         QCOMPARE(shownRefusals(), refused);
         QCOMPARE(fx_.rowCount(), stored.size());
         QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+        // The grid, the totals and the busy sign followed the paste as a whole: one sign for the rows, one
+        // for reading the list again.
+        QCOMPARE(screen_->dbgData->model()->rowCount(), stored.size());
+        QVERIFY2(totals().startsWith(QStringLiteral("Linhas: %1 ").arg(stored.size())), qPrintable(totals()));
+        QCOMPARE(prompts().busyShown - busyBefore, 2);
+        QVERIFY(!prompts().busy);
+        QVERIFY(screen_->updatesEnabled());
     }
 
     void historyShowsTheLinesChangesNewestFirst()

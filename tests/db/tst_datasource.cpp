@@ -95,6 +95,78 @@ private slots:
         QCOMPARE(handlers->seen, QList<TDataSetState>({TDataSetState::dsInsert}));
     }
 
+    void disabledControlsCatchUpOnce_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QList<TDataSetState>>("seen");
+        using S = TDataSetState;
+        QTest::newRow("append and post") << 0 << 3 << QList<S>{};
+        QTest::newRow("edit and post") << 1 << 2 << QList<S>{};
+        QTest::newRow("delete") << 2 << 1 << QList<S>{};
+        QTest::newRow("insert and cancel") << 3 << 2 << QList<S>{};
+        QTest::newRow("cancel updates") << 4 << 2 << QList<S>{};
+        QTest::newRow("refused post keeps the line open") << 5 << 3 << QList<S>{S::dsInsert};
+    }
+
+    // While held, the controls hear nothing though every event runs; the last release tells them once.
+    void disabledControlsCatchUpOnce()
+    {
+        QFETCH(int, step);
+        dts->SetDataSet(cds);
+        cds->SetData(packetOf(cds, {"00001", "00002"}));
+        handlers->seen.clear();
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (const auto signal : {&TDataSet::rowInserted, &TDataSet::rowRemoved, &TDataSet::rowChanged,
+                                  &TDataSet::currentChanged})
+            spies.push_back(std::make_unique<QSignalSpy>(cds, signal));
+        QSignalSpy resets(cds, &TDataSet::contentReset);
+        QSignalSpy states(cds, &TDataSet::stateChanged);
+        cds->DisableControls();
+        cds->DisableControls();
+        handlers->refusePost = step == 5;
+        try {
+            const auto addLine = [this] {
+                cds->Append();
+                code->SetAsString(QStringLiteral("00003"));
+                cds->Post();
+            };
+            switch (step) {
+            case 1:
+                cds->Edit();
+                code->SetAsString(QStringLiteral("00009"));
+                cds->Post();
+                break;
+            case 2:
+                cds->Delete();
+                break;
+            case 3:
+                cds->Insert();
+                cds->Cancel();
+                break;
+            case 4:
+                addLine();
+                cds->CancelUpdates();
+                break;
+            default:
+                addLine();
+            }
+        } catch (const EDatabaseError&) {
+            QCOMPARE(step, 5);
+        }
+        cds->EnableControls();
+        for (const auto& spy : spies)
+            QCOMPARE(spy->count(), 0);
+        QCOMPARE(resets.count() + states.count() + handlers->seen.size(), 0);
+        cds->EnableControls();
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(states.count(), 1);
+        QFETCH(int, lines);
+        QCOMPARE(cds->RecordCount(), lines);
+        QTEST(handlers->seen, "seen");
+        QCOMPARE(dts->State(), cds->State());
+    }
+
     void handlerBoundByNameCanStopAnOperation()
     {
         cds->SetData(packetOf(cds, {"00001"}));

@@ -22,6 +22,8 @@ private slots:
     void readsAsTheDriverReads();
     void boundValuesSelectTheSameRows_data();
     void boundValuesSelectTheSameRows();
+    void datesBindAsQtWritesThem_data();
+    void datesBindAsQtWritesThem();
     void listPacketIsTheCodecsPacket_data();
     void listPacketIsTheCodecsPacket();
 
@@ -123,6 +125,28 @@ void DatabaseRowTest::boundValuesSelectTheSameRows()
         native << row.text(0).toString() + row.text(1).toString();
     });
     QCOMPARE(native, driver);
+}
+
+void DatabaseRowTest::datesBindAsQtWritesThem_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("ordinary") << QDate(2030, 6, 1);
+    QTest::newRow("leap day") << QDate(2028, 2, 29);
+    QTest::newRow("first day of the era") << QDate(1, 1, 1);
+    QTest::newRow("three-digit year") << QDate(987, 10, 9);
+    QTest::newRow("last of year 9999") << QDate(9999, 12, 31);
+    QTest::newRow("year 10000") << QDate(10000, 1, 1);
+    QTest::newRow("before the era") << QDate(-1, 12, 31);
+    QTest::newRow("invalid") << QDate();
+}
+
+void DatabaseRowTest::datesBindAsQtWritesThem()
+{
+    QFETCH(QDate, date);
+    const QVariant bound = SqlDialect(DatabaseSpec::Kind::Sqlite).toDate(date);
+    const QString qts = date.toString(Qt::ISODate);
+    QCOMPARE(bound.toString(), qts);
+    QCOMPARE(bound.toString().isNull(), qts.isNull());
 }
 
 void DatabaseRowTest::listPacketIsTheCodecsPacket_data()

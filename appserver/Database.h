@@ -32,6 +32,8 @@ public:
     // The same for the hot reads: on SQLite the rows are read in place through SQLite's own API.
     void selectRows(const QString& sql, const QVariantList& values,
                     const std::function<void(const DatabaseRow&)>& row);
+    // Whether selectRows reads rows in place (SQLite), so their stored bytes can be copied out as they are.
+    bool readsInPlace() const { return native_ != nullptr; }
     // Runs a statement that cannot be prepared (DDL).
     void execDirect(const QString& sql);
     // BEGIN, COMMIT, ROLLBACK: prepared once where the database allows it.

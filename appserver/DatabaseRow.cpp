@@ -78,6 +78,21 @@ QVariant DatabaseRow::value(int column) const
     }
 }
 
+std::optional<std::string_view> DatabaseRow::storedText(int column) const
+{
+    if (!statement_ || type(column) != SQLITE_TEXT)
+        return std::nullopt;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return std::string_view(text, std::size_t(sqlite3_column_bytes(statement_, column)));
+}
+
+std::optional<qint64> DatabaseRow::storedInteger(int column) const
+{
+    if (!statement_ || type(column) != SQLITE_INTEGER)
+        return std::nullopt;
+    return qint64(sqlite3_column_int64(statement_, column));
+}
+
 QDate DatabaseRow::date(int column) const
 {
     if (statement_ && type(column) == SQLITE_TEXT) {

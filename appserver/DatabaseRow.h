@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVarLengthArray>
 #include <QVariant>
+#include <optional>
+#include <string_view>
 
 class QSqlQuery;
 struct sqlite3_stmt;
@@ -23,6 +25,11 @@ public:
     QVariant value(int column) const;
     // A DATE column, or text that starts with yyyy-MM-dd (an invalid date otherwise).
     QDate date(int column) const;
+
+    // On SQLite, for writing a column out as it is stored: the UTF-8 bytes of a text column, the number
+    // of an integer one; nothing for any other storage class or on PostgreSQL.
+    std::optional<std::string_view> storedText(int column) const;
+    std::optional<qint64> storedInteger(int column) const;
 
     // Takes the storage classes of the row just stepped to: reading a column converts it in place, and
     // SQLite's own answer is not to be trusted after that.

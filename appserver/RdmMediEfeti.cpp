@@ -79,9 +79,7 @@ QByteArray RdmMediEfeti::getEfetGest(const QList<RpcParam>& params)
     const RpcArguments args(params, 2);
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
-    return PacketCodec::encodePacket(EfetGestLayout::instance().fields,
-                                     EfetGestStore(database_).lines(branch, date))
-        .json();
+    return EfetGestStore(database_).linesPacket(branch, date);
 }
 
 QByteArray RdmMediEfeti::getVerifServ(const QList<RpcParam>& params)

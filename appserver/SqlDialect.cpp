@@ -3,6 +3,7 @@
 #include "Currency.h"
 
 #include <QSqlError>
+#include <iterator>
 
 QString SqlDialect::driverName() const
 {
@@ -95,7 +96,17 @@ QVariant SqlDialect::fromDecimal(const QVariant& stored) const
 
 QVariant SqlDialect::toDate(QDate date) const
 {
-    return date.toString(Qt::ISODate);
+    // Qt's own ISO text goes through printf, and nearly every call binds a date: made by hand, the same
+    // text, null where Qt's is (an invalid date, a year past 9999 or before the common era).
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 0 || year > 9999)
+        return QString();
+    const auto digit = [](int n) { return QChar(u'0' + n); };
+    const QChar text[] = {digit(year / 1000), digit(year / 100 % 10), digit(year / 10 % 10), digit(year % 10),
+                          QChar(u'-'),        digit(month / 10),      digit(month % 10),     QChar(u'-'),
+                          digit(day / 10),    digit(day % 10)};
+    return QString(text, std::size(text));
 }
 
 QDate SqlDialect::fromDate(const QVariant& stored) const

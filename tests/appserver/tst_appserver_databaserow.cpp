@@ -1,7 +1,12 @@
 // Rows read in place on SQLite read exactly as Qt's driver reads them: every storage class, odd
-// texts and dates, each column read both ways from the same real database file.
+// texts and dates, each column read both ways from the same real database file. The list packet
+// written straight from the stored columns is byte for byte the codec's packet of the same lines.
 #include "Database.h"
 #include "DatabaseSpec.h"
+#include "EfetGestLayout.h"
+#include "EfetGestStore.h"
+#include "PacketCodec.h"
+#include "Schema.h"
 #include "SqlDialect.h"
 
 #include <QSqlQuery>
@@ -17,10 +22,15 @@ private slots:
     void readsAsTheDriverReads();
     void boundValuesSelectTheSameRows_data();
     void boundValuesSelectTheSameRows();
+    void datesBindAsQtWritesThem_data();
+    void datesBindAsQtWritesThem();
+    void listPacketIsTheCodecsPacket_data();
+    void listPacketIsTheCodecsPacket();
 
 private:
     QTemporaryDir dir_;
     std::unique_ptr<Database> db_;
+    std::unique_ptr<Database> server_; // the server's own tables
 };
 
 void DatabaseRowTest::initTestCase()
@@ -28,6 +38,8 @@ void DatabaseRowTest::initTestCase()
     QVERIFY(dir_.isValid());
     db_ = std::make_unique<Database>(DatabaseSpec::parse(dir_.filePath(QStringLiteral("rows.db"))));
     db_->execDirect(QStringLiteral("CREATE TABLE T (K INTEGER PRIMARY KEY, V, D TEXT, N INTEGER)"));
+    server_ = std::make_unique<Database>(DatabaseSpec::parse(dir_.filePath(QStringLiteral("server.db"))));
+    Schema::migrate(*server_);
 }
 
 void DatabaseRowTest::readsAsTheDriverReads_data()
@@ -113,6 +125,115 @@ void DatabaseRowTest::boundValuesSelectTheSameRows()
         native << row.text(0).toString() + row.text(1).toString();
     });
     QCOMPARE(native, driver);
+}
+
+void DatabaseRowTest::datesBindAsQtWritesThem_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("ordinary") << QDate(2030, 6, 1);
+    QTest::newRow("leap day") << QDate(2028, 2, 29);
+    QTest::newRow("first day of the era") << QDate(1, 1, 1);
+    QTest::newRow("three-digit year") << QDate(987, 10, 9);
+    QTest::newRow("last of year 9999") << QDate(9999, 12, 31);
+    QTest::newRow("year 10000") << QDate(10000, 1, 1);
+    QTest::newRow("before the era") << QDate(-1, 12, 31);
+    QTest::newRow("invalid") << QDate();
+}
+
+void DatabaseRowTest::datesBindAsQtWritesThem()
+{
+    QFETCH(QDate, date);
+    const QVariant bound = SqlDialect(DatabaseSpec::Kind::Sqlite).toDate(date);
+    const QString qts = date.toString(Qt::ISODate);
+    QCOMPARE(bound.toString(), qts);
+    QCOMPARE(bound.toString().isNull(), qts.isNull());
+}
+
+void DatabaseRowTest::listPacketIsTheCodecsPacket_data()
+{
+    QTest::addColumn<QString>("column"); // of the first line, as the list's query names it
+    QTest::addColumn<QString>("stored"); // an SQL literal
+    QTest::newRow("accents") << "S.NMSERVICO"
+                             << "'Serviço de Conservação nº 1'";
+    QTest::newRow("quotes, backslash, controls, DEL") << "S.NMSERVICO"
+                                                      << "'a\"b\\c' || char(8, 9, 10, 12, 13, 1, 31, 127)";
+    QTest::newRow("NUL inside") << "S.NMSERVICO"
+                                << "CAST(X'410042' AS TEXT)";
+    QTest::newRow("last of the fast characters") << "S.NMSERVICO"
+                                                 << "char(55295, 57344, 61439)";
+    QTest::newRow("byte-order mark") << "S.NMSERVICO"
+                                     << "char(65279) || 'x'";
+    QTest::newRow("noncharacters") << "S.NMSERVICO"
+                                   << "char(64976, 65534, 65535)";
+    QTest::newRow("outside the BMP") << "S.NMSERVICO"
+                                     << "'limpeza 🧹 ok'";
+    QTest::newRow("invalid UTF-8") << "S.NMSERVICO"
+                                   << "CAST(X'41ff42' AS TEXT)";
+    QTest::newRow("cut sequence") << "S.NMSERVICO"
+                                  << "CAST(X'41c3' AS TEXT)";
+    QTest::newRow("overlong slash") << "S.NMSERVICO"
+                                    << "CAST(X'c0af' AS TEXT)";
+    QTest::newRow("overlong three bytes") << "S.NMSERVICO"
+                                          << "CAST(X'e08080' AS TEXT)";
+    QTest::newRow("encoded surrogate") << "S.NMSERVICO"
+                                       << "CAST(X'eda080' AS TEXT)";
+    QTest::newRow("blob name") << "S.NMSERVICO"
+                               << "X'4142'";
+    QTest::newRow("null name") << "S.NMSERVICO"
+                               << "NULL";
+    QTest::newRow("empty name") << "S.NMSERVICO"
+                                << "''";
+    QTest::newRow("staff null") << "E.USR_QTEFETGEST"
+                                << "NULL";
+    QTest::newRow("staff zero") << "E.USR_QTEFETGEST"
+                                << "0";
+    QTest::newRow("staff whole") << "E.USR_QTEFETGEST"
+                                 << "120000";
+    QTest::newRow("staff fraction") << "E.USR_QTEFETGEST"
+                                    << "12345";
+    QTest::newRow("staff trailing zeros") << "E.USR_QTEFETGEST"
+                                          << "10500";
+    QTest::newRow("staff below one") << "E.USR_QTEFETGEST"
+                                     << "-7";
+    QTest::newRow("staff real") << "E.USR_QTEFETGEST"
+                                << "2345.675";
+    QTest::newRow("staff text") << "E.USR_QTEFETGEST"
+                                << "'doze'";
+    QTest::newRow("price negative") << "E.USR_VREFETGEST"
+                                    << "-45000";
+    QTest::newRow("price largest") << "E.USR_VREFETGEST"
+                                   << "9223372036854775807";
+    QTest::newRow("price smallest") << "E.USR_VREFETGEST"
+                                    << "-9223372036854775807 - 1";
+    QTest::newRow("total null") << "E.USR_VRTTSERVGEST"
+                                << "NULL";
+    QTest::newRow("total blob") << "E.USR_VRTTSERVGEST"
+                                << "X'00'";
+}
+
+void DatabaseRowTest::listPacketIsTheCodecsPacket()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, stored);
+    server_->execDirect(QStringLiteral("DELETE FROM USR_EFETGEST"));
+    server_->execDirect(QStringLiteral("DELETE FROM SERVICO"));
+    server_->execDirect(QStringLiteral("INSERT INTO SERVICO VALUES ('0001', '00001', 'Limpeza'), "
+                                       "('0001', '00002', 'Portaria'), ('0001', '00003', 'Jardim')"));
+    server_->execDirect(QStringLiteral("INSERT INTO USR_EFETGEST VALUES "
+                                       "('0001', '2030-06-01', '00001', 20000, 1234500, 2469000), "
+                                       "('0001', '2030-06-01', '00002', 10000, 99, 99), "
+                                       "('0001', '2030-06-01', '00003', 30000, 15000, 45000)"));
+    const bool inService = column.startsWith(u'S');
+    server_->execDirect(QStringLiteral("UPDATE %1 SET %2 = %3 WHERE %4 = '00002'")
+                            .arg(inService ? u"SERVICO" : u"USR_EFETGEST", column.mid(2), stored,
+                                 inService ? u"CDSERVFILI" : u"USR_CDSERVFILI"));
+    const EfetGestStore store(*server_);
+    const QString branch = QStringLiteral("0001");
+    const QDate date(2030, 6, 1);
+    const QByteArray expected =
+        PacketCodec::encodePacket(EfetGestLayout::instance().fields, store.lines(branch, date)).json();
+    QVERIFY(expected.contains("\"rows\":[["));
+    QCOMPARE(store.linesPacket(branch, date), expected);
 }
 
 QTEST_GUILESS_MAIN(DatabaseRowTest)

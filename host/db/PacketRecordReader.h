@@ -6,11 +6,14 @@
 #include "TDateTime.h"
 
 #include <QString>
+#include <array>
 #include <simdjson.h>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
+class RecordColumn;
 class RecordTable;
 
 // Where a line sits in a packet, for messages: line 3, or the 'original' values of change 2.
@@ -28,8 +31,9 @@ public:
     explicit PacketRecordReader(const FieldDefs& fields);
 
     Record read(simdjson::ondemand::value line, const PacketPlace& place);
-    // Appends the line to `table`, whose columns are the fields'. After a refusal the table is left
-    // with a partial line: a reader's caller drops it.
+    // Appends the line to `table`, whose columns are the fields'; one reader fills one table, from
+    // one packet that outlives it. After a refusal the table is left with a partial line: a reader's
+    // caller drops it.
     void append(simdjson::ondemand::value line, const PacketPlace& place, RecordTable& table);
 
 private:
@@ -43,6 +47,28 @@ private:
     Cell parsedText(std::string_view text, qsizetype column) const;
     Cell fromOtherJson(simdjson::ondemand::value item, simdjson::ondemand::json_type type,
                        qsizetype column) const;
+    void appendValue(simdjson::ondemand::value item, qsizetype column, RecordColumn& target);
+    void appendText(simdjson::ondemand::value item, std::string_view raw, qsizetype column,
+                    RecordColumn& target);
+
+    // The texts a column took last, as they stand in the packet, and the lines holding their values:
+    // columns repeat a few texts (the branch, the date, service names), whose value is copied then
+    // instead of read again. A column that seldom repeats keeps only the line before.
+    class Recent {
+    public:
+        qsizetype find(std::string_view raw);
+        void remember(std::string_view raw, qsizetype row);
+
+    private:
+        static constexpr int Ways = 8;
+        std::array<std::string_view, Ways> raw_{};
+        std::array<qsizetype, Ways> rows_{};
+        int ways_ = Ways;
+        int used_ = 0;
+        int next_ = 0;
+        qsizetype lookups_ = 0;
+        qsizetype hits_ = 0;
+    };
 
     // A column often repeats the line before (the branch, the date): its stored value is shared then,
     // sparing the parsing and the check.
@@ -52,6 +78,7 @@ private:
     };
     const FieldDefs& fields_;
     std::vector<LastText> last_;
+    std::vector<Recent> recent_;
     // For a BCD field: a value that is a multiple of `unit` and within `limit` ticks either side
     // already fits it.
     struct BcdFit {

@@ -67,6 +67,17 @@ template <typename T> void appendEmpty(std::vector<T>& values)
     values.emplace_back();
 }
 
+void appendCopy(TextColumn& texts, qsizetype row)
+{
+    texts.appendCopyOf(row);
+}
+
+template <typename T> void appendCopy(std::vector<T>& values, qsizetype row)
+{
+    const T value = values[std::size_t(row)];
+    values.push_back(value);
+}
+
 } // namespace
 
 RecordColumn::RecordColumn(TFieldType type)
@@ -132,6 +143,13 @@ void RecordColumn::appendNull()
 {
     std::visit([](auto& values) { appendEmpty(values); }, values_);
     nulls_.push_back(true);
+}
+
+void RecordColumn::appendCopyOf(qsizetype row)
+{
+    const bool null = nulls_[std::size_t(row)];
+    std::visit([row](auto& values) { appendCopy(values, row); }, values_);
+    nulls_.push_back(null);
 }
 
 template <typename T> void RecordColumn::appendValue(const T& value)

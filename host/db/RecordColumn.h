@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -36,6 +37,14 @@ public:
     void append(TDateTime value);
     void append(Currency value);
     void append(double value);
+    // A text column's value from valid UTF-8; see TextColumn::appendUtf8.
+    template <typename Check> void appendUtf8(std::string_view utf8, Check check)
+    {
+        std::get<TextColumn>(values_).appendUtf8(utf8, check);
+        nulls_.push_back(false);
+    }
+    // The value of an earlier line again, null or not.
+    void appendCopyOf(qsizetype row);
 
 private:
     template <typename T> void appendValue(const T& value);

@@ -26,7 +26,7 @@ QString utf8(std::string_view text)
 }
 
 // A string value's text between its quotes as the packet holds it, escapes and all, without reading it.
-std::string_view rawText(sj::value item)
+std::string_view rawText(sj::value& item)
 {
     std::string_view token = item.raw_json_token();
     // The token runs up to the next structural character: whitespace may trail the closing quote.
@@ -121,7 +121,7 @@ void PacketRecordReader::append(sj::value line, const PacketPlace& place, Record
         refuse(place, QStringLiteral("%1 valores para %2 campos.").arg(column).arg(count));
 }
 
-void PacketRecordReader::appendValue(sj::value item, qsizetype column, RecordColumn& target)
+void PacketRecordReader::appendValue(sj::value& item, qsizetype column, RecordColumn& target)
 {
     const sj::json_type type = item.type();
     const FieldDef& field = fields_[column];
@@ -145,7 +145,7 @@ void PacketRecordReader::appendValue(sj::value item, qsizetype column, RecordCol
     recent.remember(raw, row);
 }
 
-void PacketRecordReader::appendText(sj::value item, std::string_view raw, qsizetype column,
+void PacketRecordReader::appendText(sj::value& item, std::string_view raw, qsizetype column,
                                     RecordColumn& target)
 {
     // simdjson checked the whole packet's UTF-8 already; only escapes need its reading.

@@ -47,8 +47,8 @@ private:
     Cell parsedText(std::string_view text, qsizetype column) const;
     Cell fromOtherJson(simdjson::ondemand::value item, simdjson::ondemand::json_type type,
                        qsizetype column) const;
-    void appendValue(simdjson::ondemand::value item, qsizetype column, RecordColumn& target);
-    void appendText(simdjson::ondemand::value item, std::string_view raw, qsizetype column,
+    void appendValue(simdjson::ondemand::value& item, qsizetype column, RecordColumn& target);
+    void appendText(simdjson::ondemand::value& item, std::string_view raw, qsizetype column,
                     RecordColumn& target);
 
     // The texts a column took last, as they stand in the packet, and the lines holding their values:

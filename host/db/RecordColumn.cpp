@@ -78,6 +78,17 @@ template <typename T> void appendCopy(std::vector<T>& values, qsizetype row)
     values.push_back(value);
 }
 
+void squeezeValues(TextColumn& texts)
+{
+    texts.squeeze();
+}
+
+template <typename T> void squeezeValues(std::vector<T>& values)
+{
+    if (values.capacity() > values.size() + values.size() / 8)
+        values.shrink_to_fit();
+}
+
 } // namespace
 
 RecordColumn::RecordColumn(TFieldType type)
@@ -102,6 +113,13 @@ void RecordColumn::reserve(qsizetype rows)
 {
     std::visit([rows](auto& values) { values.reserve(std::size_t(rows)); }, values_);
     nulls_.reserve(std::size_t(rows));
+}
+
+void RecordColumn::squeeze()
+{
+    std::visit([](auto& values) { squeezeValues(values); }, values_);
+    if (nulls_.capacity() > nulls_.size() + nulls_.size() / 8)
+        nulls_.shrink_to_fit();
 }
 
 QVariant RecordColumn::value(qsizetype row) const

@@ -21,6 +21,8 @@ public:
 
     qsizetype size() const { return qsizetype(nulls_.size()); }
     void reserve(qsizetype rows);
+    // Gives back room reserved well beyond the lines it holds.
+    void squeeze();
 
     // Null (an invalid QVariant) or the value, as a QString, TDateTime, Currency or double.
     QVariant value(qsizetype row) const;

@@ -18,7 +18,26 @@ std::size_t hashOf(QStringView text)
     return qHash(text, QHashSeed::globalSeed());
 }
 
+template <typename T> void squeezeVector(std::vector<T>& values)
+{
+    if (values.capacity() > values.size() + values.size() / 8)
+        values.shrink_to_fit();
+}
+
 } // namespace
+
+void TextColumn::reserve(qsizetype rows)
+{
+    if (!interning_ && !spans_.empty() && rows > size())
+        pool_.reserve(std::size_t(qint64(pool_.size()) * rows / size()));
+    spans_.reserve(std::size_t(rows));
+}
+
+void TextColumn::squeeze()
+{
+    squeezeVector(spans_);
+    squeezeVector(pool_);
+}
 
 QStringView TextColumn::view(qsizetype row) const
 {

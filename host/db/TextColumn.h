@@ -15,7 +15,11 @@
 class HOST_DB_EXPORT TextColumn {
 public:
     qsizetype size() const { return qsizetype(spans_.size()); }
-    void reserve(qsizetype rows) { spans_.reserve(std::size_t(rows)); }
+    // Room for `rows` lines; a column of mostly different texts also reserves their characters at the
+    // rate its lines so far took.
+    void reserve(qsizetype rows);
+    // Gives back room reserved beyond an eighth over what the lines hold.
+    void squeeze();
 
     QStringView view(qsizetype row) const;
     QString value(qsizetype row) const { return view(row).toString(); }

@@ -130,7 +130,7 @@ void PacketRecordReader::appendValue(sj::value& item, qsizetype column, RecordCo
         return;
     }
     const std::string_view raw = rawText(item);
-    Recent& recent = recent_[std::size_t(column)];
+    PacketRecentTexts& recent = recent_[std::size_t(column)];
     if (const qsizetype row = recent.find(raw); row >= 0) {
         target.appendCopyOf(row);
         return;
@@ -154,32 +154,6 @@ void PacketRecordReader::appendText(sj::value& item, std::string_view raw, qsize
     target.appendUtf8(text, [&field](QStringView decoded) {
         field.checkText(QString::fromRawData(decoded.data(), decoded.size()));
     });
-}
-
-qsizetype PacketRecordReader::Recent::find(std::string_view raw)
-{
-    ++lookups_;
-    // Newest first: most often the line before.
-    for (int k = 1; k <= used_; ++k) {
-        const int i = (next_ - k) & (ways_ - 1);
-        if (raw_[std::size_t(i)] == raw) {
-            ++hits_;
-            return rows_[std::size_t(i)];
-        }
-    }
-    if (ways_ > 1 && lookups_ == 256 && hits_ * 4 < lookups_) {
-        ways_ = 1;
-        used_ = next_ = 0;
-    }
-    return -1;
-}
-
-void PacketRecordReader::Recent::remember(std::string_view raw, qsizetype row)
-{
-    raw_[std::size_t(next_)] = raw;
-    rows_[std::size_t(next_)] = row;
-    next_ = (next_ + 1) & (ways_ - 1);
-    used_ = std::min(used_ + 1, ways_);
 }
 
 template <typename Store>

@@ -2,11 +2,11 @@
 
 #include "Currency.h"
 #include "FieldDef.h"
+#include "PacketRecentTexts.h"
 #include "Record.h"
 #include "TDateTime.h"
 
 #include <QString>
-#include <array>
 #include <simdjson.h>
 #include <string>
 #include <string_view>
@@ -51,25 +51,6 @@ private:
     void appendText(simdjson::ondemand::value& item, std::string_view raw, qsizetype column,
                     RecordColumn& target);
 
-    // The texts a column took last, as they stand in the packet, and the lines holding their values:
-    // columns repeat a few texts (the branch, the date, service names), whose value is copied then
-    // instead of read again. A column that seldom repeats keeps only the line before.
-    class Recent {
-    public:
-        qsizetype find(std::string_view raw);
-        void remember(std::string_view raw, qsizetype row);
-
-    private:
-        static constexpr int Ways = 8;
-        std::array<std::string_view, Ways> raw_{};
-        std::array<qsizetype, Ways> rows_{};
-        int ways_ = Ways;
-        int used_ = 0;
-        int next_ = 0;
-        qsizetype lookups_ = 0;
-        qsizetype hits_ = 0;
-    };
-
     // A column often repeats the line before (the branch, the date): its stored value is shared then,
     // sparing the parsing and the check.
     struct LastText {
@@ -78,7 +59,8 @@ private:
     };
     const FieldDefs& fields_;
     std::vector<LastText> last_;
-    std::vector<Recent> recent_;
+    // Per column, what it took last: see PacketRecentTexts.
+    std::vector<PacketRecentTexts> recent_;
     // For a BCD field: a value that is a multiple of `unit` and within `limit` ticks either side
     // already fits it.
     struct BcdFit {

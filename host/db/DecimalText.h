@@ -22,8 +22,38 @@ QString errorMessage(Status status, QStringView text);
 // Optional sign, digits, optional '.' and digits. Fraction digits past the fourth round half to even.
 using UInt128 = unsigned __int128;
 
+// The common case: a sign, at most fourteen integer digits and four decimals sum in 64 bits, with
+// nothing to round. False for anything else, which parse() then reads digit by digit.
+template <typename Char> bool parseShort(const Char* it, const Char* end, std::int64_t& ticks)
+{
+    constexpr std::uint64_t Places[] = {1000, 100, 10, 1};
+    const auto digit = [](Char c) { return unsigned(c) - unsigned('0'); };
+    const bool negative = it != end && *it == Char('-');
+    it += negative ? 1 : 0;
+    const Char* const integerStart = it;
+    std::uint64_t magnitude = 0;
+    for (; it != end && digit(*it) < 10 && it - integerStart < 14; ++it)
+        magnitude = magnitude * 10 + digit(*it);
+    if (it == integerStart)
+        return false;
+    magnitude *= 10000;
+    if (it != end) {
+        if (*it != Char('.'))
+            return false;
+        const Char* const fractionStart = ++it;
+        for (; it != end && digit(*it) < 10 && it - fractionStart < 4; ++it)
+            magnitude += digit(*it) * Places[it - fractionStart];
+        if (it == fractionStart || it != end)
+            return false;
+    }
+    ticks = negative ? -std::int64_t(magnitude) : std::int64_t(magnitude);
+    return true;
+}
+
 template <typename Char> Status parse(const Char* it, const Char* end, std::int64_t& ticks)
 {
+    if (parseShort(it, end, ticks))
+        return Status::Ok;
     constexpr UInt128 Cap = UInt128(1) << 64; // already out of range, stop growing
     const auto isDigit = [](Char c) { return c >= Char('0') && c <= Char('9'); };
 

@@ -9,6 +9,7 @@
 #include "TDateTime.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace sj = simdjson::ondemand;
 
@@ -24,6 +25,36 @@ QString utf8(std::string_view text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// A string value's text between its quotes as the packet holds it, escapes and all, without reading it.
+std::string_view rawText(sj::value& item)
+{
+    std::string_view token = item.raw_json_token();
+    // The token runs up to the next structural character: whitespace may trail the closing quote.
+    while (!token.empty() &&
+           (token.back() == ' ' || token.back() == '\n' || token.back() == '\r' || token.back() == '\t'))
+        token.remove_suffix(1);
+    if (token.size() < 2 || token.front() != '"' || token.back() != '"')
+        throw simdjson::simdjson_error(simdjson::STRING_ERROR);
+    return token.substr(1, token.size() - 2);
+}
+
+template <typename Cell> void appendCell(RecordColumn& target, const Cell& cell)
+{
+    std::visit(
+        [&target](const auto& value) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::monostate>)
+                target.appendNull();
+            else
+                target.append(value);
+        },
+        cell);
+}
+
+bool hasEscape(std::string_view raw)
+{
+    return raw.find('\\') != std::string_view::npos;
+}
+
 } // namespace
 
 QString PacketPlace::text() const
@@ -34,7 +65,8 @@ QString PacketPlace::text() const
 }
 
 PacketRecordReader::PacketRecordReader(const FieldDefs& fields)
-    : fields_(fields), last_(std::size_t(fields.size())), bcdFits_(std::size_t(fields.size()))
+    : fields_(fields), last_(std::size_t(fields.size())), recent_(std::size_t(fields.size())),
+      bcdFits_(std::size_t(fields.size()))
 {
     for (qsizetype c = 0; c < fields.size(); ++c) {
         const FieldDef& field = fields[c];
@@ -71,16 +103,56 @@ Record PacketRecordReader::read(sj::value line, const PacketPlace& place)
 
 void PacketRecordReader::append(sj::value line, const PacketPlace& place, RecordTable& table)
 {
-    readLine(line, place, [&table](qsizetype column, const Cell& cell) {
-        RecordColumn& target = table.column(column);
-        std::visit(
-            [&target](const auto& value) {
-                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::monostate>)
-                    target.appendNull();
-                else
-                    target.append(value);
-            },
-            cell);
+    if (sj::json_type(line.type()) != sj::json_type::array)
+        refuse(place, QStringLiteral("a linha deve ser uma lista de valores."));
+    const qsizetype count = fields_.size();
+    qsizetype column = 0;
+    for (sj::value item : line.get_array()) {
+        if (column == count)
+            refuse(place, QStringLiteral("há mais valores que os %1 campos.").arg(count));
+        try {
+            appendValue(item, column, table.column(column));
+        } catch (const EDatabaseError& e) {
+            refuse(place, e.Message());
+        }
+        ++column;
+    }
+    if (column != count)
+        refuse(place, QStringLiteral("%1 valores para %2 campos.").arg(column).arg(count));
+}
+
+void PacketRecordReader::appendValue(sj::value& item, qsizetype column, RecordColumn& target)
+{
+    const sj::json_type type = item.type();
+    const FieldDef& field = fields_[column];
+    if (type != sj::json_type::string || field.type == TFieldType::ftFloat) {
+        appendCell(target, fromOtherJson(item, type, column));
+        return;
+    }
+    const std::string_view raw = rawText(item);
+    PacketRecentTexts& recent = recent_[std::size_t(column)];
+    if (const qsizetype row = recent.find(raw); row >= 0) {
+        target.appendCopyOf(row);
+        return;
+    }
+    const qsizetype row = target.size();
+    if (field.type == TFieldType::ftString) {
+        appendText(item, raw, column, target);
+    } else {
+        const std::string_view text = hasEscape(raw) ? std::string_view(item.get_string()) : raw;
+        appendCell(target, parsedText(text, column));
+    }
+    recent.remember(raw, row);
+}
+
+void PacketRecordReader::appendText(sj::value& item, std::string_view raw, qsizetype column,
+                                    RecordColumn& target)
+{
+    // simdjson checked the whole packet's UTF-8 already; only escapes need its reading.
+    const std::string_view text = hasEscape(raw) ? std::string_view(item.get_string()) : raw;
+    const FieldDef& field = fields_[column];
+    target.appendUtf8(text, [&field](QStringView decoded) {
+        field.checkText(QString::fromRawData(decoded.data(), decoded.size()));
     });
 }
 

@@ -2,15 +2,18 @@
 
 #include "Currency.h"
 #include "FieldDef.h"
+#include "PacketRecentTexts.h"
 #include "Record.h"
 #include "TDateTime.h"
 
 #include <QString>
 #include <simdjson.h>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
+class RecordColumn;
 class RecordTable;
 
 // Where a line sits in a packet, for messages: line 3, or the 'original' values of change 2.
@@ -28,8 +31,9 @@ public:
     explicit PacketRecordReader(const FieldDefs& fields);
 
     Record read(simdjson::ondemand::value line, const PacketPlace& place);
-    // Appends the line to `table`, whose columns are the fields'. After a refusal the table is left
-    // with a partial line: a reader's caller drops it.
+    // Appends the line to `table`, whose columns are the fields'; one reader fills one table, from
+    // one packet that outlives it. After a refusal the table is left with a partial line: a reader's
+    // caller drops it.
     void append(simdjson::ondemand::value line, const PacketPlace& place, RecordTable& table);
 
 private:
@@ -43,6 +47,9 @@ private:
     Cell parsedText(std::string_view text, qsizetype column) const;
     Cell fromOtherJson(simdjson::ondemand::value item, simdjson::ondemand::json_type type,
                        qsizetype column) const;
+    void appendValue(simdjson::ondemand::value& item, qsizetype column, RecordColumn& target);
+    void appendText(simdjson::ondemand::value& item, std::string_view raw, qsizetype column,
+                    RecordColumn& target);
 
     // A column often repeats the line before (the branch, the date): its stored value is shared then,
     // sparing the parsing and the check.
@@ -52,6 +59,8 @@ private:
     };
     const FieldDefs& fields_;
     std::vector<LastText> last_;
+    // Per column, what it took last: see PacketRecentTexts.
+    std::vector<PacketRecentTexts> recent_;
     // For a BCD field: a value that is a multiple of `unit` and within `limit` ticks either side
     // already fits it.
     struct BcdFit {

@@ -67,6 +67,28 @@ template <typename T> void appendEmpty(std::vector<T>& values)
     values.emplace_back();
 }
 
+void appendCopy(TextColumn& texts, qsizetype row)
+{
+    texts.appendCopyOf(row);
+}
+
+template <typename T> void appendCopy(std::vector<T>& values, qsizetype row)
+{
+    const T value = values[std::size_t(row)];
+    values.push_back(value);
+}
+
+void squeezeValues(TextColumn& texts)
+{
+    texts.squeeze();
+}
+
+template <typename T> void squeezeValues(std::vector<T>& values)
+{
+    if (values.capacity() > values.size() + values.size() / 8)
+        values.shrink_to_fit();
+}
+
 } // namespace
 
 RecordColumn::RecordColumn(TFieldType type)
@@ -91,6 +113,13 @@ void RecordColumn::reserve(qsizetype rows)
 {
     std::visit([rows](auto& values) { values.reserve(std::size_t(rows)); }, values_);
     nulls_.reserve(std::size_t(rows));
+}
+
+void RecordColumn::squeeze()
+{
+    std::visit([](auto& values) { squeezeValues(values); }, values_);
+    if (nulls_.capacity() > nulls_.size() + nulls_.size() / 8)
+        nulls_.shrink_to_fit();
 }
 
 QVariant RecordColumn::value(qsizetype row) const
@@ -132,6 +161,13 @@ void RecordColumn::appendNull()
 {
     std::visit([](auto& values) { appendEmpty(values); }, values_);
     nulls_.push_back(true);
+}
+
+void RecordColumn::appendCopyOf(qsizetype row)
+{
+    const bool null = nulls_[std::size_t(row)];
+    std::visit([row](auto& values) { appendCopy(values, row); }, values_);
+    nulls_.push_back(null);
 }
 
 template <typename T> void RecordColumn::appendValue(const T& value)

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
 
     qsizetype size() const { return qsizetype(nulls_.size()); }
     void reserve(qsizetype rows);
+    // Gives back room reserved well beyond the lines it holds.
+    void squeeze();
 
     // Null (an invalid QVariant) or the value, as a QString, TDateTime, Currency or double.
     QVariant value(qsizetype row) const;
@@ -36,6 +39,14 @@ public:
     void append(TDateTime value);
     void append(Currency value);
     void append(double value);
+    // A text column's value from valid UTF-8; see TextColumn::appendUtf8.
+    template <typename Check> void appendUtf8(std::string_view utf8, Check check)
+    {
+        std::get<TextColumn>(values_).appendUtf8(utf8, check);
+        nulls_.push_back(false);
+    }
+    // The value of an earlier line again, null or not.
+    void appendCopyOf(qsizetype row);
 
 private:
     template <typename T> void appendValue(const T& value);

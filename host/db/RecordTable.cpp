@@ -24,6 +24,12 @@ void RecordTable::reserve(qsizetype rows)
         column.reserve(rows);
 }
 
+void RecordTable::squeeze()
+{
+    for (RecordColumn& column : columns_)
+        column.squeeze();
+}
+
 Record RecordTable::record(qsizetype row) const
 {
     Record values;

@@ -22,6 +22,8 @@ public:
     qsizetype columnCount() const { return qsizetype(columns_.size()); }
     bool isEmpty() const { return rowCount() == 0; }
     void reserve(qsizetype rows);
+    // Gives back room reserved well beyond the lines held, as after an estimate that was too high.
+    void squeeze();
 
     QVariant value(qsizetype row, qsizetype column) const { return columns_[std::size_t(column)].value(row); }
     Record record(qsizetype row) const;

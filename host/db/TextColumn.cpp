@@ -3,6 +3,7 @@
 #include "EDatabaseError.h"
 
 #include <QHash>
+#include <QStringDecoder>
 #include <string>
 
 namespace {
@@ -17,7 +18,26 @@ std::size_t hashOf(QStringView text)
     return qHash(text, QHashSeed::globalSeed());
 }
 
+template <typename T> void squeezeVector(std::vector<T>& values)
+{
+    if (values.capacity() > values.size() + values.size() / 8)
+        values.shrink_to_fit();
+}
+
 } // namespace
+
+void TextColumn::reserve(qsizetype rows)
+{
+    if (!interning_ && !spans_.empty() && rows > size())
+        pool_.reserve(std::size_t(qint64(pool_.size()) * rows / size()));
+    spans_.reserve(std::size_t(rows));
+}
+
+void TextColumn::squeeze()
+{
+    squeezeVector(spans_);
+    squeezeVector(pool_);
+}
 
 QStringView TextColumn::view(qsizetype row) const
 {
@@ -59,6 +79,47 @@ TextColumn::Span TextColumn::store(QStringView text)
         return *slot;
     const Span span = copyIn(text);
     addToDictionary(slot, span);
+    return span;
+}
+
+void TextColumn::appendCopyOf(qsizetype row)
+{
+    const Span span = spans_[std::size_t(row)];
+    spans_.push_back(span);
+    liveChars_ += span.length;
+}
+
+QStringView TextColumn::decodeAtEnd(std::string_view utf8)
+{
+    const std::size_t start = pool_.size();
+    if (start + utf8.size() >= NoSpan)
+        throw EDatabaseError(QStringLiteral("Textos demais numa coluna."));
+    // UTF-8 never takes fewer bytes than UTF-16 takes units.
+    pool_.resize(start + utf8.size());
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    auto* const first = reinterpret_cast<QChar*>(pool_.data() + start);
+    const QChar* const end =
+        decoder.appendToBuffer(first, QByteArrayView(utf8.data(), qsizetype(utf8.size())));
+    pool_.resize(start + std::size_t(end - first));
+    return {first, end - first};
+}
+
+// The text decoded at the block's end from `start` stays there unless it is stored already.
+TextColumn::Span TextColumn::keepDecoded(std::size_t start)
+{
+    const Span span{std::uint32_t(start), std::uint32_t(pool_.size() - start)};
+    const QStringView text = viewOf(span);
+    liveChars_ += text.size();
+    const Span* stored = !spans_.empty() && viewOf(spans_.back()) == text ? &spans_.back() : nullptr;
+    Span* slot = !stored && interning_ ? slotFor(text) : nullptr;
+    if (slot && slot->offset != NoSpan)
+        stored = slot;
+    if (stored) {
+        pool_.resize(start);
+        return *stored;
+    }
+    if (slot)
+        addToDictionary(slot, span);
     return span;
 }
 

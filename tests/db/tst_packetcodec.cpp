@@ -66,6 +66,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void readsEscapedText();
+    void readsLinesAsWritten_data();
+    void readsLinesAsWritten();
     void readsTextWithoutSpareRoom();
     void roomAfterTheText_data();
     void roomAfterTheText();
@@ -123,6 +125,15 @@ void TstPacketCodec::roundTrip_data()
         many.append(
             line(qPrintable(QString::number(i)), i % 3 ? QStringLiteral("Limpeza %1").arg(i % 5) : "", i));
     QTest::newRow("thousands of lines, names repeating, each code its own") << many;
+    // The lines a packet holds are reckoned from its first few thousand: here far too few, then far
+    // too many.
+    QList<Record> shortFirst(3000, Record(7));
+    for (int i = 0; i < 6000; ++i)
+        shortFirst.append(
+            line(qPrintable(QString::number(i % 99999)), QStringLiteral("Serviço %1").arg(i), i));
+    QTest::newRow("short lines first, then long ones") << shortFirst;
+    QList<Record> longFirst(shortFirst.crbegin(), shortFirst.crend());
+    QTest::newRow("long lines first, then short ones") << longFirst;
 }
 
 void TstPacketCodec::roundTrip()
@@ -147,6 +158,53 @@ void TstPacketCodec::readsEscapedText()
     QVERIFY(json.contains("Vigil\xc3\xa2ncia \xf0\x9f\x98\x80 \\\"x\\\""));
     QVERIFY(
         PacketCodec::encodePacket(lineFields(), {line("1", "a\x01\n")}).json().contains(R"("a\u0001\n")"));
+}
+
+// Lines as another writer may send them: spacing, escapes where none are needed, a value written
+// two ways, texts coming back lines later.
+void TstPacketCodec::readsLinesAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QList<Record>>("expected");
+    const auto on = [](const char* day, const char* code, const QString& name) {
+        return Record{"0001", date(day), code, dec("12.5"), dec("100"), name, 1.0};
+    };
+    QTest::newRow("spaces and line breaks around values")
+        << QByteArray("[ [ \"0001\" , \"2026-12-07\"\t,\"1\", \"12.5\" ,\r\n \"100\"  , \"Limpeza\" , 1 ] ,\n"
+                      " [\"0001\",\"2026-12-07\",\"2\",\"12.5\",\"100\",\"Limpeza\" ,1]\n]")
+        << QList<Record>{line("1", "Limpeza"), line("2", "Limpeza")};
+    QTest::newRow("a text escaped on one line, plain on the next")
+        << QByteArray(R"([["0001","2026-12-07","\u0031","12.5","100","a\u00e7\u00e3o",1],)"
+                      R"(["0001","2026-12-07","1","12.5","100","ação",1],)"
+                      R"(["0001","2026-12-07","\u0031","12.5","100","a\u00e7\u00e3o",1]])")
+        << QList<Record>{line("1", "ação"), line("1", "ação"), line("1", "ação")};
+    QTest::newRow("texts coming back lines later")
+        << QByteArray(
+               R"([["0001","2026-12-07","1","12.5","100","A",1],["0001","2026-12-08","2","12.5","100","B",1],)"
+               R"(["0001","2026-12-07","3","12.5","100","C",1],["0001","2026-12-08","4","12.5","100","A",1],)"
+               R"(["0001","2026-12-07","5","12.5","100","B",1]])")
+        << QList<Record>{on("2026-12-07", "1", "A"), on("2026-12-08", "2", "B"), on("2026-12-07", "3", "C"),
+                         on("2026-12-08", "4", "A"), on("2026-12-07", "5", "B")};
+    QTest::newRow("one decimal and one date written two ways")
+        << QByteArray(R"([["0001","2026-12-07","1","12.50","100.00","x",1],)"
+                      R"(["0001","2026\u002d12-07","2","\u0031\u0032.5","100","x",1]])")
+        << QList<Record>{line("1", "x"), line("2", "x")};
+    QTest::newRow("quotes and backslashes, spaces after")
+        << QByteArray(R"([["0001","2026-12-07","a\"b"  ,"12.5","100","c\\"  ,1],)"
+                      R"(["0001","2026-12-07","a\"b","12.5","100","c\\",1]])")
+        << QList<Record>{line("a\"b", "c\\"), line("a\"b", "c\\")};
+    QTest::newRow("null between equal texts")
+        << QByteArray(R"([["0001","2026-12-07","1","12.5","100","x",1],)"
+                      R"([null,null,null,null,null,null,null],)"
+                      R"(["0001","2026-12-07","1","12.5","100","x",1]])")
+        << QList<Record>{line("1", "x"), Record(7), line("1", "x")};
+}
+
+void TstPacketCodec::readsLinesAsWritten()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(QList<Record>, expected);
+    QCOMPARE(PacketCodec::decodePacket(packetWithRows(rows), lineFields()), expected);
 }
 
 void TstPacketCodec::readsTextWithoutSpareRoom()
@@ -225,6 +283,11 @@ void TstPacketCodec::malformed_data()
     QTest::newRow("text after the object") << DataPacket(valid + " {}");
     QTest::newRow("unbalanced") << DataPacket(valid + "}");
     QTest::newRow("bad literal in a line") << packetWithRows(R"([["1",nul,"1","1","1","x",1]])");
+    QTest::newRow("bad escape in a text") << packetWithRows(R"([["1",null,"1","1","1","a\x",1]])");
+    QTest::newRow("lone surrogate in a text") << packetWithRows(R"([["1",null,"1","1","1","\ud800",1]])");
+    QTest::newRow("bad escape in a date") << packetWithRows(R"([["1","2026\-12-07","1","1","1","x",1]])");
+    QTest::newRow("bad escape in a text seen before")
+        << packetWithRows(R"([["1",null,"1","1","1","a\x",1],["1",null,"1","1","1","a\x",1]])");
     QTest::newRow("invalid UTF-8") << packetWithRows("[[\"1\",null,\"\xff\",\"1\",\"1\",\"x\",1]]");
     QTest::newRow("an array") << DataPacket("[]");
     QTest::newRow("no fields") << DataPacket(R"({"rows":[]})");
@@ -333,6 +396,11 @@ void TstPacketCodec::badValue_data()
         << second(R"(["0001",46363,"1","1","1","x",1])") << line2 + "Campo USR_DTEFETGEST: ";
     QTest::newRow("text too long") << second(R"(["0001","2026-12-07","abcdef","1","1","x",1])")
                                    << line2 + "Campo USR_CDSERVFILI: o texto 'abcdef' excede 5 caracteres.";
+    QTest::newRow("text too long where the line before's fitted")
+        << "[" + good +
+               R"(,["0001","2026-12-07","abcde","1","1","x",1],["0001","2026-12-07","abcdef","1","1","x",1]])"
+        << QStringLiteral("Pacote de dados inválido, linha 3: Campo USR_CDSERVFILI: o texto 'abcdef' excede "
+                          "5 caracteres.");
     QTest::newRow("accented text too long")
         << second(R"(["000é1","2026-12-07","1","1","1","x",1])")
         << line2 + "Campo USR_CDFILIAL: o texto '000é1' excede 4 caracteres.";

@@ -63,6 +63,31 @@ private slots:
         QCOMPARE(table.record(0), line("00001", 1));
     }
 
+    // A reader appends texts straight from UTF-8 or as copies of earlier lines, which then share one
+    // stored text: a refused text leaves nothing behind and editing a line leaves the others be.
+    void linesAppendedByAReaderStayApart()
+    {
+        RecordTable table(FieldDefs{fields[0]});
+        RecordColumn& codes = table.column(0);
+        const auto fits = [](QStringView text) {
+            if (text.size() > 5)
+                throw EDatabaseError(QStringLiteral("long"));
+        };
+        codes.appendUtf8("ação", fits);
+        codes.appendUtf8("b", fits);
+        codes.appendCopyOf(0);
+        codes.appendUtf8("ação", fits);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, codes.appendUtf8("açãoção", fits));
+        codes.appendNull();
+        codes.appendCopyOf(4);
+        codes.appendUtf8("ç", fits);
+        table.setValue(2, 0, QStringLiteral("c"));
+        table.setValue(0, 0, QStringLiteral("d"));
+        const QList<Record> expected{
+            {"d"}, {"b"}, {"c"}, {QStringLiteral("ação")}, {QVariant()}, {QVariant()}, {QStringLiteral("ç")}};
+        QCOMPARE(table.records(), expected);
+    }
+
     // However the column keeps its texts (one stored text shared by many lines, one per line, texts
     // left behind by edits and reclaimed), every edit reaches its own line and no other.
     void editsReachOnlyTheirLine_data()

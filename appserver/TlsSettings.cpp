@@ -3,6 +3,7 @@
 #include "Exception.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QSslSocket>
@@ -25,13 +26,25 @@ QByteArray readFile(const QString& path, const char* what)
     return file.readAll();
 }
 
+// Like a configuration file holding a secret: the service's group may read it, other users nothing.
+void checkKeyPermissions(const QString& path)
+{
+    const QFileDevice::Permissions permissions = QFileInfo(path).permissions();
+    if (permissions & (QFileDevice::ReadOther | QFileDevice::WriteOther))
+        refuse(QStringLiteral("The TLS key %1 can be read or changed by other users: chmod o-rw it "
+                              "(chown root:med00418 and chmod 0640 let the service read it).")
+                   .arg(path));
+}
+
 QSslKey readKey(const QString& path)
 {
     const QByteArray pem = readFile(path, "key");
     for (const auto algorithm : {QSsl::Rsa, QSsl::Ec, QSsl::Dsa}) {
         QSslKey key(pem, algorithm, QSsl::Pem, QSsl::PrivateKey);
-        if (!key.isNull())
+        if (!key.isNull()) {
+            checkKeyPermissions(path);
             return key;
+        }
     }
     refuse(QStringLiteral("The TLS key %1 is not an unencrypted PEM private key.").arg(path));
 }

@@ -121,6 +121,12 @@ void AppServerTlsTest::startIsRefused_data()
     QTest::newRow("certificate given as key")
         << certificates_->serverCertificate() << certificates_->serverCertificate()
         << QByteArray("not an unencrypted PEM private key");
+    const QString readable = certificates_->path("readable.key");
+    QFile::remove(readable);
+    QFile::copy(certificates_->serverKey(), readable);
+    QFile::setPermissions(readable, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    QTest::newRow("key readable by other users") << certificates_->serverCertificate() << readable
+                                                 << QByteArray("can be read or changed by other users");
     QTest::newRow("certificate without key")
         << certificates_->serverCertificate() << QString() << QByteArray("go together");
 }

@@ -78,7 +78,7 @@ double threadCpuSeconds()
 // Both sides of a ratio timed in turns in each iteration, so a change in the machine's load falls on
 // both; the counter `ratio` is the median of the iterations' ratios (thread CPU time).
 template <typename Numerator, typename Denominator>
-void timeInTurns(benchmark::State& state, Numerator numerator, Denominator denominator, double scale)
+void timeInTurns(benchmark::State& state, Numerator numerator, Denominator denominator)
 {
     std::vector<double> ratios;
     for (auto _ : state) {
@@ -86,7 +86,7 @@ void timeInTurns(benchmark::State& state, Numerator numerator, Denominator denom
         numerator();
         const double middle = threadCpuSeconds();
         denominator();
-        ratios.push_back((middle - start) / (threadCpuSeconds() - middle) / scale);
+        ratios.push_back((middle - start) / (threadCpuSeconds() - middle));
     }
     std::nth_element(ratios.begin(), ratios.begin() + qsizetype(ratios.size() / 2), ratios.end());
     state.counters["ratio"] = ratios[ratios.size() / 2];
@@ -99,7 +99,7 @@ void BM_AssignOverQJsonDocument100k(benchmark::State& state)
     const DataPacket& packet = EfetGestLines::packet(Lines);
     timeInTurns(
         state, [&] { recordSet.cdsEfetGest->SetData(packet); },
-        [&] { benchmark::DoNotOptimize(QJsonDocument::fromJson(packet.json())); }, 1.0);
+        [&] { benchmark::DoNotOptimize(QJsonDocument::fromJson(packet.json())); });
 }
 BENCHMARK(BM_AssignOverQJsonDocument100k)->Iterations(15)->Unit(benchmark::kMillisecond);
 
@@ -115,8 +115,7 @@ void BM_AssignPerLine1MOver10k(benchmark::State& state)
         [&] {
             for (int i = 0; i < 100; ++i)
                 recordSet.cdsEfetGest->SetData(small);
-        },
-        1.0);
+        });
 }
 BENCHMARK(BM_AssignPerLine1MOver10k)->Iterations(7)->Unit(benchmark::kMillisecond);
 

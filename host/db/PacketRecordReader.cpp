@@ -50,9 +50,11 @@ template <typename Cell> void appendCell(RecordColumn& target, const Cell& cell)
         cell);
 }
 
-bool hasEscape(std::string_view raw)
+// A string value's text: as it stands in the packet unless it holds escapes, which simdjson reads.
+// simdjson checked the whole packet's UTF-8 already.
+std::string_view unescaped(sj::value& item, std::string_view raw)
 {
-    return raw.find('\\') != std::string_view::npos;
+    return raw.find('\\') == std::string_view::npos ? raw : std::string_view(item.get_string());
 }
 
 } // namespace
@@ -84,24 +86,8 @@ PacketRecordReader::PacketRecordReader(const FieldDefs& fields)
     }
 }
 
-Record PacketRecordReader::read(sj::value line, const PacketPlace& place)
-{
-    Record record;
-    record.reserve(fields_.size());
-    readLine(line, place, [&record](qsizetype, const Cell& cell) {
-        record.append(std::visit(
-            [](const auto& value) {
-                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::monostate>)
-                    return QVariant();
-                else
-                    return QVariant::fromValue(value);
-            },
-            cell));
-    });
-    return record;
-}
-
-void PacketRecordReader::append(sj::value line, const PacketPlace& place, RecordTable& table)
+template <typename Read>
+void PacketRecordReader::readLine(sj::value line, const PacketPlace& place, Read read)
 {
     if (sj::json_type(line.type()) != sj::json_type::array)
         refuse(place, QStringLiteral("a linha deve ser uma lista de valores."));
@@ -111,7 +97,7 @@ void PacketRecordReader::append(sj::value line, const PacketPlace& place, Record
         if (column == count)
             refuse(place, QStringLiteral("há mais valores que os %1 campos.").arg(count));
         try {
-            appendValue(item, column, table.column(column));
+            read(item, column);
         } catch (const EDatabaseError& e) {
             refuse(place, e.Message());
         }
@@ -119,6 +105,37 @@ void PacketRecordReader::append(sj::value line, const PacketPlace& place, Record
     }
     if (column != count)
         refuse(place, QStringLiteral("%1 valores para %2 campos.").arg(column).arg(count));
+}
+
+Record PacketRecordReader::read(sj::value line, const PacketPlace& place)
+{
+    Record record;
+    record.reserve(fields_.size());
+    const auto store = [&record](const Cell& cell) {
+        record.append(std::visit(
+            [](const auto& value) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::monostate>)
+                    return QVariant();
+                else
+                    return QVariant::fromValue(value);
+            },
+            cell));
+    };
+    readLine(line, place, [this, &store](sj::value& item, qsizetype column) {
+        const sj::json_type type = item.type();
+        if (type == sj::json_type::string && fields_[column].type != TFieldType::ftFloat)
+            store(fromText(item.get_string(), column));
+        else
+            store(fromOtherJson(item, type, column));
+    });
+    return record;
+}
+
+void PacketRecordReader::append(sj::value line, const PacketPlace& place, RecordTable& table)
+{
+    readLine(line, place, [this, &table](sj::value& item, qsizetype column) {
+        appendValue(item, column, table.column(column));
+    });
 }
 
 void PacketRecordReader::appendValue(sj::value& item, qsizetype column, RecordColumn& target)
@@ -139,8 +156,7 @@ void PacketRecordReader::appendValue(sj::value& item, qsizetype column, RecordCo
     if (field.type == TFieldType::ftString) {
         appendText(item, raw, column, target);
     } else {
-        const std::string_view text = hasEscape(raw) ? std::string_view(item.get_string()) : raw;
-        appendCell(target, parsedText(text, column));
+        appendCell(target, parsedText(unescaped(item, raw), column));
     }
     recent.remember(raw, row);
 }
@@ -148,37 +164,10 @@ void PacketRecordReader::appendValue(sj::value& item, qsizetype column, RecordCo
 void PacketRecordReader::appendText(sj::value& item, std::string_view raw, qsizetype column,
                                     RecordColumn& target)
 {
-    // simdjson checked the whole packet's UTF-8 already; only escapes need its reading.
-    const std::string_view text = hasEscape(raw) ? std::string_view(item.get_string()) : raw;
     const FieldDef& field = fields_[column];
-    target.appendUtf8(text, [&field](QStringView decoded) {
+    target.appendUtf8(unescaped(item, raw), [&field](QStringView decoded) {
         field.checkText(QString::fromRawData(decoded.data(), decoded.size()));
     });
-}
-
-template <typename Store>
-void PacketRecordReader::readLine(sj::value line, const PacketPlace& place, Store store)
-{
-    if (sj::json_type(line.type()) != sj::json_type::array)
-        refuse(place, QStringLiteral("a linha deve ser uma lista de valores."));
-    const qsizetype count = fields_.size();
-    qsizetype column = 0;
-    for (sj::value item : line.get_array()) {
-        if (column == count)
-            refuse(place, QStringLiteral("há mais valores que os %1 campos.").arg(count));
-        try {
-            const sj::json_type type = item.type();
-            if (type == sj::json_type::string && fields_[column].type != TFieldType::ftFloat)
-                store(column, fromText(item.get_string(), column));
-            else
-                store(column, fromOtherJson(item, type, column));
-        } catch (const EDatabaseError& e) {
-            refuse(place, e.Message());
-        }
-        ++column;
-    }
-    if (column != count)
-        refuse(place, QStringLiteral("%1 valores para %2 campos.").arg(column).arg(count));
 }
 
 const PacketRecordReader::Cell& PacketRecordReader::fromText(std::string_view text, qsizetype column)

@@ -39,8 +39,9 @@ public:
 private:
     using Cell = std::variant<std::monostate, QString, TDateTime, Currency, double>;
 
-    template <typename Store>
-    void readLine(simdjson::ondemand::value line, const PacketPlace& place, Store store);
+    // Walks the line's values, calling `read(item, column)` for each; refuses a line of another length.
+    template <typename Read>
+    void readLine(simdjson::ondemand::value line, const PacketPlace& place, Read read);
     struct LastText;
     const Cell& fromText(std::string_view text, qsizetype column);
     void decodeText(std::string_view text, qsizetype column, LastText& last);

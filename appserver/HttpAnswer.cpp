@@ -36,6 +36,7 @@ QByteArray HttpAnswer::wire(bool keepAlive) const
     out.append("\r\nContent-Type: ").append(contentType);
     out.append("\r\nContent-Length: ").append(QByteArray::number(body.size()));
     out.append(keepAlive ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
-    out.append(body);
+    if (!bodyOmitted)
+        out.append(body);
     return out;
 }

@@ -41,6 +41,29 @@ bool containsToken(QByteArrayView value, QByteArrayView lowerCase)
     return QByteArray(value.data(), value.size()).toLower().contains(lowerCase);
 }
 
+// RFC 9110's token: what a method and a header name are made of. Anything else (a blank before the
+// colon, a folded line) a proxy in front may read otherwise than this reader does.
+bool isToken(QByteArrayView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               QByteArrayView("!#$%&'*+-.^_`|~").contains(c);
+    });
+}
+
+// A NUL, or a CR or LF other than as a CRLF pair, from `from` on: a proxy in front may cut lines
+// where this reader does not. A CR at the very end waits for the byte after it.
+bool hasStrayLineBreak(QByteArrayView bytes, qsizetype from)
+{
+    for (qsizetype i = from; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\0' || (c == '\n' && (i == 0 || bytes[i - 1] != '\r')) ||
+            (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] != '\n'))
+            return true;
+    }
+    return false;
+}
+
 // Digits only: no sign, no blanks inside, no overflow.
 bool parseLength(QByteArrayView text, qint64& length)
 {
@@ -101,6 +124,11 @@ HttpRequestReader::Outcome HttpRequestReader::readPending()
         searched_ = 0;
     }
     const qsizetype headEnd = buffer_.indexOf(HeadEnd, std::max<qsizetype>(0, searched_ - 3));
+    // Up to the head's first CRLF, each byte judged once however the head arrives.
+    const QByteArrayView received(buffer_);
+    if (hasStrayLineBreak(headEnd < 0 ? received : received.first(headEnd + 2),
+                          std::max<qsizetype>(0, searched_ - 1)))
+        return Outcome::Malformed;
     if (headEnd < 0) {
         searched_ = buffer_.size();
         return blankBytes_ + buffer_.size() > HeadAllowance ? Outcome::TooLarge : Outcome::NeedMore;
@@ -127,7 +155,7 @@ HttpRequestReader::Outcome HttpRequestReader::readHead(QByteArrayView head, Http
     if (space1 <= 0 || space2 <= space1 + 1)
         return Outcome::Malformed;
     const QByteArrayView version = requestLine.sliced(space2 + 1);
-    if (version != "HTTP/1.1" && version != "HTTP/1.0")
+    if ((version != "HTTP/1.1" && version != "HTTP/1.0") || !isToken(requestLine.first(space1)))
         return Outcome::Malformed;
     request.method = requestLine.first(space1).toByteArray();
     QByteArrayView target = requestLine.sliced(space1 + 1, space2 - space1 - 1);
@@ -152,7 +180,7 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
                                                          HeadState& state)
 {
     const qsizetype colon = line.indexOf(':');
-    if (colon <= 0)
+    if (colon <= 0 || !isToken(line.first(colon)))
         return Outcome::Malformed;
     const QByteArrayView name = line.first(colon);
     const QByteArrayView value = trimmed(line.sliced(colon + 1));

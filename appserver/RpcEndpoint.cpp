@@ -98,7 +98,9 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
 {
     QElapsedTimer timer;
     timer.start();
-    const bool get = request.method == "GET";
+    // Load balancers' health checks may ask with HEAD: it is answered as GET is, without the body.
+    const bool head = request.method == "HEAD";
+    const bool get = head || request.method == "GET";
     HttpAnswer answer;
     if (get && request.path == LivePath) {
         answer.body = "ok";
@@ -122,6 +124,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
         return answer;
     }
     logCall(peer, {request.method, request.path, {}, {}, answer.status}, timer.nsecsElapsed());
+    answer.bodyOmitted = head;
     return answer;
 }
 

@@ -42,6 +42,7 @@ private slots:
     void oversizedRequestIsRefused_data();
     void oversizedRequestIsRefused();
     void malformedOrChunkedRequestIsRefused();
+    void headIsAnsweredAsGetWithoutItsBody();
     void idleConnectionsAreClosed();
     void connectionsBeyondTheCapAreClosed();
 };
@@ -220,6 +221,27 @@ void AppServerTransportTest::malformedOrChunkedRequestIsRefused()
                  .status,
              411);
     QCOMPARE(http.post(RpcClient::Path, Call).status, 200);
+}
+
+void AppServerTransportTest::headIsAnsweredAsGetWithoutItsBody()
+{
+    AppServerProcess server;
+    server.start();
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    QVERIFY(socket.waitForConnected(5000));
+    // Had the HEAD's answer carried a body, the GET's answer would not start where its head ends.
+    socket.write("HEAD /health/live HTTP/1.1\r\n\r\nHEAD /Med00418.rdmMediEfeti HTTP/1.1\r\n\r\n"
+                 "GET /health/live HTTP/1.1\r\n\r\n");
+    const QByteArray expected = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\n"
+                                "HTTP/1.1 405 Method Not Allowed\r\nContent-Type: text/plain\r\n"
+                                "Content-Length: 9\r\n\r\n"
+                                "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nok";
+    QByteArray received;
+    QDeadlineTimer deadline(5000);
+    while (received.size() < expected.size() && !deadline.hasExpired() && socket.waitForReadyRead(100))
+        received += socket.readAll();
+    QCOMPARE(received, expected);
 }
 
 void AppServerTransportTest::idleConnectionsAreClosed()

@@ -128,6 +128,22 @@ void HttpRequestReaderTest::refusals_data()
     QTest::newRow("request id with a space") << line + "Idempotency-Key: a b\r\n\r\n" << Outcome::Malformed;
     QTest::newRow("request id too long") << line + "Idempotency-Key: " + QByteArray(65, 'k') + "\r\n\r\n"
                                          << Outcome::Malformed;
+    // Lines a proxy in front could cut or name otherwise than this reader: a request hidden in them.
+    QTest::newRow("blank before a header's colon")
+        << line + "Content-Length : 5\r\n\r\nhello" << Outcome::Malformed;
+    QTest::newRow("folded header line")
+        << line + "Host: a\r\n Content-Length: 5\r\n\r\nhello" << Outcome::Malformed;
+    QTest::newRow("line ending in LF alone")
+        << line + "Host: a\nContent-Length: 5\r\n\r\nhello" << Outcome::Malformed;
+    QTest::newRow("CR alone in a value")
+        << line + "Host: a\rContent-Length: 5\r\n\r\nhello" << Outcome::Malformed;
+    QTest::newRow("CR alone ending the last line") << line + "Host: a\r\r\n\r\n" << Outcome::Malformed;
+    QTest::newRow("NUL in a value") << line + "Host: a" + QByteArray(1, '\0') + "b\r\n\r\n"
+                                    << Outcome::Malformed;
+    QTest::newRow("method not a token") << QByteArray("PO(ST /x HTTP/1.1\r\n\r\n") << Outcome::Malformed;
+    // Refused as it arrives, not after the head timeout: such a head never ends in CRLF CRLF.
+    QTest::newRow("head of LF line ends, unfinished")
+        << QByteArray("POST /x HTTP/1.1\nHost: a\n") << Outcome::Malformed;
     QTest::newRow("chunked body") << line + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"
                                   << Outcome::LengthRequired;
 }

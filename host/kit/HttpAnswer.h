@@ -6,7 +6,8 @@
 // How one HTTP request ended.
 struct HttpAnswer {
     // CertificateRejected: the server's certificate could not be verified; nothing was sent.
-    enum class Outcome { Answered, TransportFailed, TimedOut, CertificateRejected };
+    // TooLarge: the answer said or proved itself larger than the caller takes; it was cut off.
+    enum class Outcome { Answered, TransportFailed, TimedOut, CertificateRejected, TooLarge };
 
     Outcome outcome = Outcome::Answered;
     int status = 0;    // when answered

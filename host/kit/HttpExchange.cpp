@@ -54,15 +54,25 @@ HttpAnswer HttpExchange::wait(QNetworkReply* rawReply) const
                          for (const QSslError& error : errors)
                              certificateErrors.append(error.errorString());
                      });
+    bool tooLarge = false;
+    const auto checkSize = [&](qint64 received, qint64 declared) {
+        if (!tooLarge && (received > maxAnswerBytes_ || declared > maxAnswerBytes_)) {
+            tooLarge = true;
+            loop.quit();
+        }
+    };
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop,
+                     [&] { checkSize(0, reply->header(QNetworkRequest::ContentLengthHeader).toLongLong()); });
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, checkSize);
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(timeoutMs_);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!reply->isFinished()) {
+    if (tooLarge || !reply->isFinished()) {
         reply->abort();
-        return {HttpAnswer::Outcome::TimedOut, 0, {}, {}};
+        return {tooLarge ? HttpAnswer::Outcome::TooLarge : HttpAnswer::Outcome::TimedOut, 0, {}, {}};
     }
     return answerOf(*reply, certificateErrors);
 }

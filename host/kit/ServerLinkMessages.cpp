@@ -46,6 +46,16 @@ QString httpStatus(const QString& address, int status)
         .arg(status);
 }
 
+QString answerTooLarge(const QString& address, qint64 maxBytes)
+{
+    qCWarning(lcServerCall, "Answer of application server %s over %lld bytes: cut off", qPrintable(address),
+              static_cast<long long>(maxBytes));
+    return QStringLiteral("A resposta do servidor de aplicação %1 passou de %2 MiB e foi recusada. Avise o "
+                          "suporte.")
+        .arg(address)
+        .arg(maxBytes / (1024 * 1024));
+}
+
 QString malformedAnswer(const QString& detail)
 {
     return QStringLiteral("Resposta malformada do servidor de aplicação: %1.").arg(detail);

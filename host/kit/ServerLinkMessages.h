@@ -12,6 +12,7 @@ QString cannotConnect(const QString& address, const QString& reason);
 QString transportFailed(const QString& address, const QString& reason);
 QString accessDenied(const QString& address);
 QString httpStatus(const QString& address, int status);
+QString answerTooLarge(const QString& address, qint64 maxBytes);
 QString malformedAnswer(const QString& detail);
 QString answerMismatch(qint64 expectedId);
 

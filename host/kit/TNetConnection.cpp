@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int MaxPort = 65535;
+// Far above any list of a branch's day; what a broken or hostile server sends beyond it is not held.
+constexpr qint64 MaxAnswerBytes = 64 * 1024 * 1024;
 
 QString failureReason(const HttpAnswer& answer, int timeoutMs)
 {
@@ -26,6 +28,8 @@ QString failureReason(const HttpAnswer& answer, int timeoutMs)
     case HttpAnswer::Outcome::TransportFailed:
     case HttpAnswer::Outcome::CertificateRejected:
         return answer.errorText;
+    case HttpAnswer::Outcome::TooLarge:
+        return QStringLiteral("answer over %1 bytes").arg(MaxAnswerBytes);
     case HttpAnswer::Outcome::Answered:
         break;
     }
@@ -108,7 +112,7 @@ void TNetConnection::aim()
 void TNetConnection::checkHealth()
 {
     const HostSettings settings;
-    HttpExchange exchange(*network_, settings.timeoutMs());
+    HttpExchange exchange(*network_, settings.timeoutMs(), MaxAnswerBytes);
     const HttpAnswer answer = exchange.get(requestFor(QStringLiteral("/health"), settings.token()));
     if (answer.outcome == HttpAnswer::Outcome::CertificateRejected)
         throw Exception(ServerLinkMessages::certificateNotVerified(address_));
@@ -133,7 +137,7 @@ QByteArray TNetConnection::post(const QByteArray& body)
     if (!connected_)
         throw Exception(ServerLinkMessages::notOpen());
     const HostSettings settings;
-    HttpExchange exchange(*network_, settings.timeoutMs());
+    HttpExchange exchange(*network_, settings.timeoutMs(), MaxAnswerBytes);
     QNetworkRequest request = requestFor(QLatin1Char('/') + serverName_, settings.token());
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     // The server keeps the first outcome of each request id: when the answer is lost, the same bytes
@@ -161,6 +165,8 @@ QByteArray TNetConnection::bodyOf(HttpAnswer answer, int timeoutMs) const
         throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
     case HttpAnswer::Outcome::CertificateRejected:
         throw Exception(ServerLinkMessages::certificateNotVerified(address_));
+    case HttpAnswer::Outcome::TooLarge:
+        throw Exception(ServerLinkMessages::answerTooLarge(address_, MaxAnswerBytes));
     case HttpAnswer::Outcome::Answered:
         break;
     }
@@ -176,6 +182,10 @@ QNetworkRequest TNetConnection::requestFor(const QString& path, const QString& t
     QUrl url = base_;
     url.setPath(path);
     QNetworkRequest request(url);
+    // The server is asked, not another one it points to: a redirect would carry the call and its token
+    // elsewhere. Bodies come as sent, so their size is what the cap sees.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
     if (tls_)
         request.setSslConfiguration(*tls_);
     if (!token.isEmpty() && !tls_ && !isLoopback(base_.host()))

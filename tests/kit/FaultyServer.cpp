@@ -26,8 +26,8 @@ qsizetype requestLength(const QByteArray& buffer)
 
 } // namespace
 
-FaultyServer::FaultyServer(Silence silence, int status, QByteArray body)
-    : silence_(silence), status_(status), body_(std::move(body))
+FaultyServer::FaultyServer(Silence silence, int status, QByteArray body, QByteArray head)
+    : silence_(silence), status_(status), body_(std::move(body)), head_(std::move(head))
 {
     connect(&listener_, &QTcpServer::newConnection, this, [this] {
         QTcpSocket* socket = listener_.nextPendingConnection();
@@ -49,7 +49,8 @@ void FaultyServer::serve(QTcpSocket* socket)
         }
         lastCall_ = request.mid(request.indexOf("\r\n\r\n") + 4);
         const auto id = QJsonDocument::fromJson(lastCall_).object().value("id").toInteger();
+        const QByteArray body = QByteArray(body_).replace("%ID%", QByteArray::number(id));
         if (silence_ == Silence::None)
-            socket->write(response(status_, QByteArray(body_).replace("%ID%", QByteArray::number(id))));
+            socket->write(head_.isEmpty() ? response(status_, body) : head_ + body);
     }
 }

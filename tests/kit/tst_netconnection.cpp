@@ -62,6 +62,8 @@ private slots:
     void argumentsTravelByKind();
     void answers_data();
     void answers();
+    void answersThatAreNotTaken_data();
+    void answersThatAreNotTaken();
     void everyCallIsLogged_data();
     void everyCallIsLogged();
 
@@ -279,6 +281,41 @@ void TestNetConnection::answers()
         throw Exception(QString::fromUtf8(result.raw()));
     });
     QCOMPARE(message, outcome.replace("%1", QString::number(server.port())));
+}
+
+// Heads the real server never sends; %1 is the stand-in's port, %2 the real server's.
+void TestNetConnection::answersThatAreNotTaken_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QString>("outcome");
+    // Followed, the call and its token would reach the server named in Location, and be answered.
+    const QByteArray redirect = "HTTP/1.1 307 X\r\nLocation: http://127.0.0.1:%2/Med00418.rdmMediEfeti\r\n"
+                                "Content-Length: 0\r\n\r\n";
+    QTest::newRow("redirect elsewhere")
+        << redirect
+        << QStringLiteral("O servidor de aplicação 127.0.0.1:%1 respondeu com o status HTTP 307.");
+    // Refused from its head: the client neither waits for nor holds the bytes announced.
+    const QByteArray huge = "HTTP/1.1 200 X\r\nContent-Length: 67108865\r\n\r\n";
+    QTest::newRow("length over the cap")
+        << huge
+        << QStringLiteral("A resposta do servidor de aplicação 127.0.0.1:%1 "
+                          "passou de 64 MiB e foi recusada. Avise o suporte.");
+}
+
+void TestNetConnection::answersThatAreNotTaken()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QString, outcome);
+    const FaultyServer server(FaultyServer::Silence::None, 200, "{",
+                              head.replace("%2", QByteArray::number(server_.port())));
+    TNetConnection connection;
+    aimAt(connection, server.port());
+    connection.Open();
+    settings_.set("Servidor/TimeoutMs", 2000);
+    const QString message = messageOf([&] {
+        connection.AppServer().call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string("0001")});
+    });
+    QCOMPARE(message, outcome.arg(server.port()));
 }
 
 // `error` is the message a stand-in server answers with; empty: the real server answers.

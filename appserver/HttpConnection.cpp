@@ -153,6 +153,9 @@ void HttpConnection::serve()
             if (const auto refusal = endpoint_.refusal(request, socket_->peerAddress())) {
                 socket_->write(refusal->wire(false));
                 close();
+            } else if (request.expectsContinue) {
+                // Else such a client waits a second or so before it sends the body anyway.
+                socket_->write("HTTP/1.1 100 Continue\r\n\r\n");
             }
             break;
         case HttpRequestReader::Outcome::Request: {

@@ -172,6 +172,8 @@ HttpRequestReader::Outcome HttpRequestReader::readHead(QByteArrayView head, Http
         if (header != Outcome::Request)
             return header;
     }
+    // An HTTP/1.0 client does not wait for the go-ahead, and must not be sent one.
+    request.expectsContinue = request.expectsContinue && version == "HTTP/1.1";
     length = state.length;
     return length > maxBodyBytes_ ? Outcome::TooLarge : Outcome::Request;
 }
@@ -206,6 +208,8 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
         if (std::exchange(state.idempotencyKey, true) || !isRequestId(value))
             return Outcome::Malformed;
         request.idempotencyKey = value.toByteArray();
+    } else if (sameName(name, "expect")) {
+        request.expectsContinue = sameName(value, "100-continue");
     } else if (sameName(name, "x-med-user")) {
         request.user = value.toByteArray();
     }

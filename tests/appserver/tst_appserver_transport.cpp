@@ -43,6 +43,8 @@ private slots:
     void oversizedRequestIsRefused();
     void malformedOrChunkedRequestIsRefused();
     void headIsAnsweredAsGetWithoutItsBody();
+    void bodyAwaitingTheGoAheadGetsIt_data();
+    void bodyAwaitingTheGoAheadGetsIt();
     void idleConnectionsAreClosed();
     void connectionsBeyondTheCapAreClosed();
 };
@@ -242,6 +244,33 @@ void AppServerTransportTest::headIsAnsweredAsGetWithoutItsBody()
     while (received.size() < expected.size() && !deadline.hasExpired() && socket.waitForReadyRead(100))
         received += socket.readAll();
     QCOMPARE(received, expected);
+}
+
+void AppServerTransportTest::bodyAwaitingTheGoAheadGetsIt_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QByteArray>("goAhead");
+    QTest::newRow("HTTP/1.1") << QByteArray("HTTP/1.1") << QByteArray("HTTP/1.1 100 Continue\r\n\r\n");
+    QTest::newRow("HTTP/1.0 is not told") << QByteArray("HTTP/1.0") << QByteArray();
+}
+
+void AppServerTransportTest::bodyAwaitingTheGoAheadGetsIt()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(QByteArray, goAhead);
+    AppServerProcess server;
+    server.start();
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("POST /Med00418.rdmMediEfeti " + version + "\r\nExpect: 100-Continue\r\nContent-Length: " +
+                 QByteArray::number(Call.size()) + "\r\n\r\n");
+    // The go-ahead, or nothing, before the body is sent.
+    socket.waitForReadyRead(goAhead.isEmpty() ? 300 : 5000);
+    QCOMPARE(socket.readAll(), goAhead);
+    socket.write(Call);
+    QVERIFY(socket.waitForReadyRead(5000));
+    QVERIFY(socket.readAll().startsWith("HTTP/1.1 200 OK\r\n"));
 }
 
 void AppServerTransportTest::idleConnectionsAreClosed()

@@ -11,6 +11,7 @@
 
 class QAction;
 class QMenu;
+class PasteReader;
 class RdmMediEfeti;
 class TBtnPesquisa;
 class TDateEditPlus;
@@ -159,13 +160,15 @@ public:
     QAction* mnuHistLinha = nullptr;
     QAction* mnuCopiar = nullptr;
     QAction* mnuCopiarLista = nullptr;
+    QAction* mnuColar = nullptr;
     QAction* mnuExportar = nullptr;
     // Shows, newest first, every change the server recorded for the current line.
     void ShowLineHistory();
 
-    // TfrmMediEfetiPaste.cpp. Adds each tab-separated row (code, staff, price, optional total) as a new
-    // line through the checks and save of a typed line; a title row and blank rows are skipped. The
-    // rows refused are then listed with their reasons in one dialog; nothing of them is stored.
+    // TfrmMediEfetiPaste.cpp. Adds each tab-separated row (code, staff, price, optional total, or the
+    // columns of the list copy) as a new line through the checks and save of a typed line; a title row
+    // and blank rows are skipped. The rows refused are then listed with their reasons in one dialog;
+    // nothing of them is stored.
     void PasteLines(const QString& text);
     // TfrmMediEfetiCopy.cpp. The selected cell, or every line, to the clipboard as tab-separated text
     // under the column titles; every line to a CSV file the user names.
@@ -179,11 +182,12 @@ private:
     // at the number of lines and the sums of staff and totals, in fixed point, as the list changes.
     void watchTotals();
     void updateTotals();
-    // Ctrl+V in the grid adds lines: the list is browsed, no cell is being edited, and the clipboard
-    // holds columns.
+    // The paste keys and the grid menu's "Colar" add lines: the list is browsed, no cell is being
+    // edited, and the clipboard holds text.
     bool pastesLines() const;
+    void pasteClipboard();
     // The reason the row was refused; empty when it was stored.
-    QString pasteLine(const QStringList& cells, QStringList& errors);
+    QString pasteLine(const PasteReader& reader, const QStringList& cells, QStringList& errors);
 
     // TfrmMediEfetiLifecycle.cpp
     // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close

@@ -19,8 +19,7 @@
 #include "TfrmMediEfeti.h"
 #include "VirtualKeys.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
+#include <QKeySequence>
 #include <algorithm>
 #include <array>
 
@@ -129,14 +128,25 @@ bool isStoredKey(const TDataSource* source, const TField* field, const TField* c
     return source->State() != TDataSetState::dsInsert && (field == code || field == name);
 }
 
+// The platform's paste keys: Ctrl+V everywhere, Shift+Insert on X11 and Windows.
+bool isPasteKey(int key, Qt::KeyboardModifiers shift)
+{
+    const bool letter = key >= 'A' && key <= 'Z';
+    if (!letter && key != VirtualKeys::vkInsert)
+        return false;
+    const Qt::Key qtKey = letter ? Qt::Key(key) : Qt::Key_Insert;
+    return QKeySequence::keyBindings(QKeySequence::Paste)
+        .contains(QKeySequence(QKeyCombination(shift, qtKey)));
+}
+
 } // namespace
 
 void TfrmMediEfeti::dbgDataKeyDown(QObject*, int& Key, Qt::KeyboardModifiers Shift)
 {
     using namespace VirtualKeys;
-    if (Key == 'V' && Shift == Qt::ControlModifier && pastesLines()) {
+    if (isPasteKey(Key, Shift) && pastesLines()) {
         Key = 0;
-        PasteLines(QGuiApplication::clipboard()->text());
+        pasteClipboard();
         return;
     }
     if (Key == 'C' && Shift == Qt::ControlModifier && dtsPadrao->State() == TDataSetState::dsBrowse &&

@@ -10,6 +10,7 @@
 #include "UserPrompts.h"
 
 #include <QDateTime>
+#include <QKeySequence>
 #include <QLocale>
 #include <QMenu>
 #include <QScopeGuard>
@@ -49,6 +50,10 @@ void TfrmMediEfeti::buildGridMenu()
     };
     mnuCopiar = add(QStringLiteral("Copiar"), "mnuCopiar", &TfrmMediEfeti::CopyCell);
     mnuCopiarLista = add(QStringLiteral("Copiar lista"), "mnuCopiarLista", &TfrmMediEfeti::CopyList);
+    // The key shown as the desktop writes it; the grid's key handler pastes, not this entry.
+    mnuColar =
+        add(QStringLiteral("Colar\t") + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText),
+            "mnuColar", &TfrmMediEfeti::pasteClipboard);
     mnuExportar = add(QStringLiteral("Exportar lista..."), "mnuExportar", &TfrmMediEfeti::ExportList);
     mnuGrid->addSeparator();
     mnuHistLinha = mnuGrid->addAction(QStringLiteral("Histórico da linha..."));
@@ -60,6 +65,7 @@ void TfrmMediEfeti::buildGridMenu()
         const bool lines = cdsEfetGest->Active() && !cdsEfetGest->IsEmpty();
         for (QAction* action : {mnuHistLinha, mnuCopiar, mnuCopiarLista, mnuExportar})
             action->setEnabled(lines);
+        mnuColar->setEnabled(pastesLines());
         mnuGrid->popup(dbgData->viewport()->mapToGlobal(at));
     });
 }

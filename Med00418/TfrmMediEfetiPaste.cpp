@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "CollectingPrompts.h"
+#include "PasteReader.h"
 #include "Showavi.h"
 #include "TBCDField.h"
 #include "TClientDataSet.h"
@@ -28,7 +29,13 @@ bool isTitleRow(const QStringList& cells)
 bool TfrmMediEfeti::pastesLines() const
 {
     return cdsEfetGest->Active() && dtsPadrao->State() == TDataSetState::dsBrowse && !dbgData->EditorMode() &&
-           QGuiApplication::clipboard()->text().contains(QLatin1Char('\t'));
+           !QGuiApplication::clipboard()->text().trimmed().isEmpty();
+}
+
+void TfrmMediEfeti::pasteClipboard()
+{
+    if (pastesLines())
+        PasteLines(QGuiApplication::clipboard()->text());
 }
 
 void TfrmMediEfeti::PasteLines(const QString& text)
@@ -37,6 +44,8 @@ void TfrmMediEfeti::PasteLines(const QString& text)
         return;
     Application& application = Application::instance();
     QList<QStringList> refused;
+    const PasteReader reader(*dbgData, *cdsEfetGestUSR_CDSERVFILI, *cdsEfetGestUSR_QTEFETGEST,
+                             *cdsEfetGestUSR_VREFETGEST, *cdsEfetGestUSR_VRTTSERVGEST);
     {
         // Each refusal is listed at the end rather than shown as it happens.
         auto collecting = std::make_unique<CollectingPrompts>(application.Prompts());
@@ -62,9 +71,9 @@ void TfrmMediEfeti::PasteLines(const QString& text)
             if (row.trimmed().isEmpty())
                 continue;
             const QStringList cells = row.split(QLatin1Char('\t'));
-            if (std::exchange(first, false) && isTitleRow(cells))
+            if (std::exchange(first, false) && (reader.isCopyTitle(cells) || isTitleRow(cells)))
                 continue;
-            const QString reason = pasteLine(cells, collected.errors);
+            const QString reason = pasteLine(reader, cells, collected.errors);
             if (!reason.isEmpty())
                 refused << QStringList{QString::number(at + 1),
                                        row.replace(QLatin1Char('\t'), QStringLiteral(" | ")), reason};
@@ -77,23 +86,22 @@ void TfrmMediEfeti::PasteLines(const QString& text)
             {QStringLiteral("Linha"), QStringLiteral("Conteúdo"), QStringLiteral("Motivo")}, refused);
 }
 
-QString TfrmMediEfeti::pasteLine(const QStringList& cells, QStringList& errors)
+QString TfrmMediEfeti::pasteLine(const PasteReader& reader, const QStringList& cells, QStringList& errors)
 {
-    if (cells.size() < 3 || cells.size() > 4)
-        return QStringLiteral("A linha tem %1 colunas; são 3 ou 4: código, nº de efetivos, valor unitário e, "
-                              "se quiser, valor total.")
-            .arg(cells.size());
     const qsizetype shownBefore = errors.size();
     QString reason;
     try {
-        // The path of a typed line: field texts as the grid writes them, then Post with its checks and
-        // the save to the server.
+        const PastedLine line = reader.read(cells);
+        // The path of a typed line: the fields written as the grid writes them, then Post with its
+        // checks and the save to the server.
         cdsEfetGest->Append();
-        cdsEfetGestUSR_CDSERVFILI->SetAsString(cells[0].trimmed());
-        cdsEfetGestUSR_QTEFETGEST->SetAsString(cells[1].trimmed());
-        cdsEfetGestUSR_VREFETGEST->SetAsString(cells[2].trimmed());
-        if (cells.size() == 4 && !cells[3].trimmed().isEmpty())
-            cdsEfetGestUSR_VRTTSERVGEST->SetAsString(cells[3].trimmed());
+        cdsEfetGestUSR_CDSERVFILI->SetAsString(line.code);
+        for (const auto& [field, value] : {std::pair{cdsEfetGestUSR_QTEFETGEST, line.staff},
+                                           std::pair{cdsEfetGestUSR_VREFETGEST, line.price},
+                                           std::pair{cdsEfetGestUSR_VRTTSERVGEST, line.total}}) {
+            if (value)
+                field->SetAsCurrency(*value);
+        }
         cdsEfetGest->Post();
     } catch (...) {
         reason = Application::MessageOf(std::current_exception());

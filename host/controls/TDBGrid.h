@@ -25,6 +25,8 @@ class TField;
 // OnColExit, which runs on every change of column with SelectedField still the column being left; an
 // error from either refuses the move and keeps the editor and its text. OnKeyDown and OnKeyPress see
 // every key in the grid and its editor before the grid acts on it; an error or a zeroed key drops it.
+// Left and Right in the cell editor go on to the next cell, through the same checks as Tab, once the
+// caret stands at that edge of the text or the whole text is selected.
 // Insert inserts a line, Esc cancels the line's edit, Ctrl+Delete deletes (asking first with
 // dgConfirmDelete), and with dgCancelOnExit an untouched new line goes when the focus leaves the grid.
 // A cell that OnCanEditModify refuses opens its editor read-only: nothing typed, pasted, dropped or

@@ -152,6 +152,38 @@ private slots:
         QCOMPARE(lines_->code->AsString(), QStringLiteral("9"));
     }
 
+    // The check puts the focus on the field, then shows its message, as the screen's checks do.
+    void refusedValueIsSelectedForTypingOver_data()
+    {
+        QTest::addColumn<bool>("likeDesktop");
+        QTest::newRow("message answered at once") << false;
+        QTest::newRow("message as a desktop's dialog") << true;
+    }
+
+    void refusedValueIsSelectedForTypingOver()
+    {
+        QFETCH(bool, likeDesktop);
+        prompts_->likeDesktop = likeDesktop;
+        colExitCheck_ = [this] {
+            if (lines_->qty->AsFloat() > 0)
+                return;
+            lines_->qty->FocusControl();
+            throw Exception(QStringLiteral("Nº de efetivos deve ser informado"));
+        };
+        focusGridAt(Qty);
+        type(QStringLiteral("0"));
+        press(Qt::Key_Tab);
+        QCOMPARE(prompts_->errors.size(), 1);
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QCOMPARE(grid_->SelectedIndex(), int(Qty));
+        QCOMPARE(focus(), editor());
+        type(QStringLiteral("12"));
+        QCOMPARE(editorText(), QStringLiteral("12"));
+        press(Qt::Key_Tab);
+        QCOMPARE(prompts_->errors.size(), 1);
+        QCOMPARE(lines_->qty->AsCurrency(), Currency::fromDouble(12));
+    }
+
     void arrowsLeaveTheEditorAtTheEdgeOfItsText_data()
     {
         QTest::addColumn<QString>("keys"); // in the quantity's editor, opened with F2 (its text selected)

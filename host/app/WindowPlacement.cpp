@@ -13,14 +13,37 @@
 namespace {
 
 const QString MainKey = QStringLiteral("Janelas/Principal");
+// The last place each window had while neither minimised nor maximised.
+const char* const NormalPlace = "normalPlace";
+
+bool isNormal(const QWidget& window)
+{
+    return !(window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+// Smaller than its minimum size a window shows no more than its title: only a minimised strip or a
+// damaged file gives that, never the user's own resizing.
+bool showsContent(const QWidget& window, const QRect& rect)
+{
+    const QSize least = window.minimumSizeHint().expandedTo(window.minimumSize());
+    return rect.isValid() && rect.width() >= least.width() && rect.height() >= least.height();
+}
+
+void noteNormalPlace(QWidget& window)
+{
+    if (isNormal(window) && showsContent(window, window.geometry()))
+        window.setProperty(NormalPlace, window.geometry());
+}
 
 void save(const QString& key, const QWidget& window)
 {
-    // A maximized or minimized window keeps the place it had before: that is the one to come back to.
-    if (window.isMaximized() || window.isMinimized())
+    // Qt hides a child window on its way out of minimised or maximised, with the state already normal
+    // and the geometry not yet: only the place noted in the normal state is the one to come back to.
+    const QRect rect = window.property(NormalPlace).toRect();
+    if (key.isEmpty() || !rect.isValid())
         return;
     QSettings settings(HostSettings::filePath(), QSettings::IniFormat);
-    settings.setValue(key, window.geometry());
+    settings.setValue(key, rect);
 }
 
 QRect saved(const QString& key)
@@ -62,11 +85,22 @@ QRect WindowPlacement::intoView(const QRect& rect, const QList<QRect>& areas)
 
 bool WindowPlacement::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Hide) {
-        if (watched == &main_)
+    auto* window = qobject_cast<QWidget*>(watched);
+    if (!window)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+        noteNormalPlace(*window);
+        break;
+    case QEvent::Hide:
+        if (window == &main_)
             save(MainKey, main_);
-        else if (auto* window = qobject_cast<QMdiSubWindow*>(watched))
-            save(keyOf(*window), *window);
+        else if (auto* child = qobject_cast<QMdiSubWindow*>(window))
+            save(keyOf(*child), *child);
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -79,8 +113,9 @@ void WindowPlacement::adopt(QMdiSubWindow* window)
     adopted_.append(window);
     window->installEventFilter(this);
     const QRect rect = saved(keyOf(*window));
-    if (rect.isValid())
+    if (showsContent(*window, rect))
         window->setGeometry(intoView(rect, {area_.viewport()->rect()}));
+    noteNormalPlace(*window);
 }
 
 void WindowPlacement::restoreMain()
@@ -88,6 +123,7 @@ void WindowPlacement::restoreMain()
     const QRect rect = saved(MainKey);
     if (rect.isValid())
         main_.setGeometry(intoView(rect, screenAreas()));
+    noteNormalPlace(main_);
 }
 
 QString WindowPlacement::keyOf(const QMdiSubWindow& window)

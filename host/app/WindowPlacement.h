@@ -11,7 +11,9 @@ class QMdiSubWindow;
 
 // Remembers where the user left the main window and each screen (by the screen's object name) in the
 // host's settings file, and puts them back there: the main window at once, a screen when it first
-// becomes active. A place that no longer meets any screen, or the MDI area, comes back into view.
+// becomes active. Only a normal place is kept, never a minimised or maximised one, and a saved place
+// below a screen's minimum size is ignored. A place that no longer meets any screen, or the MDI area,
+// comes back into view.
 // Lives as a child of the main window it watches.
 class WindowPlacement : public QObject {
     Q_OBJECT

@@ -5,9 +5,33 @@
 #include "MessageBoxPrompts.h"
 #include "TForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <algorithm>
+
+namespace {
+
+// Ctrl+F4 closes a child window on every desktop, not only where the platform binds it to Close next to
+// Ctrl+W: it goes on the window's own close entry, so it takes the same way as the other keys.
+void addCloseKey(QMdiSubWindow& window)
+{
+    const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4);
+    const QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    for (QAction* action : window.systemMenu()->actions()) {
+        QList<QKeySequence> keys = action->shortcuts();
+        const bool closes = std::any_of(keys.cbegin(), keys.cend(),
+                                        [&](const QKeySequence& key) { return closeKeys.contains(key); });
+        if (closes && !keys.contains(ctrlF4)) {
+            keys.append(ctrlF4);
+            action->setShortcuts(keys);
+        }
+    }
+}
+
+} // namespace
 
 Application& Application::instance()
 {
@@ -119,6 +143,7 @@ void Application::adoptForm(std::unique_ptr<TForm> form)
         if (raw->testAttribute(Qt::WA_Resized)) // bounds given while the form had no window of its own
             window->setGeometry(raw->geometry());
         window->setWidget(form.release());
+        addCloseKey(*window);
         holder = window.get();
         area->addSubWindow(window.release());
         connect(area, &QMdiArea::subWindowActivated, raw, [raw, holder](QMdiSubWindow* active) {

@@ -11,7 +11,8 @@ class QWidget;
 // Raises enter and exit for an area of a form (a control, or a container with everything inside it)
 // as the keyboard focus comes in from outside the area and leaves it for a control outside, within the
 // same form. Exits run innermost first, then enters outermost first. An exit handler that fails
-// refuses the move: the focus goes back inside, or the mouse press that would have moved it is dropped.
+// refuses the move: the focus goes back inside, or the mouse press that would have moved it is dropped,
+// and the text of the box that keeps the focus is selected, so what is typed next replaces it.
 // The boundary is a child of its area and goes with it.
 class HOST_CONTROLS_EXPORT FocusBoundary : public QObject {
     Q_OBJECT

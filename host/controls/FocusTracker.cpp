@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "FocusBoundary.h"
+#include "RetypeSelection.h"
 #include "TForm.h"
 
 #include <QApplication>
@@ -120,6 +121,7 @@ bool FocusTracker::moveFocus(QWidget* old, QWidget* now)
     QWidget* scope = scopeOf(now);
     if (!leave(scope, now)) {
         refocus(old, now);
+        selectRefused((old ? old : now)->window());
         return false;
     }
     enter(scope, now);
@@ -216,12 +218,25 @@ bool FocusTracker::pressAt(QWidget* target)
     if (scopeOf(target) != scope)
         return false;
     BusyScope busy(busy_);
-    if (!runPressHooks(scope, focus, target))
+    QWidget* window = focus->window();
+    if (!runPressHooks(scope, focus, target)) {
+        selectRefused(window);
         return true;
+    }
     QWidget* next = clickFocusTarget(target);
     if (!next || next == focus)
         return false;
-    return !leave(scope, next);
+    if (leave(scope, next))
+        return false;
+    selectRefused(window);
+    return true;
+}
+
+void FocusTracker::selectRefused(QWidget* window)
+{
+    // The box that holds the focus now (or gets it when the window is active again) is the refused one,
+    // or the one its check chose: the user types the value again there.
+    RetypeSelection::Select(window->focusWidget());
 }
 
 bool FocusTracker::runPressHooks(QWidget* scope, QWidget* focus, QWidget* target)

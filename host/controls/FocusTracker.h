@@ -32,6 +32,7 @@ private:
     bool leave(QWidget* scope, QWidget* target);
     void enter(QWidget* scope, QWidget* target);
     void refocus(QWidget* old, QWidget* now);
+    static void selectRefused(QWidget* window);
 
     QList<FocusBoundary*> inScope(QWidget* scope) const;
     static QWidget* scopeOf(QWidget* widget);

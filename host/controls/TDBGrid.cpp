@@ -5,6 +5,7 @@
 #include "DataSetTableModel.h"
 #include "FocusBoundary.h"
 #include "GridCellDelegate.h"
+#include "RetypeSelection.h"
 #include "TColumn.h"
 #include "TColumns.h"
 #include "TDataSet.h"
@@ -213,8 +214,13 @@ void TDBGrid::focusRequested(TField* field)
         return;
     if (column != selected_)
         SetSelectedIndex(column);
-    setFocus(Qt::OtherFocusReason);
+    // Focusing the grid while its editor has the focus would take the editor's selection away.
+    if (!editorOpen() || !editor_->hasFocus())
+        setFocus(Qt::OtherFocusReason);
     showEditor();
+    // The field's value is being refused: the user types it again.
+    if (editorOpen())
+        RetypeSelection::Select(editor_);
 }
 
 TDataSet* TDBGrid::dataSet() const

@@ -6,6 +6,7 @@
 #include "host_controls_export.h"
 
 #include <QTableView>
+#include <functional>
 
 class CellEditor;
 class DataSetTableModel;
@@ -23,12 +24,15 @@ class TField;
 // line, cancelling an untouched new one), and a move the data set refuses keeps the row. Typing in a
 // cell puts the line in edit; the cell's text is written to its field when the cell is left, before
 // OnColExit, which runs on every change of column with SelectedField still the column being left; an
-// error from either refuses the move and keeps the editor and its text. OnKeyDown and OnKeyPress see
-// every key in the grid and its editor before the grid acts on it; an error or a zeroed key drops it.
-// Insert inserts a line, Esc cancels the line's edit, Ctrl+Delete deletes (asking first with
-// dgConfirmDelete), and with dgCancelOnExit an untouched new line goes when the focus leaves the grid.
-// A cell that OnCanEditModify refuses opens its editor read-only: nothing typed, pasted, dropped or
-// composed by an input method reaches its field, and the line is not put in edit for it.
+// error from either refuses the move and keeps the editor with its text selected for typing over, as a
+// field's FocusControl leaves it. Left and Right in the cell editor go on to the next cell, through the
+// same checks as Tab, once the caret stands at that edge of the text or the whole text is selected.
+// OnKeyDown and OnKeyPress see every key in the grid and its editor before the grid acts on it; an
+// error or a zeroed key drops it. Insert inserts a line, Esc cancels the line's edit, Ctrl+Delete
+// deletes (asking first with dgConfirmDelete), and with dgCancelOnExit an untouched new line goes when
+// the focus leaves the grid. A cell that OnCanEditModify refuses opens its editor read-only: nothing
+// typed, pasted, dropped or composed by an input method reaches its field, and the line is not put in
+// edit for it.
 class HOST_CONTROLS_EXPORT TDBGrid : public QTableView {
     Q_OBJECT
 
@@ -141,7 +145,10 @@ private:
     void insertLine();
 
     // TDBGridMoves.cpp: moving the cursor.
+    // Runs a move; when its checks refuse, the cell's text is selected for typing over.
+    void refusable(const std::function<void()>& move);
     void moveTo(int row, int column);
+    void moveChecked(int row, int column);
     void moveRow(int delta);
     void moveColumn(int delta);
     void tab(bool forward);

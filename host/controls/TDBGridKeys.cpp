@@ -126,7 +126,7 @@ bool TDBGrid::keyDownAction(int key, Qt::KeyboardModifiers shift, bool inEditor)
         return true;
     case vkLeft:
     case vkRight:
-        if (inEditor && !editorKeyAtEdge(key))
+        if (inEditor && (shift != Qt::NoModifier || !editorKeyAtEdge(key)))
             return false;
         moveColumn(key == vkLeft ? -1 : 1);
         return true;
@@ -184,16 +184,15 @@ bool TDBGrid::charAction(QChar c, const QKeyEvent& event, bool inEditor)
 
 bool TDBGrid::editorKeyAtEdge(int key) const
 {
-    // As in the usual grids, arrows leave the cell editor only when it stays open on every cell.
-    if (!options_.testFlag(dgAlwaysShowEditor))
-        return false;
+    // An arrow goes on to the next cell once the caret has nowhere left to go that way; text selected
+    // in part is the editor's to collapse first, all of it selected stands at both edges.
     const int length = int(editor_->text().size());
     const int selected = int(editor_->selectedText().size());
-    const bool all = selected == length;
-    const int cursor = editor_->cursorPosition();
-    if (key == vkLeft)
-        return (cursor == 0 && selected == 0) || all;
-    return (cursor == length && selected == 0) || all;
+    if (selected == length)
+        return true;
+    if (selected > 0)
+        return false;
+    return editor_->cursorPosition() == (key == vkLeft ? 0 : length);
 }
 
 bool TDBGrid::escape()

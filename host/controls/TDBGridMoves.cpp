@@ -1,6 +1,7 @@
 #include "Application.h"
 #include "CellEditor.h"
 #include "DataSetTableModel.h"
+#include "RetypeSelection.h"
 #include "TColumns.h"
 #include "TDBGrid.h"
 #include "TDataSet.h"
@@ -21,7 +22,24 @@ bool TDBGrid::canChangeLines() const
            !ds->ReadOnly();
 }
 
+void TDBGrid::refusable(const std::function<void()>& move)
+{
+    try {
+        move();
+    } catch (...) {
+        // The checks refused what the cell holds: what the user types next replaces it.
+        if (editorOpen())
+            RetypeSelection::Select(editor_);
+        throw;
+    }
+}
+
 void TDBGrid::moveTo(int row, int column)
+{
+    refusable([&] { moveChecked(row, column); });
+}
+
+void TDBGrid::moveChecked(int row, int column)
 {
     TDataSet* ds = dataSet();
     const bool columnChanges = column >= 0 && column != selected_;
@@ -99,26 +117,30 @@ void TDBGrid::tab(bool forward)
     // Past the last cell: a new line, as after the last line with the Down key.
     if (!canChangeLines() || current < 0)
         return;
-    UpdateData();
-    if (untouchedNewLine())
-        return;
-    const int first = firstColumn();
-    if (first != selected_)
-        OnColExit(this);
-    dataSet()->Append();
-    if (first != selected_) {
-        selectColumn(first);
-        OnColEnter(this);
-    }
+    refusable([this] {
+        UpdateData();
+        if (untouchedNewLine())
+            return;
+        const int first = firstColumn();
+        if (first != selected_)
+            OnColExit(this);
+        dataSet()->Append();
+        if (first != selected_) {
+            selectColumn(first);
+            OnColEnter(this);
+        }
+    });
 }
 
 void TDBGrid::appendLine()
 {
     if (!canChangeLines())
         return;
-    UpdateData();
-    if (!untouchedNewLine())
-        dataSet()->Append();
+    refusable([this] {
+        UpdateData();
+        if (!untouchedNewLine())
+            dataSet()->Append();
+    });
 }
 
 int TDBGrid::columnBeside(int column, int delta) const

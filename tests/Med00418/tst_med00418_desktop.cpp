@@ -238,6 +238,41 @@ private slots:
         QVERIFY2(grid.lightness() < 96, qPrintable(grid.name())); // as painted, under no line
     }
 
+    // The keys that close a child window on a desktop close the screen through its close step.
+    void closeKeysAskAboutAnOpenLine_data()
+    {
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<bool>("discard"); // the answer to the open line; else stay
+        QTest::newRow("Ctrl+W, stay") << QKeySequence(Qt::CTRL | Qt::Key_W) << false;
+        QTest::newRow("Ctrl+F4, stay") << QKeySequence(Qt::CTRL | Qt::Key_F4) << false;
+        QTest::newRow("Ctrl+F4, discard") << QKeySequence(Qt::CTRL | Qt::Key_F4) << true;
+    }
+
+    void closeKeysAskAboutAnOpenLine()
+    {
+        QFETCH(QKeySequence, key);
+        QFETCH(bool, discard);
+        QVERIFY(fx_.showLines(QStringLiteral("1"), QDate(2031, 5, 1).addDays(nextDay_++)));
+        F::press(Qt::Key_Insert);
+        F::type(QStringLiteral("3"));
+        if (discard)
+            prompts().openLineAnswers = {UserPrompts::OpenLineAnswer::Discard};
+        F::press(key[0].key(), key[0].keyboardModifiers());
+        QCOMPARE(prompts().questions,
+                 QStringList(
+                     QStringLiteral("A linha em edição ainda não foi gravada. Gravar antes de continuar?")));
+        if (!discard) {
+            QVERIFY(boStCriado);
+            QCOMPARE(F::focus(), grid()->InplaceEditor());
+            return;
+        }
+        tester_.reset();
+        QTRY_VERIFY(!boStCriado);
+        screen_ = fx_.openScreen();
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
+    }
+
     void menusShowNoDashForASeparator()
     {
         QList<QAction*> actions = screen_->mnuMenu->actions();

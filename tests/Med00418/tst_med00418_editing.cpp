@@ -27,6 +27,8 @@ const QString Duplicate = QStringLiteral("Efetivos para faturamento já cadastra
 const QString UnknownService = QStringLiteral("Serviço não cadastrado.");
 const QString StaffMissing = QStringLiteral("Nº de efetivos deve ser informado");
 const QString TotalMissing = QStringLiteral("Valor total deve ser informado.");
+const QString PriceMissing = QStringLiteral("Preço unitáro deve ser informado.");
+const QString UnknownBranch = QStringLiteral("Filial não cadastrada.");
 
 } // namespace
 
@@ -215,6 +217,59 @@ private slots:
         QCOMPARE(grid()->SelectedIndex(), int(F::Staff));
         QVERIFY(focusInGrid());
         QCOMPARE(state(), TDataSetState::dsInsert);
+    }
+
+    // After a refusal the clerk types the value again: it replaces the refused one.
+    void refusedValueIsTypedOver_data()
+    {
+        QTest::addColumn<int>("column"); // of the grid; -1 for the branch code
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("retyped");
+        QTest::addColumn<QString>("shown"); // afterwards
+        QTest::newRow("staff 0, Tab") << int(F::Staff) << "0" << StaffMissing << "12"
+                                      << "12,000";
+        QTest::newRow("price -5, Tab") << int(F::Price) << "-5" << PriceMissing << "40"
+                                       << "40,000";
+        QTest::newRow("branch 9999, click on the grid") << -1 << "9999" << UnknownBranch << "0001"
+                                                        << "0001";
+    }
+
+    void refusedValueIsTypedOver()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, refused);
+        QFETCH(QString, message);
+        QFETCH(QString, retyped);
+        QFETCH(QString, shown);
+        if (column < 0) {
+            fx_.click(screen_->medCdFilial);
+            F::type(refused);
+            fx_.click(grid()->viewport());
+            QCOMPARE(prompts().errors, QStringList{message});
+            QCOMPARE(F::focus(), screen_->medCdFilial);
+            F::type(retyped);
+            QCOMPARE(screen_->medCdFilial->Text(), shown);
+            return;
+        }
+        QVERIFY(fx_.showLines(QStringLiteral("1"), freshDate()));
+        F::press(Qt::Key_Insert);
+        F::type(QStringLiteral("3"));
+        F::press(Qt::Key_Tab);
+        F::press(Qt::Key_Tab);
+        if (column == F::Price) {
+            F::type(QStringLiteral("2"));
+            F::press(Qt::Key_Tab);
+        }
+        F::type(refused);
+        F::press(Qt::Key_Tab);
+        QCOMPARE(prompts().errors, QStringList{message});
+        QCOMPARE(grid()->SelectedIndex(), column);
+        F::type(retyped);
+        F::press(Qt::Key_Tab);
+        QCOMPARE(prompts().errors, QStringList{message});
+        QCOMPARE(fx_.cell(0, column), shown);
+        QCOMPARE(grid()->SelectedIndex(), column + 1);
     }
 
     void tinyTotalIsRefusedOnTheTotalColumn_data()

@@ -55,12 +55,14 @@ class TstMed00418Host : public ScreenTest {
 private slots:
     void screenOpensWhereItWasLeft_data()
     {
-        QTest::addColumn<QRect>("left");   // where the user put it
-        QTest::addColumn<QRect>("stored"); // overrides the settings after closing; null: as saved
-        QTest::addColumn<QRect>("expected");
+        QTest::addColumn<QRect>("left");     // where the user put it
+        QTest::addColumn<QRect>("stored");   // overrides the settings after closing; null: as saved
+        QTest::addColumn<QRect>("expected"); // null: where the screen opens the first time
         const QRect moved(30, 20, 560, 330);
         QTest::newRow("moved and resized") << moved << QRect() << moved;
         QTest::newRow("off the host's area") << moved << QRect(5000, 4000, 560, 330) << QRect(0, 0, 560, 330);
+        // Left by a host that went down while the screen was minimised.
+        QTest::newRow("minimised strip") << moved << QRect(0, 635, 196, 24) << QRect();
     }
 
     void screenOpensWhereItWasLeft()
@@ -68,6 +70,8 @@ private slots:
         QFETCH(QRect, left);
         QFETCH(QRect, stored);
         QFETCH(QRect, expected);
+        if (expected.isNull())
+            expected = window()->geometry();
         window()->setGeometry(left);
         QCOMPARE(window()->geometry(), left);
         tester_.reset();
@@ -78,6 +82,43 @@ private slots:
         QVERIFY(screen_);
         QVERIFY(fx_.activate());
         QTRY_COMPARE(window()->geometry(), expected);
+    }
+
+    // What the settings file holds at any moment is what the next start gets, should the host go down.
+    void onlyTheScreensNormalPlaceIsSaved_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("minimised and restored") << "min normal";
+        QTest::newRow("maximised and restored") << "max normal";
+        QTest::newRow("minimised, maximised, restored") << "min max normal";
+        QTest::newRow("left minimised") << "min";
+        QTest::newRow("left maximised") << "max";
+    }
+
+    void onlyTheScreensNormalPlaceIsSaved()
+    {
+        QFETCH(QString, steps);
+        const QRect left(30, 20, 560, 330);
+        window()->setGeometry(left);
+        const QString key = QStringLiteral("Janelas/frmMediEfeti");
+        for (const QString& step : steps.split(QLatin1Char(' '))) {
+            if (step == QLatin1String("min"))
+                window()->showMinimized();
+            else if (step == QLatin1String("max"))
+                window()->showMaximized();
+            else
+                window()->showNormal();
+            QVERIFY(fx_.activate());
+            const QRect stored =
+                QSettings(HostSettings::filePath(), QSettings::IniFormat).value(key).toRect();
+            QVERIFY2(stored.isNull() || stored == left, qPrintable(step));
+        }
+        tester_.reset();
+        QVERIFY(fx_.closeScreen());
+        screen_ = fx_.openScreen(true);
+        QVERIFY(screen_);
+        QVERIFY(fx_.activate());
+        QTRY_COMPARE(window()->geometry(), left);
     }
 
     void mainWindowOpensWhereItWasLeft_data()

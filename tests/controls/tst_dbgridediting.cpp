@@ -152,6 +152,74 @@ private slots:
         QCOMPARE(lines_->code->AsString(), QStringLiteral("9"));
     }
 
+    // The check puts the focus on the field, then shows its message, as the screen's checks do.
+    void refusedValueIsSelectedForTypingOver_data()
+    {
+        QTest::addColumn<bool>("likeDesktop");
+        QTest::newRow("message answered at once") << false;
+        QTest::newRow("message as a desktop's dialog") << true;
+    }
+
+    void refusedValueIsSelectedForTypingOver()
+    {
+        QFETCH(bool, likeDesktop);
+        prompts_->likeDesktop = likeDesktop;
+        colExitCheck_ = [this] {
+            if (lines_->qty->AsFloat() > 0)
+                return;
+            lines_->qty->FocusControl();
+            throw Exception(QStringLiteral("Nº de efetivos deve ser informado"));
+        };
+        focusGridAt(Qty);
+        type(QStringLiteral("0"));
+        press(Qt::Key_Tab);
+        QCOMPARE(prompts_->errors.size(), 1);
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QCOMPARE(grid_->SelectedIndex(), int(Qty));
+        QCOMPARE(focus(), editor());
+        type(QStringLiteral("12"));
+        QCOMPARE(editorText(), QStringLiteral("12"));
+        press(Qt::Key_Tab);
+        QCOMPARE(prompts_->errors.size(), 1);
+        QCOMPARE(lines_->qty->AsCurrency(), Currency::fromDouble(12));
+    }
+
+    void arrowsLeaveTheEditorAtTheEdgeOfItsText_data()
+    {
+        QTest::addColumn<QString>("keys"); // in the quantity's editor, opened with F2 (its text selected)
+        QTest::addColumn<bool>("refused"); // the column's check refuses to let it go
+        QTest::addColumn<int>("column");
+        QTest::newRow("whole text selected, Right") << "Right" << false << int(Price);
+        QTest::newRow("whole text selected, Left") << "Left" << false << int(Name);
+        QTest::newRow("caret at the end, Right") << "End, Right" << false << int(Price);
+        QTest::newRow("caret at the start, Left") << "Home, Left" << false << int(Name);
+        QTest::newRow("caret at the start, Right") << "Home, Right" << false << int(Qty);
+        QTest::newRow("caret inside, Left") << "End, Left, Left" << false << int(Qty);
+        QTest::newRow("part selected at the end, Right") << "End, Shift+Left, Right" << false << int(Qty);
+        QTest::newRow("part selected at the end, Shift+Right") << "End, Shift+Right" << false << int(Qty);
+        QTest::newRow("caret at the end, the check refuses") << "End, Right" << true << int(Qty);
+    }
+
+    void arrowsLeaveTheEditorAtTheEdgeOfItsText()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, refused);
+        QFETCH(int, column);
+        if (refused)
+            colExitCheck_ = [] { throw Exception(QStringLiteral("Nº de efetivos deve ser informado")); };
+        focusGridAt(Qty);
+        press(Qt::Key_F2);
+        QVERIFY(grid_->EditorMode());
+        const QKeySequence sequence(keys);
+        for (int i = 0; i < sequence.count(); ++i)
+            press(sequence[i].key(), sequence[i].keyboardModifiers());
+        QCOMPARE(grid_->SelectedIndex(), column);
+        QCOMPARE(colExits_.size(), column == Qty && !refused ? 0 : 1);
+        QCOMPARE(prompts_->errors.size(), refused ? 1 : 0);
+        QVERIFY(grid_->EditorMode());
+        QCOMPARE(focus(), editor());
+    }
+
     void textTheFieldRefusesKeepsTheEditorWithoutColumnExit()
     {
         focusGridAt(Qty);

@@ -33,6 +33,23 @@ QString transportFailed(const QString& address, const QString& reason)
         .arg(address);
 }
 
+QString noAnswerInTime(const QString& address, qint64 waitedMs)
+{
+    // The whole wait, every try included: what the clerk sat through, in seconds.
+    const qint64 seconds = std::max<qint64>(1, waitedMs / 1000);
+    return QStringLiteral("O servidor de aplicação %1 não respondeu a tempo (%2 s).")
+        .arg(address)
+        .arg(seconds);
+}
+
+QString brokeAfterSending(const QString& address, const QString& reason)
+{
+    qCWarning(lcServerCall, "Call to application server %s broke off after it was sent: %s",
+              qPrintable(address), qPrintable(reason));
+    return QStringLiteral("A comunicação com o servidor de aplicação %1 foi interrompida antes da resposta.")
+        .arg(address);
+}
+
 QString accessDenied(const QString& address)
 {
     return QStringLiteral("O servidor de aplicação %1 recusou o acesso: token inválido ou ausente.")

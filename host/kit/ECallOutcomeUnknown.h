@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Exception.h"
+#include "host_kit_export.h"
+
+// A call went out and no answer came: it timed out, or the connection broke after the request was
+// sent. The server may have applied it or not; only reading again tells. Every other failure of the
+// link means the server did not take the call. The message is the cause followed by that warning.
+class HOST_KIT_EXPORT ECallOutcomeUnknown : public Exception {
+public:
+    explicit ECallOutcomeUnknown(const QString& cause);
+    ~ECallOutcomeUnknown() override;
+
+    // What happened on the link, without the warning.
+    const QString& Cause() const noexcept { return cause_; }
+
+private:
+    QString cause_;
+};

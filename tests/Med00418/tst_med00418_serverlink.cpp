@@ -12,6 +12,7 @@
 #include "TMenuItem.h"
 #include "TfrmMediEfeti.h"
 
+#include <QClipboard>
 #include <QtTest>
 #include <csignal>
 #include <functional>
@@ -220,6 +221,55 @@ private slots:
         QCOMPARE(state(), TDataSetState::dsBrowse);
         QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
         QCOMPARE(screen_->sbtAlterar->isEnabled(), !shown.isEmpty());
+    }
+
+    // The server reads freely but its writes wait on a lock the test holds past both tries of the client,
+    // then take their turn: the first pasted line may be stored, so the paste stops there.
+    void pasteStopsAtALineWhoseSaveWasNotAnswered()
+    {
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00003"), QStringLiteral("9"));
+        QVERIFY(fx_.showLines(QStringLiteral("2"), date));
+        auto& hooked = static_cast<HookedPrompts&>(fx_.usePrompts(std::make_unique<HookedPrompts>()));
+        QSettings(HostSettings::filePath(), QSettings::IniFormat)
+            .setValue(QStringLiteral("Servidor/TimeoutMs"), 1000);
+
+        ServerDatabase& db = fx_.serverDb();
+        const QStringList held{"00001|3.0000|10.0000|30.0000", "00003|9.0000|10.0000|90.0000"};
+        db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        bool released = false;
+        const auto release = [&] {
+            if (std::exchange(released, true))
+                return;
+            db.exec(QStringLiteral("ROLLBACK"));
+            const QDeadlineTimer deadline(20000);
+            while (db.lines(QStringLiteral("0002"), date) != held && !deadline.hasExpired())
+                QThread::msleep(20);
+        };
+        // The paste's own busy sign comes first; the next one is the list read again.
+        hooked.onBusy = [&] { hooked.onBusy = release; };
+        QGuiApplication::clipboard()->setText(QStringLiteral("1\t3\t10\n2\t4\t10\n"));
+        F::press(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(fx_.activate());
+        release();
+
+        QCOMPARE(db.lines(QStringLiteral("0002"), date), held);
+        QCOMPARE(fx_.shownLines(),
+                 QStringList({"00001|Vigilância|3,000|10,000|30,000", "00003|Portaria|9,000|10,000|90,000"}));
+        const QString unsure =
+            QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2 s). A "
+                           "alteração pode ter sido gravada ou não.")
+                .arg(fx_.port());
+        QCOMPARE(prompts().errors,
+                 QStringList{unsure +
+                             QStringLiteral(" A lista foi lida de novo e mostra o que o servidor guarda.")});
+        QCOMPARE(prompts().tables.size(), 1);
+        QStringList listed;
+        for (const QStringList& row : prompts().tables.first().rows)
+            listed << row[0] + QLatin1Char('|') + row[2];
+        QCOMPARE(listed,
+                 QStringList({"1|" + unsure, "2|Não colada: a colagem parou na linha 1, que ficou sem "
+                                             "resposta do servidor."}));
     }
 
     void failedDeleteBringsTheLineBack()

@@ -13,6 +13,7 @@
 #include "TStringField.h"
 #include "TfrmMediEfeti.h"
 
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace {
@@ -86,10 +87,10 @@ bool TfrmMediEfeti::totalIsStale() const
 
 void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
 {
-    if (cdsEfetGest->ChangeCount() == 0) {
-        rereadWhenIdle();
+    // A reread still owed from an earlier save waits for the list to be browsed again.
+    const auto owed = qScopeGuard([this] { rereadWhenIdle(); });
+    if (cdsEfetGest->ChangeCount() == 0)
         return;
-    }
     try {
         server().setEfetGest(cdsEfetGest->Delta());
         cdsEfetGest->MergeChangeLog();
@@ -98,8 +99,6 @@ void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
         // once the post or delete is over, to show what it does hold.
         cdsEfetGest->CancelUpdates();
         unsureSave_ = unknown.Message();
-        if (!pasting_)
-            rereadWhenIdle();
     } catch (...) {
         // The grid goes back to what the server holds, and the user learns why.
         cdsEfetGest->CancelUpdates();
@@ -115,7 +114,8 @@ void TfrmMediEfeti::cdsEfetGestAfterCancel(TDataSet*)
 
 void TfrmMediEfeti::rereadWhenIdle()
 {
-    if (unsureSave_.isEmpty())
+    // A paste reads the list again itself, once, at its end.
+    if (unsureSave_.isEmpty() || pasting_)
         return;
     QTimer::singleShot(0, this, [this] {
         Application::instance().Guard([this] {

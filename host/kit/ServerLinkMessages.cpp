@@ -2,6 +2,8 @@
 
 #include "CallLog.h"
 
+#include <algorithm>
+
 namespace ServerLinkMessages {
 
 QString notOpen()

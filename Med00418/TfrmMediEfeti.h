@@ -143,6 +143,11 @@ public slots:
 private:
     // Staff or price differ from what the open line's total was last written against.
     bool totalIsStale() const;
+    // After a save whose outcome is unknown: reads the list again once the data set is browsed and no
+    // paste runs, then tells the user the change may have been saved, and whether the list now shows
+    // what the server holds or could not be read (it is then emptied, as a failed load leaves it).
+    void rereadWhenIdle();
+    void showWhatTheServerHolds();
 
     // The branch and billing date that passed the filter checks when the lines shown were loaded:
     // refresh, import, service checks and posting use these, whatever the filter shows meanwhile.
@@ -153,6 +158,10 @@ private:
     // Staff and price when the open line's total was last written, or when the line was opened.
     Currency totalStaff_;
     Currency totalPrice_;
+    // The message of a save that may or may not have landed, until the list is read again.
+    QString unsureSave_;
+    // A paste runs: it stops at a save of unknown outcome and reads the list again itself.
+    bool pasting_ = false;
 
     // TfrmMediEfetiLineHistory.cpp: the grid's context menu, beside the keys and commands.
 public:

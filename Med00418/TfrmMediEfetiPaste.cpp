@@ -24,6 +24,12 @@ bool isTitleRow(const QStringList& cells)
     return cells.size() >= 2 && hasLetter(cells[0]) && hasLetter(cells[1]);
 }
 
+QString notPastedAfter(qsizetype row)
+{
+    return QStringLiteral("Não colada: a colagem parou na linha %1, que ficou sem resposta do servidor.")
+        .arg(row);
+}
+
 } // namespace
 
 bool TfrmMediEfeti::pastesLines() const
@@ -42,6 +48,8 @@ void TfrmMediEfeti::PasteLines(const QString& text)
 {
     if (!cdsEfetGest->Active() || dtsPadrao->State() != TDataSetState::dsBrowse)
         return;
+    // A save of unknown outcome still waiting for its reread would stop this paste at its first row.
+    showWhatTheServerHolds();
     Application& application = Application::instance();
     QList<QStringList> refused;
     const PasteReader reader(*dbgData, *cdsEfetGestUSR_CDSERVFILI, *cdsEfetGestUSR_QTEFETGEST,
@@ -62,8 +70,11 @@ void TfrmMediEfeti::PasteLines(const QString& text)
             setUpdatesEnabled(true);
             cdsEfetGest->EnableControls();
         });
+        pasting_ = true;
+        const auto pasted = qScopeGuard([this] { pasting_ = false; });
         const QStringList rows = text.split(QLatin1Char('\n'));
         bool first = true;
+        qsizetype stoppedAt = -1;
         for (qsizetype at = 0; at < rows.size(); ++at) {
             QString row = rows[at];
             if (row.endsWith(QLatin1Char('\r')))
@@ -73,13 +84,22 @@ void TfrmMediEfeti::PasteLines(const QString& text)
             const QStringList cells = row.split(QLatin1Char('\t'));
             if (std::exchange(first, false) && (reader.isCopyTitle(cells) || isTitleRow(cells)))
                 continue;
-            const QString reason = pasteLine(reader, cells, collected.errors);
+            QString reason =
+                stoppedAt >= 0 ? notPastedAfter(stoppedAt + 1) : pasteLine(reader, cells, collected.errors);
+            // A row whose save may have landed ends the paste: the rest would be saved blind.
+            if (stoppedAt < 0 && !unsureSave_.isEmpty()) {
+                stoppedAt = at;
+                reason = unsureSave_;
+            }
             if (!reason.isEmpty())
                 refused << QStringList{QString::number(at + 1),
                                        row.replace(QLatin1Char('\t'), QStringLiteral(" | ")), reason};
         }
     }
-    reloadLines();
+    if (unsureSave_.isEmpty())
+        reloadLines();
+    else
+        showWhatTheServerHolds();
     if (!refused.isEmpty())
         application.Prompts().ShowTable(
             QStringLiteral("Linhas recusadas"),

@@ -1,5 +1,7 @@
 #include "Application.h"
 #include "Consiste.h"
+#include "ECallOutcomeUnknown.h"
+#include "PacketCodec.h"
 #include "RdmMediEfeti.h"
 #include "Showavi.h"
 #include "TBCDField.h"
@@ -10,6 +12,9 @@
 #include "TMessages.h"
 #include "TStringField.h"
 #include "TfrmMediEfeti.h"
+
+#include <QScopeGuard>
+#include <QTimer>
 
 void TfrmMediEfeti::cdsEfetGestBeforePost(TDataSet*)
 {
@@ -66,11 +71,18 @@ bool TfrmMediEfeti::totalIsStale() const
 
 void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
 {
+    // A reread still owed from an earlier save waits for the list to be browsed again.
+    const auto owed = qScopeGuard([this] { rereadWhenIdle(); });
     if (cdsEfetGest->ChangeCount() == 0)
         return;
     try {
         server().setEfetGest(cdsEfetGest->Delta());
         cdsEfetGest->MergeChangeLog();
+    } catch (const ECallOutcomeUnknown& unknown) {
+        // The server may hold the change or not: no failure is claimed, and the list is read again,
+        // once the post or delete is over, to show what it does hold.
+        cdsEfetGest->CancelUpdates();
+        unsureSave_ = unknown.Message() + QStringLiteral(" A alteração pode ter sido gravada ou não.");
     } catch (...) {
         // The grid goes back to what the server holds, and the user learns why.
         cdsEfetGest->CancelUpdates();
@@ -81,6 +93,43 @@ void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
 void TfrmMediEfeti::cdsEfetGestAfterCancel(TDataSet*)
 {
     cdsEfetGest->CancelUpdates();
+    rereadWhenIdle();
+}
+
+void TfrmMediEfeti::rereadWhenIdle()
+{
+    // A paste reads the list again itself, once, at its end.
+    if (unsureSave_.isEmpty() || pasting_)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        Application::instance().Guard([this] {
+            // A line opened meanwhile is left alone; its post or cancel calls again.
+            if (dtsPadrao->State() == TDataSetState::dsBrowse && !pasting_)
+                showWhatTheServerHolds();
+        });
+    });
+}
+
+void TfrmMediEfeti::showWhatTheServerHolds()
+{
+    const QString unsure = std::exchange(unsureSave_, {});
+    if (unsure.isEmpty())
+        return;
+    QString outcome =
+        QStringLiteral("%1 A lista foi lida de novo e mostra o que o servidor guarda.").arg(unsure);
+    try {
+        reloadLines();
+    } catch (...) {
+        // As a failed load: the list is emptied, so no line stands that the server may not hold.
+        cdsEfetGest->SetData(PacketCodec::encodePacket(cdsEfetGest->FieldDefList(), {}));
+        outcome = QStringLiteral("%1 A lista não pôde ser lida de novo: %2 Carregue-a outra vez quando o "
+                                 "servidor responder.")
+                      .arg(unsure, Application::MessageOf(std::current_exception()));
+    }
+    VerifEmpty();
+    if (cdsEfetGest->IsEmpty())
+        HabilitaBotoes();
+    Application::instance().HandleException(std::make_exception_ptr(Exception(outcome)));
 }
 
 void TfrmMediEfeti::cdsEfetGestDTFATURAMSetText(TField* Sender, const QString& Text)

@@ -15,6 +15,21 @@ struct LaterDeleter {
     void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
 
+// Errors raised before any byte of the request could leave; any other may come after the server read it.
+bool neverConnected(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::SslHandshakeFailedError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+        return true;
+    default:
+        return false;
+    }
+}
+
 HttpAnswer answerOf(QNetworkReply& reply, const QStringList& certificateErrors)
 {
     if (!certificateErrors.isEmpty()) {
@@ -25,7 +40,11 @@ HttpAnswer answerOf(QNetworkReply& reply, const QStringList& certificateErrors)
     }
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
-        return {HttpAnswer::Outcome::TransportFailed, 0, {}, reply.errorString()};
+        return {neverConnected(reply.error()) ? HttpAnswer::Outcome::Unreached
+                                              : HttpAnswer::Outcome::TransportFailed,
+                0,
+                {},
+                reply.errorString()};
     return {HttpAnswer::Outcome::Answered, status.toInt(), reply.readAll(), {}};
 }
 
@@ -66,6 +85,8 @@ HttpAnswer HttpExchange::wait(QNetworkReply* rawReply) const
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, checkSize);
     QTimer timer;
     timer.setSingleShot(true);
+    // Never early: the caller tells the user how long it waited.
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(timeoutMs_);
     if (!reply->isFinished())

@@ -2,6 +2,8 @@
 
 #include "CallLog.h"
 
+#include <algorithm>
+
 namespace ServerLinkMessages {
 
 QString notOpen()
@@ -30,6 +32,23 @@ QString transportFailed(const QString& address, const QString& reason)
               qPrintable(reason));
     return QStringLiteral("A comunicação com o servidor de aplicação %1 foi interrompida. Verifique se ele "
                           "continua em funcionamento e tente de novo.")
+        .arg(address);
+}
+
+QString noAnswerInTime(const QString& address, qint64 waitedMs)
+{
+    // The whole wait, every try included: what the clerk sat through, in seconds.
+    const qint64 seconds = std::max<qint64>(1, waitedMs / 1000);
+    return QStringLiteral("O servidor de aplicação %1 não respondeu a tempo (%2 s).")
+        .arg(address)
+        .arg(seconds);
+}
+
+QString brokeAfterSending(const QString& address, const QString& reason)
+{
+    qCWarning(lcServerCall, "Call to application server %s broke off after it was sent: %s",
+              qPrintable(address), qPrintable(reason));
+    return QStringLiteral("A comunicação com o servidor de aplicação %1 foi interrompida antes da resposta.")
         .arg(address);
 }
 

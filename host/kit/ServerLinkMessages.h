@@ -10,6 +10,9 @@ QString timedOut(int timeoutMs);
 // `address` is "host:port". The reason is the network's own and goes to the log only.
 QString cannotConnect(const QString& address, const QString& reason);
 QString transportFailed(const QString& address, const QString& reason);
+// A call sent whose answer never came, after `waitedMs` in all, or whose connection broke after sending.
+QString noAnswerInTime(const QString& address, qint64 waitedMs);
+QString brokeAfterSending(const QString& address, const QString& reason);
 QString accessDenied(const QString& address);
 QString httpStatus(const QString& address, int status);
 QString answerTooLarge(const QString& address, qint64 maxBytes);

@@ -1,12 +1,14 @@
 #include "TNetConnection.h"
 
 #include "CallLog.h"
+#include "ECallOutcomeUnknown.h"
 #include "Exception.h"
 #include "HostSettings.h"
 #include "HostUser.h"
 #include "HttpExchange.h"
 #include "ServerLinkMessages.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
@@ -25,6 +27,7 @@ QString failureReason(const HttpAnswer& answer, int timeoutMs)
     switch (answer.outcome) {
     case HttpAnswer::Outcome::TimedOut:
         return ServerLinkMessages::timedOut(timeoutMs);
+    case HttpAnswer::Outcome::Unreached:
     case HttpAnswer::Outcome::TransportFailed:
     case HttpAnswer::Outcome::CertificateRejected:
         return answer.errorText;
@@ -146,23 +149,41 @@ QByteArray TNetConnection::post(const QByteArray& body)
                          QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
     if (const QByteArray user = HostUser::headerValue(); !user.isEmpty())
         request.setRawHeader(QByteArrayLiteral("X-Med-User"), user);
+    QElapsedTimer waited;
+    waited.start();
     HttpAnswer answer = exchange.post(request, body);
+    LostAnswers lost;
     // Nothing left when the certificate was refused: sending again would meet the same certificate.
     if (answer.outcome == HttpAnswer::Outcome::TimedOut ||
-        answer.outcome == HttpAnswer::Outcome::TransportFailed) {
+        answer.outcome == HttpAnswer::Outcome::TransportFailed ||
+        answer.outcome == HttpAnswer::Outcome::Unreached) {
+        lost.note(answer.outcome);
         network_->clearConnectionCache();
         answer = exchange.post(request, body);
     }
-    return bodyOf(std::move(answer), settings.timeoutMs());
+    lost.note(answer.outcome);
+    return bodyOf(std::move(answer), lost, waited.elapsed());
 }
 
-QByteArray TNetConnection::bodyOf(HttpAnswer answer, int timeoutMs) const
+void TNetConnection::LostAnswers::note(HttpAnswer::Outcome outcome)
+{
+    any = any || outcome == HttpAnswer::Outcome::TimedOut || outcome == HttpAnswer::Outcome::TransportFailed;
+    timedOut = timedOut || outcome == HttpAnswer::Outcome::TimedOut;
+}
+
+QByteArray TNetConnection::bodyOf(HttpAnswer answer, LostAnswers lost, qint64 waitedMs) const
 {
     switch (answer.outcome) {
+    case HttpAnswer::Outcome::Unreached:
+        // Refused now, but an earlier try may have landed.
+        if (!lost.any)
+            throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
+        [[fallthrough]];
     case HttpAnswer::Outcome::TimedOut:
-        throw Exception(ServerLinkMessages::timedOut(timeoutMs));
     case HttpAnswer::Outcome::TransportFailed:
-        throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
+        throw ECallOutcomeUnknown(lost.timedOut
+                                      ? ServerLinkMessages::noAnswerInTime(address_, waitedMs)
+                                      : ServerLinkMessages::brokeAfterSending(address_, answer.errorText));
     case HttpAnswer::Outcome::CertificateRejected:
         throw Exception(ServerLinkMessages::certificateNotVerified(address_));
     case HttpAnswer::Outcome::TooLarge:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HttpAnswer.h"
 #include "RemoteServer.h"
 #include "TEvent.h"
 #include "host_kit_export.h"
@@ -12,12 +13,12 @@
 class QNetworkAccessManager;
 class QNetworkRequest;
 class QSslConfiguration;
-struct HttpAnswer;
 
 // The link to one object of the application server: HTTP/1.1 keep-alive, JSON-RPC 2.0 calls
 // (docs/protocol.md) to http://Host:Port/ServerName, or https when Host starts with "https://" (the
 // certificate verified against Servidor/CAFile or the system's CAs, never waived). Calls are synchronous
-// for the caller; every failure raises Exception with a message the user can read. The token never
+// for the caller; every failure raises Exception with a message the user can read, ECallOutcomeUnknown
+// when the call may have been applied without its answer arriving. The token never
 // goes over plain http to another machine. The object name is the component name.
 class HOST_KIT_EXPORT TNetConnection : public QObject {
     Q_OBJECT
@@ -63,12 +64,20 @@ private:
     qint64 nextCallId() { return ++lastCallId_; }
     // Posts one JSON-RPC body to the server object and returns the body of its 200 answer. Each call
     // carries a fresh request id; a call whose answer was lost (timed out, connection broken) is sent
-    // again once, byte for byte, under the same id.
+    // again once, byte for byte, under the same id. Raises ECallOutcomeUnknown when a try may have
+    // reached the server and no answer came back; Exception for every other failure.
     QByteArray post(const QByteArray& body);
 
+    // Whether any try of one call went out and lost its answer, and whether one timed out.
+    struct LostAnswers {
+        bool any = false;
+        bool timedOut = false;
+        void note(HttpAnswer::Outcome outcome);
+    };
+
     void checkHealth();
-    // The body of a 200 answer; anything else raises.
-    QByteArray bodyOf(HttpAnswer answer, int timeoutMs) const;
+    // The body of a 200 answer; anything else raises. `waitedMs`: the call's whole wait, every try.
+    QByteArray bodyOf(HttpAnswer answer, LostAnswers lost, qint64 waitedMs) const;
     // Raises when the token would cross the network in clear.
     QNetworkRequest requestFor(const QString& path, const QString& token) const;
     // The scheme and host of Host, checked; raises when it is no address.

@@ -1,3 +1,5 @@
+#include "AppServerProcess.h"
+#include "HostSettings.h"
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
@@ -10,9 +12,29 @@
 #include "TMenuItem.h"
 #include "TfrmMediEfeti.h"
 
+#include <QClipboard>
 #include <QtTest>
+#include <csignal>
+#include <functional>
 
 using F = ScreenFixture;
+
+namespace {
+
+// Records as usual, and runs a step of the test's own the first time the busy sign shows.
+class HookedPrompts : public RecordingPrompts {
+public:
+    std::function<void()> onBusy;
+
+    void ShowBusy(QWidget* over, int kind) override
+    {
+        if (const auto step = std::exchange(onBusy, nullptr))
+            step();
+        RecordingPrompts::ShowBusy(over, kind);
+    }
+};
+
+} // namespace
 
 // Saving, loading, refreshing and importing against the application server, when it answers and
 // when it is gone.
@@ -50,6 +72,9 @@ private slots:
     void cleanup()
     {
         tester_.reset();
+        ::kill(static_cast<pid_t>(fx_.server().pid()), SIGCONT);
+        QSettings(HostSettings::filePath(), QSettings::IniFormat)
+            .remove(QStringLiteral("Servidor/TimeoutMs"));
         fx_.startServer();
         fx_.serverDb().exec(QStringLiteral("DROP TRIGGER IF EXISTS bloqueia"));
         QVERIFY(!prompts().busy);
@@ -119,6 +144,132 @@ private slots:
         fx_.startServer();
         QCOMPARE(fx_.serverDb().lines(QStringLiteral("0002"), date).first(),
                  QStringLiteral("00003|4.0000|10.0000|40.0000"));
+    }
+
+    // The server takes the call but is held (SIGSTOP) past both tries of the client; it applies the change
+    // when it goes on. `rereadAnswered`: it goes on before the screen reads the list again. %1: its port.
+    void unsureSaveShowsWhatTheServerHolds_data()
+    {
+        QTest::addColumn<bool>("deleting");
+        QTest::addColumn<bool>("rereadAnswered");
+        QTest::addColumn<QStringList>("held");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("message");
+        const QString unsure =
+            QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2 s). "
+                           "A alteração pode ter sido gravada ou não.");
+        const QString reread =
+            unsure + QStringLiteral(" A lista foi lida de novo e mostra o que o servidor guarda.");
+        QTest::newRow("staff changed from 9 to 8")
+            << false << true << QStringList{"00003|8.0000|10.0000|80.0000", "00004|5.0000|10.0000|50.0000"}
+            << QStringList{"00003|Portaria|8,000|10,000|80,000", "00004|Recepção|5,000|10,000|50,000"}
+            << reread;
+        QTest::newRow("line deleted") << true << true << QStringList{"00004|5.0000|10.0000|50.0000"}
+                                      << QStringList{"00004|Recepção|5,000|10,000|50,000"} << reread;
+        QTest::newRow("staff changed, list not read again")
+            << false << false << QStringList{"00003|8.0000|10.0000|80.0000", "00004|5.0000|10.0000|50.0000"}
+            << QStringList()
+            << unsure +
+                   QStringLiteral(" A lista não pôde ser lida de novo: O servidor de aplicação 127.0.0.1:%1 "
+                                  "não respondeu a tempo (2 s). Carregue-a outra vez quando o servidor "
+                                  "responder.");
+    }
+
+    void unsureSaveShowsWhatTheServerHolds()
+    {
+        QFETCH(bool, deleting);
+        QFETCH(bool, rereadAnswered);
+        QFETCH(QStringList, held);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, message);
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00003"), QStringLiteral("9"));
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00004"), QStringLiteral("5"));
+        QVERIFY(fx_.showLines(QStringLiteral("2"), date));
+        auto& hooked = static_cast<HookedPrompts&>(fx_.usePrompts(std::make_unique<HookedPrompts>()));
+        QSettings(HostSettings::filePath(), QSettings::IniFormat)
+            .setValue(QStringLiteral("Servidor/TimeoutMs"), 1000);
+
+        const auto pid = static_cast<pid_t>(fx_.server().pid());
+        QCOMPARE(::kill(pid, SIGSTOP), 0);
+        bool resumed = false;
+        // Goes on, and is waited for until the change it was sent shows in its database; no event of
+        // the screen runs meanwhile.
+        const auto resume = [&] {
+            if (std::exchange(resumed, true))
+                return;
+            ::kill(pid, SIGCONT);
+            const QDeadlineTimer deadline(20000);
+            while (fx_.serverDb().lines(QStringLiteral("0002"), date) != held && !deadline.hasExpired())
+                QThread::msleep(20);
+        };
+        if (rereadAnswered)
+            hooked.onBusy = resume;
+        if (deleting) {
+            prompts().answers = {true};
+            fx_.click(screen_->sbtExcluir);
+        } else {
+            QVERIFY(fx_.clickCell(0, F::Staff));
+            F::type(QStringLiteral("8"));
+            fx_.click(screen_->sbtConfirmar);
+        }
+        QVERIFY(QTest::qWaitFor([&] { return !prompts().errors.isEmpty(); }, 30000));
+        resume();
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0002"), date), held);
+        QCOMPARE(fx_.shownLines(), shown);
+        QCOMPARE(prompts().errors, QStringList{message.arg(fx_.port())});
+        QCOMPARE(state(), TDataSetState::dsBrowse);
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+        QCOMPARE(screen_->sbtAlterar->isEnabled(), !shown.isEmpty());
+    }
+
+    // The server reads freely but its writes wait on a lock the test holds past both tries of the client,
+    // then take their turn: the first pasted line may be stored, so the paste stops there.
+    void pasteStopsAtALineWhoseSaveWasNotAnswered()
+    {
+        const QDate date = freshDate();
+        addLine(QStringLiteral("0002"), date, QStringLiteral("00003"), QStringLiteral("9"));
+        QVERIFY(fx_.showLines(QStringLiteral("2"), date));
+        auto& hooked = static_cast<HookedPrompts&>(fx_.usePrompts(std::make_unique<HookedPrompts>()));
+        QSettings(HostSettings::filePath(), QSettings::IniFormat)
+            .setValue(QStringLiteral("Servidor/TimeoutMs"), 1000);
+
+        ServerDatabase& db = fx_.serverDb();
+        const QStringList held{"00001|3.0000|10.0000|30.0000", "00003|9.0000|10.0000|90.0000"};
+        db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        bool released = false;
+        const auto release = [&] {
+            if (std::exchange(released, true))
+                return;
+            db.exec(QStringLiteral("ROLLBACK"));
+            const QDeadlineTimer deadline(20000);
+            while (db.lines(QStringLiteral("0002"), date) != held && !deadline.hasExpired())
+                QThread::msleep(20);
+        };
+        // The paste's own busy sign comes first; the next one is the list read again.
+        hooked.onBusy = [&] { hooked.onBusy = release; };
+        QGuiApplication::clipboard()->setText(QStringLiteral("1\t3\t10\n2\t4\t10\n"));
+        F::press(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(fx_.activate());
+        release();
+
+        QCOMPARE(db.lines(QStringLiteral("0002"), date), held);
+        QCOMPARE(fx_.shownLines(),
+                 QStringList({"00001|Vigilância|3,000|10,000|30,000", "00003|Portaria|9,000|10,000|90,000"}));
+        const QString unsure =
+            QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2 s). A "
+                           "alteração pode ter sido gravada ou não.")
+                .arg(fx_.port());
+        QCOMPARE(prompts().errors,
+                 QStringList{unsure +
+                             QStringLiteral(" A lista foi lida de novo e mostra o que o servidor guarda.")});
+        QCOMPARE(prompts().tables.size(), 1);
+        QStringList listed;
+        for (const QStringList& row : prompts().tables.first().rows)
+            listed << row[0] + QLatin1Char('|') + row[2];
+        QCOMPARE(listed,
+                 QStringList({"1|" + unsure, "2|Não colada: a colagem parou na linha 1, que ficou sem "
+                                             "resposta do servidor."}));
     }
 
     void failedDeleteBringsTheLineBack()

@@ -50,6 +50,10 @@ void FaultyServer::serve(QTcpSocket* socket)
         lastCall_ = request.mid(request.indexOf("\r\n\r\n") + 4);
         const auto id = QJsonDocument::fromJson(lastCall_).object().value("id").toInteger();
         const QByteArray body = QByteArray(body_).replace("%ID%", QByteArray::number(id));
+        if (silence_ == Silence::HangUp) {
+            socket->disconnectFromHost();
+            return;
+        }
         if (silence_ == Silence::None)
             socket->write(head_.isEmpty() ? response(status_, body) : head_ + body);
     }

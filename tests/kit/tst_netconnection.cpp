@@ -1,4 +1,5 @@
 #include "AppServerProcess.h"
+#include "ECallOutcomeUnknown.h"
 #include "Exception.h"
 #include "FaultyServer.h"
 #include "HostLog.h"
@@ -62,6 +63,8 @@ private slots:
     void argumentsTravelByKind();
     void answers_data();
     void answers();
+    void callsWhoseAnswerWasLost_data();
+    void callsWhoseAnswerWasLost();
     void answersThatAreNotTaken_data();
     void answersThatAreNotTaken();
     void everyCallIsLogged_data();
@@ -262,7 +265,7 @@ void TestNetConnection::answers_data()
     QTest::newRow("http 500") << 500 << QByteArray("oops")
                               << "O servidor de aplicação 127.0.0.1:%1 respondeu com o status HTTP 500.";
     QTest::newRow("no answer") << 0 << QByteArray()
-                               << "Tempo esgotado aguardando o servidor de aplicação (300 ms).";
+                               << "O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (1 s).";
 }
 
 void TestNetConnection::answers()
@@ -281,6 +284,62 @@ void TestNetConnection::answers()
         throw Exception(QString::fromUtf8(result.raw()));
     });
     QCOMPARE(message, outcome.replace("%1", QString::number(server.port())));
+}
+
+// Whether the server may have applied a call whose answer did not come, and what the clerk reads: the
+// whole wait over both tries, in seconds. %1 is the server's port.
+void TestNetConnection::callsWhoseAnswerWasLost_data()
+{
+    QTest::addColumn<FaultyServer::Silence>("silence");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<bool>("mayHaveLanded");
+    QTest::addColumn<QString>("message");
+    const QString late = QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (%2 s).");
+    QTest::newRow("no answer, 1 s a try")
+        << FaultyServer::Silence::Calls << 200 << 1000 << true << late.arg("%1", "2");
+    QTest::newRow("no answer, 1.5 s a try")
+        << FaultyServer::Silence::Calls << 200 << 1500 << true << late.arg("%1", "3");
+    QTest::newRow("hung up after reading the call")
+        << FaultyServer::Silence::HangUp << 200 << 1000 << true
+        << "A comunicação com o servidor de aplicação 127.0.0.1:%1 foi interrompida antes da resposta.";
+    // status 0: the server is gone before the call, its port closed.
+    QTest::newRow("nothing listening any more")
+        << FaultyServer::Silence::None << 0 << 1000 << false
+        << QStringLiteral(
+               "A comunicação com o servidor de aplicação 127.0.0.1:%1 foi interrompida. Verifique se "
+               "ele continua em funcionamento e tente de novo.");
+    QTest::newRow("http 500") << FaultyServer::Silence::None << 500 << 1000 << false
+                              << QStringLiteral("O servidor de aplicação 127.0.0.1:%1 respondeu com o status "
+                                                "HTTP 500.");
+}
+
+void TestNetConnection::callsWhoseAnswerWasLost()
+{
+    QFETCH(FaultyServer::Silence, silence);
+    QFETCH(int, status);
+    QFETCH(int, timeoutMs);
+    QFETCH(bool, mayHaveLanded);
+    QFETCH(QString, message);
+    std::optional<FaultyServer> server(std::in_place, silence, status, "{}");
+    const quint16 port = server->port();
+    TNetConnection connection;
+    aimAt(connection, port);
+    connection.Open();
+    if (status == 0)
+        server.reset();
+    settings_.set("Servidor/TimeoutMs", timeoutMs);
+    bool unsure = false;
+    const QString raised = messageOf([&] {
+        try {
+            reserve(connection);
+        } catch (const ECallOutcomeUnknown&) {
+            unsure = true;
+            throw;
+        }
+    });
+    QCOMPARE(raised, message.arg(port));
+    QCOMPARE(unsure, mayHaveLanded);
 }
 
 // Heads the real server never sends; %1 is the stand-in's port, %2 the real server's.

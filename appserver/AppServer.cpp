@@ -16,8 +16,8 @@ AppServer::AppServer(const AppServerOptions& options, QObject* parent)
       tls_(options.tls() ? std::optional(TlsSettings::load(options.tlsCertificate, options.tlsKey))
                          : std::nullopt),
       database_(std::make_unique<Database>(DatabaseSpec::parse(options.database))),
-      balancer_(
-          std::make_unique<ConnectionBalancer>(options.maxConnections, options.maxConnectionsPerAddress))
+      balancer_(std::make_unique<ConnectionBalancer>(options.maxConnections, options.maxConnectionsPerAddress,
+                                                     options.trustedProxies))
 {
     Schema::migrate(*database_);
     if (options_.seedDemo)

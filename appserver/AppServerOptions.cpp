@@ -45,6 +45,12 @@ const QCommandLineOption PerAddressOption(QStringLiteral("max-connections-per-ad
                                           QStringLiteral("Connections served at once from one client "
                                                          "address; more are closed."),
                                           QStringLiteral("N"), QStringLiteral("64"));
+const QCommandLineOption
+    TrustedProxyOption(QStringLiteral("trusted-proxy"),
+                       QStringLiteral("Addresses of proxies in front, ',' between them: not held to "
+                                      "--max-connections-per-address, and their X-Forwarded-For names the "
+                                      "client (default: none)."),
+                       QStringLiteral("ADDR[,ADDR...]"));
 const QCommandLineOption UnsentOption(QStringLiteral("max-unsent-bytes"),
                                       QStringLiteral("Answers a connection may leave unread before its "
                                                      "further requests wait."),
@@ -113,6 +119,20 @@ bool readHost(QString host, QHostAddress& address)
     return address.setAddress(host);
 }
 
+// The last value given wins, as for every other option: the command line's over the file's.
+QList<QHostAddress> readAddresses(const QCommandLineParser& parser, const QCommandLineOption& option)
+{
+    QList<QHostAddress> out;
+    for (const QString& item : parser.value(option).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        QHostAddress address;
+        if (!readHost(item.trimmed(), address))
+            refuse(QStringLiteral("--%1 expects addresses, ',' between them, not \"%2\".")
+                       .arg(option.names().first(), item.trimmed()));
+        out.append(address);
+    }
+    return out;
+}
+
 void readListen(const QString& text, AppServerOptions& out)
 {
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
@@ -166,10 +186,10 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
     const QList<QCommandLineOption> options{
-        ListenOption,     DatabaseOption, SeedOption,    TokenOption,   TtlOption,
-        RequestTtlOption, IdleOption,     HeadOption,    BodyOption,    MaxConnectionsOption,
-        PerAddressOption, MaxBytesOption, UnsentOption,  WorkersOption, TlsCertOption,
-        TlsKeyOption,     ShutdownOption, LogFileOption, LogRulesOption};
+        ListenOption,     DatabaseOption, SeedOption,    TokenOption,    TtlOption,
+        RequestTtlOption, IdleOption,     HeadOption,    BodyOption,     MaxConnectionsOption,
+        PerAddressOption, MaxBytesOption, UnsentOption,  WorkersOption,  TlsCertOption,
+        TlsKeyOption,     ShutdownOption, LogFileOption, LogRulesOption, TrustedProxyOption};
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -186,6 +206,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.bodyTimeout = std::chrono::seconds(positiveNumber(parser, BodyOption, 1));
     out.maxConnections = int(positiveNumber(parser, MaxConnectionsOption, 1));
     out.maxConnectionsPerAddress = int(positiveNumber(parser, PerAddressOption, 1));
+    out.trustedProxies = readAddresses(parser, TrustedProxyOption);
     out.maxUnsentBytes = positiveNumber(parser, UnsentOption, 4096);
     out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
     out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))

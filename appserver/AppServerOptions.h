@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -21,6 +22,9 @@ struct AppServerOptions {
     std::chrono::seconds bodyTimeout{60};
     int maxConnections = 256;
     int maxConnectionsPerAddress = 64;
+    // Proxies in front (HAProxy): their connections carry many clients, so the per-address cap does
+    // not apply to them, and the client's address is taken from the X-Forwarded-For they add.
+    QList<QHostAddress> trustedProxies;
     qint64 maxUnsentBytes = 1024 * 1024;
     int workers = 2;
     qint64 maxRequestBytes = 8 * 1024 * 1024;

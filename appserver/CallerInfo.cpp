@@ -15,3 +15,19 @@ QString CallerInfo::userFromHeader(QByteArrayView header)
         text.chop(1);
     return text;
 }
+
+QHostAddress CallerInfo::clientAddress(const QHostAddress& peer, QByteArrayView forwardedFor,
+                                       const QList<QHostAddress>& trustedProxies)
+{
+    QHostAddress client = peer;
+    while (trustedProxies.contains(client) && !forwardedFor.isEmpty()) {
+        const qsizetype comma = forwardedFor.lastIndexOf(',');
+        const QByteArrayView last = forwardedFor.sliced(comma + 1).trimmed();
+        forwardedFor = forwardedFor.first(std::max<qsizetype>(comma, 0));
+        QHostAddress named;
+        if (!named.setAddress(QString::fromLatin1(last)))
+            break;
+        client = named;
+    }
+    return client;
+}

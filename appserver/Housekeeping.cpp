@@ -1,12 +1,15 @@
 #include "Housekeeping.h"
 
 #include "Database.h"
+#include "DatabaseSpec.h"
 #include "RequestLog.h"
 #include "ReservationStore.h"
 #include "ServerLog.h"
 #include "SqlFailure.h"
 #include "Transaction.h"
 
+#include <QFileInfo>
+#include <QSqlQuery>
 #include <QTimer>
 
 namespace {
@@ -16,6 +19,11 @@ constexpr std::chrono::milliseconds CheckpointInterval{500};
 // Readers in flight finish within a millisecond or two; a longer one makes this attempt give up rather
 // than keep the writers waiting.
 constexpr std::chrono::milliseconds RestartWait{20};
+// On a starved machine a reader can stay in the log longer than that, time after time, and the log
+// would grow for as long as that lasts: once an attempt gave up, or the log passed half its limit, the
+// restart waits for the readers in flight (new ones read the database file, never the log, while the
+// writers are held), and the writers wait with it.
+constexpr std::chrono::milliseconds PressedRestartWait{2000};
 
 } // namespace
 
@@ -60,25 +68,37 @@ void Housekeeping::purgeExpired(Database& database, const AppServerOptions& opti
 
 void Housekeeping::checkpoint(Database& database)
 {
+    const bool pressed = failedRestarts_ > 0 || logBytes() > SqlDialect::LogSizeLimit / 2;
     try {
         // The copying first, alongside the workers; then, writers held, only what came meanwhile.
         database.execDirect(database.dialect().checkpoint());
-        restartLog(database);
+        failedRestarts_ =
+            restartLog(database, pressed ? PressedRestartWait : RestartWait) ? 0 : failedRestarts_ + 1;
     } catch (const SqlFailure& failure) {
+        ++failedRestarts_;
         qCWarning(lcServer).noquote() << "checkpoint failed:" << failure.detail();
     }
 }
 
-void Housekeeping::restartLog(Database& database)
+qint64 Housekeeping::logBytes() const
+{
+    return QFileInfo(DatabaseSpec::parse(options_.database).path + QStringLiteral("-wal")).size();
+}
+
+bool Housekeeping::restartLog(Database& database, std::chrono::milliseconds readersWait)
 {
     const SqlDialect& dialect = database.dialect();
     const auto writers = Transaction::holdWriters(database);
-    database.execDirect(dialect.busyTimeout(RestartWait));
+    database.execDirect(dialect.busyTimeout(readersWait));
+    bool restarted = false;
     try {
-        database.execDirect(dialect.restartLog());
+        // SQLite answers a restart that gave up waiting with a row whose first column is 1, not an error.
+        database.select(dialect.restartLog(), {},
+                        [&restarted](const QSqlQuery& row) { restarted = row.value(0).toInt() == 0; });
     } catch (const SqlFailure&) {
         database.execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
         throw;
     }
     database.execDirect(dialect.busyTimeout(SqlDialect::BusyWait));
+    return restarted;
 }

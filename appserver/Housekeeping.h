@@ -3,6 +3,7 @@
 #include "AppServerOptions.h"
 
 #include <QThread>
+#include <chrono>
 
 class Database;
 
@@ -23,8 +24,12 @@ protected:
     void run() override;
 
 private:
-    static void checkpoint(Database& database);
-    static void restartLog(Database& database);
+    void checkpoint(Database& database);
+    // False when readers were still in the log after `readersWait`.
+    static bool restartLog(Database& database, std::chrono::milliseconds readersWait);
+    qint64 logBytes() const;
 
     const AppServerOptions options_;
+    // Restarts of the log that gave up in a row.
+    int failedRestarts_ = 0;
 };

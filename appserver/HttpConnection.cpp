@@ -1,11 +1,11 @@
 #include "HttpConnection.h"
 
+#include "ConnectionRefusals.h"
 #include "HttpAnswer.h"
 #include "RpcEndpoint.h"
 #include "TokenTransport.h"
 
 #include <QSslSocket>
-#include <atomic>
 #include <sys/socket.h>
 
 namespace {
@@ -16,8 +16,6 @@ constexpr qint64 ReadBufferBytes = 256 * 1024;
 // everything is sent. A client still sending after that is reset.
 constexpr qint64 LingerMs = 2000;
 constexpr qint64 LingerBytes = 1024 * 1024;
-
-std::atomic<qint64> failedHandshakes{0};
 
 } // namespace
 
@@ -33,10 +31,11 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const 
     connect(socket_, &QTcpSocket::readyRead, this, &HttpConnection::readRequests);
     connect(socket_, &QTcpSocket::bytesWritten, this, &HttpConnection::sent);
     connect(socket_, &QTcpSocket::disconnected, this, &HttpConnection::ended);
+    inRequest_ = true;
+    sinceRequest_.start();
     if (tls_ && !tls_->isEncrypted()) {
         // A client that never ends its handshake is as slow as one that never ends its head.
-        handshaking_ = inRequest_ = true;
-        sinceRequest_.start();
+        handshaking_ = true;
         connect(tls_, &QSslSocket::encrypted, this, &HttpConnection::encrypted);
         connect(tls_, &QSslSocket::errorOccurred, this, &HttpConnection::handshakeFailed);
     }
@@ -46,7 +45,7 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const 
 
 void HttpConnection::encrypted()
 {
-    handshaking_ = inRequest_ = false;
+    handshaking_ = false;
     readRequests();
 }
 
@@ -58,8 +57,8 @@ void HttpConnection::handshakeFailed(QAbstractSocket::SocketError error)
     if (!handshaking_ || ended_ || !tlsFailed)
         return;
     handshaking_ = false;
-    qWarning("TLS handshake from %s failed (%lld so far): %s", qPrintable(socket_->peerAddress().toString()),
-             ++failedHandshakes, qPrintable(socket_->errorString().left(120)));
+    ConnectionRefusals::process().record(Metrics::Refusal::TlsHandshake, socket_->peerAddress(),
+                                         socket_->errorString());
     // Not from inside the socket's own signal.
     QMetaObject::invokeMethod(this, &HttpConnection::abort, Qt::QueuedConnection);
 }
@@ -82,7 +81,7 @@ void HttpConnection::finish()
     finishing_ = true;
     if (handshaking_)
         abort();
-    else if (!inRequest_ && !closing_)
+    else if (reader_.buffered() == 0 && !closing_)
         close();
 }
 
@@ -93,7 +92,9 @@ bool HttpConnection::overdue() const
         return idle > limits_.idleTimeout.count() || (halfClosed_ && sinceClosing_.elapsed() > LingerMs);
     if (inRequest_ && !paused_) {
         const auto allowed = headIn_ ? limits_.bodyTimeout : limits_.headTimeout;
-        return sinceRequest_.elapsed() > allowed.count();
+        // Not a byte of the request yet: idle as well as late.
+        return sinceRequest_.elapsed() > allowed.count() ||
+               (reader_.buffered() == 0 && idle > limits_.idleTimeout.count());
     }
     return idle > limits_.idleTimeout.count();
 }
@@ -182,6 +183,8 @@ void HttpConnection::serve()
 
 void HttpConnection::requestDone()
 {
+    if (!std::exchange(answered_, true))
+        emit firstAnswered();
     sinceActive_.restart();
     headIn_ = false;
     inRequest_ = reader_.buffered() > 0;
@@ -210,6 +213,7 @@ void HttpConnection::refuse(int status, const QByteArray& text)
 void HttpConnection::close()
 {
     closing_ = true;
+    reader_.discard();
     socket_->flush();
     if (unsent() == 0)
         closeOurSide();

@@ -15,14 +15,17 @@ class RpcEndpoint;
 // and closes after a refusal or when the client asked for it. It stops reading while more than
 // `maxUnsentBytes` of answers wait for the client to take them, and says when it has overstayed (idle,
 // a head or body late); the owner then ends it. Owns its socket. A QSslSocket is read only once
-// encrypted; its handshake is timed as a request's head, and one that fails ends the connection.
+// encrypted; its handshake is timed as a request's head, and one that fails ends the connection. The
+// first head is timed from the connection's start: a client that connects and says nothing is as slow
+// as one that never ends its head.
 class HttpConnection : public QObject {
     Q_OBJECT
 
 public:
     struct Limits {
         std::chrono::milliseconds idleTimeout{60000};
-        // Counted from a request's first byte, blank lines before it included.
+        // Counted from a request's first byte, blank lines before it included; the first request's from the
+        // connection's start.
         std::chrono::milliseconds headTimeout{10000};
         std::chrono::milliseconds bodyTimeout{60000};
         qint64 maxBodyBytes = 8 * 1024 * 1024;
@@ -42,6 +45,8 @@ public:
 signals:
     // The socket is closed; the connection may be deleted.
     void closed();
+    // The first request is answered: the client has shown it speaks HTTP.
+    void firstAnswered();
 
 private:
     void encrypted();
@@ -78,4 +83,5 @@ private:
     bool ended_ = false;
     bool handshaking_ = false;
     bool finishing_ = false;
+    bool answered_ = false;
 };

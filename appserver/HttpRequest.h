@@ -9,6 +9,8 @@ struct HttpRequest {
     QByteArray authorization;
     QByteArray idempotencyKey; // the client's request id, 1 to 64 of [A-Za-z0-9._:-]; empty when none
     QByteArray user;           // X-Med-User as sent (bounded by the head's size); empty when none
+    // Every X-Forwarded-For header's value in order, ',' between them; believed only from a trusted proxy.
+    QByteArray forwardedFor;
     QByteArray body;
     bool keepAlive = true;
     // An HTTP/1.1 client waiting for a go-ahead before it sends the body (Expect: 100-continue).

@@ -84,6 +84,14 @@ void HttpRequestReader::feed(const QByteArray& bytes)
         buffer_.append(bytes);
 }
 
+void HttpRequestReader::discard()
+{
+    buffer_ = QByteArray();
+    pending_.reset();
+    blankBytes_ = 0;
+    searched_ = 0;
+}
+
 HttpRequestReader::Outcome HttpRequestReader::next(HttpRequest& request)
 {
     if (!pending_) {
@@ -212,6 +220,11 @@ HttpRequestReader::Outcome HttpRequestReader::readHeader(QByteArrayView line, Ht
         request.expectsContinue = sameName(value, "100-continue");
     } else if (sameName(name, "x-med-user")) {
         request.user = value.toByteArray();
+    } else if (sameName(name, "x-forwarded-for")) {
+        // A proxy adds its own header after any the client sent: the last address is the proxy's word.
+        if (!request.forwardedFor.isEmpty())
+            request.forwardedFor.append(',');
+        request.forwardedFor.append(value);
     }
     return Outcome::Request;
 }

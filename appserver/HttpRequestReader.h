@@ -27,6 +27,8 @@ public:
     Outcome next(HttpRequest& request);
     // Bytes received and not yet taken as a request: a request has begun.
     qsizetype buffered() const { return buffer_.size(); }
+    // Lets go of everything received: the connection is being closed.
+    void discard();
 
 private:
     // A head read, waiting for its body.

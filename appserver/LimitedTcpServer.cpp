@@ -1,6 +1,6 @@
 #include "LimitedTcpServer.h"
 
-#include "ConnectionBalancer.h"
+#include "ConnectionRefusals.h"
 #include "Metrics.h"
 
 #include <QSslSocket>
@@ -29,14 +29,15 @@ LimitedTcpServer::LimitedTcpServer(Limits limits, std::optional<QSslConfiguratio
     sweep_.setInterval(
         std::clamp(shortest / 4, std::chrono::milliseconds(100), std::chrono::milliseconds(1000)));
     connect(&sweep_, &QTimer::timeout, this, &LimitedTcpServer::endOverdue);
+    connect(&sweep_, &QTimer::timeout, this, [] { ConnectionRefusals::process().flush(); });
     sweep_.start();
     balancer_.join(this);
 }
 
 LimitedTcpServer::~LimitedTcpServer()
 {
-    for (const QHostAddress& peer : std::as_const(connections_)) {
-        balancer_.release(this, peer);
+    for (const Client& client : std::as_const(connections_)) {
+        balancer_.release(this, client.id, client.peer);
         Metrics::process().connectionClosed();
     }
     balancer_.leave(this);
@@ -44,21 +45,24 @@ LimitedTcpServer::~LimitedTcpServer()
 
 void LimitedTcpServer::incomingConnection(qintptr descriptor)
 {
-    if (balancer_.place(descriptor, peerOf(descriptor)))
+    const QHostAddress peer = peerOf(descriptor);
+    const std::optional<Metrics::Refusal> refusal = balancer_.place(descriptor, peer);
+    if (!refusal)
         return;
+    ConnectionRefusals::process().record(*refusal, peer);
     QTcpSocket refused;
     refused.setSocketDescriptor(descriptor);
     refused.abort();
 }
 
-void LimitedTcpServer::adopt(qintptr descriptor, const QHostAddress& peer)
+void LimitedTcpServer::adopt(qintptr descriptor, ConnectionBalancer::Id id, const QHostAddress& peer)
 {
     auto socket = tls_ ? std::make_unique<QSslSocket>() : std::make_unique<QTcpSocket>();
     // Accepted before the stop, placed after it: no request of it can be under way yet.
     if (draining_ || !socket->setSocketDescriptor(descriptor)) {
         if (draining_)
             ::close(int(descriptor));
-        balancer_.release(this, peer);
+        balancer_.release(this, id, peer);
         return;
     }
     // Answers go out whole in one write; never hold one back waiting for an acknowledgement.
@@ -67,9 +71,11 @@ void LimitedTcpServer::adopt(qintptr descriptor, const QHostAddress& peer)
     if (tls)
         tls->setSslConfiguration(*tls_);
     auto* connection = new HttpConnection(socket.release(), endpoint_, limits_, this);
-    connections_.insert(connection, peer);
+    connections_.insert(connection, Client{id, peer});
+    byId_.insert(id, connection);
     Metrics::process().connectionOpened();
     connect(connection, &HttpConnection::closed, this, [this, connection] { forget(connection); });
+    connect(connection, &HttpConnection::firstAnswered, this, [this, id] { balancer_.answered(id); });
     if (tls)
         tls->startServerEncryption();
 }
@@ -79,11 +85,21 @@ void LimitedTcpServer::forget(HttpConnection* connection)
     const auto at = connections_.constFind(connection);
     if (at == connections_.cend())
         return;
-    balancer_.release(this, at.value());
+    balancer_.release(this, at->id, at->peer);
+    byId_.remove(at->id);
     Metrics::process().connectionClosed();
     connections_.erase(at);
     connection->deleteLater();
     reportDrained();
+}
+
+void LimitedTcpServer::crowdOut(ConnectionBalancer::Id id)
+{
+    HttpConnection* const connection = byId_.value(id);
+    if (!connection)
+        return;
+    ConnectionRefusals::process().record(Metrics::Refusal::CrowdedOut, connections_.value(connection).peer);
+    connection->abort();
 }
 
 void LimitedTcpServer::reportDrained()

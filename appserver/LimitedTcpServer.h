@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionBalancer.h"
 #include "HttpConnection.h"
 
 #include <QHash>
@@ -9,13 +10,13 @@
 #include <QTimer>
 #include <optional>
 
-class ConnectionBalancer;
 class RpcEndpoint;
 
 // One worker's share of the listening socket, serving HTTP within limits: connections that overstay
 // (idle, a head or body late, answers not taken) are reset, connections beyond the caps are closed at
 // once, and a request larger than the byte cap is answered 413 and its connection closed before it is
-// buffered whole. Accepted connections go through the balancer, which may give them to another worker.
+// buffered whole. Accepted connections go through the balancer, which may give them to another worker
+// and, when the server is full, have one not yet answered closed to make room.
 // Given a TLS configuration, every connection speaks TLS.
 class LimitedTcpServer : public QTcpServer {
     Q_OBJECT
@@ -28,7 +29,9 @@ public:
     ~LimitedTcpServer() override;
 
     // Serves an accepted connection in this server's thread.
-    void adopt(qintptr descriptor, const QHostAddress& peer);
+    void adopt(qintptr descriptor, ConnectionBalancer::Id id, const QHostAddress& peer);
+    // Ends connection `id` at once, to make room for a new one.
+    void crowdOut(ConnectionBalancer::Id id);
     // Stops accepting and ends each connection once its request under way is answered; `drained`
     // follows when none is left.
     void drain();
@@ -52,5 +55,10 @@ private:
     RpcEndpoint& endpoint_;
     // One timer sweeps every connection: cheaper than restarting a timer per socket on each request.
     QTimer sweep_;
-    QHash<HttpConnection*, QHostAddress> connections_;
+    struct Client {
+        ConnectionBalancer::Id id;
+        QHostAddress peer;
+    };
+    QHash<HttpConnection*, Client> connections_;
+    QHash<ConnectionBalancer::Id, HttpConnection*> byId_;
 };

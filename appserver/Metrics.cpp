@@ -48,6 +48,12 @@ QByteArray Metrics::exposition(std::int64_t reservationsHeld) const
     out.append("med_open_connections ")
         .append(QByteArray::number(openConnections_.load(std::memory_order_relaxed)))
         .append('\n');
+    appendHeader(out, "med_refused_connections_total", "counter",
+                 "Connections ended before they were served, by reason.");
+    for (std::size_t r = 0; r < RefusalReasons.size(); ++r) {
+        out.append("med_refused_connections_total{reason=\"").append(RefusalReasons[r]).append("\"} ");
+        out.append(QByteArray::number(refusals_[r].load(std::memory_order_relaxed))).append('\n');
+    }
     appendHeader(out, "med_database_errors_total", "counter",
                  "Database statements that failed, readiness checks included.");
     out.append("med_database_errors_total ")

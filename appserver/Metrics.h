@@ -19,6 +19,15 @@ public:
     void connectionOpened() { openConnections_.fetch_add(1, std::memory_order_relaxed); }
     void connectionClosed() { openConnections_.fetch_sub(1, std::memory_order_relaxed); }
 
+    // Why a connection was ended before it was served.
+    enum class Refusal { ServerFull, AddressFull, CrowdedOut, TlsHandshake };
+    static constexpr std::array<const char*, 4> RefusalReasons = {
+        "max_connections", "max_connections_per_address", "crowded_out", "tls_handshake"};
+    void recordRefusal(Refusal reason)
+    {
+        refusals_[std::size_t(reason)].fetch_add(1, std::memory_order_relaxed);
+    }
+
     // The Prometheus text exposition (0.0.4); `reservationsHeld` is read by the caller at scrape time,
     // negative when the database could not say.
     QByteArray exposition(std::int64_t reservationsHeld) const;
@@ -46,4 +55,5 @@ private:
     std::atomic<std::uint64_t> durationNanoseconds_{0};
     std::atomic<std::uint64_t> databaseErrors_{0};
     std::atomic<std::int64_t> openConnections_{0};
+    std::array<std::atomic<std::uint64_t>, RefusalReasons.size()> refusals_{};
 };

@@ -77,9 +77,14 @@ void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanosecon
 
 } // namespace
 
-RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token)
-    : dispatcher_(dispatcher), token_(std::move(token))
+RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token, QList<QHostAddress> trustedProxies)
+    : dispatcher_(dispatcher), token_(std::move(token)), trustedProxies_(std::move(trustedProxies))
 {}
+
+QHostAddress RpcEndpoint::client(const HttpRequest& request, const QHostAddress& peer) const
+{
+    return CallerInfo::clientAddress(peer, request.forwardedFor, trustedProxies_);
+}
 
 bool RpcEndpoint::authorized(const HttpRequest& request) const
 {
@@ -88,16 +93,24 @@ bool RpcEndpoint::authorized(const HttpRequest& request) const
 
 std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QHostAddress& peer)
 {
-    if (head.path != RpcPath || head.method != "POST" || authorized(head))
+    HttpAnswer answer;
+    if (head.path != RpcPath)
+        answer = {404, "text/plain", "not found\n"};
+    else if (head.method != "POST")
+        answer = {405, "text/plain", "use POST\n"};
+    else if (!authorized(head))
+        answer = {401, "text/plain", "unauthorized\n"};
+    else
         return std::nullopt;
-    logCall(peer, {head.method, head.path, {}, {}, 401}, 0);
-    return HttpAnswer{401, "text/plain", "unauthorized\n"};
+    logCall(client(head, peer), {head.method, head.path, {}, {}, answer.status}, 0);
+    return answer;
 }
 
 HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, const QHostAddress& peer)
 {
     QElapsedTimer timer;
     timer.start();
+    const QHostAddress caller = client(request, peer);
     // Load balancers' health checks may ask with HEAD: it is answered as GET is, without the body.
     const bool head = request.method == "HEAD";
     const bool get = head || request.method == "GET";
@@ -117,13 +130,13 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
     } else {
         const RpcDispatcher::Outcome call =
             dispatcher_.handle(request.body, request.idempotencyKey,
-                               CallerInfo{peer.toString(), CallerInfo::userFromHeader(request.user)});
+                               CallerInfo{caller.toString(), CallerInfo::userFromHeader(request.user)});
         answer = {200, "application/json", call.body};
         Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
-        logCall(peer, {"RPC", {}, call.method, call.summary, answer.status}, timer.nsecsElapsed());
+        logCall(caller, {"RPC", {}, call.method, call.summary, answer.status}, timer.nsecsElapsed());
         return answer;
     }
-    logCall(peer, {request.method, request.path, {}, {}, answer.status}, timer.nsecsElapsed());
+    logCall(caller, {request.method, request.path, {}, {}, answer.status}, timer.nsecsElapsed());
     answer.bodyOmitted = head;
     return answer;
 }

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <optional>
 
 // The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC; GET /health/live says the
@@ -13,22 +14,25 @@
 // /metrics gives the process's counters. Calls need `Authorization: Bearer TOKEN` when a token is set
 // (the scheme in any case); /metrics needs it too unless the client is on loopback; health checks never
 // do. Each request leaves one line in the server's log (ServerLog): client, what, duration, outcome.
+// Behind a trusted proxy the client is the one it names in X-Forwarded-For (CallerInfo::clientAddress).
 class RpcEndpoint {
 public:
     // An empty token lets every caller in (loopback only; the options enforce it).
-    RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token);
+    RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token, QList<QHostAddress> trustedProxies = {});
 
     // `loopbackPeer`: the client connected from this machine; `peer`: its address, for the log.
     HttpAnswer answer(const HttpRequest& request, bool loopbackPeer = false, const QHostAddress& peer = {});
-    // The answer to a request that is refused on its head alone (a call without the token), so its
-    // body need not be read; nothing when the body is wanted.
+    // The answer to a request that is refused on its head alone, so its body need not be read: a call
+    // without the token, and a body sent anywhere but to a call. Nothing when the body is wanted.
     std::optional<HttpAnswer> refusal(const HttpRequest& head, const QHostAddress& peer = {});
 
 private:
     bool authorized(const HttpRequest& request) const;
     HttpAnswer ready();
     HttpAnswer metrics(const HttpRequest& request, bool loopbackPeer);
+    QHostAddress client(const HttpRequest& request, const QHostAddress& peer) const;
 
     RpcDispatcher& dispatcher_;
     QByteArray token_;
+    QList<QHostAddress> trustedProxies_;
 };

@@ -57,7 +57,7 @@ void ServerWorker::serve()
     Database database(DatabaseSpec::parse(options_.database));
     RdmMediEfeti methods(database, options_.reservationTtl);
     RpcDispatcher dispatcher(methods, database, options_.requestIdTtl);
-    RpcEndpoint endpoint(dispatcher, options_.token);
+    RpcEndpoint endpoint(dispatcher, options_.token, options_.trustedProxies);
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;
     limits.headTimeout = options_.headTimeout;

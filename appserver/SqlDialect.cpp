@@ -16,11 +16,12 @@ QStringList SqlDialect::sessionSetup() const
         return {QStringLiteral("SET client_encoding TO 'UTF8'")};
     // WAL with NORMAL sync keeps every committed line through a killed process; only a power cut could
     // lose the last commits, which the operating system had not written yet.
-    return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL"),
-            busyTimeout(BusyWait), QStringLiteral("PRAGMA foreign_keys=ON"),
+    return {QStringLiteral("PRAGMA journal_mode=WAL"),
+            QStringLiteral("PRAGMA synchronous=NORMAL"),
+            busyTimeout(BusyWait),
+            QStringLiteral("PRAGMA foreign_keys=ON"),
             QStringLiteral("PRAGMA wal_autocheckpoint=0"),
-            // The log file keeps at most this much of its size once started over.
-            QStringLiteral("PRAGMA journal_size_limit=67108864")};
+            QStringLiteral("PRAGMA journal_size_limit=%1").arg(LogSizeLimit)};
 }
 
 QString SqlDialect::checkpoint() const

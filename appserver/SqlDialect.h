@@ -33,6 +33,8 @@ public:
     // waits on its own.
     QString busyTimeout(std::chrono::milliseconds wait) const;
     static constexpr std::chrono::milliseconds BusyWait{5000};
+    // What a SQLite write-ahead log file keeps of its size once started over.
+    static constexpr qint64 LogSizeLimit = 64 * 1024 * 1024;
     QString beginWrite() const;
     // SQLite lets one writer in at a time and makes the others sleep and retry: threads of one process
     // had better queue on a mutex before they begin.

@@ -19,6 +19,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${MED_BINARY_DIR:-$root/build/default}/bin
 pgbin=${MED_PG_BIN:-/usr/lib/postgresql/15/bin}
 database=med00418
+# Each server's cap, and the connections HAProxy keeps open to it at most: a few per worker thread keep
+# the workers busy, and a health check then waits behind a few calls, never behind a whole burst. The
+# rest of the cap is room for the checks and for connections made to a server directly.
+server_connections=256
+server_maxconn=32
 
 die() { echo "cluster: $*" >&2; exit 1; }
 
@@ -96,6 +101,7 @@ start_servers() {
 launch_server() {
   local k=$1
   setsid "$bin/med_appserver" --listen "127.0.0.1:$(<"$home/app$k.port")" --seed-demo --workers 2 \
+    --max-connections "$server_connections" --trusted-proxy 127.0.0.1 \
     --database "postgresql://postgres@127.0.0.1:$(<"$home/postgres.port")/$database" \
     >/dev/null 2>>"$home/app$k.log" </dev/null &
   echo $! >"$home/app$k.pid"
@@ -135,15 +141,26 @@ restart_postgres() {
 ready() { curl -fsS -m 2 "http://127.0.0.1:$(<"$home/$1.port")/health/ready" >/dev/null 2>&1; }
 
 # A server that stops answering leaves the rotation after two failed checks 300 ms apart; a call that
-# cannot connect is sent to another server.
+# cannot connect is sent to another server. Each server is given at most `maxconn` connections, below
+# its own --max-connections, and further calls wait in HAProxy's queue: a burst is queued, never
+# refused by the servers, and the health checks always find room and an answer within their 2 s.
+# packaging/haproxy.cfg.example is this configuration for an administrator's machines; keep the two
+# alike.
 write_haproxy_config() {
   local n=$1 port=$2 k
   cat <<CFG
 global
-    maxconn 2048
+    maxconn 4096
+    stats socket $home/haproxy.sock mode 600 level user
 defaults
     mode http
+    log stdout format raw local0
+    option httplog
+    option forwardfor
     timeout connect 1s
+    timeout http-request 10s
+    timeout queue 30s
+    timeout check 2s
     timeout client 60s
     timeout server 60s
     retries 2
@@ -157,7 +174,7 @@ backend servers
     balance leastconn
     option httpchk GET /health/ready
     http-check expect status 200
-    default-server inter 300ms fastinter 200ms downinter 500ms fall 2 rise 2
+    default-server inter 300ms fastinter 200ms downinter 500ms fall 2 rise 2 maxconn $server_maxconn
 CFG
   for k in $(seq "$n"); do
     echo "    server app$k 127.0.0.1:$(<"$home/app$k.port") check"
@@ -207,7 +224,7 @@ stop() {
   [[ -e $home/postgres.pid ]] && stop_pid "$(<"$home/postgres.pid")" postgres INT
   # Only what start wrote: the folder may have been given by hand.
   rm -rf "$home/pg"
-  rm -f "$home"/*.pid "$home"/*.port "$home"/*.log "$home/haproxy.cfg" "$home/servers"
+  rm -f "$home"/*.pid "$home"/*.port "$home"/*.log "$home/haproxy.cfg" "$home/haproxy.sock" "$home/servers"
   rmdir "$home" 2>/dev/null || true
 }
 

@@ -6,8 +6,10 @@
 #include "ProcessMemory.h"
 #include "RawConnection.h"
 #include "RpcClient.h"
+#include "TestCertificates.h"
 
 #include <QDeadlineTimer>
+#include <QSslSocket>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -61,6 +63,24 @@ qint64 flood(RawConnection& connection, const QByteArray& chunk, qint64 total, c
     return sent;
 }
 
+// One call with the token over TLS, the test authority trusted; whether it was answered 200.
+bool servesOverTls(quint16 port, const QString& caFile, const QByteArray& token)
+{
+    QSslSocket socket;
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(QSslCertificate::fromPath(caFile));
+    socket.setSslConfiguration(configuration);
+    socket.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+    if (!socket.waitForEncrypted(10000))
+        return false;
+    socket.write("POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: 127.0.0.1\r\nAuthorization: Bearer " + token +
+                 "\r\nContent-Length: " + QByteArray::number(Call.size()) + "\r\nConnection: close\r\n\r\n" +
+                 Call);
+    while (!socket.canReadLine() && socket.waitForReadyRead(10000)) {
+    }
+    return socket.readLine().startsWith("HTTP/1.1 200");
+}
+
 // Starts the server, reporting rather than throwing why it could not.
 bool started(AppServerProcess& server)
 {
@@ -88,6 +108,10 @@ private slots:
     void slowRequestIsEndedOnTime_data();
     void slowRequestIsEndedOnTime();
     void slowClientsDoNotLockOutATokenHolder();
+    void bodyNobodyTakesIsRefusedAtItsHead_data();
+    void bodyNobodyTakesIsRefusedAtItsHead();
+    void tokenHolderIsServedWhileTheCapIsHeld_data();
+    void tokenHolderIsServedWhileTheCapIsHeld();
 };
 
 void AppServerHostileTest::initTestCase()
@@ -208,6 +232,7 @@ void AppServerHostileTest::slowRequestIsEndedOnTime_data()
     const QStringList headTimeout{QStringLiteral("--head-timeout"), QStringLiteral("1")};
     QTest::newRow("head a byte at a time") << head + "X-Slow: " << QByteArray("a") << headTimeout;
     QTest::newRow("blank lines a line at a time") << QByteArray("\r\n") << QByteArray("\r\n") << headTimeout;
+    QTest::newRow("nothing at all") << QByteArray() << QByteArray() << headTimeout;
     QTest::newRow("body a byte at a time")
         << head + "Content-Length: 1000\r\n\r\n"
         << QByteArray("{") << QStringList{QStringLiteral("--body-timeout"), QStringLiteral("2")};
@@ -249,6 +274,98 @@ void AppServerHostileTest::slowClientsDoNotLockOutATokenHolder()
     // The slow ones, all from one address, were kept to a share of the server.
     const auto open = std::count_if(slow.begin(), slow.end(), [](const auto& c) { return !c->ended(); });
     QVERIFY2(open < 256, qPrintable(QString::number(open)));
+}
+
+void AppServerHostileTest::bodyNobodyTakesIsRefusedAtItsHead_data()
+{
+    QTest::addColumn<QByteArray>("requestLine");
+    QTest::addColumn<QByteArray>("status");
+    QTest::newRow("POST to a health check") << QByteArray("POST /health/live") << QByteArray("404");
+    QTest::newRow("POST to the metrics") << QByteArray("POST /metrics") << QByteArray("404");
+    QTest::newRow("POST to no path served") << QByteArray("POST /x") << QByteArray("404");
+    QTest::newRow("PUT to the calls") << QByteArray("PUT /Med00418.rdmMediEfeti") << QByteArray("405");
+}
+
+void AppServerHostileTest::bodyNobodyTakesIsRefusedAtItsHead()
+{
+    QFETCH(QByteArray, requestLine);
+    QFETCH(QByteArray, status);
+    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("k3y")});
+    QVERIFY(started(server));
+    const qint64 baseKiB = ProcessMemory::residentKiB(server.pid());
+    constexpr qint64 BodyBytes = 8 * 1024 * 1024;
+    const QByteArray head =
+        requestLine + " HTTP/1.1\r\nContent-Length: " + QByteArray::number(BodyBytes) + "\r\n\r\n";
+    const QByteArray chunk(64 * 1024, 'x');
+    // As many callers without a token as the server takes at once, from four addresses.
+    const char* const from[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"};
+    std::vector<std::unique_ptr<RawConnection>> callers;
+    for (int i = 0; i < 256; ++i) {
+        auto caller = std::make_unique<RawConnection>(server.port(), from[i % 4]);
+        QVERIFY(caller->sendAll(head, 5000));
+        // Answered on the head alone: not a byte of the body was sent yet.
+        const QByteArray answer = caller->receive(5000);
+        QVERIFY2(answer.startsWith("HTTP/1.1 " + status), answer.left(40).constData());
+        flood(*caller, chunk, BodyBytes, server, baseKiB);
+        callers.push_back(std::move(caller));
+    }
+    const qint64 grownKiB = ProcessMemory::peakKiB(server.pid()) - baseKiB;
+    qInfo("256 connections sending 8 MiB bodies: the server grew by %lld KiB at most", grownKiB);
+    QVERIFY2(grownKiB < GrowthLimitKiB, qPrintable(QString::number(grownKiB)));
+    QVERIFY(serves(server.port(), "k3y"));
+}
+
+void AppServerHostileTest::tokenHolderIsServedWhileTheCapIsHeld_data()
+{
+    QTest::addColumn<QByteArray>("opening");
+    QTest::addColumn<QByteArray>("drip");
+    QTest::addColumn<bool>("tls");
+    QTest::newRow("idle connections") << QByteArray() << QByteArray() << false;
+    QTest::newRow("bytes trickling in")
+        << QByteArray("POST /Med00418.rdmMediEfeti HTTP/1.1\r\nX-Slow: ") << QByteArray("a") << false;
+    // The first bytes of a ClientHello record, and nothing after them.
+    QTest::newRow("stalled TLS handshakes") << QByteArray::fromHex("160301") << QByteArray() << true;
+}
+
+void AppServerHostileTest::tokenHolderIsServedWhileTheCapIsHeld()
+{
+    QFETCH(QByteArray, opening);
+    QFETCH(QByteArray, drip);
+    QFETCH(bool, tls);
+    const auto certificates = tls ? std::make_unique<TestCertificates>() : nullptr;
+    QStringList options{QStringLiteral("--token"),
+                        QStringLiteral("k3y"),
+                        QStringLiteral("--max-connections"),
+                        QStringLiteral("32"),
+                        QStringLiteral("--max-connections-per-address"),
+                        QStringLiteral("8")};
+    if (tls)
+        options << QStringLiteral("--tls-cert") << certificates->serverCertificate()
+                << QStringLiteral("--tls-key") << certificates->serverKey();
+    AppServerProcess server({}, options);
+    QVERIFY(started(server));
+    // Four addresses, each with all it may hold: together, every connection of the server. The
+    // attacker opens a new one whenever one of them is closed.
+    const char* const from[] = {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"};
+    std::vector<std::unique_ptr<RawConnection>> attack(32);
+    int answered = 0;
+    for (int call = 0; call < 10; ++call) {
+        for (std::size_t i = 0; i < attack.size(); ++i) {
+            if (!attack[i] || attack[i]->ended()) {
+                attack[i] = std::make_unique<RawConnection>(server.port(), from[i % 4]);
+                attack[i]->sendSome(opening);
+            } else {
+                attack[i]->sendSome(drip);
+            }
+        }
+        // Time for the server to take them all in before the token holder comes.
+        QThread::msleep(300);
+        if (tls ? servesOverTls(server.port(), certificates->caCertificate(), "k3y")
+                : serves(server.port(), "k3y"))
+            ++answered;
+    }
+    QCOMPARE(answered, 10);
+    QVERIFY(server.log().contains("to make room for a new one"));
 }
 
 QTEST_GUILESS_MAIN(AppServerHostileTest)

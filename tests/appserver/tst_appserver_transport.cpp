@@ -41,6 +41,8 @@ private slots:
     void largeRequestUnderTheCapIsServed();
     void oversizedRequestIsRefused_data();
     void oversizedRequestIsRefused();
+    void bodyAtTheCapIsTakenOneMoreByteIsNot_data();
+    void bodyAtTheCapIsTakenOneMoreByteIsNot();
     void malformedOrChunkedRequestIsRefused();
     void headIsAnsweredAsGetWithoutItsBody();
     void bodyAwaitingTheGoAheadGetsIt_data();
@@ -210,6 +212,31 @@ void AppServerTransportTest::oversizedRequestIsRefused()
     QVERIFY2(response.status == 413 || response.status == 0, qPrintable(QString::number(response.status)));
     HttpClient fresh(QStringLiteral("127.0.0.1"), server.port());
     QCOMPARE(fresh.post(RpcClient::Path, Call).status, 200);
+}
+
+void AppServerTransportTest::bodyAtTheCapIsTakenOneMoreByteIsNot_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("status");
+    constexpr qint64 Cap = 4096;
+    QTest::newRow("exactly the cap") << Cap << 200;
+    QTest::newRow("one byte more") << Cap + 1 << 413;
+}
+
+void AppServerTransportTest::bodyAtTheCapIsTakenOneMoreByteIsNot()
+{
+    QFETCH(qint64, size);
+    QFETCH(int, status);
+    AppServerProcess server({}, {QStringLiteral("--max-request-bytes"), QStringLiteral("4096")});
+    server.start();
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    // The call, padded with blanks inside its object to the size wanted.
+    const QByteArray body = Call.left(Call.size() - 1) + QByteArray(size - Call.size(), ' ') + "}";
+    QCOMPARE(body.size(), size);
+    const HttpClient::Response response = http.post(RpcClient::Path, body);
+    QCOMPARE(response.status, status);
+    if (status == 200)
+        QVERIFY(response.body.contains("\"result\""));
 }
 
 void AppServerTransportTest::malformedOrChunkedRequestIsRefused()

@@ -2,6 +2,7 @@
 // when serving and at stop, logging rules, journald's form, and SIGHUP opening a moved log file again.
 #include "AppServerProcess.h"
 #include "HttpClient.h"
+#include "RawConnection.h"
 #include "RpcClient.h"
 
 #include <QDateTime>
@@ -79,6 +80,8 @@ private slots:
     void cleanupTestCase();
     void callLine_data();
     void callLine();
+    void clientBehindATrustedProxy_data();
+    void clientBehindATrustedProxy();
     void lifecycleLines_data();
     void lifecycleLines();
     void rulesDecideWhatIsLogged_data();
@@ -185,6 +188,43 @@ void AppServerLogTest::callLine()
     QCOMPARE(fields.captured(5), what);
     QVERIFY(fields.captured(6).toDouble() >= 0);
     QCOMPARE(fields.captured(7), outcome);
+}
+
+void AppServerLogTest::clientBehindATrustedProxy_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("headers");
+    QTest::addColumn<QString>("client");
+    const QByteArray proxy = "127.0.0.1";
+    QTest::newRow("named by the proxy")
+        << proxy << QByteArray("X-Forwarded-For: 203.0.113.7\r\n") << "203.0.113.7";
+    QTest::newRow("the client's own claim before it")
+        << proxy << QByteArray("X-Forwarded-For: 10.9.9.9, 203.0.113.7\r\n") << "203.0.113.7";
+    QTest::newRow("the proxy's header after the client's")
+        << proxy << QByteArray("X-Forwarded-For: 10.9.9.9\r\nX-Forwarded-For: 2001:db8::5\r\n")
+        << "2001:db8::5";
+    QTest::newRow("nothing readable forwarded")
+        << proxy << QByteArray("X-Forwarded-For: nonsense\r\n") << "127.0.0.1";
+    QTest::newRow("nothing forwarded") << proxy << QByteArray() << "127.0.0.1";
+    QTest::newRow("not from the proxy")
+        << QByteArray("127.0.0.2") << QByteArray("X-Forwarded-For: 203.0.113.7\r\n") << "127.0.0.2";
+}
+
+void AppServerLogTest::clientBehindATrustedProxy()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, headers);
+    QFETCH(QString, client);
+    AppServerProcess server({}, {QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1")});
+    server.start();
+    RawConnection connection(server.port(), from.constData());
+    QVERIFY(connection.sendAll("GET /health/live HTTP/1.1\r\nHost: x\r\n" + headers + "\r\n", 5000));
+    QVERIFY(connection.receive(5000).startsWith("HTTP/1.1 200"));
+    const QList<QByteArray> lines = linesOf(server.log());
+    QVERIFY(!lines.isEmpty());
+    const QRegularExpressionMatch fields = CallLine.match(QString::fromUtf8(lines.last()));
+    QVERIFY2(fields.hasMatch(), lines.last().constData());
+    QCOMPARE(fields.captured(3), client);
 }
 
 void AppServerLogTest::lifecycleLines_data()

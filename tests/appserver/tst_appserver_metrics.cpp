@@ -6,6 +6,7 @@
 #include "RpcClient.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QRegularExpression>
 #include <QtTest>
@@ -62,9 +63,9 @@ void parseLine(const QByteArray& line, Scrape& out)
     out.samples.insert(name + match.captured(2).toUtf8(), value);
 }
 
-Scrape scrape(quint16 port, const QByteArray& extraHeaders = {})
+// On a connection of the caller's, which it closes.
+Scrape scrape(RawConnection& connection, const QByteArray& extraHeaders = {})
 {
-    RawConnection connection(port);
     Scrape out;
     if (!connection.sendAll("GET /metrics HTTP/1.1\r\nConnection: close\r\n" + extraHeaders + "\r\n", 5000))
         return out;
@@ -81,9 +82,31 @@ Scrape scrape(quint16 port, const QByteArray& extraHeaders = {})
     return out;
 }
 
+Scrape scrape(quint16 port, const QByteArray& extraHeaders = {})
+{
+    RawConnection connection(port);
+    return scrape(connection, extraHeaders);
+}
+
 QByteArray calls(const QByteArray& method, const QByteArray& outcome)
 {
     return "med_calls_total{method=\"" + method + "\",outcome=\"" + outcome + "\"}";
+}
+
+// The sum of the counts in the log's lines that hold `text`, each "(N in the last second)", and how many
+// lines that took.
+std::pair<qint64, int> loggedCount(const QByteArray& log, const QByteArray& text)
+{
+    static const QRegularExpression count(QStringLiteral(R"(\((\d+) in the last second\))"));
+    qint64 sum = 0;
+    int lines = 0;
+    for (const QByteArray& line : log.split('\n')) {
+        if (!line.contains(text))
+            continue;
+        ++lines;
+        sum += count.match(QString::fromUtf8(line)).captured(1).toLongLong();
+    }
+    return {sum, lines};
 }
 
 } // namespace
@@ -98,6 +121,8 @@ private slots:
     void callsAreCounted_data();
     void callsAreCounted();
     void gaugesFollowTheirSource();
+    void refusedConnectionsAreCountedByReason_data();
+    void refusedConnectionsAreCountedByReason();
 
 private:
     BackendFixture backend_{BackendFixture::Kind::Sqlite};
@@ -215,6 +240,68 @@ void AppServerMetricsTest::gaugesFollowTheirSource()
                                                   "('0001', %1, 'x')")
                                        .arg(QDateTime::currentMSecsSinceEpoch()));
     QCOMPARE(scrape(port).samples.value("med_reservations_held"), held + 2);
+}
+
+void AppServerMetricsTest::refusedConnectionsAreCountedByReason_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("heldAnswered"); // the two held connections were answered a request
+    QTest::addColumn<QByteArray>("reason");
+    QTest::addColumn<QByteArray>("logText");
+    QTest::addColumn<qint64>("expected");
+    const QString one = QStringLiteral("--workers=1");
+    QTest::newRow("over the address's cap")
+        << QStringList{one, QStringLiteral("--max-connections-per-address=2")} << false
+        << QByteArray("max_connections_per_address") << QByteArray("its address holds its most connections")
+        << qint64(30);
+    QTest::newRow("over the server's cap")
+        << QStringList{one, QStringLiteral("--max-connections=2")} << true << QByteArray("max_connections")
+        << QByteArray("the server holds its most connections") << qint64(30);
+    // Each new connection closes the oldest one that was never answered; the scrape closes one more.
+    // The per-address cap (64) is out of the way.
+    QTest::newRow("crowded out by newer ones")
+        << QStringList{one, QStringLiteral("--max-connections=2")} << false << QByteArray("crowded_out")
+        << QByteArray("to make room for a new one") << qint64(31);
+}
+
+void AppServerMetricsTest::refusedConnectionsAreCountedByReason()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, heldAnswered);
+    QFETCH(QByteArray, reason);
+    QFETCH(QByteArray, logText);
+    QFETCH(qint64, expected);
+    AppServerProcess server({}, options);
+    server.start();
+    std::vector<std::unique_ptr<RawConnection>> held;
+    for (int i = 0; i < 2; ++i) {
+        held.push_back(std::make_unique<RawConnection>(server.port(), "127.0.0.2"));
+        if (heldAnswered) {
+            QVERIFY(held.back()->sendAll("GET /health/live HTTP/1.1\r\n\r\n", 5000));
+            QVERIFY(held.back()->receive(5000).startsWith("HTTP/1.1 200"));
+        }
+    }
+    // Kept open: each one stays until the server ends it.
+    std::vector<std::unique_ptr<RawConnection>> more;
+    for (int i = 0; i < 30; ++i)
+        more.push_back(std::make_unique<RawConnection>(server.port(), "127.0.0.2"));
+    // Logged with their count, in far fewer lines than connections: the lines held back come out a
+    // second after the one before.
+    std::pair<qint64, int> logged;
+    for (QDeadlineTimer deadline(10000); logged.first < expected - 1 && !deadline.hasExpired();
+         QThread::msleep(100))
+        logged = loggedCount(server.log(), logText);
+    // A full server is scraped on a connection it already serves.
+    const Scrape s = heldAnswered ? scrape(*held.front()) : scrape(server.port());
+    QVERIFY2(s.head.startsWith("HTTP/1.1 200"), s.head.constData());
+    QVERIFY2(s.fault.isEmpty(), qPrintable(s.fault));
+    QCOMPARE(s.types.value("med_refused_connections_total"), QByteArray("counter"));
+    QCOMPARE(s.samples.value("med_refused_connections_total{reason=\"" + reason + "\"}"), double(expected));
+    for (QDeadlineTimer deadline(10000); logged.first < expected && !deadline.hasExpired();
+         QThread::msleep(100))
+        logged = loggedCount(server.log(), logText);
+    QCOMPARE(logged.first, expected);
+    QVERIFY2(logged.second < 10, qPrintable(QString::number(logged.second)));
 }
 
 QTEST_GUILESS_MAIN(AppServerMetricsTest)

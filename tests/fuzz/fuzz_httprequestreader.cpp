@@ -1,5 +1,7 @@
 // The HTTP request reader: whatever the bytes, no fault, memory within one request's cap, and the same
-// requests (and the same refusal) however the stream is cut into reads.
+// requests (and the same refusal) however the stream is cut into reads. Each request's X-Forwarded-For
+// is read as a trusted proxy's would be: no fault, and the client found is one of the addresses offered.
+#include "CallerInfo.h"
 #include "FuzzCheck.h"
 #include "HttpRequestReader.h"
 
@@ -49,7 +51,16 @@ Reading read(QByteArrayView stream, QByteArrayView cuts)
 bool same(const HttpRequest& a, const HttpRequest& b)
 {
     return a.method == b.method && a.path == b.path && a.authorization == b.authorization &&
-           a.body == b.body && a.keepAlive == b.keepAlive;
+           a.body == b.body && a.keepAlive == b.keepAlive && a.forwardedFor == b.forwardedFor;
+}
+
+void checkClient(const HttpRequest& request)
+{
+    const QHostAddress proxy(QHostAddress::LocalHost);
+    const QHostAddress client = CallerInfo::clientAddress(proxy, request.forwardedFor, {proxy});
+    FUZZ_CHECK(!client.isNull());
+    FUZZ_CHECK(client == proxy || request.forwardedFor.contains(',') ||
+               QHostAddress(QString::fromLatin1(request.forwardedFor.trimmed())) == client);
 }
 
 } // namespace
@@ -65,7 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Reading pieces = read(stream, cuts.isEmpty() ? QByteArrayView("\x00", 1) : cuts);
     FUZZ_CHECK(whole.last == pieces.last);
     FUZZ_CHECK(whole.requests.size() == pieces.requests.size());
-    for (qsizetype i = 0; i < whole.requests.size(); ++i)
+    for (qsizetype i = 0; i < whole.requests.size(); ++i) {
         FUZZ_CHECK(same(whole.requests[i], pieces.requests[i]));
+        checkClient(whole.requests[i]);
+    }
     return 0;
 }

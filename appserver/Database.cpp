@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "SqlFailure.h"
+#include "SqliteLogBound.h"
 #include "SqliteStatements.h"
 
 #include <QAtomicInteger>
@@ -63,8 +64,11 @@ void Database::open()
     for (const QString& statement : dialect_.sessionSetup())
         execDirect(statement);
     const QVariant handle = db.driver()->handle();
-    if (spec_.kind == DatabaseSpec::Kind::Sqlite && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        native_ = std::make_unique<SqliteStatements>(*static_cast<sqlite3* const*>(handle.constData()));
+    if (spec_.kind == DatabaseSpec::Kind::Sqlite && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        sqlite3* const connection = *static_cast<sqlite3* const*>(handle.constData());
+        SqliteLogBound::install(connection);
+        native_ = std::make_unique<SqliteStatements>(connection);
+    }
 }
 
 void Database::recoverConnection()

@@ -1,14 +1,12 @@
 #include "Housekeeping.h"
 
 #include "Database.h"
-#include "DatabaseSpec.h"
 #include "RequestLog.h"
 #include "ReservationStore.h"
 #include "ServerLog.h"
 #include "SqlFailure.h"
 #include "Transaction.h"
 
-#include <QFileInfo>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -20,8 +18,8 @@ constexpr std::chrono::milliseconds CheckpointInterval{500};
 // than keep the writers waiting.
 constexpr std::chrono::milliseconds RestartWait{20};
 // On a starved machine a reader can stay in the log longer than that, time after time, and the log
-// would grow for as long as that lasts: once an attempt gave up, or the log passed half its limit, the
-// restart waits for the readers in flight (new ones read the database file, never the log, while the
+// would grow for as long as that lasts: once an attempt gave up, or the log passed a quarter of its limit,
+// the restart waits for the readers in flight (new ones read the database file, never the log, while the
 // writers are held), and the writers wait with it.
 constexpr std::chrono::milliseconds PressedRestartWait{2000};
 
@@ -43,6 +41,8 @@ void Housekeeping::run()
         purge.start();
         QTimer checkpoints;
         if (!database.dialect().checkpoint().isEmpty()) {
+            database.select(QStringLiteral("PRAGMA page_size"), {},
+                            [this](const QSqlQuery& row) { pageBytes_ = row.value(0).toLongLong(); });
             checkpoints.setInterval(CheckpointInterval);
             connect(&checkpoints, &QTimer::timeout, &checkpoints, [&] { checkpoint(database); });
             checkpoints.start();
@@ -68,21 +68,18 @@ void Housekeeping::purgeExpired(Database& database, const AppServerOptions& opti
 
 void Housekeeping::checkpoint(Database& database)
 {
-    const bool pressed = failedRestarts_ > 0 || logBytes() > SqlDialect::LogSizeLimit / 2;
     try {
         // The copying first, alongside the workers; then, writers held, only what came meanwhile.
-        database.execDirect(database.dialect().checkpoint());
+        qint64 logPages = 0;
+        database.select(database.dialect().checkpoint(), {},
+                        [&logPages](const QSqlQuery& row) { logPages = row.value(1).toLongLong(); });
+        const bool pressed = failedRestarts_ > 0 || logPages * pageBytes_ > SqlDialect::LogSizeLimit / 4;
         failedRestarts_ =
             restartLog(database, pressed ? PressedRestartWait : RestartWait) ? 0 : failedRestarts_ + 1;
     } catch (const SqlFailure& failure) {
         ++failedRestarts_;
         qCWarning(lcServer).noquote() << "checkpoint failed:" << failure.detail();
     }
-}
-
-qint64 Housekeeping::logBytes() const
-{
-    return QFileInfo(DatabaseSpec::parse(options_.database).path + QStringLiteral("-wal")).size();
 }
 
 bool Housekeeping::restartLog(Database& database, std::chrono::milliseconds readersWait)

@@ -27,9 +27,9 @@ private:
     void checkpoint(Database& database);
     // False when readers were still in the log after `readersWait`.
     static bool restartLog(Database& database, std::chrono::milliseconds readersWait);
-    qint64 logBytes() const;
 
     const AppServerOptions options_;
     // Restarts of the log that gave up in a row.
     int failedRestarts_ = 0;
+    qint64 pageBytes_ = 4096;
 };

@@ -6,6 +6,7 @@
 #include "EfetGestLines.h"
 #include "RpcClient.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -148,14 +149,18 @@ void AppServerConcurrencyTest::sqliteLogStartsOverUnderSteadyLoad()
     const QString logFile = server.database() + QStringLiteral("-wal");
     QThread::msleep(300);
     const quint32 first = logSequence(logFile);
-    // Several checkpoint intervals of steady load.
-    QThread::sleep(3);
+    // Several checkpoint intervals of steady load, the log's size looked at all along: it must stay
+    // within its bound however the machine's load delays the readers.
+    qint64 largest = 0;
+    for (QDeadlineTimer load(3000); !load.hasExpired(); QThread::msleep(10))
+        largest = std::max(largest, QFileInfo(logFile).size());
     const quint32 last = logSequence(logFile);
     stop = true;
     for (auto& thread : threads)
         QVERIFY(thread->wait(30000));
+    qInfo("log sequence %u then %u; the log file reached %lld KiB", first, last, largest / 1024);
     QVERIFY2(last > first, qPrintable(QStringLiteral("log sequence %1 then %2").arg(first).arg(last)));
-    QVERIFY(QFileInfo(logFile).size() <= 64 * 1024 * 1024 + 64 * 1024);
+    QVERIFY2(largest <= 64 * 1024 * 1024 + 64 * 1024, qPrintable(QString::number(largest)));
     QCOMPARE(server.stop(), 0);
 }
 

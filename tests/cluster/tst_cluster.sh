@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A group of two servers behind HAProxy keeps answering when one is killed -9, and stopping the group
-# leaves no process behind. Exit 77 (skipped) only when HAProxy cannot be installed.
+# leaves no process behind; the HAProxy example shipped says what the group's configuration says. Exit 77 (skipped) only when HAProxy cannot be installed.
 set -euo pipefail
 
 script=${MED_SOURCE_DIR:?}/scripts/cluster.sh
@@ -22,6 +22,14 @@ call() {
     "$url/Med00418.rdmMediEfeti" 2>/dev/null) || return 1
   [[ $answer == *'"result"'* ]]
 }
+
+# The shipped example is the group's configuration with an installation's addresses.
+directives() {
+  sed -e 's/#.*//' -e 's/[[:space:]]\+/ /g' -e 's/^ //' -e 's/ $//' "$1" |
+    grep -vE '^(server|bind|stats socket|log)( |$)' | grep -v '^$'
+}
+diff <(directives "$MED_CLUSTER_HOME/haproxy.cfg") <(directives "$MED_SOURCE_DIR/packaging/haproxy.cfg.example") >&2 ||
+  fail "packaging/haproxy.cfg.example differs from what scripts/cluster.sh writes"
 
 # Calls spread over both servers before the fault.
 for _ in $(seq 10); do call || fail "a call through HAProxy failed before any fault"; done

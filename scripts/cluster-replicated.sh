@@ -35,7 +35,7 @@ start_etcd() {
     --initial-cluster "etcd1=http://127.0.0.1:$peer" --listen-metrics-urls "" \
     >"$r/etcd.log" 2>&1 </dev/null &
   echo $! >"$r/etcd.pid"
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     curl -fsS -m 1 "http://127.0.0.1:$client/health" >/dev/null 2>&1 && return
     alive "$(<"$r/etcd.pid")" etcd || die "etcd did not start; see $r/etcd.log"
     sleep 0.1
@@ -214,26 +214,25 @@ start_replicated() {
 }
 
 # SIGKILL to the primary's postmaster, by the id in its postmaster.pid; Patroni then fails over
-# (primary_start_timeout 0) to the standby. With LAG seconds, the standby's WAL receiver is stopped
-# (SIGSTOP) that long before, as a standby falling behind would be, and let go after the kill.
+# (primary_start_timeout 0) to the standby. With LAG seconds, the primary's WAL sender is stopped
+# (SIGSTOP) that long before and killed with it, as when the standby falls behind and the machine
+# dies: what was committed meanwhile never left the primary.
 kill_primary() {
-  local lag=${1:-0} k pid receiver="" s
+  local lag=${1:-0} k pid sender=""
+  [[ $lag =~ ^[0-9]+(\.[0-9]+)?$ ]] || die "LAG must be seconds"
   k=$(primary_node)
   [[ -n $k ]] || die "no primary to kill"
   pid=$(head -1 "$home/replicated/pg$k/data/postmaster.pid")
   alive "$pid" postgres || die "the primary's PostgreSQL (pid $pid) is not running"
   if [[ $lag != 0 ]]; then
-    for s in $(seq "$patroni_nodes"); do
-      [[ $s == "$k" ]] && continue
-      receiver=$(psql -qtAX -h 127.0.0.1 -p "$(<"$home/replicated/pg$s.port")" -U postgres -d postgres \
-        -c "SELECT pid FROM pg_stat_wal_receiver" 2>/dev/null || true)
-    done
-    [[ -n $receiver ]] || die "no WAL receiver on the standby"
-    kill -STOP "$receiver"
+    sender=$(psql -qtAX -h 127.0.0.1 -p "$(<"$home/replicated/pg$k.port")" -U postgres -d postgres \
+      -c "SELECT pid FROM pg_stat_replication" 2>/dev/null || true)
+    [[ $sender =~ ^[0-9]+$ ]] || die "no WAL sender on the primary"
+    kill -STOP "$sender"
     sleep "$lag"
   fi
   kill -KILL "$pid"
-  [[ -n $receiver ]] && kill -CONT "$receiver"
+  [[ -n $sender ]] && kill -KILL "$sender"
   echo "pg$k"
 }
 

@@ -12,7 +12,8 @@
 # On a replicated database instead of one PostgreSQL: etcd, two Patroni nodes (a primary and a
 # synchronous standby), HAProxy's TCP frontend to whichever node is primary, and the servers on it.
 #   scripts/cluster.sh start-replicated N   # prints the address to call
-#   scripts/cluster.sh kill-primary [LAG]   # SIGKILL to the primary's PostgreSQL; prints its node
+#   scripts/cluster.sh kill-primary [LAG]   # SIGKILL to the primary's PostgreSQL (LAG s after its WAL
+#                                           # sender was stopped); prints its node
 #   scripts/cluster.sh switchover           # Patroni hands the primary to the standby
 #   scripts/cluster.sh wait-primary         # until a primary takes writes through the frontend
 #   scripts/cluster.sh wait-standby         # until the primary has a synchronous standby again

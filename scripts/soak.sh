@@ -11,7 +11,7 @@
 #
 # SOAK_DATABASE=replicated: the group on a replicated database (cluster.sh start-replicated) and, instead
 # of the server faults, the primary's PostgreSQL killed or switched over every SOAK_DATABASE_FAULTS
-# seconds (default 20-30); SOAK_LAG holds the standby back that many seconds before each kill (with
+# seconds (default 20-30); SOAK_LAG holds the WAL sender that many seconds before each kill (with
 # MED_REPLICATION=async, the audit's own check).
 set -euo pipefail
 

@@ -17,8 +17,8 @@ public:
         qint64 windowMs = 0; // without a primary taking writes
     };
 
-    // `lagSeconds` above 0: before each kill the standby's WAL receiver is held that long, as a
-    // standby falling behind would be (the audit's own check, with an asynchronous standby).
+    // `lagSeconds` above 0: before each kill the primary's WAL sender is held that long, as when a
+    // standby falls behind (the audit's own check, with an asynchronous standby).
     DatabaseDrill(QString clusterScript, const QElapsedTimer& clock, double lagSeconds);
     // Blocks until `untilMs`; faults `minEveryMs` to `maxEveryMs` apart; `maxEveryMs` 0: none.
     void run(qint64 minEveryMs, qint64 maxEveryMs, qint64 untilMs);

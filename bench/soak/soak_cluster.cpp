@@ -53,7 +53,7 @@ Options parse(const QCoreApplication& app)
          QStringLiteral(
              "replicated database: seconds between its faults, LOW-HIGH, instead of server faults"),
          QStringLiteral("s-s")},
-        {QStringLiteral("lag"), QStringLiteral("seconds the standby is held back before each kill"),
+        {QStringLiteral("lag"), QStringLiteral("seconds the WAL sender is held before each kill"),
          QStringLiteral("s"), QStringLiteral("0")}};
     parser.addOptions(options);
     parser.addHelpOption();

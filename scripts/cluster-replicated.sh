@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # home, bin, pgbin and database are cluster.sh's
 # Sourced by cluster.sh: the group on a replicated database. etcd holds Patroni's state; two Patroni
 # nodes run PostgreSQL 15, one primary and one synchronous standby; a second HAProxy forwards TCP to
 # whichever node Patroni's REST API calls primary (GET /primary answers 200 there only), so the servers
@@ -11,8 +12,10 @@ ensure_replication_tools() {
   command -v etcd >/dev/null || missing+=(etcd-server)
   ((${#missing[@]} == 0)) && return
   bash "$(dirname "${BASH_SOURCE[0]}")/install-missing.sh" "${missing[@]}" >&2 || true
-  command -v patroni >/dev/null && command -v etcd >/dev/null ||
-    { echo "cluster: Patroni or etcd is not installed and cannot be installed" >&2; exit 77; }
+  if ! command -v patroni >/dev/null || ! command -v etcd >/dev/null; then
+    echo "cluster: Patroni or etcd is not installed and cannot be installed" >&2
+    exit 77
+  fi
 }
 
 # Long-running programs as the postgres user, exec'd in place so the recorded id is the program's own.

@@ -246,6 +246,7 @@ status() {
   status_line haproxy haproxy "ready haproxy"
 }
 
+# shellcheck source=scripts/cluster-replicated.sh
 source "$(dirname "${BASH_SOURCE[0]}")/cluster-replicated.sh"
 
 case ${1:-} in

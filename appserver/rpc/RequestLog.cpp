@@ -78,11 +78,12 @@ QByteArray RequestLog::checked(const Recorded& recorded, const QByteArray& finge
 
 // A failure on a connection that still answers was the database refusing the write: nothing was
 // applied. A lost connection may have taken the COMMIT with it or not; the record, written in the
-// same transaction, is on the primary exactly when the change is.
+// same transaction, is on the primary exactly when the change is. Inside a caller's transaction the
+// caller decides.
 std::optional<QByteArray> RequestLog::outcomeAfterLostConnection(const QByteArray& id,
                                                                  const QByteArray& fingerprint)
 {
-    if (database_.answers())
+    if (database_.inTransaction() || database_.answers())
         return std::nullopt;
     const QDeadlineTimer deadline(OutcomeWait);
     while (!deadline.hasExpired()) {

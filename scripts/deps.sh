@@ -21,6 +21,7 @@ test=(
   firebird3.0-server-core firebird3.0-utils
   openssl
   haproxy
+  patroni etcd-server python3-etcd
 )
 bench=(libbenchmark-dev wrk)
 

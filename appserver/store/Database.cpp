@@ -71,10 +71,15 @@ void Database::open()
     }
 }
 
-void Database::recoverConnection()
+bool Database::answers()
 {
     QSqlQuery probe(QSqlDatabase::database(connectionName_, false));
-    if (!probe.exec(QStringLiteral("SELECT 1")))
+    return probe.exec(QStringLiteral("SELECT 1"));
+}
+
+void Database::recoverConnection()
+{
+    if (!answers())
         reconnect();
 }
 

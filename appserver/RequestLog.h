@@ -19,13 +19,18 @@ public:
     // The result of `write` for `id`: run now, in one transaction with its record, or read back from an
     // earlier call. `fingerprint` identifies the request; an id seen with another fingerprint raises
     // RpcError InvalidRequest. A failing `write` leaves no record, so sending it again runs it again.
-    QByteArray once(const QByteArray& id, const QByteArray& fingerprint,
+    // One caller (client address) has at most PerCaller outcomes kept: a new one beyond that drops the
+    // caller's oldest, whose id could then be applied again.
+    static constexpr int PerCaller = 1000;
+
+    QByteArray once(const QByteArray& id, const QByteArray& fingerprint, const QString& caller,
                     const std::function<QByteArray()>& write);
     // Drops every outcome older than the time to live.
     void purgeExpired();
 
 private:
     qint64 oldestValidTime() const;
+    void keepNewestOf(const QString& caller);
 
     Database& database_;
     std::chrono::seconds timeToLive_;

@@ -21,7 +21,7 @@ public:
     // RpcError InvalidRequest. A failing `write` leaves no record, so sending it again runs it again.
     // One caller (client address) has at most PerCaller outcomes kept: a new one beyond that drops the
     // caller's oldest, whose id could then be applied again.
-    static constexpr int PerCaller = 1000;
+    static constexpr int PerCaller = 10000;
 
     QByteArray once(const QByteArray& id, const QByteArray& fingerprint, const QString& caller,
                     const std::function<QByteArray()>& write);

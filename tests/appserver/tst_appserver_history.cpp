@@ -270,7 +270,7 @@ void AppServerHistoryTest::whatGrowsWithCallsIsBoundedPerCaller_data()
         << rows + "INSERT INTO REQUISICAO (IDREQUISICAO, IMPRESSAO, RESULTADO, CRIADOEM, CLIENTE) SELECT "
                   "'seed-%1-' || i, 'x', 'null', %3 - 10000 + i, '%1' FROM n"
         << "SELECT COUNT(*) FROM REQUISICAO WHERE CLIENTE = '%1'"
-        << "reserve with an id" << 1000;
+        << "reserve with an id" << 10000;
     QTest::newRow("history of a line")
         << rows +
                "INSERT INTO HIST_EFETGEST (QUANDO, CLIENTE, USUARIO, TIPO, CDFILIAL, DTEFETGEST, "

@@ -5,6 +5,7 @@
 #include "PostgresServer.h"
 #include "RpcClient.h"
 
+#include <QDeadlineTimer>
 #include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -158,6 +159,11 @@ void AppServerHealthTest::healthAnswersWhileTheDatabaseHangs()
         QCOMPARE(statusOf(port, asked), asked == path ? status : asked == "/health/live" ? 200 : 503);
     resume.dismiss();
     postgres_->resume();
+    // The query that hung answers once PostgreSQL runs again; a check made before it did still saw it
+    // hanging.
+    QDeadlineTimer deadline(30'000);
+    while (statusOf(port, "/health/ready") != 200 && !deadline.hasExpired())
+        QTest::qWait(100);
     QCOMPARE(statusOf(port, "/health/ready"), 200);
     QCOMPARE(statusOf(port, path), 200);
     QVERIFY(readLines(*client(port)).ok());

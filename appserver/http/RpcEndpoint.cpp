@@ -2,6 +2,7 @@
 
 #include "LogLine.h"
 #include "Metrics.h"
+#include "ReadinessProbe.h"
 #include "ServerLog.h"
 
 #include <QElapsedTimer>
@@ -77,8 +78,10 @@ void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanosecon
 
 } // namespace
 
-RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token, QList<QHostAddress> trustedProxies)
-    : dispatcher_(dispatcher), token_(std::move(token)), trustedProxies_(std::move(trustedProxies))
+RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, QByteArray token,
+                         QList<QHostAddress> trustedProxies)
+    : dispatcher_(dispatcher), readiness_(readiness), token_(std::move(token)),
+      trustedProxies_(std::move(trustedProxies))
 {}
 
 QHostAddress RpcEndpoint::client(const HttpRequest& request, const QHostAddress& peer) const
@@ -143,7 +146,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
 
 HttpAnswer RpcEndpoint::ready()
 {
-    if (dispatcher_.databaseAnswers())
+    if (readiness_.databaseAnswers())
         return {200, "text/plain", "ok"};
     return {503, "text/plain", "database unavailable\n"};
 }
@@ -153,6 +156,5 @@ HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
     // Counters tell an outsider how busy the server is and which methods it serves.
     if (!loopbackPeer && !authorized(request))
         return {401, "text/plain", "unauthorized\n"};
-    const std::optional<qint64> held = dispatcher_.reservationsHeld();
-    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition(held.value_or(-1))};
+    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition()};
 }

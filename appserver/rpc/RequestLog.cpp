@@ -23,11 +23,11 @@ qint64 now()
 
 } // namespace
 
-QByteArray RequestLog::once(const QByteArray& id, const QByteArray& fingerprint,
+QByteArray RequestLog::once(const QByteArray& id, const QByteArray& fingerprint, const QString& caller,
                             const std::function<QByteArray()>& write)
 {
     try {
-        return runOnce(id, fingerprint, write);
+        return runOnce(id, fingerprint, caller, write);
     } catch (const SqlFailure&) {
         if (const std::optional<QByteArray> result = outcomeAfterLostConnection(id, fingerprint))
             return *result;
@@ -35,7 +35,7 @@ QByteArray RequestLog::once(const QByteArray& id, const QByteArray& fingerprint,
     }
 }
 
-QByteArray RequestLog::runOnce(const QByteArray& id, const QByteArray& fingerprint,
+QByteArray RequestLog::runOnce(const QByteArray& id, const QByteArray& fingerprint, const QString& caller,
                                const std::function<QByteArray()>& write)
 {
     Transaction transaction(database_);
@@ -49,9 +49,11 @@ QByteArray RequestLog::runOnce(const QByteArray& id, const QByteArray& fingerpri
                    {QString::fromLatin1(id)});
     const QByteArray result = write();
     database_.exec(
-        QStringLiteral("INSERT INTO REQUISICAO (IDREQUISICAO, IMPRESSAO, RESULTADO, CRIADOEM) "
-                       "VALUES (?, ?, ?, ?)"),
-        {QString::fromLatin1(id), QString::fromLatin1(fingerprint), QString::fromUtf8(result), now()});
+        QStringLiteral("INSERT INTO REQUISICAO (IDREQUISICAO, IMPRESSAO, RESULTADO, CRIADOEM, CLIENTE) "
+                       "VALUES (?, ?, ?, ?, ?)"),
+        {QString::fromLatin1(id), QString::fromLatin1(fingerprint), QString::fromUtf8(result), now(),
+         caller});
+    keepNewestOf(caller);
     transaction.commit();
     return result;
 }
@@ -96,6 +98,15 @@ std::optional<QByteArray> RequestLog::outcomeAfterLostConnection(const QByteArra
         }
     }
     return std::nullopt;
+}
+
+void RequestLog::keepNewestOf(const QString& caller)
+{
+    static const QString sql =
+        QStringLiteral("DELETE FROM REQUISICAO WHERE CLIENTE = ? AND CRIADOEM < (SELECT CRIADOEM FROM "
+                       "REQUISICAO WHERE CLIENTE = ? ORDER BY CRIADOEM DESC LIMIT 1 OFFSET %1)")
+            .arg(PerCaller - 1);
+    database_.exec(sql, {caller, caller});
 }
 
 void RequestLog::purgeExpired()

@@ -3,15 +3,20 @@
 #include "CallLog.h"
 #include "HttpAnswerReader.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSslSocket>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
 // What the socket holds unread at most: past it, the socket leaves bytes in the system until the
 // answer's reader has taken what it holds, so a server sending without end meets the reader's cap.
 constexpr qint64 SocketBufferBytes = 256 * 1024;
+// How long an answer is waited for without the event loop: far below a frame, so nothing is left
+// unpainted, and most calls are answered within it, sparing the loop's wake-ups.
+constexpr int QuickAnswerMs = 2;
 
 } // namespace
 
@@ -66,6 +71,10 @@ void HttpConnection::open()
         socket_->setReadBufferSize(SocketBufferBytes);
         socket_->connectToHost(host_, port_);
     }
+    // Requests go out whole, in one write: nothing is gained by holding them back.
+    QTcpSocket* const socket = socket_.get();
+    QObject::connect(socket, &QTcpSocket::connected, socket,
+                     [socket] { socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
 }
 
 HttpAnswer HttpConnection::exchange(const QByteArray& request, int timeoutMs, qint64 maxAnswerBytes)
@@ -73,11 +82,34 @@ HttpAnswer HttpConnection::exchange(const QByteArray& request, int timeoutMs, qi
     if (!stillOpen())
         open();
     Exchange exchange(request, maxAnswerBytes);
-    wait(exchange, timeoutMs);
+    if (!quickAnswer(exchange, timeoutMs))
+        wait(exchange, timeoutMs);
     HttpAnswer answer = outcomeOf(exchange);
     if (!exchange.reader.reusable())
         close();
     return answer;
+}
+
+bool HttpConnection::quickAnswer(Exchange& x, int timeoutMs)
+{
+    QTcpSocket* const socket = socket_.get();
+    auto* const tls = qobject_cast<QSslSocket*>(socket);
+    if (!(tls ? tls->isEncrypted() : socket->state() == QAbstractSocket::ConnectedState))
+        return false;
+    socket->write(x.request);
+    socket->flush();
+    x.sent = true;
+    QElapsedTimer waited;
+    waited.start();
+    const int quickMs = std::min(QuickAnswerMs, timeoutMs);
+    while (x.reader.state() == HttpAnswerReader::State::Reading) {
+        const int left = quickMs - int(waited.elapsed());
+        if (socket->bytesAvailable() == 0 && (left <= 0 || !socket->waitForReadyRead(left)))
+            break;
+        x.received = true;
+        x.reader.feed(socket->read(SocketBufferBytes));
+    }
+    return x.reader.state() != HttpAnswerReader::State::Reading;
 }
 
 // Only flags are set inside the loop, so nothing can throw through it.
@@ -92,7 +124,6 @@ void HttpConnection::wait(Exchange& x, int timeoutMs)
         loop.quit();
     };
     const auto send = [&] {
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         socket->write(x.request);
         socket->flush();
         x.sent = true;
@@ -138,20 +169,25 @@ void HttpConnection::wait(Exchange& x, int timeoutMs)
         finish();
     });
     timer.start(timeoutMs);
-    // A connection kept from an earlier call is ready at once.
-    if (tls ? tls->isEncrypted() : socket->state() == QAbstractSocket::ConnectedState)
-        send();
+    // Sent already by the quick wait on a connection kept from an earlier call, which may have seen
+    // it close.
+    if (x.sent && socket->state() != QAbstractSocket::ConnectedState) {
+        x.errorText = socket->errorString();
+        closed();
+    }
     if (!x.over)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 HttpAnswer HttpConnection::outcomeOf(Exchange& x)
 {
-    const QString address = QStringLiteral("%1:%2").arg(host_).arg(port_);
     if (!x.certificateErrors.isEmpty()) {
+        // The request's target, from its first line ("POST /path HTTP/1.1").
+        const QByteArray path = x.request.left(x.request.indexOf('\n')).split(' ').value(1);
+        const QString url =
+            QStringLiteral("https://%1:%2%3").arg(host_).arg(port_).arg(QString::fromLatin1(path));
         const QString errors = x.certificateErrors.join(QStringLiteral("; "));
-        qCWarning(lcServerCall, "Certificate of %s not verified: %s", qPrintable(address),
-                  qPrintable(errors));
+        qCWarning(lcServerCall, "Certificate of %s not verified: %s", qPrintable(url), qPrintable(errors));
         return {HttpAnswer::Outcome::CertificateRejected, 0, {}, errors};
     }
     switch (x.reader.state()) {

@@ -12,8 +12,9 @@ class QTcpSocket;
 // One HTTP/1.1 connection to a server, kept alive between requests, over TLS when given a
 // configuration (the server's certificate verified against it for the host's name, never waived).
 // A request is sent whole and its answer waited for in a local event loop that repaints but takes no
-// user input; answers are read as they come, never more than `maxAnswerBytes` of body held (the socket
-// itself buffers a bounded amount). Redirects are answers like any other. Never raises.
+// user input (an answer within 2 ms, too soon for anything to repaint, is taken without it); answers are read
+// as they come, never more than `maxAnswerBytes` of body held (the socket itself buffers a bounded amount).
+// Redirects are answers like any other. Never raises.
 class HttpConnection {
 public:
     HttpConnection(QString host, quint16 port, std::optional<QSslConfiguration> tls);
@@ -33,6 +34,9 @@ private:
     // A kept connection that the server has not closed and that holds no stray bytes.
     bool stillOpen() const;
     void open();
+    // On a connection that is ready, sends the request and takes an answer that comes within a couple of
+    // milliseconds without the event loop; true when the exchange is over.
+    bool quickAnswer(Exchange& exchange, int timeoutMs);
     // Waits, repainting, until the exchange is over or `timeoutMs` passed; the one place a call waits.
     void wait(Exchange& exchange, int timeoutMs);
     HttpAnswer outcomeOf(Exchange& exchange);

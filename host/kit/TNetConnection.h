@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallSettings.h"
 #include "HttpAnswer.h"
 #include "RemoteServer.h"
 #include "TEvent.h"
@@ -98,5 +99,6 @@ private:
     std::unique_ptr<QSslConfiguration> tls_; // for https: the CAs trusted
     std::unique_ptr<HttpConnection> link_;   // to base_, kept alive between calls
 
+    CallSettings callSettings_;
     qint64 lastCallId_ = 0;
 };

@@ -15,19 +15,7 @@ bool sameFile(const struct stat& a, const struct stat& b)
 
 } // namespace
 
-int CallSettings::timeoutMs()
-{
-    refresh();
-    return timeoutMs_;
-}
-
-QString CallSettings::token()
-{
-    refresh();
-    return token_;
-}
-
-void CallSettings::refresh()
+const CallSettings::Values& CallSettings::current()
 {
     const QString path = HostSettings::filePath();
     struct stat now {};
@@ -35,11 +23,11 @@ void CallSettings::refresh()
     if (::stat(QFile::encodeName(path).constData(), &now) != 0)
         now = {};
     if (read_ && path == path_ && sameFile(now, seen_))
-        return;
+        return values_;
     const HostSettings settings;
-    timeoutMs_ = settings.timeoutMs();
-    token_ = settings.token();
+    values_ = {settings.timeoutMs(), settings.token()};
     path_ = path;
     seen_ = now;
     read_ = true;
+    return values_;
 }

@@ -9,15 +9,17 @@
 // seen by the next call, as with HostSettings.
 class CallSettings {
 public:
-    int timeoutMs();
-    QString token();
+    struct Values {
+        int timeoutMs = 0;
+        QString token;
+    };
+
+    // As the file says now.
+    const Values& current();
 
 private:
-    void refresh();
-
     QString path_;
     struct stat seen_ {};
     bool read_ = false;
-    int timeoutMs_ = 0;
-    QString token_;
+    Values values_;
 };

@@ -145,18 +145,17 @@ QByteArray TNetConnection::post(const QByteArray& body)
 {
     if (!connected_)
         throw Exception(ServerLinkMessages::notOpen());
-    const int timeoutMs = callSettings_.timeoutMs();
+    const CallSettings::Values settings = callSettings_.current();
     // The server keeps the first outcome of each request id: when the answer is lost, the same bytes
     // under the same id are sent once more, and a write that did land is not applied twice.
     QByteArray headers = "Content-Type: application/json\r\nIdempotency-Key: " +
                          QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "\r\n";
     if (const QByteArray user = HostUser::headerValue(); !user.isEmpty())
         headers += "X-Med-User: " + wireSafe(user) + "\r\n";
-    const QByteArray request =
-        requestFor(QLatin1Char('/') + serverName_, callSettings_.token(), headers, body);
+    const QByteArray request = requestFor(QLatin1Char('/') + serverName_, settings.token, headers, body);
     QElapsedTimer waited;
     waited.start();
-    HttpAnswer answer = link_->exchange(request, timeoutMs, MaxAnswerBytes);
+    HttpAnswer answer = link_->exchange(request, settings.timeoutMs, MaxAnswerBytes);
     LostAnswers lost;
     // Nothing left when the certificate was refused: sending again would meet the same certificate.
     if (answer.outcome == HttpAnswer::Outcome::TimedOut ||
@@ -164,7 +163,7 @@ QByteArray TNetConnection::post(const QByteArray& body)
         answer.outcome == HttpAnswer::Outcome::Unreached) {
         lost.note(answer);
         link_->close();
-        answer = link_->exchange(request, timeoutMs, MaxAnswerBytes);
+        answer = link_->exchange(request, settings.timeoutMs, MaxAnswerBytes);
     }
     lost.note(answer);
     return bodyOf(std::move(answer), lost, waited.elapsed());

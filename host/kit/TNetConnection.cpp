@@ -5,7 +5,7 @@
 #include "Exception.h"
 #include "HostSettings.h"
 #include "HostUser.h"
-#include "HttpConnection.h"
+#include "HttpLink.h"
 #include "ServerLinkMessages.h"
 
 #include <QElapsedTimer>
@@ -112,8 +112,8 @@ void TNetConnection::aim()
     tls_.reset();
     if (scheme == QLatin1String("https"))
         tls_ = std::make_unique<QSslConfiguration>(tlsFor(HostSettings().caFile()));
-    link_ = std::make_unique<HttpConnection>(base_.host(), quint16(port_),
-                                             tls_ ? std::optional<QSslConfiguration>(*tls_) : std::nullopt);
+    link_ = std::make_unique<HttpLink>(base_.host(), quint16(port_),
+                                       tls_ ? std::optional<QSslConfiguration>(*tls_) : std::nullopt);
 }
 
 // Answering /health is all a server must do to count as there; its token is checked on calls.

@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <memory>
 
-class HttpConnection;
+class HttpLink;
 class QSslConfiguration;
 
 // The link to one object of the application server: HTTP/1.1 keep-alive, JSON-RPC 2.0 calls
@@ -97,7 +97,7 @@ private:
     QUrl base_;
     QString address_;
     std::unique_ptr<QSslConfiguration> tls_; // for https: the CAs trusted
-    std::unique_ptr<HttpConnection> link_;   // to base_, kept alive between calls
+    std::unique_ptr<HttpLink> link_;         // to base_, kept alive between calls
 
     CallSettings callSettings_;
     qint64 lastCallId_ = 0;

@@ -15,12 +15,12 @@ class QTcpSocket;
 // user input (an answer within 2 ms, too soon for anything to repaint, is taken without it); answers are read
 // as they come, never more than `maxAnswerBytes` of body held (the socket itself buffers a bounded amount).
 // Redirects are answers like any other. Never raises.
-class HttpConnection {
+class HttpLink {
 public:
-    HttpConnection(QString host, quint16 port, std::optional<QSslConfiguration> tls);
-    ~HttpConnection();
-    HttpConnection(const HttpConnection&) = delete;
-    HttpConnection& operator=(const HttpConnection&) = delete;
+    HttpLink(QString host, quint16 port, std::optional<QSslConfiguration> tls);
+    ~HttpLink();
+    HttpLink(const HttpLink&) = delete;
+    HttpLink& operator=(const HttpLink&) = delete;
 
     // `request` is the whole request, head and body. Opens the connection first when there is none
     // (or the server closed the one kept); drops it after any answer that does not leave it reusable.

@@ -1,4 +1,4 @@
-#include "HttpConnection.h"
+#include "HttpLink.h"
 
 #include "CallLog.h"
 #include "HttpAnswerReader.h"
@@ -21,7 +21,7 @@ constexpr int QuickAnswerMs = 2;
 } // namespace
 
 // One request and its answer, as the socket's signals see them.
-struct HttpConnection::Exchange {
+struct HttpLink::Exchange {
     Exchange(const QByteArray& bytes, qint64 maxAnswerBytes) : request(bytes), reader(maxAnswerBytes) {}
 
     const QByteArray& request;
@@ -34,20 +34,20 @@ struct HttpConnection::Exchange {
     QStringList certificateErrors;
 };
 
-HttpConnection::HttpConnection(QString host, quint16 port, std::optional<QSslConfiguration> tls)
+HttpLink::HttpLink(QString host, quint16 port, std::optional<QSslConfiguration> tls)
     : host_(std::move(host)), port_(port), tls_(std::move(tls))
 {}
 
-HttpConnection::~HttpConnection() = default;
+HttpLink::~HttpLink() = default;
 
-void HttpConnection::close()
+void HttpLink::close()
 {
     if (socket_)
         socket_->abort();
     socket_.reset();
 }
 
-bool HttpConnection::stillOpen() const
+bool HttpLink::stillOpen() const
 {
     if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState || socket_->bytesAvailable() > 0)
         return false;
@@ -56,7 +56,7 @@ bool HttpConnection::stillOpen() const
     return socket_->state() == QAbstractSocket::ConnectedState && socket_->bytesAvailable() == 0;
 }
 
-void HttpConnection::open()
+void HttpLink::open()
 {
     close();
     if (tls_) {
@@ -77,7 +77,7 @@ void HttpConnection::open()
                      [socket] { socket->setSocketOption(QAbstractSocket::LowDelayOption, 1); });
 }
 
-HttpAnswer HttpConnection::exchange(const QByteArray& request, int timeoutMs, qint64 maxAnswerBytes)
+HttpAnswer HttpLink::exchange(const QByteArray& request, int timeoutMs, qint64 maxAnswerBytes)
 {
     if (!stillOpen())
         open();
@@ -90,7 +90,7 @@ HttpAnswer HttpConnection::exchange(const QByteArray& request, int timeoutMs, qi
     return answer;
 }
 
-bool HttpConnection::quickAnswer(Exchange& x, int timeoutMs)
+bool HttpLink::quickAnswer(Exchange& x, int timeoutMs)
 {
     QTcpSocket* const socket = socket_.get();
     auto* const tls = qobject_cast<QSslSocket*>(socket);
@@ -113,7 +113,7 @@ bool HttpConnection::quickAnswer(Exchange& x, int timeoutMs)
 }
 
 // Only flags are set inside the loop, so nothing can throw through it.
-void HttpConnection::wait(Exchange& x, int timeoutMs)
+void HttpLink::wait(Exchange& x, int timeoutMs)
 {
     QTcpSocket* const socket = socket_.get();
     auto* const tls = qobject_cast<QSslSocket*>(socket);
@@ -179,7 +179,7 @@ void HttpConnection::wait(Exchange& x, int timeoutMs)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-HttpAnswer HttpConnection::outcomeOf(Exchange& x)
+HttpAnswer HttpLink::outcomeOf(Exchange& x)
 {
     if (!x.certificateErrors.isEmpty()) {
         // The request's target, from its first line ("POST /path HTTP/1.1").

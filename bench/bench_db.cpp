@@ -1,3 +1,4 @@
+#include "BenchRun.h"
 #include "Currency.h"
 #include "EfetGestLines.h"
 #include "EfetGestRecordSet.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr int Lines = 100'000;
+const int Lines = BenchRun::size(100'000, 1'000);
 
 void BM_EncodePacket100k(benchmark::State& state)
 {

@@ -1,6 +1,7 @@
 // Memory a loaded list holds, per line, beside Qt's stock table model over the same lines in SQLite.
 // Peak: the growth of the process's resident high-water mark while loading. Retained: the bytes the
 // allocator still hands out once loaded, chunk overhead included. Medians of three runs each.
+#include "BenchRun.h"
 #include "EfetGestLines.h"
 #include "EfetGestRecordSet.h"
 #include "TClientDataSet.h"
@@ -126,7 +127,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     std::printf("%9s %11s %14s %18s %14s %18s %16s\n", "lines", "values B/l", "set peak B/l",
                 "set retained B/l", "set/values", "model peak B/l", "model retained B/l");
-    for (const int lines : {10'000, 100'000, 1'000'000}) {
+    for (const int lines : BenchRun::tiny() ? QList<int>{1'000} : QList<int>{10'000, 100'000, 1'000'000}) {
         const double values = EfetGestLines::valueBytesPerLine(lines);
         const Bytes set = clientDataSet(lines);
         const Bytes model = tableModel(lines);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages one purpose needs, and nothing more; does nothing when all are present.
 #   run    building, and opening the screen on the embedded default (make run, make build)
-#   test   run's, plus the real servers and tools the tests start (make test)
-#   bench  test's, plus the benchmark library and the HTTP load generator (make bench)
+#   test   run's, plus the real servers and tools the tests start, and the benchmark library: the suite
+#          runs every benchmark at a tiny size (make test)
+#   bench  test's, plus the HTTP load generator (make bench)
 set -euo pipefail
 purpose=${1:-run}
 
@@ -22,8 +23,9 @@ test=(
   openssl
   haproxy
   patroni etcd-server python3-etcd
+  libbenchmark-dev
 )
-bench=(libbenchmark-dev wrk)
+bench=(wrk)
 
 case $purpose in
   run) packages=("${run[@]}") ;;

@@ -1,6 +1,27 @@
 #include "RdmMediEfeti.h"
 
+#include "ECallOutcomeUnknown.h"
+#include "EfetGestRecordSet.h"
+#include "PacketCodec.h"
 #include "TNetConnection.h"
+
+#include <QJsonObject>
+
+namespace {
+
+// {"applied": N} with N the changes sent; anything else (null, another count, another shape) does not
+// say the changes are stored, nor that they are not.
+void checkApplied(const RemoteValue& answer, qsizetype sent)
+{
+    const QJsonValue applied = answer.toJson().toObject().value(QLatin1String("applied"));
+    if (!applied.isDouble() || applied.toDouble() != double(sent))
+        throw ECallOutcomeUnknown(QStringLiteral("O servidor de aplicação não confirmou a gravação das %1 "
+                                                 "alterações enviadas (respondeu %2).")
+                                      .arg(sent)
+                                      .arg(QString::fromUtf8(answer.raw().left(200))));
+}
+
+} // namespace
 
 QString RdmMediEfeti::GetPrxRelApurFat(const QString& branchText) const
 {
@@ -25,7 +46,9 @@ RemoteValue RdmMediEfeti::GetVerifServ(const QString& branchText, TDateTime date
 
 void RdmMediEfeti::setEfetGest(const DataPacket& delta) const
 {
-    connection_.AppServer().call(QStringLiteral("setEfetGest"), {RemoteArg::variant(delta)});
+    const qsizetype sent = PacketCodec::decodeChangeSet(delta, EfetGestRecordSet::fieldDefs()).size();
+    checkApplied(connection_.AppServer().call(QStringLiteral("setEfetGest"), {RemoteArg::variant(delta)}),
+                 sent);
 }
 
 RemoteValue RdmMediEfeti::Importa(const QString& branch, TDateTime date, QString& reservation) const

@@ -19,7 +19,8 @@ public:
     RemoteValue getEfetGest(const QString& branchText, TDateTime date) const;
     // Data packet of cdsVerifServ: lines already registered with the service.
     RemoteValue GetVerifServ(const QString& branchText, TDateTime date, const QString& service) const;
-    // Applies a change set of cdsEfetGest.
+    // Applies a change set of cdsEfetGest. Raises ECallOutcomeUnknown when the server answers without
+    // confirming that it applied every change sent, as when its answer is lost.
     void setEfetGest(const DataPacket& delta) const;
     // Server result whose payload is a data packet of cdsEfetGest; `reservation` gets the server's value.
     RemoteValue Importa(const QString& branch, TDateTime date, QString& reservation) const;

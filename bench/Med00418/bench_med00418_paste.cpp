@@ -1,6 +1,7 @@
 // Pasting 1,000 spreadsheet rows into the screen against a local application server, offscreen (not a
 // test): each row goes through the checks and the save of a typed line. Prints the median beside the
 // bare remote calls one row needs.
+#include "BenchRun.h"
 #include "NetMediEfeti.h"
 #include "RdmMediEfeti.h"
 #include "RecordingPrompts.h"
@@ -18,8 +19,8 @@
 
 namespace {
 
-constexpr int Runs = 5;
-constexpr int Rows = 1000;
+const int Runs = BenchRun::size(5, 1);
+const int Rows = BenchRun::size(1000, 20);
 const QString Branch = QStringLiteral("0001");
 
 QString code(int i)

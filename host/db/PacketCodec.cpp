@@ -64,13 +64,19 @@ void writeChange(JsonWriter& out, const FieldDefs& fields, const Change& change)
 
 // A packet does not say how many lines it holds. Past the first few thousand, the rest is estimated
 // from the bytes those took, so the columns of a long list are allocated once instead of doubling
-// (and copying) all the way; an estimate that was too high is given back at the end.
+// (and copying) all the way; an estimate that was too high is given back at the end. `here` and `end`
+// must point into the very text the parser reads (its padded copy when it made one), and the estimate
+// never exceeds what the bytes left could hold, however the first lines were written.
 constexpr qsizetype SampleLines = 2048;
 
-qsizetype estimatedLines(const char* first, const char* here, const char* end)
+qsizetype estimatedLines(const char* first, const char* here, const char* end, qsizetype fieldCount)
 {
-    const qint64 lines = SampleLines + qint64(SampleLines) * (end - here) / std::max<qint64>(here - first, 1);
-    return lines + lines / 32;
+    const qint64 rest = end - here;
+    const qint64 sampled = std::max<qint64>(here - first, 1);
+    const qint64 lines = SampleLines + qint64(SampleLines) * rest / sampled;
+    // A line is at least "[" and one byte a value, each followed by "," or "]".
+    const qint64 mostLines = SampleLines + rest / (2 * qint64(fieldCount) + 1);
+    return qsizetype(std::min(lines + lines / 32, mostLines));
 }
 
 RecordTable readRows(sj::value list, const FieldDefs& fields, const char* textEnd)
@@ -82,7 +88,7 @@ RecordTable readRows(sj::value list, const FieldDefs& fields, const char* textEn
         if (rows.rowCount() == 0)
             first = line.raw_json_token().data();
         else if (rows.rowCount() == SampleLines)
-            rows.reserve(estimatedLines(first, line.raw_json_token().data(), textEnd));
+            rows.reserve(estimatedLines(first, line.raw_json_token().data(), textEnd, fields.size()));
         reader.append(line, PacketPlace{rows.rowCount()}, rows);
     }
     rows.squeeze();
@@ -134,7 +140,7 @@ Change readChange(sj::value item, qsizetype index, PacketRecordReader& reader)
     return Change{*kind, values.value_or(Record()), original.value_or(Record())};
 }
 
-QList<Change> readChanges(sj::value list, const FieldDefs& fields)
+QList<Change> readChanges(sj::value list, const FieldDefs& fields, const char*)
 {
     PacketRecordReader reader(fields);
     QList<Change> changes;
@@ -143,12 +149,14 @@ QList<Change> readChanges(sj::value list, const FieldDefs& fields)
     return changes;
 }
 
-// Hands each member of the packet's root object to `visit`; malformed JSON anywhere raises.
+// Hands each member of the packet's root object to `visit`, with the end of the text parsed; malformed
+// JSON anywhere raises.
 template <typename Visit> void readPacket(const DataPacket& packet, Visit visit)
 {
     try {
         Input input(packet.json());
-        forEachMember(input.root(), visit);
+        forEachMember(input.root(),
+                      [&](std::string_view key, sj::value value) { visit(key, value, input.end()); });
         input.checkEnd();
     } catch (const simdjson::simdjson_error& e) {
         invalid(QStringLiteral("JSON malformado (%1).").arg(QString::fromUtf8(e.what())));
@@ -161,14 +169,14 @@ Content decode(const DataPacket& packet, const FieldDefs& fields, const char* me
 {
     std::optional<FieldDefs> declared;
     std::optional<Content> content;
-    readPacket(packet, [&](std::string_view key, sj::value value) {
+    readPacket(packet, [&](std::string_view key, sj::value value, const char* textEnd) {
         if (key == "fields") {
             checkUnique(declared, key);
             declared = PacketFields::read(value);
             PacketFields::checkMatches(*declared, fields);
         } else if (key == member) {
             checkUnique(content, key);
-            content = readContent(value, fields);
+            content = readContent(value, fields, textEnd);
         }
     });
     required(declared, "fields");
@@ -192,10 +200,7 @@ DataPacket encodePacket(const FieldDefs& fields, const QList<Record>& rows)
 
 RecordTable decodeTable(const DataPacket& packet, const FieldDefs& fields)
 {
-    const char* const end = packet.json().constData() + packet.json().size();
-    return decode<RecordTable>(packet, fields, "rows", [end](sj::value list, const FieldDefs& rowFields) {
-        return readRows(list, rowFields, end);
-    });
+    return decode<RecordTable>(packet, fields, "rows", readRows);
 }
 
 QList<Record> decodePacket(const DataPacket& packet, const FieldDefs& fields)
@@ -222,7 +227,7 @@ QList<Change> decodeChangeSet(const DataPacket& changeSet, const FieldDefs& fiel
 FieldDefs decodeFieldDefs(const DataPacket& packet)
 {
     std::optional<FieldDefs> declared;
-    readPacket(packet, [&](std::string_view key, sj::value value) {
+    readPacket(packet, [&](std::string_view key, sj::value value, const char*) {
         if (key == "fields") {
             checkUnique(declared, key);
             declared = PacketFields::read(value);

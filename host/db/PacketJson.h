@@ -23,6 +23,9 @@ public:
     Input& operator=(const Input&) = delete;
 
     sj::object root();
+    // Where the text the parser reads ends: in the copy when there is one, so that it can be measured
+    // against the places of its tokens.
+    const char* end() const { return view_.data() + view_.length(); }
     // Raises when anything follows the root object.
     void checkEnd();
 

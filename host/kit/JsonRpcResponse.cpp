@@ -25,9 +25,14 @@ QString text(std::string_view utf8)
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
+// With room for the parser's padding after the text, so that a data packet in it is read where it lies
+// instead of copied once more.
 QByteArray bytes(std::string_view json)
 {
-    return QByteArray(json.data(), qsizetype(json.size()));
+    QByteArray out;
+    out.reserve(qsizetype(json.size() + simdjson::SIMDJSON_PADDING));
+    out.append(json.data(), qsizetype(json.size()));
+    return out;
 }
 
 QStringList readStrings(ondemand::array array)

@@ -5,13 +5,11 @@
 #include "Exception.h"
 #include "HostSettings.h"
 #include "HostUser.h"
-#include "HttpExchange.h"
+#include "HttpLink.h"
 #include "ServerLinkMessages.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
-#include <QNetworkAccessManager>
-#include <QNetworkRequest>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QUuid>
@@ -40,6 +38,13 @@ QString failureReason(const HttpAnswer& answer, int timeoutMs)
                                 : QStringLiteral("status HTTP %1").arg(answer.status);
 }
 
+// A header value as it may go on the wire: line breaks would start headers of their own.
+QByteArray wireSafe(QByteArray value)
+{
+    value.replace('\r', "").replace('\n', "").replace('\0', "");
+    return value;
+}
+
 bool isLoopback(const QString& host)
 {
     return host == QLatin1String("localhost") || QHostAddress(host).isLoopback();
@@ -62,9 +67,7 @@ QSslConfiguration tlsFor(const QString& caFile)
 
 } // namespace
 
-TNetConnection::TNetConnection(QObject* parent)
-    : QObject(parent), network_(std::make_unique<QNetworkAccessManager>())
-{}
+TNetConnection::TNetConnection(QObject* parent) : QObject(parent) {}
 
 TNetConnection::~TNetConnection() = default;
 
@@ -109,14 +112,16 @@ void TNetConnection::aim()
     tls_.reset();
     if (scheme == QLatin1String("https"))
         tls_ = std::make_unique<QSslConfiguration>(tlsFor(HostSettings().caFile()));
+    link_ = std::make_unique<HttpLink>(base_.host(), quint16(port_),
+                                       tls_ ? std::optional<QSslConfiguration>(*tls_) : std::nullopt);
 }
 
 // Answering /health is all a server must do to count as there; its token is checked on calls.
 void TNetConnection::checkHealth()
 {
     const HostSettings settings;
-    HttpExchange exchange(*network_, settings.timeoutMs(), MaxAnswerBytes);
-    const HttpAnswer answer = exchange.get(requestFor(QStringLiteral("/health"), settings.token()));
+    const HttpAnswer answer = link_->exchange(requestFor(QStringLiteral("/health"), settings.token()),
+                                              settings.timeoutMs(), MaxAnswerBytes);
     if (answer.outcome == HttpAnswer::Outcome::CertificateRejected)
         throw Exception(ServerLinkMessages::certificateNotVerified(address_));
     if (answer.outcome != HttpAnswer::Outcome::Answered || answer.status != 200)
@@ -127,7 +132,8 @@ void TNetConnection::checkHealth()
 void TNetConnection::Close()
 {
     connected_ = false;
-    network_->clearConnectionCache();
+    if (link_)
+        link_->close();
 }
 
 RemoteServer TNetConnection::AppServer()
@@ -139,79 +145,89 @@ QByteArray TNetConnection::post(const QByteArray& body)
 {
     if (!connected_)
         throw Exception(ServerLinkMessages::notOpen());
-    const HostSettings settings;
-    HttpExchange exchange(*network_, settings.timeoutMs(), MaxAnswerBytes);
-    QNetworkRequest request = requestFor(QLatin1Char('/') + serverName_, settings.token());
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    const CallSettings::Values settings = callSettings_.current();
     // The server keeps the first outcome of each request id: when the answer is lost, the same bytes
     // under the same id are sent once more, and a write that did land is not applied twice.
-    request.setRawHeader(QByteArrayLiteral("Idempotency-Key"),
-                         QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+    QByteArray headers = "Content-Type: application/json\r\nIdempotency-Key: " +
+                         QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "\r\n";
     if (const QByteArray user = HostUser::headerValue(); !user.isEmpty())
-        request.setRawHeader(QByteArrayLiteral("X-Med-User"), user);
+        headers += "X-Med-User: " + wireSafe(user) + "\r\n";
+    const QByteArray request = requestFor(QLatin1Char('/') + serverName_, settings.token, headers, body);
     QElapsedTimer waited;
     waited.start();
-    HttpAnswer answer = exchange.post(request, body);
+    HttpAnswer answer = link_->exchange(request, settings.timeoutMs, MaxAnswerBytes);
     LostAnswers lost;
     // Nothing left when the certificate was refused: sending again would meet the same certificate.
     if (answer.outcome == HttpAnswer::Outcome::TimedOut ||
         answer.outcome == HttpAnswer::Outcome::TransportFailed ||
         answer.outcome == HttpAnswer::Outcome::Unreached) {
-        lost.note(answer.outcome);
-        network_->clearConnectionCache();
-        answer = exchange.post(request, body);
+        lost.note(answer);
+        link_->close();
+        answer = link_->exchange(request, settings.timeoutMs, MaxAnswerBytes);
     }
-    lost.note(answer.outcome);
+    lost.note(answer);
     return bodyOf(std::move(answer), lost, waited.elapsed());
 }
 
-void TNetConnection::LostAnswers::note(HttpAnswer::Outcome outcome)
+void TNetConnection::LostAnswers::note(const HttpAnswer& answer)
 {
-    any = any || outcome == HttpAnswer::Outcome::TimedOut || outcome == HttpAnswer::Outcome::TransportFailed;
-    timedOut = timedOut || outcome == HttpAnswer::Outcome::TimedOut;
+    const bool lostNow = answer.outcome == HttpAnswer::Outcome::TimedOut ||
+                         answer.outcome == HttpAnswer::Outcome::TransportFailed;
+    if (lostNow && !any)
+        errorText = answer.errorText;
+    any = any || lostNow;
+    timedOut = timedOut || answer.outcome == HttpAnswer::Outcome::TimedOut;
 }
 
-QByteArray TNetConnection::bodyOf(HttpAnswer answer, LostAnswers lost, qint64 waitedMs) const
+QByteArray TNetConnection::bodyOf(HttpAnswer answer, const LostAnswers& lost, qint64 waitedMs) const
 {
-    switch (answer.outcome) {
-    case HttpAnswer::Outcome::Unreached:
-        // Refused now, but an earlier try may have landed.
-        if (!lost.any)
-            throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
-        [[fallthrough]];
-    case HttpAnswer::Outcome::TimedOut:
-    case HttpAnswer::Outcome::TransportFailed:
+    if (answer.outcome == HttpAnswer::Outcome::Answered && answer.status == 200)
+        return std::move(answer.body);
+    // Whatever the try sent again met (refused, an error status), an earlier one may have landed.
+    if (lost.any)
         throw ECallOutcomeUnknown(lost.timedOut
                                       ? ServerLinkMessages::noAnswerInTime(address_, waitedMs)
-                                      : ServerLinkMessages::brokeAfterSending(address_, answer.errorText));
+                                      : ServerLinkMessages::brokeAfterSending(address_, lost.errorText));
+    switch (answer.outcome) {
+    case HttpAnswer::Outcome::Unreached:
+        throw Exception(ServerLinkMessages::transportFailed(address_, answer.errorText));
+    case HttpAnswer::Outcome::TimedOut:
+    case HttpAnswer::Outcome::TransportFailed:
+        // Noted as lost above: never reached.
+        break;
     case HttpAnswer::Outcome::CertificateRejected:
         throw Exception(ServerLinkMessages::certificateNotVerified(address_));
     case HttpAnswer::Outcome::TooLarge:
         throw Exception(ServerLinkMessages::answerTooLarge(address_, MaxAnswerBytes));
     case HttpAnswer::Outcome::Answered:
+        if (answer.status == 401)
+            throw Exception(ServerLinkMessages::accessDenied(address_));
         break;
     }
-    if (answer.status == 401)
-        throw Exception(ServerLinkMessages::accessDenied(address_));
-    if (answer.status != 200)
-        throw Exception(ServerLinkMessages::httpStatus(address_, answer.status));
-    return std::move(answer.body);
+    throw Exception(ServerLinkMessages::httpStatus(address_, answer.status));
 }
 
-QNetworkRequest TNetConnection::requestFor(const QString& path, const QString& token) const
+QByteArray TNetConnection::requestFor(const QString& path, const QString& token, const QByteArray& headers,
+                                      const QByteArray& body) const
 {
-    QUrl url = base_;
-    url.setPath(path);
-    QNetworkRequest request(url);
-    // The server is asked, not another one it points to: a redirect would carry the call and its token
-    // elsewhere. Bodies come as sent, so their size is what the cap sees.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
-    if (tls_)
-        request.setSslConfiguration(*tls_);
     if (!token.isEmpty() && !tls_ && !isLoopback(base_.host()))
         throw Exception(ServerLinkMessages::tokenNeedsHttps(address_));
+    QUrl url = base_;
+    url.setPath(path);
+    QByteArray request;
+    request.reserve(512 + body.size());
+    request += body.isNull() ? "GET " : "POST ";
+    request += url.path(QUrl::FullyEncoded).toLatin1();
+    request += " HTTP/1.1\r\nHost: ";
+    request += base_.authority(QUrl::FullyEncoded).toLatin1();
+    // Bodies come as sent, so their size is what the cap sees.
+    request += "\r\nAccept-Encoding: identity\r\n";
     if (!token.isEmpty())
-        request.setRawHeader(QByteArrayLiteral("Authorization"), "Bearer " + token.toUtf8());
+        request += "Authorization: Bearer " + wireSafe(token.toUtf8()) + "\r\n";
+    request += headers;
+    if (!body.isNull())
+        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    request += "\r\n";
+    request += body;
     return request;
 }

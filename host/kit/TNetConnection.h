@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallSettings.h"
 #include "HttpAnswer.h"
 #include "RemoteServer.h"
 #include "TEvent.h"
@@ -10,8 +11,7 @@
 #include <QUrl>
 #include <memory>
 
-class QNetworkAccessManager;
-class QNetworkRequest;
+class HttpLink;
 class QSslConfiguration;
 
 // The link to one object of the application server: HTTP/1.1 keep-alive, JSON-RPC 2.0 calls
@@ -68,22 +68,26 @@ private:
     // reached the server and no answer came back; Exception for every other failure.
     QByteArray post(const QByteArray& body);
 
-    // Whether any try of one call went out and lost its answer, and whether one timed out.
+    // Whether any try of one call went out and lost its answer, whether one timed out, and why the
+    // first one was lost.
     struct LostAnswers {
         bool any = false;
         bool timedOut = false;
-        void note(HttpAnswer::Outcome outcome);
+        QString errorText;
+        void note(const HttpAnswer& answer);
     };
 
     void checkHealth();
-    // The body of a 200 answer; anything else raises. `waitedMs`: the call's whole wait, every try.
-    QByteArray bodyOf(HttpAnswer answer, LostAnswers lost, qint64 waitedMs) const;
-    // Raises when the token would cross the network in clear.
-    QNetworkRequest requestFor(const QString& path, const QString& token) const;
+    // The body of a 200 answer; anything else raises, ECallOutcomeUnknown once any try lost its answer.
+    // `waitedMs`: the call's whole wait, every try.
+    QByteArray bodyOf(HttpAnswer answer, const LostAnswers& lost, qint64 waitedMs) const;
+    // The whole request to `path` (a GET when `body` is null); raises when the token would cross the
+    // network in clear. `headers`: more header lines, each ending in CRLF.
+    QByteArray requestFor(const QString& path, const QString& token, const QByteArray& headers = {},
+                          const QByteArray& body = {}) const;
     // The scheme and host of Host, checked; raises when it is no address.
     void aim();
 
-    std::unique_ptr<QNetworkAccessManager> network_;
     QString serverName_;
     QString host_;
     int port_ = 0;
@@ -93,6 +97,8 @@ private:
     QUrl base_;
     QString address_;
     std::unique_ptr<QSslConfiguration> tls_; // for https: the CAs trusted
+    std::unique_ptr<HttpLink> link_;         // to base_, kept alive between calls
 
+    CallSettings callSettings_;
     qint64 lastCallId_ = 0;
 };

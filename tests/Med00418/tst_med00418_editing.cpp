@@ -111,6 +111,52 @@ private slots:
         QCOMPARE(fx_.shownLines(), QStringList({"00003|Portaria|2,500|1.234,560|3.086,400"}));
     }
 
+    // Staff has three decimals and price two: their product has five. The total is the product kept at
+    // four decimals, half to even, then at the total's two, half to even again; a half in the fifth
+    // decimal can carry into the second.
+    void totalIsRoundedAtTheFourthDecimal_data()
+    {
+        QTest::addColumn<QString>("staff");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("stored"); // staff|price|total as the server holds them
+        // 0.13495 -> 0.1350 -> 0.14; rounded once, to two decimals, it would be 0.13.
+        QTest::newRow("fifth-decimal half carries") << "2,699"
+                                                    << "0,05"
+                                                    << "2.6990|0.0500|0.1400";
+        // 0.12495 -> 0.1250 -> 0.12, the even neighbour, not 0.13.
+        QTest::newRow("carried half goes to even") << "2,499"
+                                                   << "0,05"
+                                                   << "2.4990|0.0500|0.1200";
+        // 0.12485 -> 0.1248 -> 0.12.
+        QTest::newRow("fifth-decimal half to even") << "2,497"
+                                                    << "0,05"
+                                                    << "2.4970|0.0500|0.1200";
+        QTest::newRow("exact at two") << "2,5"
+                                      << "1234,56"
+                                      << "2.5000|1234.5600|3086.4000";
+    }
+
+    void totalIsRoundedAtTheFourthDecimal()
+    {
+        QFETCH(QString, staff);
+        QFETCH(QString, price);
+        QFETCH(QString, stored);
+        const QDate date = freshDate();
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        F::press(Qt::Key_Insert);
+        F::type(QStringLiteral("3"));
+        F::press(Qt::Key_Tab);
+        F::press(Qt::Key_Tab);
+        F::type(staff);
+        F::press(Qt::Key_Tab);
+        F::type(price);
+        F::press(Qt::Key_Tab);
+        fx_.click(screen_->sbtConfirmar);
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date),
+                 QStringList{QStringLiteral("00003|") + stored});
+    }
+
     void serviceAlreadyRegisteredIsRefusedOnTheCodeColumn()
     {
         const QDate date = freshDate();

@@ -69,6 +69,8 @@ private slots:
     void readsLinesAsWritten_data();
     void readsLinesAsWritten();
     void readsTextWithoutSpareRoom();
+    void readsLongListsAsTheyArrive_data();
+    void readsLongListsAsTheyArrive();
     void roomAfterTheText_data();
     void roomAfterTheText();
     void declaredFields();
@@ -216,6 +218,34 @@ void TstPacketCodec::readsTextWithoutSpareRoom()
     QCOMPARE(PacketCodec::decodePacket(DataPacket(borrowed), lineFields()), rows);
     QCOMPARE(PacketCodec::decodePacket(DataPacket(QByteArray(json.constData(), json.size())), lineFields()),
              rows);
+}
+
+// Lists past the first lines the reader samples to size its columns, in buffers shaped as the network
+// client hands them over: the answer's result copied out to its exact size, or borrowed in place.
+void TstPacketCodec::readsLongListsAsTheyArrive_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("borrowed");
+    for (const int lines : {2048, 2049, 3000, 10000, 100000}) {
+        QTest::addRow("%d lines, copied out", lines) << lines << false;
+        QTest::addRow("%d lines, borrowed", lines) << lines << true;
+    }
+}
+
+void TstPacketCodec::readsLongListsAsTheyArrive()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, borrowed);
+    QList<Record> rows;
+    rows.reserve(lines);
+    for (int i = 0; i < lines; ++i)
+        rows.append(line(QByteArray::number(i % 100000).rightJustified(5, '0').constData(),
+                         QStringLiteral("Serviço %1").arg(i)));
+    const QByteArray json = PacketCodec::encodePacket(lineFields(), rows).json();
+    const QByteArray arrived = borrowed ? QByteArray::fromRawData(json.constData(), json.size())
+                                        : QByteArray(json.constData(), json.size());
+    QVERIFY(roomAfter(arrived) < 64);
+    QCOMPARE(PacketCodec::decodePacket(DataPacket(arrived), lineFields()), rows);
 }
 
 void TstPacketCodec::roomAfterTheText_data()

@@ -3,8 +3,8 @@
 #include <QTcpSocket>
 #include <memory>
 
-AnswerDroppingProxy::AnswerDroppingProxy(quint16 serverPort, int drops)
-    : serverPort_(serverPort), drops_(drops)
+AnswerDroppingProxy::AnswerDroppingProxy(quint16 serverPort, int drops, Afterwards afterwards)
+    : serverPort_(serverPort), drops_(drops), afterwards_(afterwards)
 {
     listener_.listen(QHostAddress::LocalHost);
     connect(&listener_, &QTcpServer::newConnection, this, [this] {
@@ -22,6 +22,10 @@ void AnswerDroppingProxy::relay(QTcpSocket* client)
     const auto losing = std::make_shared<bool>(false);
     connect(client, &QTcpSocket::readyRead, server, [this, client, server, losing] {
         const QByteArray bytes = client->readAll();
+        if (afterwards_ == Afterwards::Unavailable && dropped_ >= drops_) {
+            client->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n");
+            return;
+        }
         if (bytes.startsWith("POST") && dropped_ < drops_)
             *losing = true;
         server->write(bytes);
@@ -32,7 +36,8 @@ void AnswerDroppingProxy::relay(QTcpSocket* client)
             client->write(answer);
             return;
         }
-        ++dropped_;
+        if (++dropped_ == drops_ && afterwards_ == Afterwards::Refuse)
+            listener_.close();
         client->abort();
         client->deleteLater();
     });

@@ -1,14 +1,18 @@
 #include "AppServerProcess.h"
 #include "ECallOutcomeUnknown.h"
+#include "EndlessAnswerServer.h"
 #include "Exception.h"
 #include "FaultyServer.h"
 #include "HostLog.h"
 #include "MessageOf.h"
+#include "ProcessMemory.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -39,6 +43,21 @@ void aimAt(TNetConnection& connection, quint16 port)
     };
 }
 
+// AddressSanitizer keeps freed blocks in quarantine (256 MiB by default) before it reuses them, so the
+// growing answer's earlier buffers still count in a sanitized build.
+#ifdef __SANITIZE_ADDRESS__
+constexpr qint64 AllocatorSlackKiB = 256 * 1024;
+#else
+constexpr qint64 AllocatorSlackKiB = 0;
+#endif
+
+// Starts this process's peak memory over from what it holds now; false where the system does not allow it.
+bool restartPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+
 RemoteValue reserve(TNetConnection& connection)
 {
     return connection.AppServer().call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string("0001")});
@@ -67,6 +86,8 @@ private slots:
     void callsWhoseAnswerWasLost();
     void answersThatAreNotTaken_data();
     void answersThatAreNotTaken();
+    void endlessAnswersAreNotHeld_data();
+    void endlessAnswersAreNotHeld();
     void everyCallIsLogged_data();
     void everyCallIsLogged();
 
@@ -375,6 +396,37 @@ void TestNetConnection::answersThatAreNotTaken()
         connection.AppServer().call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string("0001")});
     });
     QCOMPARE(message, outcome.arg(server.port()));
+}
+
+void TestNetConnection::endlessAnswersAreNotHeld_data()
+{
+    QTest::addColumn<EndlessAnswerServer::Framing>("framing");
+    QTest::newRow("chunks without end") << EndlessAnswerServer::Framing::Chunked;
+    QTest::newRow("body running to a close that never comes") << EndlessAnswerServer::Framing::UntilClose;
+}
+
+// The cap holds where the bytes are kept, however fast they come: the host never holds much more than
+// the 64 MiB it takes from one answer.
+void TestNetConnection::endlessAnswersAreNotHeld()
+{
+    QFETCH(EndlessAnswerServer::Framing, framing);
+    const EndlessAnswerServer server(framing);
+    TNetConnection connection;
+    aimAt(connection, server.port());
+    connection.Open();
+    settings_.set("Servidor/TimeoutMs", 120000);
+    const qint64 pid = QCoreApplication::applicationPid();
+    if (!restartPeakMemory())
+        QSKIP("this system does not let a process start its peak memory over");
+    const qint64 before = ProcessMemory::residentKiB(pid);
+    QCOMPARE(
+        messageOf([&] { reserve(connection); }),
+        QStringLiteral("A resposta do servidor de aplicação 127.0.0.1:%1 passou de 64 MiB e foi recusada. "
+                       "Avise o suporte.")
+            .arg(server.port()));
+    const qint64 grownKiB = ProcessMemory::peakKiB(pid) - before;
+    QVERIFY2(grownKiB < 3 * 64 * 1024 + AllocatorSlackKiB,
+             qPrintable(QStringLiteral("grew by %1 KiB").arg(grownKiB)));
 }
 
 // `error` is the message a stand-in server answers with; empty: the real server answers.

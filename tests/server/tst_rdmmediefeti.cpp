@@ -2,16 +2,23 @@
 #include "AppServerProcess.h"
 #include "Consiste.h"
 #include "Currency.h"
+#include "ECallOutcomeUnknown.h"
 #include "EfetGestRecordSet.h"
 #include "Exception.h"
+#include "FaultyServer.h"
 #include "NetMediEfeti.h"
 #include "PacketCodec.h"
 #include "RdmMediEfeti.h"
 #include "SettingsFile.h"
+#include "TClientDataSet.h"
+#include "TField.h"
 #include "TNetConnection.h"
 #include "VerifServRecordSet.h"
 
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -64,6 +71,28 @@ bool isTicket(const QString& text)
     return shape.match(text).hasMatch();
 }
 
+// Stores `count` lines of branch 0001 on `day` straight into the server's SQLite file, service codes
+// 00000, 00001, ... and decimals scaled by 10000 as the server keeps them.
+void storeLines(const QString& databasePath, QDate day, int count)
+{
+    const QString name = QStringLiteral("lines");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(databasePath);
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        QSqlQuery insert(db);
+        QVERIFY(insert.prepare(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < ?) "
+            "INSERT INTO USR_EFETGEST (USR_CDFILIAL, USR_DTEFETGEST, USR_CDSERVFILI, USR_QTEFETGEST, "
+            "USR_VREFETGEST, USR_VRTTSERVGEST) SELECT '0001', ?, printf('%05d', i), (i % 7 + 1) * 10000, "
+            "125000, (i % 7 + 1) * 125000 FROM n")));
+        insert.addBindValue(count);
+        insert.addBindValue(day.toString(Qt::ISODate));
+        QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 } // namespace
 
 class TestRdmMediEfeti : public QObject {
@@ -78,6 +107,12 @@ private slots:
     void setDelTableApurReturnsReservation();
     void writeWhoseAnswerWasLostIsAppliedOnce_data();
     void writeWhoseAnswerWasLostIsAppliedOnce();
+    void saveNotConfirmedIsOfUnknownOutcome_data();
+    void saveNotConfirmedIsOfUnknownOutcome();
+    void lostAnswerThenRefusedRetryIsOfUnknownOutcome_data();
+    void lostAnswerThenRefusedRetryIsOfUnknownOutcome();
+    void longListsLoad_data();
+    void longListsLoad();
 
 private:
     SettingsFile settings_;
@@ -213,6 +248,116 @@ void TestRdmMediEfeti::writeWhoseAnswerWasLostIsAppliedOnce()
         QVERIFY(isTicket(rdm.GetPrxRelApurFat(Branch)));
     }
     QCOMPARE(proxy.dropped(), 1);
+}
+
+// What a stand-in server answers to a save of one inserted line; only a count of exactly that line
+// says it is stored.
+void TestRdmMediEfeti::saveNotConfirmedIsOfUnknownOutcome_data()
+{
+    QTest::addColumn<QByteArray>("result");
+    QTest::addColumn<bool>("confirmed");
+    QTest::newRow("one applied") << QByteArray(R"({"applied":1})") << true;
+    QTest::newRow("null") << QByteArray("null") << false;
+    QTest::newRow("none applied") << QByteArray(R"({"applied":0})") << false;
+    QTest::newRow("more applied than sent") << QByteArray(R"({"applied":2})") << false;
+    QTest::newRow("count as text") << QByteArray(R"({"applied":"1"})") << false;
+    QTest::newRow("empty object") << QByteArray("{}") << false;
+    QTest::newRow("bare number") << QByteArray("1") << false;
+    QTest::newRow("true") << QByteArray("true") << false;
+}
+
+void TestRdmMediEfeti::saveNotConfirmedIsOfUnknownOutcome()
+{
+    QFETCH(QByteArray, result);
+    QFETCH(bool, confirmed);
+    const FaultyServer standIn(FaultyServer::Silence::None, 200,
+                               R"({"jsonrpc":"2.0","id":%ID%,"result":)" + result + '}');
+    QObject owner;
+    TNetConnection* connection = createNetMediEfeti(&owner);
+    connection->BeforeConnect = [&](QObject*) {
+        connection->SetHost(QStringLiteral("127.0.0.1"));
+        connection->SetPort(standIn.port());
+    };
+    connection->Open();
+    QString unknown;
+    try {
+        RdmMediEfeti(*connection).setEfetGest(inserting(daysAgo(9), QStringLiteral("00001"), 2));
+    } catch (const ECallOutcomeUnknown& e) {
+        unknown = e.Message();
+    }
+    QCOMPARE(unknown.isEmpty(), confirmed);
+    if (!confirmed)
+        QCOMPARE(unknown, QStringLiteral("O servidor de aplicação não confirmou a gravação das 1 alterações "
+                                         "enviadas (respondeu %1).")
+                              .arg(QString::fromUtf8(result)));
+}
+
+// The first try reaches the server, which applies it, and its answer is lost; the try sent again is
+// refused before any answer. Whether the save landed cannot be told from the link.
+void TestRdmMediEfeti::lostAnswerThenRefusedRetryIsOfUnknownOutcome_data()
+{
+    QTest::addColumn<AnswerDroppingProxy::Afterwards>("afterwards");
+    QTest::addColumn<int>("daysBack"); // a billing date no other test stores lines on
+    QTest::newRow("connection refused") << AnswerDroppingProxy::Afterwards::Refuse << 10;
+    QTest::newRow("service unavailable") << AnswerDroppingProxy::Afterwards::Unavailable << 11;
+}
+
+void TestRdmMediEfeti::lostAnswerThenRefusedRetryIsOfUnknownOutcome()
+{
+    QFETCH(AnswerDroppingProxy::Afterwards, afterwards);
+    QFETCH(int, daysBack);
+    const TDateTime date = daysAgo(daysBack);
+    AnswerDroppingProxy proxy(server_.port(), 1, afterwards);
+    QObject owner;
+    TNetConnection* lossy = createNetMediEfeti(&owner);
+    lossy->BeforeConnect = [&](QObject*) {
+        lossy->SetHost(QStringLiteral("127.0.0.1"));
+        lossy->SetPort(proxy.port());
+    };
+    lossy->Open();
+    bool unknown = false;
+    try {
+        RdmMediEfeti(*lossy).setEfetGest(inserting(date, QStringLiteral("00004"), 4));
+    } catch (const ECallOutcomeUnknown&) {
+        unknown = true;
+    } catch (const Exception& e) {
+        QFAIL(qPrintable(QStringLiteral("reported as a plain failure: ") + e.Message()));
+    }
+    QVERIFY(unknown);
+    QCOMPARE(proxy.dropped(), 1);
+    QCOMPARE(servicesOf(RdmMediEfeti(*connection_).getEfetGest(Branch, date)),
+             QStringList{QStringLiteral("00004")});
+}
+
+void TestRdmMediEfeti::longListsLoad_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("daysBack"); // a billing date no other test stores lines on
+    QTest::newRow("3,000 lines") << 3000 << 20;
+    QTest::newRow("10,000 lines") << 10000 << 21;
+    QTest::newRow("100,000 lines") << 100000 << 22;
+}
+
+// As the screen loads a list: the packet as it came off the socket, straight into cdsEfetGest.
+void TestRdmMediEfeti::longListsLoad()
+{
+    QFETCH(int, count);
+    QFETCH(int, daysBack);
+    const TDateTime date = daysAgo(daysBack);
+    storeLines(server_.database(), date.toDate(), count);
+    if (QTest::currentTestFailed())
+        return;
+    QObject owner;
+    TClientDataSet* lines = EfetGestRecordSet::create(&owner).cdsEfetGest;
+    lines->SetData(RdmMediEfeti(*connection_).getEfetGest(Branch, date).toPacket());
+    QCOMPARE(lines->RecordCount(), count);
+    lines->Last();
+    QCOMPARE(lines->FieldByName(QStringLiteral("USR_CDSERVFILI"))->AsString(),
+             QString::number(count - 1).rightJustified(5, QLatin1Char('0')));
+    const Currency staff = Currency::fromInt((count - 1) % 7 + 1);
+    QCOMPARE(lines->FieldByName(QStringLiteral("USR_QTEFETGEST"))->AsCurrency(), staff);
+    QCOMPARE(lines->FieldByName(QStringLiteral("USR_VRTTSERVGEST"))->AsCurrency(),
+             staff * Currency::parse(QStringLiteral("12.5")));
 }
 
 QTEST_GUILESS_MAIN(TestRdmMediEfeti)

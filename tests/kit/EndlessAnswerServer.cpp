@@ -1,0 +1,71 @@
+#include "EndlessAnswerServer.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <memory>
+
+namespace {
+
+constexpr int PollMs = 50;
+
+// Reads up to the end of a request's head; a call's small body is read along with it or left unread.
+QByteArray readHead(QTcpSocket& socket, const std::atomic<bool>& stopping)
+{
+    QByteArray head;
+    while (!head.contains("\r\n\r\n") && socket.state() == QAbstractSocket::ConnectedState && !stopping) {
+        if (socket.waitForReadyRead(PollMs))
+            head += socket.readAll();
+    }
+    return head;
+}
+
+void sendWithoutEnd(QTcpSocket& socket, EndlessAnswerServer::Framing framing,
+                    const std::atomic<bool>& stopping)
+{
+    const QByteArray data(64 * 1024, 'x');
+    const bool chunked = framing == EndlessAnswerServer::Framing::Chunked;
+    socket.write(chunked ? "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                         : "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+    const QByteArray piece = chunked ? QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n" : data;
+    while (socket.state() == QAbstractSocket::ConnectedState && !stopping) {
+        if (socket.bytesToWrite() < piece.size())
+            socket.write(piece);
+        socket.waitForBytesWritten(PollMs);
+    }
+}
+
+} // namespace
+
+EndlessAnswerServer::EndlessAnswerServer(Framing framing) : framing_(framing)
+{
+    std::atomic<quint16> port = 0;
+    thread_ = std::thread([this, &port] { run(port); });
+    while (port == 0)
+        std::this_thread::yield();
+    port_ = port;
+}
+
+EndlessAnswerServer::~EndlessAnswerServer()
+{
+    stopping_ = true;
+    thread_.join();
+}
+
+void EndlessAnswerServer::run(std::atomic<quint16>& port)
+{
+    QTcpServer listener;
+    listener.listen(QHostAddress::LocalHost);
+    port = listener.serverPort();
+    while (!stopping_) {
+        if (!listener.waitForNewConnection(PollMs))
+            continue;
+        const std::unique_ptr<QTcpSocket> socket(listener.nextPendingConnection());
+        while (socket->state() == QAbstractSocket::ConnectedState && !stopping_) {
+            const QByteArray head = readHead(*socket, stopping_);
+            if (head.startsWith("GET /health"))
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+            else if (!head.isEmpty())
+                sendWithoutEnd(*socket, framing_, stopping_);
+        }
+    }
+}

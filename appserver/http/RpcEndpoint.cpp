@@ -2,6 +2,7 @@
 
 #include "LogLine.h"
 #include "Metrics.h"
+#include "ReadinessProbe.h"
 #include "ServerLog.h"
 
 #include <QElapsedTimer>
@@ -77,8 +78,8 @@ void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanosecon
 
 } // namespace
 
-RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token)
-    : dispatcher_(dispatcher), token_(std::move(token))
+RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, QByteArray token)
+    : dispatcher_(dispatcher), readiness_(readiness), token_(std::move(token))
 {}
 
 bool RpcEndpoint::authorized(const HttpRequest& request) const
@@ -130,7 +131,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
 
 HttpAnswer RpcEndpoint::ready()
 {
-    if (dispatcher_.databaseAnswers())
+    if (readiness_.databaseAnswers())
         return {200, "text/plain", "ok"};
     return {503, "text/plain", "database unavailable\n"};
 }
@@ -140,6 +141,5 @@ HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
     // Counters tell an outsider how busy the server is and which methods it serves.
     if (!loopbackPeer && !authorized(request))
         return {401, "text/plain", "unauthorized\n"};
-    const std::optional<qint64> held = dispatcher_.reservationsHeld();
-    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition(held.value_or(-1))};
+    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition()};
 }

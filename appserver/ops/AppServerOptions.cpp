@@ -32,6 +32,9 @@ const QCommandLineOption
                      QStringLiteral("Seconds a write call's outcome is kept under its request id, so that "
                                     "the same call sent again is not applied twice."),
                      QStringLiteral("SECONDS"), QStringLiteral("86400"));
+const QCommandLineOption HistoryDaysOption(QStringLiteral("history-days"),
+                                           QStringLiteral("Days a line's change is kept in its history."),
+                                           QStringLiteral("DAYS"), QStringLiteral("730"));
 const QCommandLineOption IdleOption(QStringLiteral("idle-timeout"),
                                     QStringLiteral("Seconds before an idle connection is closed."),
                                     QStringLiteral("SECONDS"), QStringLiteral("60"));
@@ -70,6 +73,18 @@ const QCommandLineOption
     ShutdownOption(QStringLiteral("shutdown-timeout"),
                    QStringLiteral("Seconds a stop (SIGTERM) waits for the calls in flight."),
                    QStringLiteral("SECONDS"), QStringLiteral("20"));
+const QCommandLineOption
+    DbConnectTimeoutOption(QStringLiteral("database-connect-timeout"),
+                           QStringLiteral("PostgreSQL: seconds opening a connection may take."),
+                           QStringLiteral("SECONDS"), QStringLiteral("5"));
+const QCommandLineOption
+    DbStatementTimeoutOption(QStringLiteral("database-statement-timeout"),
+                             QStringLiteral("PostgreSQL: seconds one statement may run; 0 for no limit."),
+                             QStringLiteral("SECONDS"), QStringLiteral("30"));
+const QCommandLineOption ReadyTimeoutOption(QStringLiteral("ready-timeout"),
+                                            QStringLiteral("Seconds /health/ready waits for the database "
+                                                           "before it answers 503."),
+                                            QStringLiteral("SECONDS"), QStringLiteral("2"));
 const QCommandLineOption LogFileOption(QStringLiteral("log-file"),
                                        QStringLiteral("File the log is appended to (default: standard "
                                                       "error); SIGHUP opens it again, for logrotate."),
@@ -165,11 +180,12 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addHelpOption();
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
-    const QList<QCommandLineOption> options{
-        ListenOption,     DatabaseOption, SeedOption,    TokenOption,   TtlOption,
-        RequestTtlOption, IdleOption,     HeadOption,    BodyOption,    MaxConnectionsOption,
-        PerAddressOption, MaxBytesOption, UnsentOption,  WorkersOption, TlsCertOption,
-        TlsKeyOption,     ShutdownOption, LogFileOption, LogRulesOption};
+    QList<QCommandLineOption> options{ListenOption,   DatabaseOption,       SeedOption,       TokenOption,
+                                      TtlOption,      RequestTtlOption,     IdleOption,       HeadOption,
+                                      BodyOption,     MaxConnectionsOption, PerAddressOption, MaxBytesOption,
+                                      UnsentOption,   WorkersOption,        TlsCertOption,    TlsKeyOption,
+                                      ShutdownOption, LogFileOption,        LogRulesOption};
+    options << DbConnectTimeoutOption << DbStatementTimeoutOption << ReadyTimeoutOption << HistoryDaysOption;
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -181,6 +197,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.token = parser.isSet(TokenOption) ? parser.value(TokenOption).toUtf8() : tokenFromEnvironment;
     out.reservationTtl = std::chrono::seconds(positiveNumber(parser, TtlOption, 1));
     out.requestIdTtl = std::chrono::seconds(positiveNumber(parser, RequestTtlOption, 1));
+    out.historyRetention = std::chrono::days(positiveNumber(parser, HistoryDaysOption, 1));
     out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
     out.headTimeout = std::chrono::seconds(positiveNumber(parser, HeadOption, 1));
     out.bodyTimeout = std::chrono::seconds(positiveNumber(parser, BodyOption, 1));
@@ -195,6 +212,9 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     if (out.tlsCertificate.isEmpty() != out.tlsKey.isEmpty())
         refuse(QStringLiteral("--tls-cert and --tls-key go together: give both, or neither for plain HTTP."));
     out.shutdownTimeout = std::chrono::seconds(positiveNumber(parser, ShutdownOption, 1));
+    out.databaseConnectTimeout = std::chrono::seconds(positiveNumber(parser, DbConnectTimeoutOption, 1));
+    out.databaseStatementTimeout = std::chrono::seconds(positiveNumber(parser, DbStatementTimeoutOption, 0));
+    out.readyTimeout = std::chrono::seconds(positiveNumber(parser, ReadyTimeoutOption, 1));
     out.logFile = parser.value(LogFileOption);
     out.logRules = parser.value(LogRulesOption);
     if (out.token.isEmpty() && !out.address.isLoopback())
@@ -202,4 +222,12 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
                               "MED_SERVER_TOKEN.")
                    .arg(out.address.toString()));
     return out;
+}
+
+DatabaseSpec AppServerOptions::databaseSpec() const
+{
+    DatabaseSpec spec = DatabaseSpec::parse(database);
+    spec.connectTimeout = databaseConnectTimeout;
+    spec.statementTimeout = databaseStatementTimeout;
+    return spec;
 }

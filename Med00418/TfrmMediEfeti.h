@@ -11,7 +11,10 @@
 #include "med00418_export.h"
 
 class QAction;
+class QLabel;
+class QLineEdit;
 class QMenu;
+class QTextBrowser;
 class PasteReader;
 class RdmMediEfeti;
 class TBtnPesquisa;
@@ -115,6 +118,9 @@ public slots:
     void btnImportaClick(QObject* Sender);
     void mnuImpEFClick(QObject* Sender);
     void sbtVerificarClick(QObject* Sender) override;
+    // Help and finding a line.
+    void sbtAjudaClick(QObject* Sender) override;
+    void sbtProcurarClick(QObject* Sender) override;
 
 private:
     // TfrmMediEfetiLayout.cpp
@@ -129,8 +135,14 @@ private:
     // showing while the call waits.
     void reloadLines();
     // The list of the filter's branch and date from the server; on failure the error is shown and
-    // the list left empty, so that no line stands under a filter it does not belong to.
-    void loadLines();
+    // the list left empty and marked not loaded, so that no line stands under a filter it does not
+    // belong to. True when it was loaded.
+    bool loadLines();
+    // Attaches the grid to the list just loaded and sets the commands for it.
+    void showLoadedList();
+    // A list that could not be read: the grid stays detached, only refresh (and F12) is offered, and
+    // the status bar says why until a load succeeds.
+    void showListNotLoaded();
     void setRowCommands(bool enabled);
     [[noreturn]] void refuseAt(TField* field, const QString& messageKey);
 
@@ -140,8 +152,17 @@ public slots:
     void dbgDataCanEditModify(QObject* Sender, TField* Field, bool& CanModify);
     void cdsEfetGestAfterEdit(TDataSet* DataSet);
     void cdsEfetGestUSR_VRTTSERVGESTChange(TField* Sender);
+    void cdsEfetGestBeforeDelete(TDataSet* DataSet);
 
 private:
+    // TfrmMediEfetiConflict.cpp. A change another user's save overtook: names the line, what was saved
+    // and what this user typed, and reads the list again with the cursor on the line. False when the
+    // line stands on the server as it was opened (the refusal had another reason).
+    bool explainConflict(const QString& typed);
+    void showConflictLine(const QString& code);
+    // Staff, price and total of the current line as the grid shows them.
+    QString typedValues() const;
+
     // Staff or price differ from what the open line's total was last written against.
     bool totalIsStale() const;
     // After a save whose outcome is unknown: reads the list again once the data set is browsed and no
@@ -161,8 +182,22 @@ private:
     Currency totalPrice_;
     // The message of a save that may or may not have landed, until the list is read again.
     QString unsureSave_;
+    // The stored line as it stood when opened for a change or a delete (code empty for a new line), and
+    // whether the change is a delete.
+    struct StoredLine {
+        QString code;
+        QString name;
+        QString values;
+    };
+    StoredLine lineBefore_;
+    bool deleting_ = false;
     // A paste runs: it stops at a save of unknown outcome and reads the list again itself.
     bool pasting_ = false;
+    // Why the list of the filter could not be read; empty while a list is loaded.
+    QString notLoaded_;
+    // What the last command did to the list ("3 linhas importadas."), shown beside the totals until
+    // the list is read again or the filter entered.
+    QString statusNote_;
 
     // TfrmMediEfetiLineHistory.cpp: the grid's context menu, beside the keys and commands.
 public:
@@ -200,6 +235,22 @@ private:
     void pasteClipboard();
     // The reason the row was refused; empty when it was stored.
     QString pasteLine(const PasteReader& reader, const QStringList& cells, QStringList& errors);
+
+    // TfrmMediEfetiHelp.cpp: the screen's help, from the page shipped inside the module, in a window
+    // of its own that stays open beside the screen.
+public:
+    QTextBrowser* hlpMediEfeti = nullptr;
+    // TfrmMediEfetiFind.cpp: the find box under the grid. As the user types, the cursor goes to the first
+    // line whose service code starts with the digits typed, or whose name holds the words typed (case and
+    // accents aside). Enter or Esc closes it, leaving the cursor on the line found.
+    TPanel* panProcurar = nullptr;
+    QLineEdit* edtProcurar = nullptr;
+    QLabel* lblProcurarNada = nullptr;
+
+private:
+    void buildFindBox();
+    void findLine(const QString& text);
+    void closeFindBox();
 
     // TfrmMediEfetiLifecycle.cpp
     // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close

@@ -11,6 +11,7 @@
 #include "TMaskEdit.h"
 #include "TMenuItem.h"
 #include "TPageControl.h"
+#include "TStringField.h"
 #include "TfrmMediEfeti.h"
 #include "VirtualKeys.h"
 
@@ -63,6 +64,11 @@ void TfrmMediEfeti::dtsPadraoStateChange(QObject* Sender)
     for (QWidget* control :
          std::initializer_list<QWidget*>{lblDtLanc, depDataFatu, lblFilial, medCdFilial, btpFilial})
         control->setEnabled(filterOpen);
+    // A new line starts with its service code, whichever column the cursor stood on; a paste fills
+    // the line itself.
+    if (state == TDataSetState::dsInsert && !pasting_)
+        dbgData->SetSelectedField(cdsEfetGestUSR_CDSERVFILI);
+    updateTotals();
 }
 
 void TfrmMediEfeti::sbtExcluirClick(QObject* Sender)
@@ -84,6 +90,24 @@ void TfrmMediEfeti::sbtCancelarClick(QObject* Sender)
 void TfrmMediEfeti::FormKeyDown(QObject* Sender, int& Key, Qt::KeyboardModifiers Shift)
 {
     TfrmPadraoSimples::FormKeyDown(Sender, Key, Shift);
+    if (Key == VirtualKeys::vkF1 && Shift == Qt::NoModifier) {
+        Key = 0;
+        sbtAjuda->Click();
+        return;
+    }
+    if (Key == VirtualKeys::vkReturn && Shift == Qt::ControlModifier && medCdFilial->hasFocus() &&
+        btpFilial->isEnabled()) {
+        // The branch's search takes the key the service column's search takes.
+        Key = 0;
+        btpFilial->Click();
+        return;
+    }
+    if (Key == 'F' && Shift == Qt::ControlModifier) {
+        Key = 0;
+        if (sbtProcurar->Enabled())
+            sbtProcurar->Click();
+        return;
+    }
     if (Key != VirtualKeys::vkF12 || Shift != Qt::NoModifier)
         return;
     // The control before the page control is the filter's last; its panel's first is the branch code.

@@ -83,6 +83,7 @@ void TfrmMediEfeti::depDataFatuExit(QObject*)
 
 void TfrmMediEfeti::panFiltroEnter(QObject*)
 {
+    statusNote_.clear();
     dtsPadrao->SetEnabled(false);
     ControlaBotoes();
 }
@@ -100,27 +101,50 @@ void TfrmMediEfeti::panFiltroExit(QObject*)
     }
     shownBranch_ = medCdFilial->Text();
     shownDate_ = depDataFatu->GetDate();
-    loadLines();
+    if (loadLines())
+        showLoadedList();
+    else
+        showListNotLoaded();
+}
+
+void TfrmMediEfeti::showLoadedList()
+{
     if (cdsEfetGest->IsEmpty())
         HabilitaBotoes();
     dtsPadrao->SetEnabled(true);
     ControlaBotoes();
     VerifEmpty();
+    updateTotals();
+}
+
+void TfrmMediEfeti::showListNotLoaded()
+{
+    // An empty grid would pass for a day without lines: nothing is offered on it but reading it again.
+    dtsPadrao->SetEnabled(false);
+    ControlaBotoes();
+    SetCommandEnabled(sbtVerificar, true);
+    updateTotals();
 }
 
 void TfrmMediEfeti::reloadLines()
 {
-    Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
+    Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working,
+                           QStringLiteral("Carregando..."));
     const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
     cdsEfetGest->SetData(server().getEfetGest(shownBranch_, shownDate_).toPacket());
+    notLoaded_.clear();
+    statusNote_.clear();
 }
 
-void TfrmMediEfeti::loadLines()
+bool TfrmMediEfeti::loadLines()
 {
     try {
         reloadLines();
+        return true;
     } catch (...) {
+        notLoaded_ = Application::MessageOf(std::current_exception());
         cdsEfetGest->SetData(PacketCodec::encodePacket(cdsEfetGest->FieldDefList(), {}));
         Application::instance().HandleException(std::current_exception());
+        return false;
     }
 }

@@ -27,7 +27,8 @@ void TfrmMediEfeti::Vd_Servico()
 {
     try {
         cdsEfetGestUSR_CDSERVFILI->SetAsString(Consiste::Ajusta(cdsEfetGestUSR_CDSERVFILI->AsString(), 5));
-        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
+        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working,
+                               QStringLiteral("Verificando o serviço..."));
         cdsVerifServ->SetData(
             server()
                 .GetVerifServ(shownBranch_, shownDate_, cdsEfetGestUSR_CDSERVFILI->AsString())

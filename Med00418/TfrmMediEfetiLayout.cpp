@@ -132,6 +132,12 @@ void TfrmMediEfeti::buildCommands()
         SetCommandEnabled(button, false);
     mnuListagem->SetEnabled(false);
     mnuConfigImpressora->SetEnabled(false);
+    // The screen's own keys for finding a line and for its help (FormKeyDown).
+    for (const auto& [button, key] : {std::pair{sbtProcurar, QKeySequence(Qt::CTRL | Qt::Key_F)},
+                                      std::pair{sbtAjuda, QKeySequence(Qt::Key_F1)}}) {
+        button->SetShortCut(key);
+        MenuItemOf(button)->SetShortCut(key);
+    }
 
     btnImporta = make<TButtonFlat>(panMenu, "btnImporta");
     btnImporta->SetBounds(215, 4, 21, 21);
@@ -171,7 +177,11 @@ void TfrmMediEfeti::buildFilterPanel()
 
     btpFilial = make<TBtnPesquisa>(panFiltro, "btpFilial");
     btpFilial->SetBounds(165, 4, 21, 21);
-    btpFilial->SetHint(QStringLiteral("Pesquisar"));
+    const QString searchKey = QKeySequence(Qt::CTRL | Qt::Key_Return).toString(QKeySequence::NativeText);
+    btpFilial->SetHint(QStringLiteral("Pesquisar filial (%1)").arg(searchKey));
+    btpFilial->setAccessibleDescription(
+        QStringLiteral("Abre a lista de filiais para escolher uma; no código da filial, tecle %1.")
+            .arg(searchKey));
     btpFilial->SetShowHint(true);
     btpFilial->SetAssociate(medCdFilial);
     btpFilial->SetTitle(QStringLiteral("Filial"));
@@ -274,5 +284,6 @@ void TfrmMediEfeti::wireEvents()
     BindHandler(cdsEfetGest->AfterPost, this, "cdsEfetGestAfterPost");
     BindHandler(cdsEfetGest->AfterCancel, this, "cdsEfetGestAfterCancel");
     BindHandler(cdsEfetGest->AfterDelete, this, "cdsEfetGestAfterPost");
+    BindHandler(cdsEfetGest->BeforeDelete, this, "cdsEfetGestBeforeDelete");
     BindHandler(netMediEfeti->BeforeConnect, this, "netMediEfetiBeforeConnect");
 }

@@ -17,6 +17,7 @@ TfrmMediEfeti::TfrmMediEfeti(QWidget* parent) : TfrmPadraoSimples(parent)
     buildCommands();
     buildFilterPanel();
     buildGridArea();
+    buildFindBox();
     wireEvents();
 }
 

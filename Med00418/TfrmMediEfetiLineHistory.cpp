@@ -48,9 +48,11 @@ void TfrmMediEfeti::buildGridMenu()
                 [this, step] { Application::instance().Guard([this, step] { (this->*step)(); }); });
         return action;
     };
-    mnuCopiar = add(QStringLiteral("Copiar"), "mnuCopiar", &TfrmMediEfeti::CopyCell);
+    // The keys shown as the desktop writes them; the grid's key handler copies and pastes, not these entries.
+    mnuCopiar =
+        add(QStringLiteral("Copiar\t") + QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText),
+            "mnuCopiar", &TfrmMediEfeti::CopyCell);
     mnuCopiarLista = add(QStringLiteral("Copiar lista"), "mnuCopiarLista", &TfrmMediEfeti::CopyList);
-    // The key shown as the desktop writes it; the grid's key handler pastes, not this entry.
     mnuColar =
         add(QStringLiteral("Colar\t") + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText),
             "mnuColar", &TfrmMediEfeti::pasteClipboard);
@@ -75,7 +77,8 @@ TableRows TfrmMediEfeti::lineHistoryPage(const QString& service, QString& cursor
     QObject owner;
     TClientDataSet* history = HistEfetGestRecordSet::create(&owner).cdsHistEfetGest;
     {
-        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
+        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working,
+                               QStringLiteral("Carregando o histórico..."));
         const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
         history->SetData(server().GetHistEfetGest(shownBranch_, shownDate_, service, cursor).toPacket());
     }

@@ -53,6 +53,11 @@ void TfrmMediEfeti::cdsEfetGestBeforePost(TDataSet*)
 
 void TfrmMediEfeti::cdsEfetGestAfterEdit(TDataSet*)
 {
+    deleting_ = false;
+    lineBefore_ = {};
+    if (cdsEfetGest->State() == TDataSetState::dsEdit)
+        lineBefore_ = {cdsEfetGestUSR_CDSERVFILI->AsString(), cdsEfetGestNMSERVICO->AsString(),
+                       typedValues()};
     totalStaff_ = cdsEfetGestUSR_QTEFETGEST->AsCurrency();
     totalPrice_ = cdsEfetGestUSR_VREFETGEST->AsCurrency();
 }
@@ -75,8 +80,14 @@ void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
     const auto owed = qScopeGuard([this] { rereadWhenIdle(); });
     if (cdsEfetGest->ChangeCount() == 0)
         return;
+    const QString typed = typedValues();
     try {
-        server().setEfetGest(cdsEfetGest->Delta());
+        {
+            Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working,
+                                   QStringLiteral("Gravando..."));
+            const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
+            server().setEfetGest(cdsEfetGest->Delta());
+        }
         cdsEfetGest->MergeChangeLog();
     } catch (const ECallOutcomeUnknown& unknown) {
         // The server may hold the change or not: no failure is claimed, and the list is read again,
@@ -85,8 +96,10 @@ void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
         unsureSave_ = unknown.Message() + QStringLiteral(" A alteração pode ter sido gravada ou não.");
     } catch (...) {
         // The grid goes back to what the server holds, and the user learns why.
+        const std::exception_ptr refusal = std::current_exception();
         cdsEfetGest->CancelUpdates();
-        Application::instance().HandleException(std::current_exception());
+        if (!explainConflict(typed))
+            Application::instance().HandleException(refusal);
     }
 }
 

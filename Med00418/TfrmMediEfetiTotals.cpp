@@ -3,6 +3,7 @@
 #include "ERangeError.h"
 #include "TBCDField.h"
 #include "TClientDataSet.h"
+#include "TDataSource.h"
 #include "TfrmMediEfeti.h"
 
 #include <QLocale>
@@ -18,6 +19,15 @@ void TfrmMediEfeti::watchTotals()
 
 void TfrmMediEfeti::updateTotals()
 {
+    // The bar speaks of what the grid shows: nothing while it is detached, why when no list could be read.
+    if (!notLoaded_.isEmpty()) {
+        setProperty("statusText", QStringLiteral("Lista não carregada: %1").arg(notLoaded_));
+        return;
+    }
+    if (!dtsPadrao->Enabled() || !cdsEfetGest->Active()) {
+        setProperty("statusText", QString());
+        return;
+    }
     int lines = 0;
     Currency staff;
     Currency total;
@@ -43,7 +53,8 @@ void TfrmMediEfeti::updateTotals()
         return overflow ? QStringLiteral("excede o limite")
                         : DisplayFormat::formatCurrency(sum, field->DisplayFormat(), QLocale());
     };
-    setProperty("statusText", QStringLiteral("Linhas: %1   Efetivos: %2   Total: %3")
-                                  .arg(QLocale().toString(lines), shown(cdsEfetGestUSR_QTEFETGEST, staff),
-                                       shown(cdsEfetGestUSR_VRTTSERVGEST, total)));
+    const QString totals = QStringLiteral("Linhas: %1   Efetivos: %2   Total: %3")
+                               .arg(QLocale().toString(lines), shown(cdsEfetGestUSR_QTEFETGEST, staff),
+                                    shown(cdsEfetGestUSR_VRTTSERVGEST, total));
+    setProperty("statusText", statusNote_.isEmpty() ? totals : statusNote_ + QStringLiteral("   ") + totals);
 }

@@ -2,29 +2,60 @@
 
 #include "MedBuildInfo.h"
 
+#include <algorithm>
 #include <cstdio>
 
-HostCommandLine::HostCommandLine()
-    : open_(QStringLiteral("open"), QStringLiteral("Opens a module at start, e.g. Pkg_med00418."),
-            QStringLiteral("module")),
-      settings_(QStringLiteral("settings"), QStringLiteral("Settings file (INI)."), QStringLiteral("file"))
+namespace {
+
+const QString Description = QStringLiteral("Aplicação hospedeira das telas de faturamento.");
+
+QString names(const QCommandLineOption& option)
 {
-    parser_.setApplicationDescription(QStringLiteral("Host application of the billing screens."));
-    parser_.addHelpOption();
-    parser_.addVersionOption();
-    parser_.addOptions({open_, settings_});
+    QStringList written;
+    for (const QString& name : option.names())
+        written << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    QString text = written.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty())
+        text += QStringLiteral(" <%1>").arg(option.valueName());
+    return text;
+}
+
+} // namespace
+
+HostCommandLine::HostCommandLine()
+    : help_({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Mostra esta ajuda.")),
+      version_({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Mostra a versão.")),
+      open_(QStringLiteral("open"), QStringLiteral("Abre um módulo ao iniciar, por exemplo Pkg_med00418."),
+            QStringLiteral("módulo")),
+      settings_(QStringLiteral("settings"), QStringLiteral("Arquivo de configurações (INI)."),
+                QStringLiteral("arquivo"))
+{
+    parser_.setApplicationDescription(Description);
+    parser_.addOptions({help_, version_, open_, settings_});
+}
+
+QString HostCommandLine::helpText() const
+{
+    const QList<const QCommandLineOption*> options{&help_, &version_, &open_, &settings_};
+    qsizetype width = 0;
+    for (const QCommandLineOption* option : options)
+        width = std::max(width, names(*option).size());
+    QString text = QStringLiteral("Uso: med_host [opções]\n%1\n\nOpções:\n").arg(Description);
+    for (const QCommandLineOption* option : options)
+        text += QStringLiteral("  %1  %2\n").arg(names(*option), -int(width)).arg(option->description());
+    return text;
 }
 
 std::optional<int> HostCommandLine::answered(const QStringList& arguments)
 {
     // Qt's own options (-platform, ...) are unknown here; read() sees the arguments without them.
     (void)parser_.parse(arguments);
-    if (parser_.isSet(QStringLiteral("version"))) {
+    if (parser_.isSet(version_)) {
         std::printf("med_host %s\n", MED_VERSION);
         return 0;
     }
-    if (parser_.isSet(QStringLiteral("help")) || parser_.isSet(QStringLiteral("help-all"))) {
-        std::printf("%s", qPrintable(parser_.helpText()));
+    if (parser_.isSet(help_)) {
+        std::printf("%s", helpText().toLocal8Bit().constData());
         return 0;
     }
     return std::nullopt;

@@ -6,7 +6,8 @@
 #include <optional>
 
 // The host's command line. It also answers --help and --version, and needs no QCoreApplication for
-// that: they must work where there is no display, before the QApplication exists.
+// that: they must work where there is no display, before the QApplication exists. The help is in
+// Portuguese, as every text of the host.
 class HostCommandLine {
 public:
     struct Options {
@@ -24,7 +25,12 @@ public:
     Options options() const;
 
 private:
+    // Qt's own help is written in English whatever the locale: the host writes its own.
+    QString helpText() const;
+
     QCommandLineParser parser_;
+    QCommandLineOption help_;
+    QCommandLineOption version_;
     QCommandLineOption open_;
     QCommandLineOption settings_;
 };

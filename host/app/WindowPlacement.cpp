@@ -13,6 +13,8 @@
 namespace {
 
 const QString MainKey = QStringLiteral("Janelas/Principal");
+// What a window manager's frame and title bar add around a top-level window, about.
+const QSize FrameAllowance(16, 48);
 // The last place each window had while neither minimised nor maximised.
 const char* const NormalPlace = "normalPlace";
 
@@ -118,11 +120,28 @@ void WindowPlacement::adopt(QMdiSubWindow* window)
     noteNormalPlace(*window);
 }
 
+void WindowPlacement::fitMain()
+{
+    const QScreen* screen = main_.screen() ? main_.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // A scaled desktop leaves fewer logical pixels than the window's size: it shrinks to the screen's
+    // free area, room left for the frame and title the window manager adds.
+    const QRect area = screen->availableGeometry();
+    const QSize room = area.size() - QSize(FrameAllowance.width(), FrameAllowance.height());
+    const QSize size = main_.size().boundedTo(room).expandedTo(main_.minimumSize());
+    if (size != main_.size())
+        main_.resize(size);
+    if (!area.contains(QRect(main_.pos(), size + FrameAllowance)))
+        main_.move(area.topLeft());
+}
+
 void WindowPlacement::restoreMain()
 {
     const QRect rect = saved(MainKey);
     if (rect.isValid())
         main_.setGeometry(intoView(rect, screenAreas()));
+    fitMain();
     noteNormalPlace(main_);
 }
 

@@ -30,6 +30,8 @@ protected:
 private:
     void adopt(QMdiSubWindow* window);
     void restoreMain();
+    // Keeps the main window within its screen's available area.
+    void fitMain();
     static QString keyOf(const QMdiSubWindow& window);
 
     QMainWindow& main_;

@@ -7,6 +7,11 @@
 
 UserPrompts::~UserPrompts() = default;
 
+void UserPrompts::ShowBusyFor(QWidget* over, int kind, const QString&)
+{
+    ShowBusy(over, kind);
+}
+
 void UserPrompts::ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows)
 {
     TableDialog dialog(title, headers, rows, QApplication::activeWindow());

@@ -27,6 +27,10 @@ public:
     // The busy indicator over `over` (kind 0 while connecting, 6 while working), and its end.
     virtual void ShowBusy(QWidget* over, int kind) = 0;
     virtual void HideBusy() = 0;
+    // The busy indicator for a wait on `waitingFor` ("Gravando..."): it shows once the wait has lasted
+    // about ShowWaitAfterMs, with the seconds waited so far. Ends with HideBusy. By default ShowBusy.
+    static constexpr int ShowWaitAfterMs = 300;
+    virtual void ShowBusyFor(QWidget* over, int kind, const QString& waitingFor);
     // A read-only table in a modal dialog (a line's history, the rows a paste refused).
     virtual void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows);
     // The same for a table shown a page at a time: `first` at once, and a button that adds the pages

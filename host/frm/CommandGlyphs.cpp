@@ -2,8 +2,10 @@
 
 #include "Colors.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 
 namespace CommandGlyphs {
 
@@ -153,7 +155,9 @@ QPixmap Glyph(Command command)
     QPainter painter(&strip);
     const Draw draw = drawing(command);
     painter.setClipRect(0, 0, 16, 16);
-    draw(painter, inkOf(command), Qt::white);
+    // The command's colour, lightened where the desktop's buttons are dark.
+    draw(painter, Colors::Readable(inkOf(command), QApplication::palette().color(QPalette::Button)),
+         Qt::white);
     painter.translate(16, 0);
     painter.setClipRect(0, 0, 16, 16);
     draw(painter, QColor(128, 128, 128), Qt::white);

@@ -35,6 +35,30 @@ BusyIndicator::BusyIndicator(QWidget* over, const QString& text) : QWidget(over)
     centre();
 }
 
+BusyIndicator::BusyIndicator(QWidget* over, const QString& waitingFor, int showAfterMs)
+    : BusyIndicator(over, waitingFor)
+{
+    waitingFor_ = waitingFor;
+    showAfterMs_ = showAfterMs;
+    waited_.start();
+    hide();
+}
+
+void BusyIndicator::countWait()
+{
+    const qint64 ms = waited_.elapsed();
+    if (ms < showAfterMs_)
+        return;
+    // Non-breaking: the figure and its unit stay on one line.
+    const QString counted = QStringLiteral("%1 %2\u00A0s").arg(waitingFor_).arg(ms / 1000);
+    if (counted != text_)
+        setText(counted);
+    if (!isVisible()) {
+        show();
+        raise();
+    }
+}
+
 void BusyIndicator::setText(const QString& text)
 {
     text_ = text;
@@ -46,6 +70,8 @@ void BusyIndicator::setText(const QString& text)
 void BusyIndicator::advance()
 {
     frame_ = (frame_ + 1) % Spokes;
+    if (showAfterMs_ >= 0)
+        countWait();
     update();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -11,6 +12,9 @@ class BusyIndicator : public QWidget {
 public:
     // Over `over`, or on its own in the middle of the screen when `over` is null.
     BusyIndicator(QWidget* over, const QString& text);
+    // For a wait on `waitingFor`: shows itself once the wait has lasted `showAfterMs`, then reads
+    // "Gravando... 3 s", the seconds counting up.
+    BusyIndicator(QWidget* over, const QString& waitingFor, int showAfterMs);
 
     QString text() const { return text_; }
     void setText(const QString& text);
@@ -24,8 +28,13 @@ protected:
 private:
     void advance();
     void centre();
+    void countWait();
 
     QString text_;
     QTimer timer_;
+    // A counted wait: what it waits for, since when, and when it shows (-1: not counted).
+    QString waitingFor_;
+    QElapsedTimer waited_;
+    int showAfterMs_ = -1;
     int frame_ = 0;
 };

@@ -7,8 +7,10 @@
 #include "TDataSource.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -26,6 +28,31 @@ QString caption()
     return name.isEmpty() ? QStringLiteral("Atenção") : name;
 }
 
+} // namespace
+
+int DialogPrompts::TitleWidth(const QWidget& window)
+{
+    // The window manager draws the title in its own bold face, beside an icon and three buttons.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int buttons = 4 * window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + buttons;
+}
+
+namespace {
+
+// A short message makes a box narrower than its title: a spacer across the layout keeps the title whole.
+void fitTitle(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QMargins margins = grid->contentsMargins();
+    const int inner = DialogPrompts::TitleWidth(box) - margins.left() - margins.right();
+    grid->addItem(new QSpacerItem(inner, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 QString busyText(int kind)
 {
     return kind == Showavi::Connecting ? QStringLiteral("Conectando ao servidor...")
@@ -35,6 +62,7 @@ QString busyText(int kind)
 void inform(const QString& text)
 {
     QMessageBox box(QMessageBox::Information, caption(), text, QMessageBox::Ok, dialogParent());
+    fitTitle(box);
     box.exec();
 }
 
@@ -50,6 +78,7 @@ DialogPrompts::~DialogPrompts()
 void DialogPrompts::ShowError(const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, caption(), message, QMessageBox::Ok, dialogParent());
+    fitTitle(box);
     box.exec();
 }
 
@@ -60,6 +89,7 @@ bool DialogPrompts::Confirm(const QString& question)
     QPushButton* no = box.addButton(QStringLiteral("&Não"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
+    fitTitle(box);
     box.exec();
     return box.clickedButton() == yes;
 }
@@ -72,6 +102,7 @@ UserPrompts::OpenLineAnswer DialogPrompts::AskOpenLine(const QString& question)
     QPushButton* stay = box.addButton(QStringLiteral("&Continuar editando"), QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(stay);
+    fitTitle(box);
     box.exec();
     if (box.clickedButton() == save)
         return OpenLineAnswer::Save;
@@ -104,6 +135,13 @@ void DialogPrompts::ShowBusy(QWidget* over, int kind)
     busy_->show();
     busy_->raise();
     busy_->repaint(); // a synchronous wait may not reach the event loop before it ends
+}
+
+void DialogPrompts::ShowBusyFor(QWidget* over, int, const QString& waitingFor)
+{
+    HideBusy();
+    // Hidden until the wait passes the threshold: a quick call does not flash it.
+    busy_ = new BusyIndicator(over, waitingFor, ShowWaitAfterMs); // owned by `over`, or deleted in HideBusy
 }
 
 void DialogPrompts::HideBusy()

@@ -22,7 +22,12 @@ public:
     // An empty `emptyText` makes an empty list return false without a message.
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;
+    void ShowBusyFor(QWidget* over, int kind, const QString& waitingFor) override;
     void HideBusy() override;
+
+    // How wide a window must be for its title to show whole between the frame's icon and buttons;
+    // message boxes are never narrower.
+    static int TitleWidth(const QWidget& window);
 
     // The busy indicator while it shows, for the host's own checks.
     QWidget* BusyWidget() const;

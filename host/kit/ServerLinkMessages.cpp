@@ -13,7 +13,8 @@ QString notOpen()
 
 QString timedOut(int timeoutMs)
 {
-    return QStringLiteral("Tempo esgotado aguardando o servidor de aplicação (%1 ms).").arg(timeoutMs);
+    // Non-breaking spaces: a figure and its unit never part at the end of a line.
+    return QStringLiteral("Tempo esgotado aguardando o servidor de aplicação (%1\u00A0ms).").arg(timeoutMs);
 }
 
 // The reason comes from the network layer, in English and in its own terms: it goes to the log for
@@ -39,7 +40,7 @@ QString noAnswerInTime(const QString& address, qint64 waitedMs)
 {
     // The whole wait, every try included: what the clerk sat through, in seconds.
     const qint64 seconds = std::max<qint64>(1, waitedMs / 1000);
-    return QStringLiteral("O servidor de aplicação %1 não respondeu a tempo (%2 s).")
+    return QStringLiteral("O servidor de aplicação %1 não respondeu a tempo (%2\u00A0s).")
         .arg(address)
         .arg(seconds);
 }

@@ -1,6 +1,7 @@
 #include "TDateEditPlus.h"
 
 #include "Application.h"
+#include "Colors.h"
 #include "DateText.h"
 #include "EConvertError.h"
 
@@ -182,7 +183,10 @@ void TDateEditPlus::refreshLook()
 {
     QPalette colours = palette();
     const QDate date = typedDate();
-    colours.setColor(QPalette::Text, date.isValid() ? validColor_ : QPalette().color(QPalette::Text));
+    // The valid date's own colour, made readable on the field whatever the desktop's palette.
+    colours.setColor(QPalette::Text, date.isValid()
+                                         ? Colors::Readable(validColor_, colours.color(QPalette::Base))
+                                         : QPalette().color(QPalette::Text));
     setPalette(colours);
     setToolTip(WeekdayName());
     placeWeekday();
@@ -242,7 +246,8 @@ void TDateEditPlus::placeWeekday()
     }
     const QString name = WeekdayName();
     QPalette colours = weekday_->palette();
-    colours.setColor(QPalette::WindowText, validColor_);
+    colours.setColor(QPalette::WindowText,
+                     Colors::Readable(validColor_, host->palette().color(QPalette::Window)));
     weekday_->setPalette(colours);
     weekday_->setText(name);
     weekday_->adjustSize();

@@ -1,9 +1,11 @@
+#include "AppServerProcess.h"
 #include "Application.h"
 #include "DarkPalette.h"
 #include "DialogPrompts.h"
 #include "Med00418.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
+#include "ServerDatabase.h"
 #include "TBtnPesquisa.h"
 #include "TButtonFlat.h"
 #include "TfrmMediEfeti.h"
@@ -13,7 +15,9 @@
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QTextBrowser>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -63,7 +67,33 @@ bool saveDialogOf(ScreenFixture& fixture, const std::function<void()>& action, c
     return saved;
 }
 
-enum class Shot { Screen, Dark, Error, Lookup };
+// A save to a server that answers late: the main window once the busy sign has counted a second.
+bool busySave(ScreenFixture& fixture, TfrmMediEfeti& screen, const QString& path)
+{
+    Application::instance().SetPrompts(std::make_unique<DialogPrompts>());
+    fixture.clickCell(0, ScreenFixture::Staff);
+    ScreenFixture::type(QStringLiteral("7"));
+    const auto pid = pid_t(fixture.server().pid());
+    bool saved = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        const auto* sign = fixture.mainWindow()->findChild<QWidget*>(QStringLiteral("BusyIndicator"));
+        if (saved || !sign || !sign->isVisible() ||
+            !sign->accessibleName().contains(QStringLiteral("1\u00A0s")))
+            return;
+        saved = fixture.mainWindow()->grab().save(path, "PNG");
+        ::kill(pid, SIGCONT);
+    });
+    ::kill(pid, SIGSTOP);
+    poll.start();
+    fixture.click(screen.sbtConfirmar);
+    ::kill(pid, SIGCONT);
+    fixture.resetPrompts();
+    return saved;
+}
+
+enum class Shot { Screen, Dark, Error, Lookup, Help, Find, Busy, Conflict };
 
 Shot shotOf(int argc, char* argv[])
 {
@@ -74,8 +104,17 @@ Shot shotOf(int argc, char* argv[])
         return Shot::Error;
     if (option == "--lookup")
         return Shot::Lookup;
+    const std::pair<const char*, Shot> more[] = {{"--help", Shot::Help},
+                                                 {"--find", Shot::Find},
+                                                 {"--busy", Shot::Busy},
+                                                 {"--conflict", Shot::Conflict}};
+    for (const auto& [name, shot] : more) {
+        if (option == name)
+            return shot;
+    }
     if (argc != 2)
-        throw std::invalid_argument("usage: med_screenshot PATH.png [--dark | --error | --lookup]");
+        throw std::invalid_argument("usage: med_screenshot PATH.png [--dark | --error | --lookup | --help | "
+                                    "--find | --busy | --conflict]");
     return Shot::Screen;
 }
 
@@ -107,6 +146,27 @@ void take(Shot shot, const QString& path)
     } else if (shot == Shot::Lookup) {
         saved = saveDialogOf(
             fixture, [&] { fixture.click(screen->btpFilial); }, path);
+    } else if (shot == Shot::Help) {
+        fixture.click(screen->sbtAjuda);
+        screen->hlpMediEfeti->resize(620, 480);
+        saved = screen->hlpMediEfeti->grab().save(path, "PNG");
+        screen->hlpMediEfeti->close();
+    } else if (shot == Shot::Find) {
+        fixture.click(screen->sbtProcurar);
+        ScreenFixture::type(QStringLiteral("limp"));
+        saved = fixture.mainWindow()->grab().save(path, "PNG");
+    } else if (shot == Shot::Busy) {
+        saved = busySave(fixture, *screen, path);
+    } else if (shot == Shot::Conflict) {
+        // Another clerk saves the first line while this one types over it.
+        fixture.clickCell(0, ScreenFixture::Staff);
+        ScreenFixture::type(QStringLiteral("7"));
+        fixture.serverDb().exec(
+            QStringLiteral("UPDATE USR_EFETGEST SET USR_QTEFETGEST = USR_QTEFETGEST + 10000 "
+                           "WHERE USR_CDFILIAL = '0001' AND USR_CDSERVFILI = ?"),
+            {fixture.cell(0, ScreenFixture::Code)});
+        saved = saveDialogOf(
+            fixture, [&] { fixture.click(screen->sbtConfirmar); }, path);
     } else {
         saved = fixture.mainWindow()->grab().save(path, "PNG");
     }
@@ -117,10 +177,13 @@ void take(Shot shot, const QString& path)
 
 } // namespace
 
-// med_screenshot PATH [--dark | --error | --lookup]: the screen opened offscreen against a temporary
-// server with the demo data, branch 0001 shown on yesterday's date with its billing imported, saved as
-// a PNG of the main window. --dark paints it under a dark desktop palette; --error adds the message a
-// lost server gives on the next import; --lookup the branch's search dialog. QT_SCALE_FACTOR scales it.
+// med_screenshot PATH [--dark | --error | --lookup | --help | --find | --busy | --conflict]: the screen
+// opened offscreen against a temporary server with the demo data, branch 0001 shown on yesterday's date
+// with its billing imported, saved as a PNG of the main window. --dark paints it under a dark desktop
+// palette; --error adds the message a lost server gives on the next import; --lookup the branch's search
+// dialog; --help the help window; --find the find box with "limp" typed; --busy the busy sign of a save
+// the server answers late; --conflict the message of a line another clerk saved first. QT_SCALE_FACTOR
+// scales it.
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

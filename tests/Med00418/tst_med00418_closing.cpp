@@ -347,8 +347,12 @@ private slots:
 
         go(way);
         QCOMPARE(prompts().questions, QStringList{OpenLineQuestion});
-        QCOMPARE(prompts().errors,
-                 QStringList{"O registro foi alterado ou excluído por outro usuário. Atualize a lista."});
+        // Another user's save came first: the message names the line and both values.
+        QCOMPARE(prompts().errors.size(), 1);
+        QVERIFY2(prompts().errors.first().startsWith(
+                     QStringLiteral("Outro usuário alterou a linha 00001 – Vigilância antes de você.\n"
+                                    "Gravado por ele: efetivos 4,000;")),
+                 qPrintable(prompts().errors.first()));
         // The user reads why before anything goes on: nothing closed, nothing imported.
         QVERIFY(screenStillOpen(screen_));
         QVERIFY(fx_.mainWindow()->isVisible());

@@ -99,10 +99,12 @@ private slots:
         fx_.click(screen_->btnImporta);
         QVERIFY(fx_.activate());
         QCOMPARE(prompts().errors, QStringList());
-        QCOMPARE(totals(), QStringLiteral("Linhas: 2   Efetivos: 1,100   Total: 10,020"));
+        QCOMPARE(totals(),
+                 QStringLiteral("1 linha importada.   Linhas: 2   Efetivos: 1,100   Total: 10,020"));
 
         F::press(Qt::Key_Insert);
-        QCOMPARE(totals(), QStringLiteral("Linhas: 2   Efetivos: 1,100   Total: 10,020"));
+        QCOMPARE(totals(),
+                 QStringLiteral("1 linha importada.   Linhas: 2   Efetivos: 1,100   Total: 10,020"));
         F::press(Qt::Key_Escape);
     }
 

@@ -182,10 +182,15 @@ private slots:
         const QString version = QStringLiteral("med_host " MED_VERSION);
         QTest::newRow("--version") << "--version" << version;
         QTest::newRow("-v") << "-v" << version;
-        QTest::newRow("--help") << "--help"
-                                << "  --open <module>    Opens a module at start, e.g. Pkg_med00418.";
+        QTest::newRow("--help")
+            << "--help"
+            << "  --open <módulo>       Abre um módulo ao iniciar, por exemplo Pkg_med00418.";
         QTest::newRow("-h") << "-h"
-                            << "  --settings <file>  Settings file (INI).";
+                            << "  --settings <arquivo>  Arquivo de configurações (INI).";
+        QTest::newRow("--help, its own lines") << "--help"
+                                               << "  -h, --help            Mostra esta ajuda.";
+        QTest::newRow("--help, usage") << "--help"
+                                       << "Uso: med_host [opções]";
     }
 
     void answersWithoutADisplay()
@@ -195,14 +200,15 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("pt_BR.UTF-8"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("pt_BR.UTF-8"));
         QProcess host;
         host.setProcessEnvironment(environment);
         host.start(QCoreApplication::applicationDirPath() + QStringLiteral("/med_host"), {argument});
         QVERIFY(host.waitForFinished(30000));
         QCOMPARE(host.exitStatus(), QProcess::NormalExit);
         QCOMPARE(host.exitCode(), 0);
-        const QStringList lines =
-            QString::fromLocal8Bit(host.readAllStandardOutput()).split(QLatin1Char('\n'));
+        const QStringList lines = QString::fromUtf8(host.readAllStandardOutput()).split(QLatin1Char('\n'));
         QVERIFY2(lines.contains(printed), qPrintable(lines.join(QLatin1Char('\n'))));
     }
 };

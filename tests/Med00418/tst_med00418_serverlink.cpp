@@ -24,13 +24,15 @@ namespace {
 // Records as usual, and runs a step of the test's own the first time the busy sign shows.
 class HookedPrompts : public RecordingPrompts {
 public:
+    // Runs as the screen starts to read the list (not while it saves).
     std::function<void()> onBusy;
 
-    void ShowBusy(QWidget* over, int kind) override
+    void ShowBusyFor(QWidget* over, int kind, const QString& waitingFor) override
     {
-        if (const auto step = std::exchange(onBusy, nullptr))
-            step();
-        RecordingPrompts::ShowBusy(over, kind);
+        if (waitingFor == QLatin1String("Carregando..."))
+            if (const auto step = std::exchange(onBusy, nullptr))
+                step();
+        RecordingPrompts::ShowBusyFor(over, kind, waitingFor);
     }
 };
 
@@ -156,7 +158,7 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("message");
         const QString unsure =
-            QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2 s). "
+            QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2\u00A0s). "
                            "A alteração pode ter sido gravada ou não.");
         const QString reread =
             unsure + QStringLiteral(" A lista foi lida de novo e mostra o que o servidor guarda.");
@@ -171,7 +173,7 @@ private slots:
             << QStringList()
             << unsure +
                    QStringLiteral(" A lista não pôde ser lida de novo: O servidor de aplicação 127.0.0.1:%1 "
-                                  "não respondeu a tempo (2 s). Carregue-a outra vez quando o servidor "
+                                  "não respondeu a tempo (2\u00A0s). Carregue-a outra vez quando o servidor "
                                   "responder.");
     }
 
@@ -246,8 +248,8 @@ private slots:
             while (db.lines(QStringLiteral("0002"), date) != held && !deadline.hasExpired())
                 QThread::msleep(20);
         };
-        // The paste's own busy sign comes first; the next one is the list read again.
-        hooked.onBusy = [&] { hooked.onBusy = release; };
+        // Once the list is read again.
+        hooked.onBusy = release;
         QGuiApplication::clipboard()->setText(QStringLiteral("1\t3\t10\n2\t4\t10\n"));
         F::press(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(fx_.activate());
@@ -257,7 +259,7 @@ private slots:
         QCOMPARE(fx_.shownLines(),
                  QStringList({"00001|Vigilância|3,000|10,000|30,000", "00003|Portaria|9,000|10,000|90,000"}));
         const QString unsure =
-            QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2 s). A "
+            QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2\u00A0s). A "
                            "alteração pode ter sido gravada ou não.")
                 .arg(fx_.port());
         QCOMPARE(prompts().errors,

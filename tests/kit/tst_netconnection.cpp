@@ -137,7 +137,7 @@ void TestNetConnection::openFails_data()
     QTest::addColumn<bool>("listening");
     QTest::addColumn<QString>("reason");
     QTest::newRow("nothing listening") << false << "Connection refused";
-    QTest::newRow("no answer") << true << "Tempo esgotado aguardando o servidor de aplicação (200 ms).";
+    QTest::newRow("no answer") << true << "Tempo esgotado aguardando o servidor de aplicação (200\u00A0ms).";
 }
 
 void TestNetConnection::openFails()
@@ -286,7 +286,7 @@ void TestNetConnection::answers_data()
     QTest::newRow("http 500") << 500 << QByteArray("oops")
                               << "O servidor de aplicação 127.0.0.1:%1 respondeu com o status HTTP 500.";
     QTest::newRow("no answer") << 0 << QByteArray()
-                               << "O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (1 s).";
+                               << "O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (1\u00A0s).";
 }
 
 void TestNetConnection::answers()
@@ -316,7 +316,8 @@ void TestNetConnection::callsWhoseAnswerWasLost_data()
     QTest::addColumn<int>("timeoutMs");
     QTest::addColumn<bool>("mayHaveLanded");
     QTest::addColumn<QString>("message");
-    const QString late = QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (%2 s).");
+    const QString late =
+        QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (%2\u00A0s).");
     QTest::newRow("no answer, 1 s a try")
         << FaultyServer::Silence::Calls << 200 << 1000 << true << late.arg("%1", "2");
     QTest::newRow("no answer, 1.5 s a try")

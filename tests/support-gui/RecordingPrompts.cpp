@@ -68,6 +68,12 @@ void RecordingPrompts::ShowBusy(QWidget*, int kind)
     busy = true;
 }
 
+void RecordingPrompts::ShowBusyFor(QWidget* over, int kind, const QString& waitingFor)
+{
+    busyWaits << waitingFor;
+    ShowBusy(over, kind);
+}
+
 void RecordingPrompts::HideBusy()
 {
     busy = false;

@@ -24,6 +24,7 @@ public:
     OpenLineAnswer AskOpenLine(const QString& question) override;
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;
+    void ShowBusyFor(QWidget* over, int kind, const QString& waitingFor) override;
     void HideBusy() override;
     void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override;
     // Recorded as a table of its first page; with `showTables` the real dialog is shown instead,
@@ -52,6 +53,8 @@ public:
     QList<std::function<bool(TDataSource&)>> choices;
     QStringList searchTitles;
     QList<int> busyKinds;
+    // What each counted wait said it waited for ("Gravando...").
+    QStringList busyWaits;
     int busyShown = 0;
     bool busy = false;
     bool likeDesktop = false;

@@ -32,6 +32,14 @@ const QCommandLineOption
                      QStringLiteral("Seconds a write call's outcome is kept under its request id, so that "
                                     "the same call sent again is not applied twice."),
                      QStringLiteral("SECONDS"), QStringLiteral("86400"));
+const QCommandLineOption
+    SessionIdleOption(QStringLiteral("session-idle-timeout"),
+                      QStringLiteral("Seconds a session lasts without calls (default 8 hours)."),
+                      QStringLiteral("SECONDS"), QStringLiteral("28800"));
+const QCommandLineOption
+    SessionLifetimeOption(QStringLiteral("session-lifetime"),
+                          QStringLiteral("Seconds a session lasts from its sign-in (default 12 hours)."),
+                          QStringLiteral("SECONDS"), QStringLiteral("43200"));
 const QCommandLineOption IdleOption(QStringLiteral("idle-timeout"),
                                     QStringLiteral("Seconds before an idle connection is closed."),
                                     QStringLiteral("SECONDS"), QStringLiteral("60"));
@@ -166,10 +174,11 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
     const QList<QCommandLineOption> options{
-        ListenOption,     DatabaseOption, SeedOption,    TokenOption,   TtlOption,
-        RequestTtlOption, IdleOption,     HeadOption,    BodyOption,    MaxConnectionsOption,
-        PerAddressOption, MaxBytesOption, UnsentOption,  WorkersOption, TlsCertOption,
-        TlsKeyOption,     ShutdownOption, LogFileOption, LogRulesOption};
+        ListenOption,         DatabaseOption, SeedOption,    TokenOption,    TtlOption,
+        RequestTtlOption,     IdleOption,     HeadOption,    BodyOption,     MaxConnectionsOption,
+        PerAddressOption,     MaxBytesOption, UnsentOption,  WorkersOption,  TlsCertOption,
+        TlsKeyOption,         ShutdownOption, LogFileOption, LogRulesOption, SessionIdleOption,
+        SessionLifetimeOption};
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -181,6 +190,8 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.token = parser.isSet(TokenOption) ? parser.value(TokenOption).toUtf8() : tokenFromEnvironment;
     out.reservationTtl = std::chrono::seconds(positiveNumber(parser, TtlOption, 1));
     out.requestIdTtl = std::chrono::seconds(positiveNumber(parser, RequestTtlOption, 1));
+    out.sessions.idle = std::chrono::seconds(positiveNumber(parser, SessionIdleOption, 1));
+    out.sessions.lifetime = std::chrono::seconds(positiveNumber(parser, SessionLifetimeOption, 1));
     out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
     out.headTimeout = std::chrono::seconds(positiveNumber(parser, HeadOption, 1));
     out.bodyTimeout = std::chrono::seconds(positiveNumber(parser, BodyOption, 1));

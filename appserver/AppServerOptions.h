@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SessionLimits.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QString>
@@ -16,6 +18,7 @@ struct AppServerOptions {
     bool seedDemo = false;
     std::chrono::seconds reservationTtl = std::chrono::hours(12);
     std::chrono::seconds requestIdTtl = std::chrono::hours(24);
+    SessionLimits sessions;
     std::chrono::seconds idleTimeout{60};
     std::chrono::seconds headTimeout{10};
     std::chrono::seconds bodyTimeout{60};

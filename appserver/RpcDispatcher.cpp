@@ -7,12 +7,17 @@
 #include "RpcReply.h"
 #include "RpcRequest.h"
 #include "ServerLog.h"
+#include "SessionStore.h"
+#include "SignIn.h"
 #include "SqlFailure.h"
 
 #include <QCryptographicHash>
 #include <QSqlQuery>
 
 namespace {
+
+const QString SignInMethod = QStringLiteral("Login");
+const QString SignOutMethod = QStringLiteral("Logout");
 
 void logFailure(const QString& method, const QString& detail)
 {
@@ -32,6 +37,11 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
+        if (caller.needsSession && request.method != SignInMethod) {
+            out.needsSession = true;
+            out.summary = QStringLiteral("error 401");
+            return out;
+        }
         out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId, caller));
         out.summary = QStringLiteral("ok");
         return out;
@@ -117,6 +127,13 @@ QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, cons
 QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& requestBody,
                                  const QByteArray& requestId, const CallerInfo& caller)
 {
+    if (request.method == SignInMethod)
+        return SignIn(database_, sessions_).login(request.params, caller.address);
+    if (request.method == SignOutMethod) {
+        if (!caller.session.isEmpty())
+            SessionStore(database_, sessions_).end(caller.session);
+        return "null";
+    }
     const auto call = [&] { return methods_.call(request.method, request.params, caller); };
     if (requestId.isEmpty() || !RdmMediEfeti::writes(request.method))
         return call();

@@ -2,6 +2,7 @@
 
 #include "CallerInfo.h"
 #include "RequestLog.h"
+#include "SessionLimits.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,13 +22,17 @@ public:
         QByteArray body;
         QString method;
         QString summary; // "ok" or "error CODE", for the log
+        // The call needs a session and came without a live one: answered with HTTP 401, not `body`.
+        bool needsSession = false;
     };
 
-    RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl)
-        : methods_(methods), database_(database), requestLog_(database, requestIdTtl)
+    RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl,
+                  SessionLimits sessions = {})
+        : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions)
     {}
 
-    // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes.
+    // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes
+    // and bounds what it may do. Login and Logout are answered here, beside the remote object's methods.
     Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {},
                    const CallerInfo& caller = {});
 
@@ -50,4 +55,5 @@ private:
     RdmMediEfeti& methods_;
     Database& database_;
     RequestLog requestLog_;
+    SessionLimits sessions_;
 };

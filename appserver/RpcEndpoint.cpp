@@ -3,6 +3,7 @@
 #include "LogLine.h"
 #include "Metrics.h"
 #include "ServerLog.h"
+#include "SqlFailure.h"
 
 #include <QElapsedTimer>
 
@@ -13,18 +14,6 @@ constexpr QByteArrayView HealthPath = "/health";
 constexpr QByteArrayView LivePath = "/health/live";
 constexpr QByteArrayView ReadyPath = "/health/ready";
 constexpr QByteArrayView MetricsPath = "/metrics";
-
-// Compares in time that depends only on the expected secret's length, never on where or whether the
-// texts differ, nor on how long the offered one is.
-bool sameSecret(QByteArrayView offered, QByteArrayView expected)
-{
-    unsigned diff = offered.size() == expected.size() ? 0 : 1;
-    for (qsizetype i = 0; i < expected.size(); ++i) {
-        const char c = i < offered.size() ? offered[i] : '\0';
-        diff |= static_cast<unsigned char>(c ^ expected[i]);
-    }
-    return diff == 0;
-}
 
 // The credentials of "Bearer TOKEN": the scheme is matched in any case, as HTTP's schemes are.
 QByteArrayView bearerToken(QByteArrayView authorization)
@@ -47,6 +36,7 @@ struct CallSummary {
     QStringView method;
     QStringView rpcOutcome;
     int status = 200;
+    QStringView user; // the signed-in login, when there is one
 };
 
 // Formatted only when call lines are on, on the stack: a call pays for its line and nothing more.
@@ -72,25 +62,27 @@ void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanosecon
         line.appendNumber(call.status);
     else // "ok", or "error CODE" shown as the code alone
         line.appendCallerText(call.rpcOutcome.sliced(call.rpcOutcome.lastIndexOf(u' ') + 1));
+    if (!call.user.isEmpty()) {
+        line.append(' ');
+        line.appendCallerText(call.user);
+    }
     ServerLog::end(line);
 }
 
 } // namespace
 
-RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token)
-    : dispatcher_(dispatcher), token_(std::move(token))
-{}
-
-bool RpcEndpoint::authorized(const HttpRequest& request) const
-{
-    return token_.isEmpty() || sameSecret(bearerToken(request.authorization), token_);
-}
-
 std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QHostAddress& peer)
 {
-    if (head.path != RpcPath || head.method != "POST" || authorized(head))
+    if (head.path != RpcPath || head.method != "POST")
         return std::nullopt;
-    logCall(peer, {head.method, head.path, {}, {}, 401}, 0);
+    try {
+        if (!gate_.refusedOnHead(bearerToken(head.authorization)))
+            return std::nullopt;
+    } catch (const SqlFailure&) {
+        // The body is read and the call judged again then.
+        return std::nullopt;
+    }
+    logCall(peer, {head.method, head.path, {}, {}, 401, {}}, 0);
     return HttpAnswer{401, "text/plain", "unauthorized\n"};
 }
 
@@ -112,19 +104,51 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
         answer = {404, "text/plain", "not found\n"};
     } else if (request.method != "POST") {
         answer = {405, "text/plain", "use POST\n"};
-    } else if (!authorized(request)) {
+    } else {
+        return call(request, peer, timer);
+    }
+    logCall(peer, {request.method, request.path, {}, {}, answer.status, {}}, timer.nsecsElapsed());
+    answer.bodyOmitted = head;
+    return answer;
+}
+
+std::optional<CallGate::Admission> RpcEndpoint::admit(const HttpRequest& request, CallerInfo& caller)
+{
+    const QByteArrayView bearer = bearerToken(request.authorization);
+    try {
+        return gate_.admit(bearer, caller);
+    } catch (const SqlFailure&) {
+        if (!dispatcher_.databaseAnswers())
+            return std::nullopt;
+    }
+    try {
+        return gate_.admit(bearer, caller);
+    } catch (const SqlFailure&) {
+        return std::nullopt;
+    }
+}
+
+HttpAnswer RpcEndpoint::call(const HttpRequest& request, const QHostAddress& peer, const QElapsedTimer& timer)
+{
+    CallerInfo caller{peer.toString(), {}, {}, {}, false};
+    const std::optional<CallGate::Admission> admission = admit(request, caller);
+    HttpAnswer answer;
+    if (!admission) {
+        answer = {503, "text/plain", "database unavailable\n"};
+    } else if (*admission == CallGate::Admission::Refused) {
         answer = {401, "text/plain", "unauthorized\n"};
     } else {
-        const RpcDispatcher::Outcome call =
-            dispatcher_.handle(request.body, request.idempotencyKey,
-                               CallerInfo{peer.toString(), CallerInfo::userFromHeader(request.user)});
-        answer = {200, "application/json", call.body};
-        Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
-        logCall(peer, {"RPC", {}, call.method, call.summary, answer.status}, timer.nsecsElapsed());
-        return answer;
+        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body, request.idempotencyKey, caller);
+        if (!call.needsSession) {
+            answer = {200, "application/json", call.body};
+            Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
+            logCall(peer, {"RPC", {}, call.method, call.summary, answer.status, caller.user},
+                    timer.nsecsElapsed());
+            return answer;
+        }
+        answer = {401, "text/plain", "session required\n"};
     }
-    logCall(peer, {request.method, request.path, {}, {}, answer.status}, timer.nsecsElapsed());
-    answer.bodyOmitted = head;
+    logCall(peer, {request.method, request.path, {}, {}, answer.status, {}}, timer.nsecsElapsed());
     return answer;
 }
 
@@ -138,7 +162,7 @@ HttpAnswer RpcEndpoint::ready()
 HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
 {
     // Counters tell an outsider how busy the server is and which methods it serves.
-    if (!loopbackPeer && !authorized(request))
+    if (!loopbackPeer && !gate_.tokenMatches(bearerToken(request.authorization)))
         return {401, "text/plain", "unauthorized\n"};
     const std::optional<qint64> held = dispatcher_.reservationsHeld();
     return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition(held.value_or(-1))};

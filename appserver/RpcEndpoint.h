@@ -1,10 +1,12 @@
 #pragma once
 
+#include "CallGate.h"
 #include "HttpAnswer.h"
 #include "HttpRequest.h"
 #include "RpcDispatcher.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <optional>
 
@@ -15,8 +17,7 @@
 // do. Each request leaves one line in the server's log (ServerLog): client, what, duration, outcome.
 class RpcEndpoint {
 public:
-    // An empty token lets every caller in (loopback only; the options enforce it).
-    RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token);
+    RpcEndpoint(RpcDispatcher& dispatcher, CallGate& gate) : dispatcher_(dispatcher), gate_(gate) {}
 
     // `loopbackPeer`: the client connected from this machine; `peer`: its address, for the log.
     HttpAnswer answer(const HttpRequest& request, bool loopbackPeer = false, const QHostAddress& peer = {});
@@ -25,10 +26,12 @@ public:
     std::optional<HttpAnswer> refusal(const HttpRequest& head, const QHostAddress& peer = {});
 
 private:
-    bool authorized(const HttpRequest& request) const;
+    HttpAnswer call(const HttpRequest& request, const QHostAddress& peer, const QElapsedTimer& timer);
+    // The gate's judgement; a database that failed is asked once more on a new connection.
+    std::optional<CallGate::Admission> admit(const HttpRequest& request, CallerInfo& caller);
     HttpAnswer ready();
     HttpAnswer metrics(const HttpRequest& request, bool loopbackPeer);
 
     RpcDispatcher& dispatcher_;
-    QByteArray token_;
+    CallGate& gate_;
 };

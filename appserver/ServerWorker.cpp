@@ -1,5 +1,6 @@
 #include "ServerWorker.h"
 
+#include "CallGate.h"
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "RdmMediEfeti.h"
@@ -56,8 +57,9 @@ void ServerWorker::serve()
 {
     Database database(DatabaseSpec::parse(options_.database));
     RdmMediEfeti methods(database, options_.reservationTtl);
-    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl);
-    RpcEndpoint endpoint(dispatcher, options_.token);
+    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions);
+    CallGate gate(database, options_.token, options_.sessions);
+    RpcEndpoint endpoint(dispatcher, gate);
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;
     limits.headTimeout = options_.headTimeout;

@@ -1,0 +1,20 @@
+#include "Rights.h"
+
+#include "RpcError.h"
+
+namespace Rights {
+
+void require(const std::optional<Account>& account, const Reach& reach)
+{
+    if (!account)
+        return;
+    for (const QString& branch : reach.branches) {
+        if (!branch.isEmpty() && !account->reaches(branch))
+            throw RpcError(RpcError::ServerFault,
+                           QStringLiteral("Usuário sem acesso à filial %1.").arg(branch));
+    }
+    if (reach.changes && !account->changes())
+        throw RpcError(RpcError::ServerFault, QStringLiteral("Usuário sem permissão para alterar."));
+}
+
+} // namespace Rights

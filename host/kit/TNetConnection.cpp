@@ -3,8 +3,8 @@
 #include "CallLog.h"
 #include "ECallOutcomeUnknown.h"
 #include "Exception.h"
+#include "HostSession.h"
 #include "HostSettings.h"
-#include "HostUser.h"
 #include "HttpExchange.h"
 #include "ServerLinkMessages.h"
 
@@ -21,6 +21,13 @@ namespace {
 constexpr int MaxPort = 65535;
 // Far above any list of a branch's day; what a broken or hostile server sends beyond it is not held.
 constexpr qint64 MaxAnswerBytes = 64 * 1024 * 1024;
+
+// The server has accounts and the call came without a live session.
+bool wantsSession(const HttpAnswer& answer)
+{
+    return answer.outcome == HttpAnswer::Outcome::Answered && answer.status == 401 &&
+           answer.body == QByteArrayView("session required\n");
+}
 
 QString failureReason(const HttpAnswer& answer, int timeoutMs)
 {
@@ -140,15 +147,27 @@ QByteArray TNetConnection::post(const QByteArray& body)
     if (!connected_)
         throw Exception(ServerLinkMessages::notOpen());
     const HostSettings settings;
+    HttpAnswer answer = postOnce(body, settings);
+    // The session ended on the server (idle, too old, signed out elsewhere): the call was not run. Once
+    // the clerk signed in again it goes on, and what she was doing is still there.
+    if (wantsSession(answer) && HostSession::instance().renew(*this))
+        answer = postOnce(body, settings);
+    if (wantsSession(answer))
+        throw Exception(ServerLinkMessages::signInNeeded(address_));
+    return std::move(answer.body);
+}
+
+HttpAnswer TNetConnection::postOnce(const QByteArray& body, const HostSettings& settings)
+{
     HttpExchange exchange(*network_, settings.timeoutMs(), MaxAnswerBytes);
-    QNetworkRequest request = requestFor(QLatin1Char('/') + serverName_, settings.token());
+    const QByteArray& session = HostSession::instance().token();
+    QNetworkRequest request = requestFor(QLatin1Char('/') + serverName_,
+                                         session.isEmpty() ? settings.token() : QString::fromLatin1(session));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     // The server keeps the first outcome of each request id: when the answer is lost, the same bytes
     // under the same id are sent once more, and a write that did land is not applied twice.
     request.setRawHeader(QByteArrayLiteral("Idempotency-Key"),
                          QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
-    if (const QByteArray user = HostUser::headerValue(); !user.isEmpty())
-        request.setRawHeader(QByteArrayLiteral("X-Med-User"), user);
     QElapsedTimer waited;
     waited.start();
     HttpAnswer answer = exchange.post(request, body);
@@ -162,7 +181,11 @@ QByteArray TNetConnection::post(const QByteArray& body)
         answer = exchange.post(request, body);
     }
     lost.note(answer.outcome);
-    return bodyOf(std::move(answer), lost, waited.elapsed());
+    if (wantsSession(answer))
+        return answer;
+    answer.body = bodyOf(std::move(answer), lost, waited.elapsed());
+    answer.status = 200;
+    return answer;
 }
 
 void TNetConnection::LostAnswers::note(HttpAnswer::Outcome outcome)

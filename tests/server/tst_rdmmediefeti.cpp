@@ -4,6 +4,7 @@
 #include "Currency.h"
 #include "EfetGestRecordSet.h"
 #include "Exception.h"
+#include "HostTestSignIn.h"
 #include "NetMediEfeti.h"
 #include "PacketCodec.h"
 #include "RdmMediEfeti.h"
@@ -88,6 +89,7 @@ private:
 
 void TestRdmMediEfeti::initTestCase()
 {
+    signInAsTestAccountWhenAsked();
     server_.start();
     settings_.useServer(server_.port());
     connection_ = createNetMediEfeti(&owner_);

@@ -1,6 +1,7 @@
 #include "DemoAccounts.h"
 
 #include "AccountStore.h"
+#include "Database.h"
 #include "PasswordHash.h"
 #include "Transaction.h"
 
@@ -29,10 +30,13 @@ void seedIfNone(Database& database)
          "demo-consulta"},
         {"filial2", "Digitadora da Filial 0002", Account::Role::Digitador, {"0002"}, "demo-filial2"},
     };
-    if (AccountStore(database).any())
-        return;
     Transaction transaction(database);
+    // Servers started together on one empty database: the first seeds, the others wait here for it.
+    if (const QString lock = database.dialect().schemaLock(); !lock.isEmpty())
+        database.execDirect(lock);
     AccountStore accounts(database);
+    if (accounts.any())
+        return;
     for (const Demo& demo : demos) {
         accounts.add(
             {QString::fromUtf8(demo.login), QString::fromUtf8(demo.name), demo.role, true, demo.branches},

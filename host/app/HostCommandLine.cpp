@@ -7,12 +7,14 @@
 HostCommandLine::HostCommandLine()
     : open_(QStringLiteral("open"), QStringLiteral("Opens a module at start, e.g. Pkg_med00418."),
             QStringLiteral("module")),
-      settings_(QStringLiteral("settings"), QStringLiteral("Settings file (INI)."), QStringLiteral("file"))
+      settings_(QStringLiteral("settings"), QStringLiteral("Settings file (INI)."), QStringLiteral("file")),
+      login_(QStringLiteral("login"), QStringLiteral("User the sign-in starts with, e.g. digitador."),
+             QStringLiteral("login"))
 {
     parser_.setApplicationDescription(QStringLiteral("Host application of the billing screens."));
     parser_.addHelpOption();
     parser_.addVersionOption();
-    parser_.addOptions({open_, settings_});
+    parser_.addOptions({open_, settings_, login_});
 }
 
 std::optional<int> HostCommandLine::answered(const QStringList& arguments)
@@ -40,5 +42,5 @@ bool HostCommandLine::read(const QStringList& arguments)
 
 HostCommandLine::Options HostCommandLine::options() const
 {
-    return {parser_.value(open_), parser_.value(settings_)};
+    return {parser_.value(open_), parser_.value(settings_), parser_.value(login_)};
 }

@@ -12,6 +12,7 @@ public:
     struct Options {
         QString openModule;   // --open
         QString settingsFile; // --settings
+        QString login;        // --login
     };
 
     HostCommandLine();
@@ -27,4 +28,5 @@ private:
     QCommandLineParser parser_;
     QCommandLineOption open_;
     QCommandLineOption settings_;
+    QCommandLineOption login_;
 };

@@ -56,11 +56,6 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader)
     user_->setObjectName(QStringLiteral("lblUsuario"));
     statusBar()->addPermanentWidget(user_);
     connect(&HostSession::instance(), &HostSession::changed, this, &HostMainWindow::showUser);
-    HostSession::instance().setRenewal([this](TNetConnection& connection) {
-        return SignInDialog::ask(
-            connection, this, QStringLiteral("Sua sessão terminou. Entre de novo para continuar."),
-            HostSession::instance().user() ? HostSession::instance().user()->login : QString());
-    });
     new ScreenStatus(mdiArea_, totals);
     resize(1024, 700);
     new WindowPlacement(*this, *mdiArea_); // owned by this window
@@ -68,7 +63,8 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader)
 
 HostMainWindow::~HostMainWindow()
 {
-    HostSession::instance().setRenewal({});
+    if (asksAgain_)
+        HostSession::instance().setRenewal({});
 }
 
 bool HostMainWindow::SignIn(const QString& login)
@@ -82,6 +78,13 @@ bool HostMainWindow::SignIn(const QString& login)
         connection_->Open();
         signedIn = SignInDialog::ask(*connection_, this, {}, login);
     });
+    if (signedIn && !std::exchange(asksAgain_, true))
+        HostSession::instance().setRenewal([this](TNetConnection& connection) {
+            const std::optional<HostSession::User>& user = HostSession::instance().user();
+            return SignInDialog::ask(connection, this,
+                                     QStringLiteral("Sua sessão terminou. Entre de novo para continuar."),
+                                     user ? user->login : QString());
+        });
     return signedIn;
 }
 

@@ -45,4 +45,6 @@ private:
     QLabel* user_;
     // Where sign-ins go: the application server of the host's settings.
     std::unique_ptr<TNetConnection> connection_;
+    // Once signed in here, an ended session is asked for again with the dialog.
+    bool asksAgain_ = false;
 };

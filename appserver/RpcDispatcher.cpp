@@ -64,6 +64,22 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
     return out;
 }
 
+RpcDispatcher::Outcome RpcDispatcher::databaseFailed(const QByteArray& requestBody, const QString& message)
+{
+    Outcome out;
+    QByteArray id = "null";
+    try {
+        const RpcRequest request = RpcRequest::parse(requestBody);
+        id = request.id;
+        out.method = request.method;
+    } catch (const RpcError&) {
+        // Not even a request: answered with the database's failure all the same.
+    }
+    out.body = RpcReply::error(id, RpcError::ServerFault, message);
+    out.summary = QStringLiteral("error %1").arg(int(RpcError::ServerFault));
+    return out;
+}
+
 void RpcDispatcher::recover(const QString& method)
 {
     Metrics::process().recordDatabaseError();

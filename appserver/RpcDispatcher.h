@@ -36,6 +36,10 @@ public:
     Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {},
                    const CallerInfo& caller = {});
 
+    // The answer to a call whose caller could not be looked up because the database failed: its error,
+    // under the request's id when the body has one.
+    Outcome databaseFailed(const QByteArray& requestBody, const QString& message);
+
     // Whether the database answers a cheap query. When it does not, a lost connection is opened again
     // (as after a failed call), so readiness comes back with the database and needs no restart.
     bool databaseAnswers();

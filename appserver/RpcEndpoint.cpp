@@ -112,33 +112,35 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
     return answer;
 }
 
-std::optional<CallGate::Admission> RpcEndpoint::admit(const HttpRequest& request, CallerInfo& caller)
+std::optional<CallGate::Admission> RpcEndpoint::admit(const HttpRequest& request, CallerInfo& caller,
+                                                      QString& failure)
 {
     const QByteArrayView bearer = bearerToken(request.authorization);
-    try {
-        return gate_.admit(bearer, caller);
-    } catch (const SqlFailure&) {
-        if (!dispatcher_.databaseAnswers())
-            return std::nullopt;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            return gate_.admit(bearer, caller);
+        } catch (const SqlFailure& failed) {
+            failure = failed.Message();
+            // A connection the database cut is opened again for the second try.
+            if (attempt == 0 && !dispatcher_.databaseAnswers())
+                break;
+        }
     }
-    try {
-        return gate_.admit(bearer, caller);
-    } catch (const SqlFailure&) {
-        return std::nullopt;
-    }
+    return std::nullopt;
 }
 
 HttpAnswer RpcEndpoint::call(const HttpRequest& request, const QHostAddress& peer, const QElapsedTimer& timer)
 {
     CallerInfo caller{peer.toString(), {}, {}, {}, false};
-    const std::optional<CallGate::Admission> admission = admit(request, caller);
+    QString failure;
+    const std::optional<CallGate::Admission> admission = admit(request, caller, failure);
     HttpAnswer answer;
-    if (!admission) {
-        answer = {503, "text/plain", "database unavailable\n"};
-    } else if (*admission == CallGate::Admission::Refused) {
+    if (admission == CallGate::Admission::Refused) {
         answer = {401, "text/plain", "unauthorized\n"};
     } else {
-        const RpcDispatcher::Outcome call = dispatcher_.handle(request.body, request.idempotencyKey, caller);
+        const RpcDispatcher::Outcome call =
+            admission ? dispatcher_.handle(request.body, request.idempotencyKey, caller)
+                      : dispatcher_.databaseFailed(request.body, failure);
         if (!call.needsSession) {
             answer = {200, "application/json", call.body};
             Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());

@@ -27,8 +27,10 @@ public:
 
 private:
     HttpAnswer call(const HttpRequest& request, const QHostAddress& peer, const QElapsedTimer& timer);
-    // The gate's judgement; a database that failed is asked once more on a new connection.
-    std::optional<CallGate::Admission> admit(const HttpRequest& request, CallerInfo& caller);
+    // The gate's judgement; a database that failed is asked once more on a new connection. Nothing,
+    // with the failure's message, when it fails again.
+    std::optional<CallGate::Admission> admit(const HttpRequest& request, CallerInfo& caller,
+                                             QString& failure);
     HttpAnswer ready();
     HttpAnswer metrics(const HttpRequest& request, bool loopbackPeer);
 

@@ -90,12 +90,16 @@ int soak(const Options& o)
     SoakAudit audit(recordedPort(o.home + QStringLiteral("/postgres.port")));
     const QList<QPair<QString, QDate>> days = audit.billingDays();
     const quint16 port = recordedPort(o.home + QStringLiteral("/haproxy.port"));
+    QFile passwordFile(o.home + QStringLiteral("/carga.password"));
+    if (!passwordFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("no client account recorded in " + o.home.toStdString());
+    const QByteArray password = passwordFile.readAll().trimmed();
     QElapsedTimer clock;
     std::atomic_bool stop = false;
     std::vector<std::unique_ptr<SoakClient>> clients;
     for (int c = 0; c < o.clients; ++c) {
         SoakClient::Settings settings{
-            port, c, o.giveUp * 1000, {}, qEnvironmentVariableIsSet("SOAK_RESEND_NEW_KEY")};
+            port, c, o.giveUp * 1000, {}, qEnvironmentVariableIsSet("SOAK_RESEND_NEW_KEY"), password};
         for (qsizetype d = c; d < days.size(); d += o.clients)
             settings.importSlots.append(days[d]);
         clients.push_back(std::make_unique<SoakClient>(settings, clock, stop));

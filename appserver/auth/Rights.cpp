@@ -1,6 +1,6 @@
 #include "Rights.h"
 
-#include "RpcError.h"
+#include "Exception.h"
 
 namespace Rights {
 
@@ -10,11 +10,10 @@ void require(const std::optional<Account>& account, const Reach& reach)
         return;
     for (const QString& branch : reach.branches) {
         if (!branch.isEmpty() && !account->reaches(branch))
-            throw RpcError(RpcError::ServerFault,
-                           QStringLiteral("Usuário sem acesso à filial %1.").arg(branch));
+            throw Exception(QStringLiteral("Usuário sem acesso à filial %1.").arg(branch));
     }
     if (reach.changes && !account->changes())
-        throw RpcError(RpcError::ServerFault, QStringLiteral("Usuário sem permissão para alterar."));
+        throw Exception(QStringLiteral("Usuário sem permissão para alterar."));
 }
 
 } // namespace Rights

@@ -16,7 +16,7 @@ struct Reach {
     bool changes = false;
 };
 
-// Throws RpcError (-32000) when `account` may not do what `reach` says. No account: the database has
+// Throws Exception (answered as -32000) when `account` may not do what `reach` says. No account: the database has
 // none yet, and the shared token let the call in with every right.
 void require(const std::optional<Account>& account, const Reach& reach);
 

@@ -42,14 +42,15 @@ std::optional<SessionStore::Open> SessionStore::resolve(QByteArrayView token)
     std::optional<Open> out;
     qint64 created = 0;
     qint64 used = 0;
-    database_.select(sql, {QString::fromLatin1(hash)}, [&](const QSqlQuery& q) {
-        created = q.value(0).toLongLong();
-        used = q.value(1).toLongLong();
+    // Read in place on SQLite: every call pays for this lookup.
+    database_.selectRows(sql, {QString::fromLatin1(hash)}, [&](const DatabaseRow& row) {
+        created = row.value(0).toLongLong();
+        used = row.value(1).toLongLong();
         Account account;
-        account.login = q.value(2).toString();
-        account.name = q.value(3).toString();
-        account.role = Account::roleFromText(q.value(4).toString()).value_or(Account::Role::Consulta);
-        account.branches = AccountStore::branchesFrom(q.value(5).toString());
+        account.login = row.text(2).toString();
+        account.name = row.text(3).toString();
+        account.role = Account::roleFromText(row.text(4).toString()).value_or(Account::Role::Consulta);
+        account.branches = AccountStore::branchesFrom(row.text(5).toString());
         out = Open{std::move(account), hash};
     });
     const qint64 at = now();

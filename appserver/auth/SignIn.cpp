@@ -5,8 +5,7 @@
 #include "JsonString.h"
 #include "Metrics.h"
 #include "PasswordHash.h"
-#include "RpcArguments.h"
-#include "RpcError.h"
+#include "Exception.h"
 #include "ServerLog.h"
 #include "SessionStore.h"
 #include "SignInThrottle.h"
@@ -30,18 +29,14 @@ QByteArray answer(const QByteArray& session, const Account& account)
 
 } // namespace
 
-QByteArray SignIn::login(const QList<RpcParam>& params, const QString& address)
+QByteArray SignIn::login(const QString& login, const QString& password, const QString& address)
 {
-    const RpcArguments args(params, 2);
-    const QString login = args.code(0, "login", 1, CallerInfo::MaxUserLength);
-    const QString password = args.code(1, "senha", 0, MaxPasswordLength);
     SignInThrottle throttle(database_);
     if (const qint64 wait = throttle.waitFor(login, address); wait > 0) {
         Metrics::process().recordSignInRefused();
         qCWarning(lcServer).noquote() << "sign-in refused, too many failures: login"
                                       << CallerInfo::userFromHeader(login.toUtf8()) << "from" << address;
-        throw RpcError(
-            RpcError::ServerFault,
+        throw Exception(
             QStringLiteral("Muitas tentativas de entrada sem sucesso. Tente de novo em %1 s.").arg(wait));
     }
     AccountStore accounts(database_);
@@ -51,7 +46,7 @@ QByteArray SignIn::login(const QList<RpcParam>& params, const QString& address)
         PasswordHash::matches(stored ? stored->passwordHash : PasswordHash::dummy(), password);
     if (!matches || !stored || !stored->account.active) {
         refuse(login, address, !stored ? "unknown login" : !matches ? "wrong password" : "user disabled");
-        throw RpcError(RpcError::ServerFault, WrongCredentials);
+        throw Exception(WrongCredentials);
     }
     const QByteArray rehashed =
         PasswordHash::outdated(stored->passwordHash) ? PasswordHash::make(password) : QByteArray();

@@ -3,11 +3,9 @@
 #include "SessionLimits.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
 class Database;
-struct RpcParam;
 
 // Login(login, password): checks the password against the stored argon2id hash and opens a session.
 // An unknown login, a disabled user and a wrong password get the same answer after the same work (a
@@ -17,9 +15,9 @@ class SignIn {
 public:
     SignIn(Database& database, SessionLimits limits) : database_(database), limits_(limits) {}
 
-    // The result's JSON text: {"session", "login", "name", "role", "branches"}. Throws RpcError
-    // (-32000) with the message for the user when the sign-in is refused.
-    QByteArray login(const QList<RpcParam>& params, const QString& address);
+    // The result's JSON text: {"session", "login", "name", "role", "branches"}. Throws Exception with
+    // the message for the user when the sign-in is refused.
+    QByteArray login(const QString& login, const QString& password, const QString& address);
 
     static constexpr int MaxPasswordLength = 1024;
 

@@ -4,6 +4,7 @@
 #include "Metrics.h"
 #include "RdmMediEfeti.h"
 #include "RpcError.h"
+#include "RpcArguments.h"
 #include "RpcReply.h"
 #include "RpcRequest.h"
 #include "ServerLog.h"
@@ -143,8 +144,12 @@ QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, cons
 QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& requestBody,
                                  const QByteArray& requestId, const CallerInfo& caller)
 {
-    if (request.method == SignInMethod)
-        return SignIn(database_, sessions_).login(request.params, caller.address);
+    if (request.method == SignInMethod) {
+        const RpcArguments args(request.params, 2);
+        return SignIn(database_, sessions_)
+            .login(args.code(0, "login", 1, CallerInfo::MaxUserLength),
+                   args.code(1, "senha", 0, SignIn::MaxPasswordLength), caller.address);
+    }
     if (request.method == SignOutMethod) {
         if (!caller.session.isEmpty())
             SessionStore(database_, sessions_).end(caller.session);

@@ -7,6 +7,9 @@
 #include "RpcClient.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
 #include <QtTest>
 #include <map>
 #include <memory>
@@ -52,6 +55,9 @@ private slots:
     void disablingEndsSessions();
     void guessingIsRefused();
     void unknownLoginAndWrongPasswordAnswerAlike();
+    void passwordIsReadNeverFromTheCommandLine();
+    void commandChangesAccounts_data();
+    void commandChangesAccounts();
 
 private:
     std::unique_ptr<RpcClient> signedIn(const QString& login, const QString& password);
@@ -290,6 +296,82 @@ void AppServerUsersTest::unknownLoginAndWrongPasswordAnswerAlike()
     const RpcClient::Reply disabled =
         guesser.signIn(QStringLiteral("inativa"), QStringLiteral("senha-inativa"));
     QCOMPARE(disabled.body, wrong.body);
+}
+
+void AppServerUsersTest::passwordIsReadNeverFromTheCommandLine()
+{
+    QProcess command;
+    command.start(AppServerProcess::executable(),
+                  {QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("espera"),
+                   QStringLiteral("--name"), QStringLiteral("Espera"), QStringLiteral("--role"),
+                   QStringLiteral("consulta"), QStringLiteral("--branches"), Branch,
+                   QStringLiteral("--database"), database_});
+    QVERIFY(command.waitForStarted());
+    // Until it blocks reading its standard input (syscall 0, read, on descriptor 0), then its command line.
+    const QString proc = QStringLiteral("/proc/%1/").arg(command.processId());
+    QDeadlineTimer deadline(60000);
+    QByteArray syscall;
+    while (!deadline.hasExpired() && !syscall.startsWith("0 0x0 ")) {
+        QThread::msleep(20);
+        QFile file(proc + QStringLiteral("syscall"));
+        syscall = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QVERIFY2(syscall.startsWith("0 0x0 "), syscall.constData());
+    QFile cmdline(proc + QStringLiteral("cmdline"));
+    QVERIFY(cmdline.open(QIODevice::ReadOnly));
+    const QByteArray arguments = cmdline.readAll();
+    QVERIFY(arguments.contains("espera"));
+    QVERIFY(!arguments.contains("senha"));
+    command.write("senha-da-espera\n");
+    command.closeWriteChannel();
+    QVERIFY(command.waitForFinished(120000));
+    QCOMPARE(command.exitCode(), 0);
+    QVERIFY(signedIn(QStringLiteral("espera"), QStringLiteral("senha-da-espera")));
+}
+
+void AppServerUsersTest::commandChangesAccounts_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("listed"); // the line `user list` shows of "mudanca" after it
+    QTest::newRow("grant") << QStringList{"grant", "mudanca", "--branches", "0003,0002"} << 0
+                           << "mudanca\tMudança\tdigitador\tativo\t0001,0002,0003";
+    QTest::newRow("revoke") << QStringList{"revoke", "mudanca", "--branches", "0001"} << 0
+                            << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+    QTest::newRow("disable") << QStringList{"disable", "mudanca"} << 0
+                             << "mudanca\tMudança\tdigitador\tinativo\t0002,0003";
+    QTest::newRow("enable") << QStringList{"enable", "mudanca"} << 0
+                            << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+    QTest::newRow("add again") << QStringList{"add",    "mudanca",  "--name",     "Outra",
+                                              "--role", "consulta", "--branches", "0001"}
+                               << 2 << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+    QTest::newRow("unknown role") << QStringList{"add",    "nova",  "--name",     "Nova",
+                                                 "--role", "chefe", "--branches", "0001"}
+                                  << 2 << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+    QTest::newRow("unknown user") << QStringList{"grant", "ninguem", "--branches", "0001"} << 2
+                                  << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+}
+
+void AppServerUsersTest::commandChangesAccounts()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, listed);
+    if (QTest::currentDataTag() == QLatin1String("grant")) {
+        const AppServerProcess::CommandResult added =
+            server_->userCommand({QStringLiteral("add"), QStringLiteral("mudanca"), QStringLiteral("--name"),
+                                  QStringLiteral("Mudança"), QStringLiteral("--role"),
+                                  QStringLiteral("digitador"), QStringLiteral("--branches"), Branch},
+                                 "senha-da-mudanca\n");
+        QCOMPARE(added.exitCode, 0);
+    }
+    QCOMPARE(server_->userCommand(arguments, "outra-senha\n").exitCode, exitCode);
+    const AppServerProcess::CommandResult list = server_->userCommand({QStringLiteral("list")});
+    QCOMPARE(list.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(list.output).split(u'\n');
+    QVERIFY2(lines.contains(listed), list.output.constData());
+    // No hash in sight.
+    QVERIFY(!list.output.contains("$argon2"));
 }
 
 int main(int argc, char* argv[])

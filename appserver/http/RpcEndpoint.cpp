@@ -2,6 +2,7 @@
 
 #include "LogLine.h"
 #include "Metrics.h"
+#include "ReadinessProbe.h"
 #include "ServerLog.h"
 #include "SqlFailure.h"
 
@@ -122,8 +123,8 @@ std::optional<CallGate::Admission> RpcEndpoint::admit(const HttpRequest& request
         } catch (const SqlFailure& failed) {
             failure = failed.Message();
             // A connection the database cut is opened again for the second try.
-            if (attempt == 0 && !dispatcher_.databaseAnswers())
-                break;
+            if (attempt == 0)
+                dispatcher_.reconnect();
         }
     }
     return std::nullopt;
@@ -156,7 +157,7 @@ HttpAnswer RpcEndpoint::call(const HttpRequest& request, const QHostAddress& pee
 
 HttpAnswer RpcEndpoint::ready()
 {
-    if (dispatcher_.databaseAnswers())
+    if (readiness_.databaseAnswers())
         return {200, "text/plain", "ok"};
     return {503, "text/plain", "database unavailable\n"};
 }
@@ -166,6 +167,5 @@ HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
     // Counters tell an outsider how busy the server is and which methods it serves.
     if (!loopbackPeer && !gate_.tokenMatches(bearerToken(request.authorization)))
         return {401, "text/plain", "unauthorized\n"};
-    const std::optional<qint64> held = dispatcher_.reservationsHeld();
-    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition(held.value_or(-1))};
+    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition()};
 }

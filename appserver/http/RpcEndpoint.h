@@ -5,19 +5,24 @@
 #include "HttpRequest.h"
 #include "RpcDispatcher.h"
 
+class ReadinessProbe;
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <optional>
 
 // The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC; GET /health/live says the
-// process serves, GET /health/ready (and /health) whether its database answers (503 when not), GET
-// /metrics gives the process's counters. Calls need `Authorization: Bearer TOKEN` when a token is set
+// process serves, GET /health/ready (and /health) whether the database answers within the readiness
+// probe's deadline (503 when not), GET /metrics gives the process's counters; none of them waits on
+// the database in this thread. Calls need `Authorization: Bearer TOKEN` when a token is set
 // (the scheme in any case); /metrics needs it too unless the client is on loopback; health checks never
 // do. Each request leaves one line in the server's log (ServerLog): client, what, duration, outcome.
 class RpcEndpoint {
 public:
-    RpcEndpoint(RpcDispatcher& dispatcher, CallGate& gate) : dispatcher_(dispatcher), gate_(gate) {}
+    RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, CallGate& gate)
+        : dispatcher_(dispatcher), readiness_(readiness), gate_(gate)
+    {}
 
     // `loopbackPeer`: the client connected from this machine; `peer`: its address, for the log.
     HttpAnswer answer(const HttpRequest& request, bool loopbackPeer = false, const QHostAddress& peer = {});
@@ -35,5 +40,6 @@ private:
     HttpAnswer metrics(const HttpRequest& request, bool loopbackPeer);
 
     RpcDispatcher& dispatcher_;
+    ReadinessProbe& readiness_;
     CallGate& gate_;
 };

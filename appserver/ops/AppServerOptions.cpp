@@ -40,6 +40,9 @@ const QCommandLineOption
     SessionLifetimeOption(QStringLiteral("session-lifetime"),
                           QStringLiteral("Seconds a session lasts from its sign-in (default 12 hours)."),
                           QStringLiteral("SECONDS"), QStringLiteral("43200"));
+const QCommandLineOption HistoryDaysOption(QStringLiteral("history-days"),
+                                           QStringLiteral("Days a line's change is kept in its history."),
+                                           QStringLiteral("DAYS"), QStringLiteral("730"));
 const QCommandLineOption IdleOption(QStringLiteral("idle-timeout"),
                                     QStringLiteral("Seconds before an idle connection is closed."),
                                     QStringLiteral("SECONDS"), QStringLiteral("60"));
@@ -78,6 +81,18 @@ const QCommandLineOption
     ShutdownOption(QStringLiteral("shutdown-timeout"),
                    QStringLiteral("Seconds a stop (SIGTERM) waits for the calls in flight."),
                    QStringLiteral("SECONDS"), QStringLiteral("20"));
+const QCommandLineOption
+    DbConnectTimeoutOption(QStringLiteral("database-connect-timeout"),
+                           QStringLiteral("PostgreSQL: seconds opening a connection may take."),
+                           QStringLiteral("SECONDS"), QStringLiteral("5"));
+const QCommandLineOption
+    DbStatementTimeoutOption(QStringLiteral("database-statement-timeout"),
+                             QStringLiteral("PostgreSQL: seconds one statement may run; 0 for no limit."),
+                             QStringLiteral("SECONDS"), QStringLiteral("30"));
+const QCommandLineOption ReadyTimeoutOption(QStringLiteral("ready-timeout"),
+                                            QStringLiteral("Seconds /health/ready waits for the database "
+                                                           "before it answers 503."),
+                                            QStringLiteral("SECONDS"), QStringLiteral("2"));
 const QCommandLineOption LogFileOption(QStringLiteral("log-file"),
                                        QStringLiteral("File the log is appended to (default: standard "
                                                       "error); SIGHUP opens it again, for logrotate."),
@@ -173,12 +188,13 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addHelpOption();
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
-    const QList<QCommandLineOption> options{
-        ListenOption,         DatabaseOption, SeedOption,    TokenOption,    TtlOption,
-        RequestTtlOption,     IdleOption,     HeadOption,    BodyOption,     MaxConnectionsOption,
-        PerAddressOption,     MaxBytesOption, UnsentOption,  WorkersOption,  TlsCertOption,
-        TlsKeyOption,         ShutdownOption, LogFileOption, LogRulesOption, SessionIdleOption,
-        SessionLifetimeOption};
+    QList<QCommandLineOption> options{ListenOption,   DatabaseOption,       SeedOption,       TokenOption,
+                                      TtlOption,      RequestTtlOption,     IdleOption,       HeadOption,
+                                      BodyOption,     MaxConnectionsOption, PerAddressOption, MaxBytesOption,
+                                      UnsentOption,   WorkersOption,        TlsCertOption,    TlsKeyOption,
+                                      ShutdownOption, LogFileOption,        LogRulesOption};
+    options << DbConnectTimeoutOption << DbStatementTimeoutOption << ReadyTimeoutOption << HistoryDaysOption;
+    options << SessionIdleOption << SessionLifetimeOption;
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -192,6 +208,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.requestIdTtl = std::chrono::seconds(positiveNumber(parser, RequestTtlOption, 1));
     out.sessions.idle = std::chrono::seconds(positiveNumber(parser, SessionIdleOption, 1));
     out.sessions.lifetime = std::chrono::seconds(positiveNumber(parser, SessionLifetimeOption, 1));
+    out.historyRetention = std::chrono::days(positiveNumber(parser, HistoryDaysOption, 1));
     out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
     out.headTimeout = std::chrono::seconds(positiveNumber(parser, HeadOption, 1));
     out.bodyTimeout = std::chrono::seconds(positiveNumber(parser, BodyOption, 1));
@@ -206,6 +223,9 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     if (out.tlsCertificate.isEmpty() != out.tlsKey.isEmpty())
         refuse(QStringLiteral("--tls-cert and --tls-key go together: give both, or neither for plain HTTP."));
     out.shutdownTimeout = std::chrono::seconds(positiveNumber(parser, ShutdownOption, 1));
+    out.databaseConnectTimeout = std::chrono::seconds(positiveNumber(parser, DbConnectTimeoutOption, 1));
+    out.databaseStatementTimeout = std::chrono::seconds(positiveNumber(parser, DbStatementTimeoutOption, 0));
+    out.readyTimeout = std::chrono::seconds(positiveNumber(parser, ReadyTimeoutOption, 1));
     out.logFile = parser.value(LogFileOption);
     out.logRules = parser.value(LogRulesOption);
     if (out.token.isEmpty() && !out.address.isLoopback())
@@ -213,4 +233,12 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
                               "MED_SERVER_TOKEN.")
                    .arg(out.address.toString()));
     return out;
+}
+
+DatabaseSpec AppServerOptions::databaseSpec() const
+{
+    DatabaseSpec spec = DatabaseSpec::parse(database);
+    spec.connectTimeout = databaseConnectTimeout;
+    spec.statementTimeout = databaseStatementTimeout;
+    return spec;
 }

@@ -1,6 +1,8 @@
 #include "Housekeeping.h"
 
 #include "Database.h"
+#include "HistoryStore.h"
+#include "Metrics.h"
 #include "RequestLog.h"
 #include "ReservationStore.h"
 #include "ServerLog.h"
@@ -9,6 +11,7 @@
 #include "SqlFailure.h"
 #include "Transaction.h"
 
+#include <QDateTime>
 #include <QTimer>
 
 namespace {
@@ -30,7 +33,7 @@ Housekeeping::~Housekeeping()
 void Housekeeping::run()
 {
     try {
-        Database database(DatabaseSpec::parse(options_.database));
+        Database database(options_.databaseSpec());
         QTimer purge;
         purge.setInterval(PurgeInterval);
         connect(&purge, &QTimer::timeout, &purge, [&] { purgeExpired(database, options_); });
@@ -55,10 +58,15 @@ void Housekeeping::purgeExpired(Database& database, const AppServerOptions& opti
         RequestLog(database, options.requestIdTtl).purgeExpired();
         SessionStore(database, options.sessions).purgeExpired();
         SignInThrottle(database).purgeExpired();
+        HistoryStore(database, {})
+            .purgeOlderThan(
+                QDateTime::currentMSecsSinceEpoch() -
+                std::chrono::duration_cast<std::chrono::milliseconds>(options.historyRetention).count());
         transaction.commit();
+        Metrics::process().setReservationsHeld(ReservationStore(database, options.reservationTtl).count());
     } catch (const SqlFailure& failure) {
         qCWarning(lcServer).noquote()
-            << "purge of expired reservations and request outcomes failed:" << failure.detail();
+            << "purge of expired reservations, request outcomes and history failed:" << failure.detail();
     }
 }
 

@@ -7,7 +7,6 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
-#include <optional>
 
 class Database;
 class RdmMediEfeti;
@@ -39,12 +38,8 @@ public:
     // The answer to a call whose caller could not be looked up because the database failed: its error,
     // under the request's id when the body has one.
     Outcome databaseFailed(const QByteArray& requestBody, const QString& message);
-
-    // Whether the database answers a cheap query. When it does not, a lost connection is opened again
-    // (as after a failed call), so readiness comes back with the database and needs no restart.
-    bool databaseAnswers();
-    // Reservations stored now; nothing when the database does not answer.
-    std::optional<qint64> reservationsHeld();
+    // After a failure: a connection the database cut is opened again for the next try.
+    void reconnect() { recover(QStringLiteral("session check")); }
 
 private:
     void recover(const QString& method);

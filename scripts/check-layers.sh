@@ -8,9 +8,10 @@ cd "$(dirname "$0")/.."
 declare -A may_use=(
   [appserver/diag]=""
   [appserver/store]=""
-  [appserver/rpc]="appserver/store appserver/diag"
-  [appserver/http]="appserver/rpc appserver/store appserver/diag"
-  [appserver/ops]="appserver/http appserver/rpc appserver/store appserver/diag"
+  [appserver/auth]="appserver/store appserver/diag"
+  [appserver/rpc]="appserver/auth appserver/store appserver/diag"
+  [appserver/http]="appserver/rpc appserver/auth appserver/store appserver/diag"
+  [appserver/ops]="appserver/http appserver/rpc appserver/auth appserver/store appserver/diag"
 )
 
 # The folder that holds each header of the server.

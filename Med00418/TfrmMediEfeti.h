@@ -181,7 +181,8 @@ public:
     // TfrmMediEfetiPaste.cpp. Adds each tab-separated row (code, staff, price, optional total, or the
     // columns of the list copy) as a new line through the checks and save of a typed line; a title row
     // and blank rows are skipped. The rows refused are then listed with their reasons in one dialog;
-    // nothing of them is stored.
+    // nothing of them is stored. A paste of more than one block shows its progress and can be called off
+    // between blocks: the rows not reached are listed as not pasted.
     void PasteLines(const QString& text);
     // Rows checked and saved together by a paste, 1 to the server's most per check (1: each row on its
     // own, as typed).

@@ -25,10 +25,12 @@ struct TfrmMediEfeti::PasteRow {
     QStringList cells;
 };
 
-// The rows refused so far, and the row at which the paste stopped (-1 while it goes on).
+// The rows refused so far, the row at which the paste stopped (-1 while it goes on), and whether the user
+// called it off.
 struct TfrmMediEfeti::PasteRun {
     QList<QStringList> refused;
     qsizetype stoppedAt = -1;
+    bool calledOff = false;
 
     void refuse(const PasteRow& row, const QString& reason)
     {
@@ -54,6 +56,16 @@ QString notPastedAfter(qsizetype row)
 {
     return QStringLiteral("Não colada: a colagem parou na linha %1, que ficou sem resposta do servidor.")
         .arg(row);
+}
+
+QString notPastedCalledOff()
+{
+    return QStringLiteral("Não colada: a colagem foi cancelada antes desta linha.");
+}
+
+QString progressText(qsizetype done, qsizetype total)
+{
+    return QStringLiteral("Colando linhas: %1 de %2 gravadas ou recusadas.").arg(done).arg(total);
 }
 
 } // namespace
@@ -123,8 +135,20 @@ void TfrmMediEfeti::PasteLines(const QString& text)
         pasting_ = true;
         const auto pasted = qScopeGuard([this] { pasting_ = false; });
         const QList<PasteRow> rows = pastedRows(text, reader);
-        for (qsizetype start = 0; start < rows.size(); start += pasteBlockRows_)
+        // More than one block shows how far the paste has gone, and can be called off between blocks:
+        // the blocks saved stay saved.
+        const bool showsProgress = rows.size() > pasteBlockRows_;
+        const auto progressEnd = qScopeGuard([&] {
+            if (showsProgress)
+                own->HideProgress();
+        });
+        for (qsizetype start = 0; start < rows.size(); start += pasteBlockRows_) {
+            if (showsProgress && !run.calledOff &&
+                !own->ShowProgress(application.MainForm(), progressText(start, rows.size()), start,
+                                   rows.size()))
+                run.calledOff = true;
             pasteBlock(reader, rows.mid(start, pasteBlockRows_), run, collected.errors);
+        }
     }
     if (unsureSave_.isEmpty())
         reloadLines();
@@ -155,9 +179,10 @@ QStringList TfrmMediEfeti::pastedServices(const PasteReader& reader, const QList
 void TfrmMediEfeti::pasteBlock(const PasteReader& reader, const QList<PasteRow>& block, PasteRun& run,
                                QStringList& errors)
 {
-    if (run.stoppedAt >= 0) {
+    if (run.stoppedAt >= 0 || run.calledOff) {
+        const QString reason = run.stoppedAt >= 0 ? notPastedAfter(run.stoppedAt + 1) : notPastedCalledOff();
         for (const PasteRow& row : block)
-            run.refuse(row, notPastedAfter(run.stoppedAt + 1));
+            run.refuse(row, reason);
         return;
     }
     // One service check for the block: the services that already have a line on the server. Rows the

@@ -26,6 +26,11 @@ public:
     // The busy indicator over `over` (kind 0 while connecting, 6 while working), and its end.
     virtual void ShowBusy(QWidget* over, int kind) = 0;
     virtual void HideBusy() = 0;
+    // How far a long step has gone (`done` of `total`), with a way to call it off; false once the user
+    // called it off. The step ends it with HideProgress. Without a dialog of its own: nothing is shown and
+    // the step goes on.
+    virtual bool ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total);
+    virtual void HideProgress();
     // A read-only table in a modal dialog (a line's history, the rows a paste refused).
     virtual void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows);
     // Where to save a file: a path, or empty when the user called it off.

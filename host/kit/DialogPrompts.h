@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class BusyIndicator;
+class QProgressDialog;
 
 // The prompts as users meet them: message boxes, the search list and the busy indicator. The host
 // installs them at start-up.
@@ -23,10 +24,14 @@ public:
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;
     void HideBusy() override;
+    // A window-modal progress dialog over `over`'s window, with "Cancelar".
+    bool ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total) override;
+    void HideProgress() override;
 
     // The busy indicator while it shows, for the host's own checks.
     QWidget* BusyWidget() const;
 
 private:
     QPointer<BusyIndicator> busy_;
+    QPointer<QProgressDialog> progress_;
 };

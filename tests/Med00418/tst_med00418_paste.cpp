@@ -226,6 +226,49 @@ private slots:
         QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
     }
 
+    void longPasteShowsProgressAndCanBeCalledOff_data()
+    {
+        QTest::addColumn<int>("cancelAt");
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("progress");
+        QTest::addColumn<QStringList>("refused");
+        const QString calledOff = QStringLiteral("Não colada: a colagem foi cancelada antes desta linha.");
+        const QStringList all{"00001|1.0000|1.0000|1.0000", "00002|1.0000|1.0000|1.0000",
+                              "00003|1.0000|1.0000|1.0000", "00004|1.0000|1.0000|1.0000",
+                              "00005|1.0000|1.0000|1.0000"};
+        QTest::newRow("let run") << -1 << all << QStringList{"0/5", "2/5", "4/5"} << QStringList();
+        QTest::newRow("called off before the second block")
+            << 1 << all.mid(0, 2) << QStringList{"0/5", "2/5"}
+            << QStringList{"3|" + calledOff, "4|" + calledOff, "5|" + calledOff};
+        QTest::newRow("called off before the first block")
+            << 0 << QStringList() << QStringList{"0/5"}
+            << QStringList{"1|" + calledOff, "2|" + calledOff, "3|" + calledOff, "4|" + calledOff,
+                           "5|" + calledOff};
+    }
+
+    // Blocks of two rows stand for the long paste's blocks of a thousand: the progress after each, and
+    // calling it off keeps the blocks saved and lists the rest as not pasted.
+    void longPasteShowsProgressAndCanBeCalledOff()
+    {
+        QFETCH(int, cancelAt);
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, progress);
+        QFETCH(QStringList, refused);
+        const QDate date = freshDate();
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        prompts().cancelAtProgress = cancelAt;
+        screen_->SetPasteBlockRows(2);
+        const auto restore = qScopeGuard([this] { screen_->SetPasteBlockRows(1000); });
+        screen_->PasteLines(QStringLiteral("1\t1\t1\n2\t1\t1\n3\t1\t1\n4\t1\t1\n5\t1\t1\n"));
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(prompts().progress, progress);
+        QVERIFY(!prompts().progressShown);
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date), stored);
+        QCOMPARE(shownRefusals(), refused);
+        QCOMPARE(fx_.rowCount(), stored.size());
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+    }
+
     void copiedListPastesBackOnAnotherDate_data()
     {
         QTest::addColumn<QLocale>("locale");

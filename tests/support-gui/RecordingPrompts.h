@@ -23,6 +23,8 @@ public:
     bool ChooseRecord(TDataSource& source, const QString& title, const QString& emptyText) override;
     void ShowBusy(QWidget* over, int kind) override;
     void HideBusy() override;
+    bool ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total) override;
+    void HideProgress() override;
     void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override;
     QString AskSaveFileName(const QString& title, const QString& suggested, const QString& filter) override;
 
@@ -44,6 +46,11 @@ public:
     QStringList searchTitles;
     QList<int> busyKinds;
     int busyShown = 0;
+    // "done/total" of each progress shown; the progress shown after `cancelAtProgress` of them (-1:
+    // never) answers that the user called the step off.
+    QStringList progress;
+    qsizetype cancelAtProgress = -1;
+    bool progressShown = false;
     bool busy = false;
     bool likeDesktop = false;
     // How many dialogs took the activation away from a window.

@@ -67,10 +67,15 @@ void Database::open()
         native_ = std::make_unique<SqliteStatements>(*static_cast<sqlite3* const*>(handle.constData()));
 }
 
-void Database::recoverConnection()
+bool Database::answers()
 {
     QSqlQuery probe(QSqlDatabase::database(connectionName_, false));
-    if (!probe.exec(QStringLiteral("SELECT 1")))
+    return probe.exec(QStringLiteral("SELECT 1"));
+}
+
+void Database::recoverConnection()
+{
+    if (!answers())
         reconnect();
 }
 

@@ -31,8 +31,9 @@ struct AppServerOptions {
     std::chrono::seconds shutdownTimeout{20};
 
     bool tls() const { return !tlsCertificate.isEmpty(); }
-    QString logFile;  // empty: standard error
-    QString logRules; // QLoggingCategory rules, ';' between them
+    QString logFile;        // empty: standard error
+    QString logRules;       // QLoggingCategory rules, ';' between them
+    bool checkOnly = false; // --check-config: the options are read, nothing is opened
 
     // Exits the process for --help and --version; throws Exception with a message for the operator otherwise.
     static AppServerOptions parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment);

@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "PostgresNotices.h"
 #include "SqlFailure.h"
 #include "SqliteStatements.h"
 
@@ -60,9 +61,10 @@ void Database::open()
     if (!db.open())
         throw SqlFailure(db.lastError(),
                          QStringLiteral("open ") + (spec_.path.isEmpty() ? spec_.host : spec_.path));
+    const QVariant handle = db.driver()->handle();
+    PostgresNotices::route(handle);
     for (const QString& statement : dialect_.sessionSetup())
         execDirect(statement);
-    const QVariant handle = db.driver()->handle();
     if (spec_.kind == DatabaseSpec::Kind::Sqlite && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         native_ = std::make_unique<SqliteStatements>(*static_cast<sqlite3* const*>(handle.constData()));
 }

@@ -1,6 +1,7 @@
 #include "RpcEndpoint.h"
 
 #include "LogLine.h"
+#include "LogRateLimit.h"
 #include "Metrics.h"
 #include "ServerLog.h"
 
@@ -75,6 +76,22 @@ void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanosecon
     ServerLog::end(line);
 }
 
+// Lines of requests that carry no token (health checks, probes, refusals) are limited, so one
+// client's flood cannot fill the disk; calls are always logged.
+constexpr int TokenlessLinesPerSecond = 10;
+
+void logTokenless(const QHostAddress& peer, const CallSummary& call, qint64 nanoseconds)
+{
+    static LogRateLimit limit(TokenlessLinesPerSecond);
+    qint64 dropped = 0;
+    if (!lcCall().isInfoEnabled() || !limit.admit(dropped))
+        return;
+    if (dropped > 0)
+        qCInfo(lcServer, "%lld lines of requests without a token were not logged (at most %d a second)",
+               dropped, TokenlessLinesPerSecond);
+    logCall(peer, call, nanoseconds);
+}
+
 } // namespace
 
 RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token)
@@ -90,11 +107,11 @@ std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QH
 {
     if (head.path != RpcPath || head.method != "POST" || authorized(head))
         return std::nullopt;
-    logCall(peer, {head.method, head.path, {}, {}, 401}, 0);
+    logTokenless(peer, {head.method, head.path, {}, {}, 401}, 0);
     return HttpAnswer{401, "text/plain", "unauthorized\n"};
 }
 
-HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, const QHostAddress& peer)
+HttpAnswer RpcEndpoint::answer(const HttpRequest& request, const QHostAddress& peer)
 {
     QElapsedTimer timer;
     timer.start();
@@ -107,7 +124,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
     } else if (get && (request.path == ReadyPath || request.path == HealthPath)) {
         answer = ready();
     } else if (get && request.path == MetricsPath) {
-        answer = metrics(request, loopbackPeer);
+        answer = metrics(request);
     } else if (request.path != RpcPath) {
         answer = {404, "text/plain", "not found\n"};
     } else if (request.method != "POST") {
@@ -123,7 +140,11 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
         logCall(peer, {"RPC", {}, call.method, call.summary, answer.status}, timer.nsecsElapsed());
         return answer;
     }
-    logCall(peer, {request.method, request.path, {}, {}, answer.status}, timer.nsecsElapsed());
+    const CallSummary summary{request.method, request.path, {}, {}, answer.status};
+    if (!token_.isEmpty() && authorized(request))
+        logCall(peer, summary, timer.nsecsElapsed());
+    else
+        logTokenless(peer, summary, timer.nsecsElapsed());
     answer.bodyOmitted = head;
     return answer;
 }
@@ -135,10 +156,11 @@ HttpAnswer RpcEndpoint::ready()
     return {503, "text/plain", "database unavailable\n"};
 }
 
-HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
+HttpAnswer RpcEndpoint::metrics(const HttpRequest& request)
 {
-    // Counters tell an outsider how busy the server is and which methods it serves.
-    if (!loopbackPeer && !authorized(request))
+    // Counters tell an outsider how busy the server is and which methods it serves: with a token,
+    // nobody reads them without it, not even from this machine.
+    if (!authorized(request))
         return {401, "text/plain", "unauthorized\n"};
     const std::optional<qint64> held = dispatcher_.reservationsHeld();
     return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition(held.value_or(-1))};

@@ -11,15 +11,16 @@
 // The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC; GET /health/live says the
 // process serves, GET /health/ready (and /health) whether its database answers (503 when not), GET
 // /metrics gives the process's counters. Calls need `Authorization: Bearer TOKEN` when a token is set
-// (the scheme in any case); /metrics needs it too unless the client is on loopback; health checks never
-// do. Each request leaves one line in the server's log (ServerLog): client, what, duration, outcome.
+// (the scheme in any case); /metrics needs it too, from any client; health checks never
+// do. Each request leaves one line in the server's log (ServerLog): client, what, duration, outcome;
+// those of requests without the token at most 10 a second, with a count of the rest.
 class RpcEndpoint {
 public:
     // An empty token lets every caller in (loopback only; the options enforce it).
     RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token);
 
-    // `loopbackPeer`: the client connected from this machine; `peer`: its address, for the log.
-    HttpAnswer answer(const HttpRequest& request, bool loopbackPeer = false, const QHostAddress& peer = {});
+    // `peer`: the client's address, for the log.
+    HttpAnswer answer(const HttpRequest& request, const QHostAddress& peer = {});
     // The answer to a request that is refused on its head alone (a call without the token), so its
     // body need not be read; nothing when the body is wanted.
     std::optional<HttpAnswer> refusal(const HttpRequest& head, const QHostAddress& peer = {});
@@ -27,7 +28,7 @@ public:
 private:
     bool authorized(const HttpRequest& request) const;
     HttpAnswer ready();
-    HttpAnswer metrics(const HttpRequest& request, bool loopbackPeer);
+    HttpAnswer metrics(const HttpRequest& request);
 
     RpcDispatcher& dispatcher_;
     QByteArray token_;

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "Exception.h"
+#include "ServerLog.h"
 #include "Transaction.h"
 
 namespace Schema {
@@ -99,8 +100,8 @@ void migrate(Database& database)
     const int from = storedVersion(database);
     if (from > CurrentVersion)
         throw Exception(
-            QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a versão %2 "
-                           "que este servidor conhece: instale a versão do servidor que o atualizou.")
+            QStringLiteral("The database's schema is at version %1, newer than version %2 this server "
+                           "knows: install the server version that upgraded it.")
                 .arg(from)
                 .arg(CurrentVersion));
     for (int step = from; step < int(all.size()); ++step) {
@@ -112,6 +113,12 @@ void migrate(Database& database)
         database.exec(QStringLiteral("INSERT INTO SCHEMA_VERSION (VERSAO) VALUES (?)"), {CurrentVersion});
     }
     transaction.commit();
+    if (from == 0)
+        qCInfo(lcServer, "schema created at version %d", CurrentVersion);
+    else if (from < CurrentVersion)
+        qCInfo(lcServer, "schema migrated from version %d to %d", from, CurrentVersion);
+    else
+        qCInfo(lcServer, "schema at version %d", CurrentVersion);
 }
 
 } // namespace Schema

@@ -7,10 +7,12 @@
 #include "ShutdownSignal.h"
 #include "SqlFailure.h"
 #include "SqliteLibrary.h"
+#include "TlsSettings.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 
@@ -37,6 +39,9 @@ int main(int argc, char* argv[])
 {
     // Qt's own poll loop: lighter per wake-up than GLib's, and the server needs nothing from GLib.
     qputenv("QT_NO_GLIB", "1");
+    // The database, its journal and its logs hold reservation secrets and answers: the server's
+    // user alone reads what it creates, whatever umask it was started under.
+    ::umask(0077);
     SqliteLibrary::configureForThreads();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("med_appserver"));
@@ -45,6 +50,12 @@ int main(int argc, char* argv[])
         ServerLog::open({});
         const AppServerOptions options =
             AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
+        if (options.checkOnly) {
+            if (options.tls())
+                TlsSettings::load(options.tlsCertificate, options.tlsKey);
+            QTextStream(stdout) << "configuration ok" << Qt::endl;
+            return 0;
+        }
         ServerLog::open(options.logFile, options.logRules);
         qCInfo(lcServer).noquote() << "med_appserver" << MED_VERSION << "starting: database"
                                    << databaseShown(options.database) << "on"
@@ -62,6 +73,7 @@ int main(int argc, char* argv[])
                 // A worker still inside a call cannot be joined; its transaction, never committed, is
                 // undone by the database.
                 if (!drained) {
+                    ServerLog::flushRepeats();
                     qCInfo(lcServer, "stopped");
                     std::_Exit(0);
                 }
@@ -74,6 +86,7 @@ int main(int argc, char* argv[])
                                        << options.workers << "workers";
             code = app.exec();
         }
+        ServerLog::flushRepeats();
         qCInfo(lcServer, "stopped");
         return code;
     } catch (const SqlFailure& failure) {

@@ -16,7 +16,7 @@
 namespace {
 
 const QString Host = QStringLiteral("127.0.0.1");
-const QByteArray Token = "s3cret";
+const QByteArray Token = "s3cret-token-0001";
 // time, level, client, kind, what, duration, outcome
 const QRegularExpression CallLine(QStringLiteral(R"(^(\S+) (\S+) (\S+) (\S+) (\S+) (\d+\.\d{3})ms (\S+)$)"));
 

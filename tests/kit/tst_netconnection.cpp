@@ -181,7 +181,7 @@ void TestNetConnection::tokenIsSent_data()
     QTest::addColumn<QString>("outcome");
     const QString refused =
         "O servidor de aplicação 127.0.0.1:%1 recusou o acesso: token inválido ou ausente.";
-    QTest::newRow("right") << "s3cr3t"
+    QTest::newRow("right") << "s3cr3t-token-0001"
                            << "";
     QTest::newRow("wrong") << "other" << refused;
     QTest::newRow("none") << "" << refused;
@@ -191,7 +191,7 @@ void TestNetConnection::tokenIsSent()
 {
     QFETCH(QString, token);
     QFETCH(QString, outcome);
-    AppServerProcess server({}, Demo + QStringList{"--token", "s3cr3t"});
+    AppServerProcess server({}, Demo + QStringList{"--token", "s3cr3t-token-0001"});
     server.start();
     settings_.useServer(server.port());
     settings_.set("Servidor/Token", token);

@@ -143,9 +143,14 @@ void ServerLog::open(const QString& path, const QString& rules)
         logPath = path;
     }
     if (!rules.isEmpty())
-        QLoggingCategory::setFilterRules(QString(rules).replace(QLatin1Char(';'), QLatin1Char('\n')));
+        setRules(rules);
     toJournal = standardErrorIsJournal();
     qInstallMessageHandler(handleQtMessage);
+}
+
+void ServerLog::setRules(const QString& rules)
+{
+    QLoggingCategory::setFilterRules(QString(rules).replace(QLatin1Char(';'), QLatin1Char('\n')));
 }
 
 bool ServerLog::reopen()

@@ -25,6 +25,8 @@ public:
     // moved the old one away, new lines go to a fresh file. False, with a warning in the old file,
     // when it cannot be opened; nothing to do without a log file.
     static bool reopen();
+    // Puts `rules` in place of the rules given before (empty: none); QT_LOGGING_RULES still wins.
+    static void setRules(const QString& rules);
 
     // Writes the counts of Qt messages repeated since they were last shown (done at stop).
     static void flushRepeats();

@@ -1,9 +1,12 @@
 #include "AppServer.h"
 #include "AppServerOptions.h"
+#include "Database.h"
 #include "DatabaseSpec.h"
+#include "DatabaseStart.h"
 #include "Exception.h"
 #include "MedBuildInfo.h"
 #include "ServerLog.h"
+#include "ServiceNotifier.h"
 #include "ShutdownSignal.h"
 #include "SqlFailure.h"
 #include "SqliteLibrary.h"
@@ -12,6 +15,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdlib>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -33,6 +37,28 @@ QString addressShown(const QHostAddress& address, quint16 port)
     return QStringLiteral("%1:%2").arg(host).arg(port);
 }
 
+AppServerOptions readOptions()
+{
+    return AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
+}
+
+// SIGHUP: the configuration is read again for what changes without a restart (the log rules, the TLS
+// certificate and key), and the log file is opened again. A refused configuration changes nothing.
+void reload(AppServer& server, bool logFile)
+{
+    ServiceNotifier::reloading();
+    try {
+        const AppServerOptions fresh = readOptions();
+        ServerLog::setRules(fresh.logRules);
+        server.reloadTls(fresh);
+    } catch (const Exception& error) {
+        qCWarning(lcServer).noquote() << "reload: configuration refused, nothing changed:" << error.Message();
+    }
+    if (logFile && ServerLog::reopen())
+        qCInfo(lcServer, "reload: log file opened again");
+    ServiceNotifier::ready(QStringLiteral("serving"));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -48,8 +74,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(MED_VERSION));
     try {
         ServerLog::open({});
-        const AppServerOptions options =
-            AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
+        const AppServerOptions options = readOptions();
         if (options.checkOnly) {
             if (options.tls())
                 TlsSettings::load(options.tlsCertificate, options.tlsKey);
@@ -63,12 +88,18 @@ int main(int argc, char* argv[])
         int code = 0;
         {
             ShutdownSignal shutdown;
-            AppServer server(options);
-            QObject::connect(&shutdown, &ShutdownSignal::requested, &server, &AppServer::stop);
-            QObject::connect(&shutdown, &ShutdownSignal::hangup, &app, [] {
-                if (ServerLog::reopen())
-                    qCInfo(lcServer, "log file opened again");
+            std::unique_ptr<Database> database = DatabaseStart::open(options, shutdown);
+            if (!database) {
+                qCInfo(lcServer, "stopped");
+                return 0;
+            }
+            AppServer server(options, std::move(database));
+            QObject::connect(&shutdown, &ShutdownSignal::requested, &server, [&server] {
+                ServiceNotifier::stopping();
+                server.stop();
             });
+            QObject::connect(&shutdown, &ShutdownSignal::hangup, &server,
+                             [&server, logFile = !options.logFile.isEmpty()] { reload(server, logFile); });
             QObject::connect(&server, &AppServer::stopped, &app, [](bool drained) {
                 // A worker still inside a call cannot be joined; its transaction, never committed, is
                 // undone by the database.
@@ -84,6 +115,7 @@ int main(int argc, char* argv[])
             QTextStream(stdout) << port << Qt::endl;
             qCInfo(lcServer).noquote() << "serving on" << addressShown(options.address, port) << "with"
                                        << options.workers << "workers";
+            ServiceNotifier::ready(QStringLiteral("serving on %1").arg(addressShown(options.address, port)));
             code = app.exec();
         }
         ServerLog::flushRepeats();

@@ -14,6 +14,7 @@ run=(
   fonts-dejavu-core
   qt6-translations-l10n
   libsimdjson-dev
+  libsystemd-dev pkgconf
 )
 test=(
   libqt6sql6-psql libqt6sql6-ibase

@@ -1,0 +1,57 @@
+#include "DatabaseStart.h"
+
+#include "Database.h"
+#include "DatabaseSpec.h"
+#include "ServerLog.h"
+#include "ServiceNotifier.h"
+#include "ShutdownSignal.h"
+#include "SqlFailure.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr std::chrono::seconds FirstWait{1};
+constexpr std::chrono::seconds LongestWait{30};
+
+// False when a stop was asked for during the wait.
+bool waitOrStop(std::chrono::seconds wait, ShutdownSignal& shutdown)
+{
+    QEventLoop loop;
+    bool stopped = false;
+    QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+    QObject::connect(&shutdown, &ShutdownSignal::requested, &loop, [&] {
+        stopped = true;
+        loop.quit();
+    });
+    loop.exec();
+    return !stopped;
+}
+
+} // namespace
+
+namespace DatabaseStart {
+
+std::unique_ptr<Database> open(const AppServerOptions& options, ShutdownSignal& shutdown)
+{
+    const DatabaseSpec spec = DatabaseSpec::parse(options.database);
+    for (std::chrono::seconds wait = FirstWait;; wait = std::min(wait * 2, LongestWait)) {
+        try {
+            return std::make_unique<Database>(spec);
+        } catch (const SqlFailure& failure) {
+            if (spec.kind != DatabaseSpec::Kind::Postgres)
+                throw;
+            qCWarning(lcServer).noquote().nospace()
+                << "database unreachable: " << failure.Message() << ' ' << failure.detail()
+                << "; trying again in " << wait.count() << " s";
+            ServiceNotifier::status(QStringLiteral("waiting for the database"));
+        }
+        if (!waitOrStop(wait, shutdown))
+            return nullptr;
+    }
+}
+
+} // namespace DatabaseStart

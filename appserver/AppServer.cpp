@@ -12,6 +12,20 @@
 #include "ServerWorker.h"
 #include "TlsSettings.h"
 
+namespace {
+
+void logSchema(int found)
+{
+    if (found == 0)
+        qCInfo(lcServer, "schema created at version %d", Schema::CurrentVersion);
+    else if (found < Schema::CurrentVersion)
+        qCInfo(lcServer, "schema migrated from version %d to %d", found, Schema::CurrentVersion);
+    else
+        qCInfo(lcServer, "schema at version %d", Schema::CurrentVersion);
+}
+
+} // namespace
+
 AppServer::AppServer(const AppServerOptions& options, std::unique_ptr<Database> database, QObject* parent)
     : QObject(parent), options_(options),
       tls_(options.tls() ? std::optional(TlsSettings::load(options.tlsCertificate, options.tlsKey))
@@ -19,7 +33,7 @@ AppServer::AppServer(const AppServerOptions& options, std::unique_ptr<Database> 
       database_(std::move(database)), balancer_(std::make_unique<ConnectionBalancer>(
                                           options.maxConnections, options.maxConnectionsPerAddress))
 {
-    Schema::migrate(*database_);
+    logSchema(Schema::migrate(*database_));
     if (options_.seedDemo)
         DemoData::seedIfEmpty(*database_);
     Housekeeping::purgeExpired(*database_, options_);

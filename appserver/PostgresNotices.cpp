@@ -1,11 +1,13 @@
 #include "PostgresNotices.h"
 
-#include "ServerLog.h"
-
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <dlfcn.h>
 
 namespace {
+
+// Under med.appserver, so that the server's log rules for it apply.
+Q_LOGGING_CATEGORY(lcPostgres, "med.appserver.postgresql", QtInfoMsg)
 
 struct pg_conn;
 using NoticeProcessor = void (*)(void* arg, const char* message);
@@ -24,11 +26,11 @@ void logNotice(void*, const char* message)
 {
     const QByteArray text = QByteArray(message).simplified();
     if (startsWithAny(text, {"ERROR", "FATAL", "PANIC"}))
-        qCCritical(lcServer, "PostgreSQL %s", text.constData());
+        qCCritical(lcPostgres, "PostgreSQL %s", text.constData());
     else if (text.startsWith("WARNING"))
-        qCWarning(lcServer, "PostgreSQL %s", text.constData());
+        qCWarning(lcPostgres, "PostgreSQL %s", text.constData());
     else
-        qCInfo(lcServer, "PostgreSQL %s", text.constData());
+        qCInfo(lcPostgres, "PostgreSQL %s", text.constData());
 }
 
 SetNoticeProcessor setNoticeProcessor()

@@ -2,7 +2,6 @@
 
 #include "Database.h"
 #include "Exception.h"
-#include "ServerLog.h"
 #include "Transaction.h"
 
 namespace Schema {
@@ -88,7 +87,7 @@ int storedVersion(Database& database)
 
 } // namespace
 
-void migrate(Database& database)
+int migrate(Database& database)
 {
     Transaction transaction(database);
     const SqlDialect& dialect = database.dialect();
@@ -113,12 +112,7 @@ void migrate(Database& database)
         database.exec(QStringLiteral("INSERT INTO SCHEMA_VERSION (VERSAO) VALUES (?)"), {CurrentVersion});
     }
     transaction.commit();
-    if (from == 0)
-        qCInfo(lcServer, "schema created at version %d", CurrentVersion);
-    else if (from < CurrentVersion)
-        qCInfo(lcServer, "schema migrated from version %d to %d", from, CurrentVersion);
-    else
-        qCInfo(lcServer, "schema at version %d", CurrentVersion);
+    return from;
 }
 
 } // namespace Schema

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -92,6 +93,7 @@ private slots:
     void checkNamesFileAndLine_data();
     void checkNamesFileAndLine();
     void checkOpensNothing();
+    void databaseFilesAreTheServersAlone();
     void fileSettingsApplyAndCommandLineWins_data();
     void fileSettingsApplyAndCommandLineWins();
     void fileAloneSetsListenDatabaseAndFlags();
@@ -251,6 +253,26 @@ void AppServerConfigTest::checkOpensNothing()
     QVERIFY2(outcome.finished && outcome.exitCode == 0, qPrintable(outcome.err));
     QCOMPARE(outcome.out, QByteArray("configuration ok\n"));
     QVERIFY(!QFileInfo::exists(database));
+}
+
+// The database holds reservation secrets and stored answers: under the usual umask 022 its files
+// still come out readable by the server's user alone.
+void AppServerConfigTest::databaseFilesAreTheServersAlone()
+{
+    const mode_t before = ::umask(022);
+    AppServerProcess server({}, {QStringLiteral("--seed-demo")});
+    server.start();
+    ::umask(before);
+    HttpClient http(QStringLiteral("127.0.0.1"), server.port());
+    QCOMPARE(http.post(RpcClient::Path, Call).status, 200);
+    const QString database = server.database();
+    for (const QString& path :
+         {database, database + QStringLiteral("-wal"), database + QStringLiteral("-shm")}) {
+        QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+        const Mode others = QFileInfo(path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser);
+        QCOMPARE(others.toInt(), Private.toInt());
+    }
+    QCOMPARE(server.stop(), 0);
 }
 
 void AppServerConfigTest::fileSettingsApplyAndCommandLineWins_data()

@@ -10,8 +10,11 @@ other=$([[ $lang == en ]] && echo pt || echo en)
 help=$(mktemp)
 trap 'rm -f "$help"' EXIT
 if [[ -n $program ]]; then
-  # roff: a backslash is an escape, and a line starting with a dot or quote is a request.
-  "$program" --help | sed -e 's/\\/\\e/g' -e "s/^\([.']\)/\\\\\&\1/" >"$help"
+  # roff: a backslash is an escape, "-" a hyphen (options want "\-"), and a line starting with a
+  # dot or quote is a request.
+  # Its usage line names it by the path it ran from: the page names it by its name.
+  "$program" --help | sed -e "s|$program|$(basename "$program")|" \
+    -e 's/\\/\\e/g' -e 's/-/\\-/g' -e "s/^\([.']\)/\\\\\&\1/" >"$help"
 fi
 sed -e "/^\.$other /d" -e "s/^\.$lang //" \
     -e "s/@PROJECT_VERSION@/$version/g" -e "s/@MED_MAN_DATE@/$date/g" \

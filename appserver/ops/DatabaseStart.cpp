@@ -8,6 +8,7 @@
 #include "SqlFailure.h"
 
 #include <QEventLoop>
+#include <QStringList>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -31,6 +32,18 @@ bool waitOrStop(std::chrono::seconds wait, ShutdownSignal& shutdown)
     return !stopped;
 }
 
+// A refused login or a missing database stays so until an administrator acts; a server that is down,
+// starting or out of reach may answer soon.
+bool passesByItself(const SqlFailure& failure)
+{
+    static const QStringList lasting{QStringLiteral("password"), QStringLiteral("authentication"),
+                                     QStringLiteral("does not exist"), QStringLiteral("permission denied"),
+                                     QStringLiteral("pg_hba.conf")};
+    const QString text = failure.Message() + QLatin1Char(' ') + failure.detail();
+    return std::none_of(lasting.cbegin(), lasting.cend(),
+                        [&](const QString& word) { return text.contains(word, Qt::CaseInsensitive); });
+}
+
 } // namespace
 
 namespace DatabaseStart {
@@ -42,7 +55,7 @@ std::unique_ptr<Database> open(const AppServerOptions& options, ShutdownSignal& 
         try {
             return std::make_unique<Database>(spec);
         } catch (const SqlFailure& failure) {
-            if (spec.kind != DatabaseSpec::Kind::Postgres)
+            if (spec.kind != DatabaseSpec::Kind::Postgres || !passesByItself(failure))
                 throw;
             qCWarning(lcServer).noquote().nospace()
                 << "database unreachable: " << failure.Message() << ' ' << failure.detail()

@@ -12,8 +12,8 @@ class ShutdownSignal;
 // warning each time, instead of the process exiting and leaving the retry to systemd.
 namespace DatabaseStart {
 
-// Null when `shutdown` asked to stop while waiting. Throws what opening throws for SQLite, whose
-// failures do not pass by themselves.
+// Null when `shutdown` asked to stop while waiting. Throws what opening throws for SQLite, and for a
+// refused login or a missing database, which do not pass by themselves.
 std::unique_ptr<Database> open(const AppServerOptions& options, ShutdownSignal& shutdown);
 
 } // namespace DatabaseStart

@@ -329,7 +329,7 @@ void AppServerLogTest::hangupOpensTheMovedLogAgain()
     QVERIFY(QFile::rename(path, moved));
 
     QCOMPARE(::kill(pid_t(server.pid()), SIGHUP), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(readFile(path).contains(" INFO log file opened again"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(path).contains(" INFO reload: log file opened again"), 30000);
     QCOMPARE(http.get("/health/ready").status, 200);
     QCOMPARE(server.stop(), 0);
 

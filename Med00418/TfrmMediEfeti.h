@@ -5,6 +5,7 @@
 #include "FilialLookup.h"
 #include "ServicoLookup.h"
 #include "TDateTime.h"
+#include "TableRows.h"
 #include "TfrmPadraoSimples.h"
 #include "VerifServRecordSet.h"
 #include "med00418_export.h"
@@ -171,8 +172,10 @@ public:
     QAction* mnuCopiarLista = nullptr;
     QAction* mnuColar = nullptr;
     QAction* mnuExportar = nullptr;
-    // Shows, newest first, every change the server recorded for the current line.
+    // Shows, newest first, the changes the server recorded for the current line, a page at a time.
     void ShowLineHistory();
+    // One page of the line's history as the dialog shows it; `cursor` as GetHistEfetGest takes it.
+    TableRows lineHistoryPage(const QString& service, QString& cursor);
 
     // TfrmMediEfetiPaste.cpp. Adds each tab-separated row (code, staff, price, optional total, or the
     // columns of the list copy) as a new line through the checks and save of a typed line; a title row

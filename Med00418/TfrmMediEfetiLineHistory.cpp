@@ -70,30 +70,47 @@ void TfrmMediEfeti::buildGridMenu()
     });
 }
 
-void TfrmMediEfeti::ShowLineHistory()
+TableRows TfrmMediEfeti::lineHistoryPage(const QString& service, QString& cursor)
 {
-    const QString service = cdsEfetGestUSR_CDSERVFILI->AsString();
-    if (!cdsEfetGest->Active() || cdsEfetGest->IsEmpty() || service.isEmpty())
-        return;
     QObject owner;
     TClientDataSet* history = HistEfetGestRecordSet::create(&owner).cdsHistEfetGest;
     {
         Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working);
         const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
-        history->SetData(server().GetHistEfetGest(shownBranch_, shownDate_, service).toPacket());
+        history->SetData(server().GetHistEfetGest(shownBranch_, shownDate_, service, cursor).toPacket());
     }
-    QStringList headers;
-    for (TField* field : history->Fields())
-        headers << field->DisplayLabel();
-    QList<QStringList> rows;
+    TableRows page;
     for (history->First(); !history->Eof(); history->Next()) {
-        QStringList row;
-        for (TField* field : history->Fields())
-            row << field->DisplayText();
-        row[0] = localTime(row[0]);
-        row[1] = kindCaption(row[1]);
-        rows << row;
+        const auto shown = [history](int field) { return history->Fields()[field]->DisplayText(); };
+        QStringList row{localTime(shown(0)), kindCaption(shown(1)), shown(2), shown(3)};
+        // Each amount as "before → after" in one column, so the change reads in one glance and every
+        // column fits the dialog.
+        for (int before = 4; before < 7; ++before)
+            row << QStringLiteral("%1 → %2").arg(shown(before), shown(before + 3)).trimmed();
+        page.rows << row;
     }
+    page.more = !cursor.isEmpty();
+    return page;
+}
+
+void TfrmMediEfeti::ShowLineHistory()
+{
+    const QString service = cdsEfetGestUSR_CDSERVFILI->AsString();
+    if (!cdsEfetGest->Active() || cdsEfetGest->IsEmpty() || service.isEmpty())
+        return;
+    QStringList headers;
+    {
+        QObject owner;
+        const QList<TField*> fields = HistEfetGestRecordSet::create(&owner).cdsHistEfetGest->Fields();
+        for (int field = 0; field < 4; ++field)
+            headers << fields[field]->DisplayLabel();
+        for (int before = 4; before < 7; ++before)
+            headers << fields[before]->DisplayLabel().remove(QStringLiteral(" antes"));
+    }
+    // Pages come newest first; the dialog asks for the next one through the cursor the last gave.
+    auto cursor = std::make_shared<QString>();
+    const TableRows first = lineHistoryPage(service, *cursor);
     Application::instance().Prompts().ShowTable(
-        QStringLiteral("Histórico da linha - serviço %1").arg(service), headers, rows);
+        QStringLiteral("Histórico da linha — serviço %1").arg(service), headers, first,
+        [this, service, cursor] { return lineHistoryPage(service, *cursor); });
 }

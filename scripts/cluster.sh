@@ -9,9 +9,20 @@
 #   scripts/cluster.sh restart-server K   # server K again on its port (after a kill, say)
 #   scripts/cluster.sh restart-postgres   # PostgreSQL again on its port, data kept
 #
+# On a replicated database instead of one PostgreSQL: etcd, two Patroni nodes (a primary and a
+# synchronous standby), HAProxy's TCP frontend to whichever node is primary, and the servers on it.
+#   scripts/cluster.sh start-replicated N   # prints the address to call
+#   scripts/cluster.sh kill-primary [LAG]   # SIGKILL to the primary's PostgreSQL (LAG s after its WAL
+#                                           # sender was stopped); prints its node
+#   scripts/cluster.sh switchover           # Patroni hands the primary to the standby
+#   scripts/cluster.sh wait-primary         # until a primary takes writes through the frontend
+#   scripts/cluster.sh wait-standby         # until the primary has a synchronous standby again
+#   (status and stop as above)
+#
 # MED_CLUSTER_HOME: state folder (default /tmp/med00418-cluster). MED_BINARY_DIR: the build folder
 # holding bin/med_appserver (default build/default). MED_PG_BIN: PostgreSQL's programs.
-# Exit 77: HAProxy is missing and cannot be installed.
+# MED_REPLICATION=async: the standby asynchronous (the audit's own check). Exit 77: HAProxy (or, for
+# start-replicated, Patroni or etcd) is missing and cannot be installed.
 set -euo pipefail
 
 home=${MED_CLUSTER_HOME:-/tmp/med00418-cluster}
@@ -205,6 +216,7 @@ stop() {
   done
   # SIGINT: PostgreSQL's fast shutdown, ending sessions without waiting for clients.
   [[ -e $home/postgres.pid ]] && stop_pid "$(<"$home/postgres.pid")" postgres INT
+  [[ -e $home/replicated ]] && stop_replicated
   # Only what start wrote: the folder may have been given by hand.
   rm -rf "$home/pg"
   rm -f "$home"/*.pid "$home"/*.port "$home"/*.log "$home/haproxy.cfg" "$home/servers"
@@ -226,6 +238,7 @@ status_line() {
 status() {
   [[ -e $home/servers ]] || { echo "no group recorded in $home"; return 0; }
   local k
+  [[ -e $home/replicated ]] && { status_replicated; return; }
   status_line postgres postgres "pg_isready -q -h 127.0.0.1 -p $(<"$home/postgres.port")"
   for k in $(seq "$(<"$home/servers")"); do
     status_line "app$k" med_appserver "ready app$k"
@@ -233,11 +246,23 @@ status() {
   status_line haproxy haproxy "ready haproxy"
 }
 
+# shellcheck source=scripts/cluster-replicated.sh
+source "$(dirname "${BASH_SOURCE[0]}")/cluster-replicated.sh"
+
 case ${1:-} in
 start) start "${2:-2}" ;;
+start-replicated) start_replicated "${2:-2}" ;;
+kill-primary) kill_primary "${2:-0}" ;;
+switchover) switchover ;;
+wait-primary) wait_primary 60 ;;
+wait-standby) wait_standby 60 ;;
 stop) stop ;;
 status) status ;;
 restart-server) restart_server "${2:-}" ;;
 restart-postgres) restart_postgres ;;
-*) echo "usage: $0 start|stop|status [N] | restart-server K | restart-postgres" >&2; exit 2 ;;
+*)
+  echo "usage: $0 start|start-replicated|stop|status [N] | restart-server K | restart-postgres |" \
+    "kill-primary | switchover | wait-primary | wait-standby" >&2
+  exit 2
+  ;;
 esac

@@ -8,6 +8,11 @@
 #
 # SOAK_SERVERS (default "1 2 3"), SOAK_CLIENTS (8), SOAK_SECONDS (35), SOAK_FAULT_EVERY (4; 0 for a
 # quiet run, which also gives CPU per call), SOAK_GIVE_UP (20 s a call is sent again).
+#
+# SOAK_DATABASE=replicated: the group on a replicated database (cluster.sh start-replicated) and, instead
+# of the server faults, the primary's PostgreSQL killed or switched over every SOAK_DATABASE_FAULTS
+# seconds (default 20-30); SOAK_LAG holds the WAL sender that many seconds before each kill (with
+# MED_REPLICATION=async, the audit's own check).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,13 +31,19 @@ failed=0
 header=1
 for n in ${SOAK_SERVERS:-1 2 3}; do
   rc=0
-  "$cluster" start "$n" >/dev/null || rc=$?
+  if [[ ${SOAK_DATABASE:-} == replicated ]]; then
+    "$cluster" start-replicated "$n" >/dev/null || rc=$?
+    faults=(--database-faults "${SOAK_DATABASE_FAULTS:-20-30}" --lag "${SOAK_LAG:-0}")
+  else
+    "$cluster" start "$n" >/dev/null || rc=$?
+    faults=(--fault-every "${SOAK_FAULT_EVERY:-4}")
+  fi
   [[ $rc == 77 ]] && exit 77
   [[ $rc == 0 ]] || { echo "soak: the group of $n did not start" >&2; exit 2; }
   rc=0
   env ${header:+SOAK_HEADER=1} "$program" --cluster "$cluster" --servers "$n" \
     --clients "${SOAK_CLIENTS:-8}" --seconds "${SOAK_SECONDS:-35}" \
-    --fault-every "${SOAK_FAULT_EVERY:-4}" --give-up "${SOAK_GIVE_UP:-20}" || rc=$?
+    "${faults[@]}" --give-up "${SOAK_GIVE_UP:-20}" || rc=$?
   header=
   "$cluster" stop >/dev/null
   mkdir -p "$MED_CLUSTER_HOME"

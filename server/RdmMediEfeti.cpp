@@ -41,10 +41,10 @@ RemoteValue RdmMediEfeti::SetDelTableApur(QString& reservation) const
                                         {RemoteArg::stringRef(&reservation)});
 }
 
-RemoteValue RdmMediEfeti::GetHistEfetGest(const QString& branchText, TDateTime date,
-                                          const QString& service) const
+RemoteValue RdmMediEfeti::GetHistEfetGest(const QString& branchText, TDateTime date, const QString& service,
+                                          QString& cursor) const
 {
-    return connection_.AppServer().call(
-        QStringLiteral("GetHistEfetGest"),
-        {RemoteArg::string(branchText), RemoteArg::date(date), RemoteArg::string(service)});
+    return connection_.AppServer().call(QStringLiteral("GetHistEfetGest"),
+                                        {RemoteArg::string(branchText), RemoteArg::date(date),
+                                         RemoteArg::string(service), RemoteArg::stringRef(&cursor)});
 }

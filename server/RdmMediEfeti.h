@@ -25,8 +25,10 @@ public:
     RemoteValue Importa(const QString& branch, TDateTime date, QString& reservation) const;
     // Server result; `reservation` gets the server's value.
     RemoteValue SetDelTableApur(QString& reservation) const;
-    // Data packet of cdsHistEfetGest: the changes of one line, newest first.
-    RemoteValue GetHistEfetGest(const QString& branchText, TDateTime date, const QString& service) const;
+    // Data packet of cdsHistEfetGest: one page of the changes of one line, newest first. `cursor` empty
+    // asks for the newest page; it gets where the next page starts, or empty after the oldest.
+    RemoteValue GetHistEfetGest(const QString& branchText, TDateTime date, const QString& service,
+                                QString& cursor) const;
 
 private:
     TNetConnection& connection_;

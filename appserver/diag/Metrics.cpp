@@ -38,8 +38,9 @@ void Metrics::recordCall(const QString& method, bool ok, std::int64_t nanosecond
                                    std::memory_order_relaxed);
 }
 
-QByteArray Metrics::exposition(std::int64_t reservationsHeld) const
+QByteArray Metrics::exposition() const
 {
+    const std::int64_t reservationsHeld = reservationsHeld_.load(std::memory_order_relaxed);
     QByteArray out;
     out.reserve(4096);
     appendCalls(out);
@@ -53,10 +54,10 @@ QByteArray Metrics::exposition(std::int64_t reservationsHeld) const
     out.append("med_database_errors_total ")
         .append(QByteArray::number(databaseErrors_.load(std::memory_order_relaxed)))
         .append('\n');
-    // Left out rather than reported as zero when the database did not answer.
+    // Left out rather than reported as zero until the database answered a count.
     if (reservationsHeld >= 0) {
         appendHeader(out, "med_reservations_held", "gauge",
-                     "Import reservations stored in the database (expired ones until their purge).");
+                     "Import reservations stored in the database at the last purge (every five minutes).");
         out.append("med_reservations_held ").append(QByteArray::number(reservationsHeld)).append('\n');
     }
     return out;

@@ -18,17 +18,19 @@ public:
     void recordDatabaseError() { databaseErrors_.fetch_add(1, std::memory_order_relaxed); }
     void connectionOpened() { openConnections_.fetch_add(1, std::memory_order_relaxed); }
     void connectionClosed() { openConnections_.fetch_sub(1, std::memory_order_relaxed); }
+    // Counted by the housekeeping after each purge, never at scrape time: a scrape must not wait on
+    // the database, nor cost a table count.
+    void setReservationsHeld(std::int64_t held) { reservationsHeld_.store(held, std::memory_order_relaxed); }
 
-    // The Prometheus text exposition (0.0.4); `reservationsHeld` is read by the caller at scrape time,
-    // negative when the database could not say.
-    QByteArray exposition(std::int64_t reservationsHeld) const;
+    // The Prometheus text exposition (0.0.4).
+    QByteArray exposition() const;
 
     static constexpr QByteArrayView ContentType = "text/plain; version=0.0.4";
 
 private:
-    static constexpr std::array<const char*, 7> Methods = {
-        "GetPrxRelApurFat", "getEfetGest",     "GetVerifServ", "setEfetGest",
-        "Importa",          "SetDelTableApur", "other"};
+    static constexpr std::array<const char*, 8> Methods = {
+        "GetPrxRelApurFat", "getEfetGest",     "GetVerifServ",    "setEfetGest",
+        "Importa",          "SetDelTableApur", "GetHistEfetGest", "other"};
     // Upper bounds in seconds, and as written in `le`; +Inf is the last, implicit bucket.
     static constexpr std::array<double, 14> Bounds = {0.0005, 0.001, 0.0025, 0.005, 0.01, 0.025, 0.05,
                                                       0.1,    0.25,  0.5,    1,     2.5,  5,     10};
@@ -46,4 +48,5 @@ private:
     std::atomic<std::uint64_t> durationNanoseconds_{0};
     std::atomic<std::uint64_t> databaseErrors_{0};
     std::atomic<std::int64_t> openConnections_{0};
+    std::atomic<std::int64_t> reservationsHeld_{-1}; // negative until first counted
 };

@@ -3,6 +3,7 @@
 #include "LogLine.h"
 #include "LogRateLimit.h"
 #include "Metrics.h"
+#include "ReadinessProbe.h"
 #include "ServerLog.h"
 
 #include <QElapsedTimer>
@@ -94,8 +95,8 @@ void logTokenless(const QHostAddress& peer, const CallSummary& call, qint64 nano
 
 } // namespace
 
-RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, QByteArray token)
-    : dispatcher_(dispatcher), token_(std::move(token))
+RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, QByteArray token)
+    : dispatcher_(dispatcher), readiness_(readiness), token_(std::move(token))
 {}
 
 bool RpcEndpoint::authorized(const HttpRequest& request) const
@@ -151,7 +152,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, const QHostAddress& p
 
 HttpAnswer RpcEndpoint::ready()
 {
-    if (dispatcher_.databaseAnswers())
+    if (readiness_.databaseAnswers())
         return {200, "text/plain", "ok"};
     return {503, "text/plain", "database unavailable\n"};
 }
@@ -162,6 +163,5 @@ HttpAnswer RpcEndpoint::metrics(const HttpRequest& request)
     // nobody reads them without it, not even from this machine.
     if (!authorized(request))
         return {401, "text/plain", "unauthorized\n"};
-    const std::optional<qint64> held = dispatcher_.reservationsHeld();
-    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition(held.value_or(-1))};
+    return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition()};
 }

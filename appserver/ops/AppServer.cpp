@@ -7,6 +7,7 @@
 #include "Exception.h"
 #include "Housekeeping.h"
 #include "ListeningSocket.h"
+#include "ReadinessProbe.h"
 #include "Schema.h"
 #include "ServerLog.h"
 #include "ServerWorker.h"
@@ -39,11 +40,12 @@ AppServer::AppServer(const AppServerOptions& options, std::unique_ptr<Database> 
     Housekeeping::purgeExpired(*database_, options_);
 }
 
-// Workers stop (and close their connections) before the balancer they share goes.
+// Workers stop (and close their connections) before the balancer and probe they share go.
 AppServer::~AppServer()
 {
     housekeeping_.reset();
     workers_.clear();
+    readiness_.reset();
 }
 
 quint16 AppServer::listen()
@@ -54,8 +56,10 @@ quint16 AppServer::listen()
             << "without TLS: the token crosses the network in clear, and calls "
                "carrying it from other machines are refused; set tls-cert and tls-key";
     listener_ = std::make_unique<ListeningSocket>(options_.address, options_.port);
+    readiness_ = std::make_unique<ReadinessProbe>(options_.databaseSpec(), options_.readyTimeout);
     for (int i = 0; i < options_.workers; ++i) {
-        workers_.push_back(std::make_unique<ServerWorker>(options_, tls_, listener_->share(), *balancer_));
+        workers_.push_back(
+            std::make_unique<ServerWorker>(options_, tls_, listener_->share(), *balancer_, *readiness_));
         connect(workers_.back().get(), &ServerWorker::drained, this, &AppServer::workerDrained);
         workers_.back()->startServing();
     }

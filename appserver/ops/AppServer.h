@@ -13,6 +13,7 @@ class ConnectionBalancer;
 class Database;
 class Housekeeping;
 class ListeningSocket;
+class ReadinessProbe;
 class ServerWorker;
 
 // The whole server: the database brought up to date, then worker threads serving HTTP on one port and
@@ -48,6 +49,7 @@ private:
     std::unique_ptr<Database> database_;
     std::unique_ptr<ListeningSocket> listener_;
     std::unique_ptr<ConnectionBalancer> balancer_;
+    std::unique_ptr<ReadinessProbe> readiness_;
     std::vector<std::unique_ptr<ServerWorker>> workers_;
     std::unique_ptr<Housekeeping> housekeeping_;
     QTimer stopTimer_;

@@ -34,6 +34,9 @@ const QCommandLineOption
                      QStringLiteral("Seconds a write call's outcome is kept under its request id, so that "
                                     "the same call sent again is not applied twice."),
                      QStringLiteral("SECONDS"), QStringLiteral("86400"));
+const QCommandLineOption HistoryDaysOption(QStringLiteral("history-days"),
+                                           QStringLiteral("Days a line's change is kept in its history."),
+                                           QStringLiteral("DAYS"), QStringLiteral("730"));
 const QCommandLineOption IdleOption(QStringLiteral("idle-timeout"),
                                     QStringLiteral("Seconds before an idle connection is closed."),
                                     QStringLiteral("SECONDS"), QStringLiteral("60"));
@@ -72,6 +75,18 @@ const QCommandLineOption
     ShutdownOption(QStringLiteral("shutdown-timeout"),
                    QStringLiteral("Seconds a stop (SIGTERM) waits for the calls in flight."),
                    QStringLiteral("SECONDS"), QStringLiteral("20"));
+const QCommandLineOption
+    DbConnectTimeoutOption(QStringLiteral("database-connect-timeout"),
+                           QStringLiteral("PostgreSQL: seconds opening a connection may take."),
+                           QStringLiteral("SECONDS"), QStringLiteral("5"));
+const QCommandLineOption
+    DbStatementTimeoutOption(QStringLiteral("database-statement-timeout"),
+                             QStringLiteral("PostgreSQL: seconds one statement may run; 0 for no limit."),
+                             QStringLiteral("SECONDS"), QStringLiteral("30"));
+const QCommandLineOption ReadyTimeoutOption(QStringLiteral("ready-timeout"),
+                                            QStringLiteral("Seconds /health/ready waits for the database "
+                                                           "before it answers 503."),
+                                            QStringLiteral("SECONDS"), QStringLiteral("2"));
 const QCommandLineOption LogFileOption(QStringLiteral("log-file"),
                                        QStringLiteral("File the log is appended to (default: standard "
                                                       "error); SIGHUP opens it again, for logrotate."),
@@ -210,10 +225,13 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     parser.addHelpOption();
     parser.addVersionOption();
     // Each of these is also a key of the configuration file.
-    const QList<QCommandLineOption> options = withDefaultsShown(
-        {ListenOption, DatabaseOption, SeedOption, TokenOption, TtlOption, RequestTtlOption, IdleOption,
-         HeadOption, BodyOption, MaxConnectionsOption, PerAddressOption, MaxBytesOption, UnsentOption,
-         WorkersOption, TlsCertOption, TlsKeyOption, ShutdownOption, LogFileOption, LogRulesOption});
+    QList<QCommandLineOption> options{ListenOption,   DatabaseOption,       SeedOption,       TokenOption,
+                                      TtlOption,      RequestTtlOption,     IdleOption,       HeadOption,
+                                      BodyOption,     MaxConnectionsOption, PerAddressOption, MaxBytesOption,
+                                      UnsentOption,   WorkersOption,        TlsCertOption,    TlsKeyOption,
+                                      ShutdownOption, LogFileOption,        LogRulesOption};
+    options << DbConnectTimeoutOption << DbStatementTimeoutOption << ReadyTimeoutOption << HistoryDaysOption;
+    options = withDefaultsShown(options);
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     parser.addOption(CheckOption);
@@ -230,6 +248,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.token = readToken(reader, tokenFromEnvironment);
     out.reservationTtl = reader.seconds(TtlOption);
     out.requestIdTtl = reader.seconds(RequestTtlOption);
+    out.historyRetention = std::chrono::days(reader.number<int>(HistoryDaysOption, 1, 36500));
     out.idleTimeout = reader.seconds(IdleOption);
     out.headTimeout = reader.seconds(HeadOption);
     out.bodyTimeout = reader.seconds(BodyOption);
@@ -245,6 +264,9 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
         refuse(QStringLiteral("--tls-cert and --tls-key go together: give both, or neither for plain HTTP."));
     // A stop timer counts milliseconds in an int.
     out.shutdownTimeout = reader.seconds(ShutdownOption, 1, 3600);
+    out.databaseConnectTimeout = reader.seconds(DbConnectTimeoutOption);
+    out.databaseStatementTimeout = reader.seconds(DbStatementTimeoutOption, 0);
+    out.readyTimeout = reader.seconds(ReadyTimeoutOption);
     out.logFile = reader.text(LogFileOption);
     out.logRules = reader.text(LogRulesOption);
     if (out.token.isEmpty() && !out.address.isLoopback())
@@ -252,4 +274,12 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
                               "MED_SERVER_TOKEN.")
                    .arg(out.address.toString()));
     return out;
+}
+
+DatabaseSpec AppServerOptions::databaseSpec() const
+{
+    DatabaseSpec spec = DatabaseSpec::parse(database);
+    spec.connectTimeout = databaseConnectTimeout;
+    spec.statementTimeout = databaseStatementTimeout;
+    return spec;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DatabaseSpec.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QString>
@@ -16,6 +18,8 @@ struct AppServerOptions {
     bool seedDemo = false;
     std::chrono::seconds reservationTtl = std::chrono::hours(12);
     std::chrono::seconds requestIdTtl = std::chrono::hours(24);
+    // History rows older than this are purged.
+    std::chrono::days historyRetention{730};
     std::chrono::seconds idleTimeout{60};
     std::chrono::seconds headTimeout{10};
     std::chrono::seconds bodyTimeout{60};
@@ -29,8 +33,15 @@ struct AppServerOptions {
     QString tlsKey;
     // How long a stop waits for the calls in flight.
     std::chrono::seconds shutdownTimeout{20};
+    // PostgreSQL: opening a connection, and one statement.
+    std::chrono::seconds databaseConnectTimeout{5};
+    std::chrono::seconds databaseStatementTimeout{30};
+    // How long /health/ready waits for the database's answer before it answers 503.
+    std::chrono::seconds readyTimeout{2};
 
     bool tls() const { return !tlsCertificate.isEmpty(); }
+    // The database to open, with its timeouts.
+    DatabaseSpec databaseSpec() const;
     QString logFile;        // empty: standard error
     QString logRules;       // QLoggingCategory rules, ';' between them
     bool checkOnly = false; // --check-config: the options are read, nothing is opened

@@ -50,7 +50,7 @@ namespace DatabaseStart {
 
 std::unique_ptr<Database> open(const AppServerOptions& options, ShutdownSignal& shutdown)
 {
-    const DatabaseSpec spec = DatabaseSpec::parse(options.database);
+    const DatabaseSpec spec = options.databaseSpec();
     for (std::chrono::seconds wait = FirstWait;; wait = std::min(wait * 2, LongestWait)) {
         try {
             return std::make_unique<Database>(spec);

@@ -1,12 +1,15 @@
 #include "Housekeeping.h"
 
 #include "Database.h"
+#include "HistoryStore.h"
+#include "Metrics.h"
 #include "RequestLog.h"
 #include "ReservationStore.h"
 #include "ServerLog.h"
 #include "SqlFailure.h"
 #include "Transaction.h"
 
+#include <QDateTime>
 #include <QTimer>
 
 namespace {
@@ -28,7 +31,7 @@ Housekeeping::~Housekeeping()
 void Housekeeping::run()
 {
     try {
-        Database database(DatabaseSpec::parse(options_.database));
+        Database database(options_.databaseSpec());
         QTimer purge;
         purge.setInterval(PurgeInterval);
         connect(&purge, &QTimer::timeout, &purge, [&] { purgeExpired(database, options_); });
@@ -51,10 +54,15 @@ void Housekeeping::purgeExpired(Database& database, const AppServerOptions& opti
         Transaction transaction(database);
         ReservationStore(database, options.reservationTtl).purgeExpired();
         RequestLog(database, options.requestIdTtl).purgeExpired();
+        HistoryStore(database, {})
+            .purgeOlderThan(
+                QDateTime::currentMSecsSinceEpoch() -
+                std::chrono::duration_cast<std::chrono::milliseconds>(options.historyRetention).count());
         transaction.commit();
+        Metrics::process().setReservationsHeld(ReservationStore(database, options.reservationTtl).count());
     } catch (const SqlFailure& failure) {
         qCWarning(lcServer).noquote()
-            << "purge of expired reservations and request outcomes failed:" << failure.detail();
+            << "purge of expired reservations, request outcomes and history failed:" << failure.detail();
     }
 }
 

@@ -6,9 +6,9 @@
 
 class Database;
 
-// Purges expired reservations and request outcomes and, on SQLite, checkpoints the write-ahead log, in
-// a thread of its own with its own connection. Waiting for the writers happens there, never in the
-// main thread, which must take a stop signal at once whatever a call is doing.
+// Purges expired reservations, request outcomes and history rows past their retention and, on SQLite,
+// checkpoints the write-ahead log, in a thread of its own with its own connection. Waiting for the writers
+// happens there, never in the main thread, which must take a stop signal at once whatever a call is doing.
 class Housekeeping : public QThread {
     Q_OBJECT
 

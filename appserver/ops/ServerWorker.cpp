@@ -10,8 +10,9 @@
 #include <unistd.h>
 
 ServerWorker::ServerWorker(const AppServerOptions& options, std::optional<QSslConfiguration> tls,
-                           qintptr listeningSocket, ConnectionBalancer& balancer)
-    : options_(options), tls_(std::move(tls)), listeningSocket_(listeningSocket), balancer_(balancer)
+                           qintptr listeningSocket, ConnectionBalancer& balancer, ReadinessProbe& readiness)
+    : options_(options), tls_(std::move(tls)), listeningSocket_(listeningSocket), balancer_(balancer),
+      readiness_(readiness)
 {}
 
 ServerWorker::~ServerWorker()
@@ -61,10 +62,10 @@ void ServerWorker::run()
 
 void ServerWorker::serve()
 {
-    Database database(DatabaseSpec::parse(options_.database));
+    Database database(options_.databaseSpec());
     RdmMediEfeti methods(database, options_.reservationTtl);
     RpcDispatcher dispatcher(methods, database, options_.requestIdTtl);
-    RpcEndpoint endpoint(dispatcher, options_.token);
+    RpcEndpoint endpoint(dispatcher, readiness_, options_.token);
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;
     limits.headTimeout = options_.headTimeout;

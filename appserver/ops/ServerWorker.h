@@ -10,6 +10,7 @@
 #include <optional>
 
 class ConnectionBalancer;
+class ReadinessProbe;
 
 // One thread serving HTTP, accepting from its own descriptor of the shared listening socket, with its own
 // database connection and prepared statements. Everything it uses is created and destroyed inside it.
@@ -18,7 +19,7 @@ class ServerWorker : public QThread {
 
 public:
     ServerWorker(const AppServerOptions& options, std::optional<QSslConfiguration> tls,
-                 qintptr listeningSocket, ConnectionBalancer& balancer);
+                 qintptr listeningSocket, ConnectionBalancer& balancer, ReadinessProbe& readiness);
     ~ServerWorker() override;
 
     // Starts the thread and waits until it serves; throws Exception with its reason when it cannot.
@@ -44,6 +45,7 @@ private:
     LimitedTcpServer* server_ = nullptr;
     qintptr listeningSocket_;
     ConnectionBalancer& balancer_;
+    ReadinessProbe& readiness_;
     QSemaphore ready_;
     QString failure_;
 };

@@ -69,7 +69,7 @@ QByteArray RdmMediEfeti::getPrxRelApurFat(const QList<RpcParam>& params)
     ReservationStore reservations(database_, reservationTtl_);
     Transaction transaction(database_);
     reservations.purgeExpired();
-    const ReservationTicket ticket = reservations.create(branch);
+    const ReservationTicket ticket = reservations.create(branch, caller_.address);
     transaction.commit();
     return JsonString::quoted(ticket.text());
 }
@@ -127,11 +127,15 @@ QByteArray RdmMediEfeti::setDelTableApur(const QList<RpcParam>& params)
 QByteArray RdmMediEfeti::getHistEfetGest(const QList<RpcParam>& params)
 {
     static const FieldDefs fields = HistEfetGestRecordSet::fieldDefs();
-    const RpcArguments args(params, 3);
+    // Without the fourth argument (older hosts) the newest page alone, as a bare packet.
+    const RpcArguments args(params, 3, 4);
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
     const QString service = args.code(2, "serviço", 1, 5);
-    return PacketCodec::encodePacket(fields,
-                                     HistoryStore(database_, caller_).lineHistory(branch, date, service))
-        .json();
+    const bool paged = args.size() == 4;
+    const HistoryStore::Page page =
+        HistoryStore(database_, caller_)
+            .linePage(branch, date, service, paged ? args.historyCursor(3, "continuação") : std::nullopt);
+    const QByteArray packet = PacketCodec::encodePacket(fields, page.rows).json();
+    return paged ? byReference(packet, page.next) : packet;
 }

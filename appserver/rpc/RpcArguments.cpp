@@ -63,11 +63,16 @@ QDate isoDate(QStringView text)
 
 } // namespace
 
-RpcArguments::RpcArguments(const QList<RpcParam>& params, int expectedCount) : params_(params)
+RpcArguments::RpcArguments(const QList<RpcParam>& params, int expectedCount)
+    : RpcArguments(params, expectedCount, expectedCount)
+{}
+
+RpcArguments::RpcArguments(const QList<RpcParam>& params, int minCount, int maxCount) : params_(params)
 {
-    if (params.size() != expectedCount)
+    if (params.size() < minCount || params.size() > maxCount)
         invalid(QStringLiteral("Parâmetros inválidos: esperados %1, recebidos %2.")
-                    .arg(expectedCount)
+                    .arg(minCount == maxCount ? QString::number(minCount)
+                                              : QStringLiteral("%1 a %2").arg(minCount).arg(maxCount))
                     .arg(params.size()));
 }
 
@@ -112,6 +117,20 @@ std::optional<ReservationTicket> RpcArguments::reservation(int index, const char
         invalid(QStringLiteral("Parâmetro inválido: %1 deve ser o texto de reserva recebido do servidor.")
                     .arg(nameOf(name)));
     return ticket;
+}
+
+std::optional<qint64> RpcArguments::historyCursor(int index, const char* name) const
+{
+    const QString& text = ofKind(index, RpcParam::Kind::String, name).text;
+    if (text.isEmpty())
+        return std::nullopt;
+    bool number =
+        text.size() <= 18 && !text.startsWith(QLatin1Char('+')) && !text.startsWith(QLatin1Char('-'));
+    const qint64 value = number ? text.toLongLong(&number) : 0;
+    if (!number || value <= 0)
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ser o texto de continuação recebido do servidor.")
+                    .arg(nameOf(name)));
+    return value;
 }
 
 QList<Change> RpcArguments::efetGestChangeSet(int index, const char* name) const

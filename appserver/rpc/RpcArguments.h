@@ -14,6 +14,10 @@
 class RpcArguments {
 public:
     RpcArguments(const QList<RpcParam>& params, int expectedCount);
+    // For a method whose last arguments may be left out.
+    RpcArguments(const QList<RpcParam>& params, int minCount, int maxCount);
+
+    qsizetype size() const { return params_.size(); }
 
     // A code of `minLength` to `maxLength` characters.
     QString code(int index, const char* name, int minLength, int maxLength) const;
@@ -21,6 +25,9 @@ public:
     QDate date(int index, const char* name) const;
     // A reservation ticket as the server handed it out; nothing for an empty text (none held yet).
     std::optional<ReservationTicket> reservation(int index, const char* name) const;
+    // Where a page of a line's history starts, as an earlier page gave it; nothing for an empty text
+    // (the newest page).
+    std::optional<qint64> historyCursor(int index, const char* name) const;
     // A change set of cdsEfetGest, decoded and with every key present.
     QList<Change> efetGestChangeSet(int index, const char* name) const;
 

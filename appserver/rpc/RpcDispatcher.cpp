@@ -64,15 +64,6 @@ void RpcDispatcher::recover(const QString& method)
     }
 }
 
-bool RpcDispatcher::databaseAnswers()
-{
-    if (probe())
-        return true;
-    recover(QStringLiteral("readiness check"));
-    // The database may be back with only this connection stale: the reopened one decides.
-    return probe();
-}
-
 bool RpcDispatcher::probe()
 {
     try {
@@ -81,20 +72,6 @@ bool RpcDispatcher::probe()
     } catch (const SqlFailure& failure) {
         logFailure(QStringLiteral("connection check"), failure.detail());
         return false;
-    }
-}
-
-std::optional<qint64> RpcDispatcher::reservationsHeld()
-{
-    try {
-        qint64 count = 0;
-        database_.select(QStringLiteral("SELECT COUNT(*) FROM RESERVA"), {},
-                         [&](const QSqlQuery& q) { count = q.value(0).toLongLong(); });
-        return count;
-    } catch (const SqlFailure& failure) {
-        logFailure(QStringLiteral("metrics"), failure.detail());
-        recover(QStringLiteral("metrics"));
-        return std::nullopt;
     }
 }
 
@@ -122,5 +99,5 @@ QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& re
         return call();
     // The whole body: the same id with other arguments is another request, refused.
     const QByteArray fingerprint = QCryptographicHash::hash(requestBody, QCryptographicHash::Sha256).toHex();
-    return requestLog_.once(requestId, fingerprint, call);
+    return requestLog_.once(requestId, fingerprint, caller.address, call);
 }

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
-#include <optional>
 
 class Database;
 class RdmMediEfeti;
@@ -30,12 +29,6 @@ public:
     // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes.
     Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {},
                    const CallerInfo& caller = {});
-
-    // Whether the database answers a cheap query. When it does not, a lost connection is opened again
-    // (as after a failed call), so readiness comes back with the database and needs no restart.
-    bool databaseAnswers();
-    // Reservations stored now; nothing when the database does not answer.
-    std::optional<qint64> reservationsHeld();
 
 private:
     void recover(const QString& method);

@@ -14,7 +14,8 @@ ReservationTicket BillingImport::run(const QString& branch, QDate date,
                                      const std::optional<ReservationTicket>& held)
 {
     Transaction transaction(database_);
-    const ReservationTicket ticket = ReservationStore(database_, reservationTtl_).heldOrNew(held, branch);
+    const ReservationTicket ticket =
+        ReservationStore(database_, reservationTtl_).heldOrNew(held, branch, caller_.address);
     copyWorkRows(ticket.number, branch, date);
     for (const Billing& billing : servicesWithoutLine(ticket.number))
         addLine(branch, date, billing);

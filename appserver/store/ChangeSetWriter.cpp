@@ -33,8 +33,11 @@ int ChangeSetWriter::apply(const QList<Change>& changes)
     Transaction transaction(database_);
     EfetGestLineCheck lineCheck(database_);
     for (qsizetype place = 0; place < changes.size(); ++place) {
-        if (changes[place].kind != ChangeKind::Deleted)
-            lineCheck.check(changes[place].values, place);
+        const Change& change = changes[place];
+        if (change.kind == ChangeKind::Modified)
+            EfetGestLineCheck::checkKeyKept(change.original, change.values, place);
+        if (change.kind != ChangeKind::Deleted)
+            lineCheck.check(change.values, place);
     }
     // Deletions first, insertions last: a line deleted and inserted again under the same key is no duplicate.
     for (const ChangeKind kind : {ChangeKind::Deleted, ChangeKind::Modified, ChangeKind::Inserted}) {

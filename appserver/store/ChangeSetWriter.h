@@ -9,7 +9,8 @@
 class Database;
 
 // Applies a change set of cdsEfetGest in one transaction, all or nothing. Modified and deleted lines
-// must still hold every stored value the client read; an inserted line must not exist yet; every line
+// must still hold every stored value the client read, and a modified line keeps its branch, date and
+// service; an inserted line must not exist yet; every line
 // stored must pass EfetGestLineCheck. Each line changed leaves its history row (HistoryStore), in the
 // same transaction. Otherwise
 // EDatabaseError carries the message the user reads and nothing is applied.

@@ -54,7 +54,7 @@ void Database::open()
         db.setUserName(spec_.user);
         db.setPassword(spec_.password);
         db.setDatabaseName(spec_.databaseName);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(spec_.connectTimeout.count()));
     }
     // NUMERIC arrives as text, never as a double.
     db.setNumericalPrecisionPolicy(QSql::HighPrecision);
@@ -65,14 +65,24 @@ void Database::open()
     PostgresNotices::route(handle);
     for (const QString& statement : dialect_.sessionSetup())
         execDirect(statement);
+    // A statement the database cannot finish (a lock held, a server overloaded) fails rather than
+    // holding its worker, and every call queued behind it, for good.
+    if (spec_.kind == DatabaseSpec::Kind::Postgres)
+        execDirect(QStringLiteral("SET statement_timeout = %1")
+                       .arg(std::chrono::milliseconds(spec_.statementTimeout).count()));
     if (spec_.kind == DatabaseSpec::Kind::Sqlite && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         native_ = std::make_unique<SqliteStatements>(*static_cast<sqlite3* const*>(handle.constData()));
 }
 
-void Database::recoverConnection()
+bool Database::answers()
 {
     QSqlQuery probe(QSqlDatabase::database(connectionName_, false));
-    if (!probe.exec(QStringLiteral("SELECT 1")))
+    return probe.exec(QStringLiteral("SELECT 1"));
+}
+
+void Database::recoverConnection()
+{
+    if (!answers())
         reconnect();
 }
 

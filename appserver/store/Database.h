@@ -43,6 +43,8 @@ public:
     bool inTransaction() const { return inTransaction_; }
     void setInTransaction(bool open) { inTransaction_ = open; }
 
+    // Whether the connection still answers a query.
+    bool answers();
     // After a failure: when the connection no longer answers (the database server restarted), drops
     // it and opens a new one. Throws SqlFailure when that fails too.
     void recoverConnection();

@@ -41,6 +41,19 @@ void EfetGestLineCheck::check(const Record& line, qsizetype place)
         throw EDatabaseError(describe(line, place) + fault);
 }
 
+void EfetGestLineCheck::checkKeyKept(const Record& original, const Record& values, qsizetype place)
+{
+    const EfetGestLayout& l = EfetGestLayout::instance();
+    const bool kept =
+        original[l.branch].toString() == values[l.branch].toString() &&
+        original[l.date].value<TDateTime>().toDate() == values[l.date].value<TDateTime>().toDate() &&
+        original[l.service].toString() == values[l.service].toString();
+    if (!kept)
+        throw EDatabaseError(describe(original, place) +
+                             QStringLiteral("a filial, a data e o serviço de uma linha gravada não mudam; "
+                                            "exclua a linha e inclua-a de novo."));
+}
+
 QString EfetGestLineCheck::keyFault(const Record& line)
 {
     static const QString sql =

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QSqlQuery>
+#include <limits>
 
 namespace {
 
@@ -58,24 +59,55 @@ void HistoryStore::record(Kind kind, const Record& before, const Record& after)
                         key[l.service]};
     values << amounts(d, before) << amounts(d, after);
     database_.exec(sql, values);
+    // One caller changing a line back and forth keeps its newest rows of that line only; the rows of
+    // the line's other callers stay.
+    static const QString prune =
+        QStringLiteral(
+            "DELETE FROM HIST_EFETGEST WHERE CDFILIAL = ? AND DTEFETGEST = ? AND CDSERVFILI = ? "
+            "AND CLIENTE = ? AND NRHIST < (SELECT NRHIST FROM HIST_EFETGEST WHERE CDFILIAL = ? AND "
+            "DTEFETGEST = ? AND CDSERVFILI = ? AND CLIENTE = ? ORDER BY NRHIST DESC LIMIT 1 "
+            "OFFSET %1)")
+            .arg(PerLineAndCaller - 1);
+    const QVariantList line{values[4], values[5], values[6], values[1]};
+    database_.exec(prune, line + line);
 }
 
-QList<Record> HistoryStore::lineHistory(const QString& branch, QDate date, const QString& service) const
+int HistoryStore::purgeOlderThan(qint64 oldest)
 {
+    return database_.exec(QStringLiteral("DELETE FROM HIST_EFETGEST WHERE QUANDO < ?"), {oldest});
+}
+
+HistoryStore::Page HistoryStore::linePage(const QString& branch, QDate date, const QString& service,
+                                          std::optional<qint64> before) const
+{
+    // One row past the page says whether another page follows; the index on the line's key and NRHIST
+    // reads just these rows, however long the history.
     static const QString sql = QStringLiteral(
-        "SELECT QUANDO, TIPO, USUARIO, CLIENTE, QT_ANTES, VR_ANTES, TT_ANTES, QT_DEPOIS, VR_DEPOIS, "
-        "TT_DEPOIS FROM HIST_EFETGEST WHERE CDFILIAL = ? AND DTEFETGEST = ? AND CDSERVFILI = ? "
-        "ORDER BY NRHIST DESC");
+        "SELECT NRHIST, QUANDO, TIPO, USUARIO, CLIENTE, QT_ANTES, VR_ANTES, TT_ANTES, QT_DEPOIS, "
+        "VR_DEPOIS, TT_DEPOIS FROM HIST_EFETGEST WHERE CDFILIAL = ? AND DTEFETGEST = ? AND CDSERVFILI = ? "
+        "AND NRHIST < ? ORDER BY NRHIST DESC LIMIT ?");
     const SqlDialect& d = database_.dialect();
-    QList<Record> out;
-    database_.select(sql, {branch, d.toDate(date), service}, [&](const QSqlQuery& q) {
-        Record row;
-        row << QVariant(QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong(), Qt::UTC)
-                            .toString(Qt::ISODateWithMs))
-            << text(q.value(1)) << text(q.value(2)) << text(q.value(3));
-        for (int column = 4; column < 10; ++column)
-            row << d.fromDecimal(q.value(column));
-        out.append(std::move(row));
-    });
-    return out;
+    Page page;
+    qint64 last = 0;
+    bool more = false;
+    database_.select(
+        sql,
+        {branch, d.toDate(date), service, before.value_or(std::numeric_limits<qint64>::max()), PageSize + 1},
+        [&](const QSqlQuery& q) {
+            if (page.rows.size() == PageSize) {
+                more = true;
+                return;
+            }
+            last = q.value(0).toLongLong();
+            Record row;
+            row << QVariant(QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong(), Qt::UTC)
+                                .toString(Qt::ISODateWithMs))
+                << text(q.value(2)) << text(q.value(3)) << text(q.value(4));
+            for (int column = 5; column < 11; ++column)
+                row << d.fromDecimal(q.value(column));
+            page.rows.append(std::move(row));
+        });
+    if (more)
+        page.next = QString::number(last);
+    return page;
 }

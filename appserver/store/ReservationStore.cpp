@@ -21,23 +21,39 @@ qint64 now()
 
 } // namespace
 
-ReservationTicket ReservationStore::create(const QString& branch)
+ReservationTicket ReservationStore::create(const QString& branch, const QString& caller)
 {
-    static const QString sql = QStringLiteral(
-        "INSERT INTO RESERVA (CDFILIAL, CRIADOEM, SEGREDO) VALUES (?, ?, ?) RETURNING NRRESERVA");
+    static const QString sql = QStringLiteral("INSERT INTO RESERVA (CDFILIAL, CRIADOEM, SEGREDO, CLIENTE) "
+                                              "VALUES (?, ?, ?, ?) RETURNING NRRESERVA");
     ReservationTicket ticket{0, ReservationTicket::drawSecret()};
-    database_.select(sql, {branch, now(), QString::fromLatin1(ticket.secret)},
+    database_.select(sql, {branch, now(), QString::fromLatin1(ticket.secret), caller},
                      [&](const QSqlQuery& q) { ticket.number = q.value(0).toLongLong(); });
+    keepNewestOf(caller);
     return ticket;
 }
 
+void ReservationStore::keepNewestOf(const QString& caller)
+{
+    // The PerCaller-th newest number of the caller, if it has that many; everything older goes.
+    static const QString oldestKept =
+        QStringLiteral(
+            "(SELECT NRRESERVA FROM RESERVA WHERE CLIENTE = ? ORDER BY NRRESERVA DESC LIMIT 1 OFFSET %1)")
+            .arg(PerCaller - 1);
+    database_.exec(QStringLiteral("DELETE FROM APURFATTRAB WHERE NRRESERVA IN (SELECT NRRESERVA FROM RESERVA "
+                                  "WHERE CLIENTE = ? AND NRRESERVA < %1)")
+                       .arg(oldestKept),
+                   {caller, caller});
+    database_.exec(QStringLiteral("DELETE FROM RESERVA WHERE CLIENTE = ? AND NRRESERVA < %1").arg(oldestKept),
+                   {caller, caller});
+}
+
 ReservationTicket ReservationStore::heldOrNew(const std::optional<ReservationTicket>& held,
-                                              const QString& branch)
+                                              const QString& branch, const QString& caller)
 {
     if (held && isHeld(*held))
         return *held;
     purgeExpired();
-    return create(branch);
+    return create(branch, caller);
 }
 
 void ReservationStore::release(const ReservationTicket& held)
@@ -54,6 +70,14 @@ void ReservationStore::purgeExpired()
                                   "(SELECT NRRESERVA FROM RESERVA WHERE CRIADOEM < ?)"),
                    {oldest});
     database_.exec(QStringLiteral("DELETE FROM RESERVA WHERE CRIADOEM < ?"), {oldest});
+}
+
+qint64 ReservationStore::count()
+{
+    qint64 stored = 0;
+    database_.select(QStringLiteral("SELECT COUNT(*) FROM RESERVA"), {},
+                     [&](const QSqlQuery& q) { stored = q.value(0).toLongLong(); });
+    return stored;
 }
 
 bool ReservationStore::isHeld(const ReservationTicket& held)

@@ -56,7 +56,7 @@ QStringList versionThree()
         QStringLiteral("CREATE INDEX REQUISICAO_CRIADOEM ON REQUISICAO (CRIADOEM)")};
 }
 
-// Every change to a measurement line, kept for good: the server only ever adds rows here.
+// Every change to a measurement line; rows go only by the bounds of version five.
 QStringList versionFour(const SqlDialect& d)
 {
     const QString key = d.kind() == DatabaseSpec::Kind::Sqlite
@@ -71,10 +71,23 @@ QStringList versionFour(const SqlDialect& d)
                            "CDSERVFILI, NRHIST)")};
 }
 
+// What grows with calls is bounded per caller: reservations and request outcomes name theirs; the
+// history is pruned per line and caller, and by age.
+QStringList versionFive()
+{
+    return {QStringLiteral("ALTER TABLE RESERVA ADD COLUMN CLIENTE VARCHAR(64)"),
+            QStringLiteral("CREATE INDEX RESERVA_CLIENTE ON RESERVA (CLIENTE, NRRESERVA)"),
+            QStringLiteral("ALTER TABLE REQUISICAO ADD COLUMN CLIENTE VARCHAR(64)"),
+            QStringLiteral("CREATE INDEX REQUISICAO_CLIENTE ON REQUISICAO (CLIENTE, CRIADOEM)"),
+            QStringLiteral("CREATE INDEX HIST_EFETGEST_CLIENTE ON HIST_EFETGEST (CDFILIAL, DTEFETGEST, "
+                           "CDSERVFILI, CLIENTE, NRHIST)"),
+            QStringLiteral("CREATE INDEX HIST_EFETGEST_QUANDO ON HIST_EFETGEST (QUANDO)")};
+}
+
 // Step n brings the schema from version n to n + 1.
 QList<QStringList> steps(const SqlDialect& dialect)
 {
-    return {versionOne(dialect), versionTwo(), versionThree(), versionFour(dialect)};
+    return {versionOne(dialect), versionTwo(), versionThree(), versionFour(dialect), versionFive()};
 }
 
 int storedVersion(Database& database)

@@ -7,7 +7,7 @@ class Database;
 // version than this server knows is refused with Exception, before anything is changed.
 namespace Schema {
 
-constexpr int CurrentVersion = 4;
+constexpr int CurrentVersion = 5;
 
 // Returns the version found before: 0 for a new database.
 int migrate(Database& database);

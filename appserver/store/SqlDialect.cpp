@@ -14,9 +14,10 @@ QStringList SqlDialect::sessionSetup() const
 {
     if (!sqlite())
         return {QStringLiteral("SET client_encoding TO 'UTF8'")};
-    // WAL with NORMAL sync keeps every committed line through a killed process; only a power cut could
-    // lose the last commits, which the operating system had not written yet.
-    return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL"),
+    // A save is answered only once it is on disk: with FULL each commit syncs the write-ahead log, so
+    // neither a killed process nor a power cut or system crash loses an acknowledged line (NORMAL
+    // would lose the last commits to the latter two).
+    return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL"),
             busyTimeout(BusyWait), QStringLiteral("PRAGMA foreign_keys=ON"),
             QStringLiteral("PRAGMA wal_autocheckpoint=0"),
             // The log file keeps at most this much of its size once started over.

@@ -13,6 +13,7 @@
 #include "PostgresServer.h"
 #include "ProcessCpu.h"
 #include "RpcClient.h"
+#include "SaveDurability.h"
 #include "ServerLoad.h"
 #include "SqliteFloor.h"
 #include "SqliteLibrary.h"
@@ -236,13 +237,22 @@ int main(int argc, char* argv[])
     SqliteLibrary::configureForThreads();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
-        << "best of " << rounds() << " runs of " << runTime().count() / 1000 << " s each\n"
-        << "logged: a line per call appended to a file; warning: the same server at warning level\n"
-        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct   /C API  CPU us/call  load "
-           "gen\n";
     try {
         QTemporaryDir dir;
+        const SaveDurability::Result saves =
+            SaveDurability::run(dir.filePath(QStringLiteral("saves.db")), 400, rounds());
+        out << "sqlite: one save on disk before its answer (synchronous=FULL, as served) "
+            << QString::number(saves.fullMicros, 'f', 1) << " us, log handed to the system only (NORMAL) "
+            << QString::number(saves.normalMicros, 'f', 1) << " us: FULL / NORMAL "
+            << QString::number(saves.fullMicros / saves.normalMicros, 'f', 2) << Qt::endl;
+        // MED_BENCH_SAVES_ONLY=1 stops here.
+        if (qEnvironmentVariableIntValue("MED_BENCH_SAVES_ONLY") == 1)
+            return 0;
+        out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
+            << "best of " << rounds() << " runs of " << runTime().count() / 1000 << " s each\n"
+            << "logged: a line per call appended to a file; warning: the same server at warning level\n"
+            << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct   /C API  CPU us/call  load "
+               "gen\n";
         measure(out, QStringLiteral("sqlite"), dir.filePath(QStringLiteral("bench.db")));
         // MED_BENCH_BACKENDS=sqlite leaves PostgreSQL out, for quicker runs while tuning.
         if (qEnvironmentVariable("MED_BENCH_BACKENDS") == QLatin1String("sqlite"))

@@ -25,6 +25,11 @@ public:
     {
         inner_.ShowTable(title, headers, rows);
     }
+    void ShowTable(const QString& title, const QStringList& headers, const TableRows& first,
+                   const TableRows::Source& next) override
+    {
+        inner_.ShowTable(title, headers, first, next);
+    }
     QString AskSaveFileName(const QString& title, const QString& suggested, const QString& filter) override
     {
         return inner_.AskSaveFileName(title, suggested, filter);

@@ -13,6 +13,13 @@ void UserPrompts::ShowTable(const QString& title, const QStringList& headers, co
     dialog.exec();
 }
 
+void UserPrompts::ShowTable(const QString& title, const QStringList& headers, const TableRows& first,
+                            const TableRows::Source& next)
+{
+    TableDialog dialog(title, headers, first, next, QApplication::activeWindow());
+    dialog.exec();
+}
+
 QString UserPrompts::AskSaveFileName(const QString& title, const QString& suggested, const QString& filter)
 {
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested, filter);

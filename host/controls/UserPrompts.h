@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TableRows.h"
 #include "host_controls_export.h"
 
 #include <QList>
@@ -28,6 +29,10 @@ public:
     virtual void HideBusy() = 0;
     // A read-only table in a modal dialog (a line's history, the rows a paste refused).
     virtual void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows);
+    // The same for a table shown a page at a time: `first` at once, and a button that adds the pages
+    // `next` gives while there are more.
+    virtual void ShowTable(const QString& title, const QStringList& headers, const TableRows& first,
+                           const TableRows::Source& next);
     // Where to save a file: a path, or empty when the user called it off.
     virtual QString AskSaveFileName(const QString& title, const QString& suggested, const QString& filter);
 };

@@ -9,8 +9,12 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,15 +29,29 @@ class TstMed00418Extras : public ScreenTest {
 
     QDate freshDate() { return QDate(2033, 2, 1).addDays(nextDay_++); }
 
-    // "kind|staff before|staff after" per row of the history dialog last shown.
+    // "kind|staff before → after" per row of the history dialog last shown.
     QStringList shownHistory() const
     {
         if (prompts().tables.isEmpty())
             return {QStringLiteral("<no dialog>")};
         QStringList out;
         for (const QStringList& row : prompts().tables.last().rows)
-            out << row[1] + QLatin1Char('|') + row[4] + QLatin1Char('|') + row[7];
+            out << row[1] + QLatin1Char('|') + row[4];
         return out;
+    }
+
+    // `count` changes of the line of service 00001 on `date`, stored straight in the server's table:
+    // change i takes the staff from i to i + 1.
+    void storeHistory(QDate date, int count)
+    {
+        fx_.serverDb().exec(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                           "INSERT INTO HIST_EFETGEST (QUANDO, CLIENTE, USUARIO, TIPO, CDFILIAL, DTEFETGEST, "
+                           "CDSERVFILI, QT_ANTES, VR_ANTES, TT_ANTES, QT_DEPOIS, VR_DEPOIS, TT_DEPOIS) "
+                           "SELECT 1700000000000 + i * 1000, '127.0.0.1', 'clerk.two', 'update', '0001', ?, "
+                           "'00001', i * 10000, 10000, i * 10000, (i + 1) * 10000, 10000, (i + 1) * 10000 "
+                           "FROM n"),
+            {count, date.toString(Qt::ISODate)});
     }
 
     // Two lines on a fresh date, shown.
@@ -164,12 +182,62 @@ private slots:
         screen_->mnuHistLinha->trigger();
         QVERIFY(fx_.activate());
         QCOMPARE(prompts().errors, QStringList());
-        QCOMPARE(shownHistory(),
-                 (QStringList{QStringLiteral("Alteração|2,000|4,000"), QStringLiteral("Inclusão||2,000")}));
+        QCOMPARE(shownHistory(), (QStringList{QStringLiteral("Alteração|2,000 → 4,000"),
+                                              QStringLiteral("Inclusão|→ 2,000")}));
         const QStringList newest = prompts().tables.last().rows.first();
         QCOMPARE(newest[2], QStringLiteral("clerk.one"));
         QCOMPARE(newest[3], QStringLiteral("127.0.0.1"));
         QCOMPARE(prompts().tables.last().headers.value(0), QStringLiteral("Quando"));
+        QVERIFY(!prompts().tables.last().more);
+    }
+
+    // A long history comes a page at a time, newest first; the dialog's "Mostrar mais" adds the next
+    // page until the oldest change is in. Every column is in view at the dialog's own size.
+    void historyComesAPageAtATime_data()
+    {
+        QTest::addColumn<int>("changes");
+        QTest::addColumn<QList<int>>("shownAfterEachPage");
+        QTest::newRow("one page") << 40 << QList<int>{40};
+        QTest::newRow("exactly one page") << 100 << QList<int>{100};
+        QTest::newRow("two and a half pages") << 250 << QList<int>{100, 200, 250};
+    }
+
+    void historyComesAPageAtATime()
+    {
+        QFETCH(int, changes);
+        QFETCH(QList<int>, shownAfterEachPage);
+        const QDate date = freshDate();
+        fx_.serverDb().insertLine(QStringLiteral("0001"), date, QStringLiteral("00001"), QStringLiteral("1"),
+                                  QStringLiteral("1"), QStringLiteral("1"));
+        storeHistory(date, changes);
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        prompts().showTables = true;
+        screen_->mnuHistLinha->trigger();
+        QCOMPARE(prompts().errors, QStringList());
+        QVERIFY(prompts().openTable);
+        QDialog& dialog = *prompts().openTable;
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Histórico da linha — serviço 00001"));
+        auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("table"));
+        auto* more = dialog.findChild<QPushButton*>(QStringLiteral("btnMais"));
+        QVERIFY(table && more);
+        QCOMPARE(table->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(table->horizontalHeader()->length() <= table->viewport()->width());
+        for (qsizetype page = 0; page < shownAfterEachPage.size(); ++page) {
+            if (page > 0)
+                QTest::mouseClick(more, Qt::LeftButton);
+            QCOMPARE(prompts().errors, QStringList());
+            QCOMPARE(table->rowCount(), shownAfterEachPage[page]);
+            QCOMPARE(more->isEnabled(), page + 1 < shownAfterEachPage.size());
+        }
+        const auto staff = [table](int row) { return table->item(row, 4)->text(); };
+        QCOMPARE(staff(0), QStringLiteral("%L1,000 → %L2,000").arg(changes).arg(changes + 1));
+        QCOMPARE(staff(table->rowCount() - 1), QStringLiteral("1,000 → 2,000"));
+        for (int row = 1; row < table->rowCount(); ++row)
+            QCOMPARE(staff(row),
+                     QStringLiteral("%L1,000 → %L2,000").arg(changes - row).arg(changes - row + 1));
+        prompts().openTable.reset();
+        QVERIFY(fx_.activate());
     }
 };
 

@@ -96,3 +96,10 @@ void BackendFixture::execute(const QString& database, const QString& sql)
 {
     direct(database).exec(sql);
 }
+
+qint64 BackendFixture::number(const QString& database, const QString& sql)
+{
+    qint64 value = 0;
+    direct(database).select(sql, {}, [&](const QSqlQuery& q) { value = q.value(0).toLongLong(); });
+    return value;
+}

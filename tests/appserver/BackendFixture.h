@@ -45,6 +45,8 @@ public:
     int reservations(const QString& database);
     // Any statement, for states no server would leave.
     void execute(const QString& database, const QString& sql);
+    // The first column of the first row of a query, as a number.
+    qint64 number(const QString& database, const QString& sql);
 
 private:
     Database& direct(const QString& database);

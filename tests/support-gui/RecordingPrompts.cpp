@@ -1,6 +1,7 @@
 #include "RecordingPrompts.h"
 
 #include "Application.h"
+#include "TableDialog.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -77,6 +78,16 @@ void RecordingPrompts::ShowTable(const QString& title, const QStringList& header
 {
     tables.append({title, headers, rows});
     showModal();
+}
+
+void RecordingPrompts::ShowTable(const QString& title, const QStringList& headers, const TableRows& first,
+                                 const TableRows::Source& next)
+{
+    tables.append({title, headers, first.rows, first.more});
+    if (!showTables)
+        return showModal();
+    openTable = std::make_unique<TableDialog>(title, headers, first, next, QApplication::activeWindow());
+    openTable->show();
 }
 
 QString RecordingPrompts::AskSaveFileName(const QString&, const QString&, const QString&)

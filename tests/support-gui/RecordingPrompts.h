@@ -2,9 +2,11 @@
 
 #include "UserPrompts.h"
 
+#include <QDialog>
 #include <QList>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 // Prompts for tests: records every error, question and busy indicator, and answers questions and
 // searches from queues (no answer queued means "no", or "stay" for an open line). Install with
@@ -24,14 +26,21 @@ public:
     void ShowBusy(QWidget* over, int kind) override;
     void HideBusy() override;
     void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override;
+    // Recorded as a table of its first page; with `showTables` the real dialog is shown instead,
+    // left open for the test in `openTable` (the call returns at once).
+    void ShowTable(const QString& title, const QStringList& headers, const TableRows& first,
+                   const TableRows::Source& next) override;
     QString AskSaveFileName(const QString& title, const QString& suggested, const QString& filter) override;
 
     struct Table {
         QString title;
         QStringList headers;
         QList<QStringList> rows;
+        bool more = false; // a paged table whose first page has a next
     };
     QList<Table> tables;
+    bool showTables = false;
+    std::unique_ptr<QDialog> openTable;
     // Answers to save-file questions, in turn (none queued: called off).
     QStringList saveFileNames;
 

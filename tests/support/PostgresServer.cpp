@@ -162,6 +162,36 @@ void PostgresServer::stop()
         ::kill(pid_t(pid), SIGKILL);
 }
 
+QList<qint64> PostgresServer::serverProcesses() const
+{
+    QList<qint64> out{pid_};
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks, so count from its closing parenthesis.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == pid_)
+            out << pid;
+    }
+    return out;
+}
+
+void PostgresServer::pause()
+{
+    for (const qint64 pid : serverProcesses())
+        ::kill(pid_t(pid), SIGSTOP);
+}
+
+void PostgresServer::resume()
+{
+    for (const qint64 pid : serverProcesses())
+        ::kill(pid_t(pid), SIGCONT);
+}
+
 void PostgresServer::createDatabase(const QString& name)
 {
     const QString connection = QStringLiteral("pg_admin_%1").arg(port_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -18,6 +19,10 @@ public:
 
     void start();
     void stop();
+    // Freezes the whole server (SIGSTOP to the postmaster and every process it started), as a machine
+    // that hangs does: connections stay open and nothing is answered. resume() sends SIGCONT.
+    void pause();
+    void resume();
 
     // Creates an empty database owned by the superuser.
     void createDatabase(const QString& name);
@@ -30,6 +35,8 @@ private:
     void runTool(const QString& tool, const QStringList& arguments, int timeoutMs);
     qint64 postmasterPid() const;
     bool postmasterGone(qint64 pid) const;
+    // The postmaster and its children, by /proc.
+    QList<qint64> serverProcesses() const;
 
     QTemporaryDir dir_;
     QString dataDir_;

@@ -5,6 +5,11 @@
 #include "PostgresServer.h"
 #include "RpcClient.h"
 
+#include <QDeadlineTimer>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 #include <memory>
 
@@ -55,6 +60,9 @@ private slots:
     void cleanupTestCase();
     void readinessFollowsTheDatabase_data();
     void readinessFollowsTheDatabase();
+    void healthAnswersWhileTheDatabaseHangs_data();
+    void healthAnswersWhileTheDatabaseHangs();
+    void statementsHaveADeadline();
 
 private:
     std::unique_ptr<PostgresServer> postgres_;
@@ -108,7 +116,7 @@ void AppServerHealthTest::readinessFollowsTheDatabase()
     QCOMPARE(failed.httpStatus, 200);
     QVERIFY(failed.errorCode != 0);
     QCOMPARE(failed.errorMessage, DatabaseFailed);
-    // Four checks and the call; scraping itself reads the database and may add one more.
+    // Four checks and the call.
     QVERIFY(metric(port, "med_database_errors_total") >= errors + 5);
 
     postgres_->start(); // returns once PostgreSQL accepts connections
@@ -124,6 +132,69 @@ void AppServerHealthTest::readinessFollowsTheDatabase()
         QCOMPARE(statusOf(port, path), 200);
     QCOMPARE(statusOf(port, "/health/live"), 200);
     QVERIFY(server_->running());
+}
+
+void AppServerHealthTest::healthAnswersWhileTheDatabaseHangs_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<int>("status"); // while PostgreSQL is frozen
+    QTest::newRow("live") << QByteArray("/health/live") << 200;
+    QTest::newRow("metrics") << QByteArray("/metrics") << 200;
+    QTest::newRow("ready") << QByteArray("/health/ready") << 503;
+    QTest::newRow("the older alias") << QByteArray("/health") << 503;
+}
+
+// A database that hangs (its processes stopped, connections open, nothing answered) holds no health
+// check: live and metrics never ask it, readiness gives up after its deadline. Every path is asked
+// twice over, so a check already waiting on the frozen database holds none of the others.
+void AppServerHealthTest::healthAnswersWhileTheDatabaseHangs()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(int, status);
+    const quint16 port = server_->port();
+    QCOMPARE(statusOf(port, path), 200);
+    postgres_->pause();
+    auto resume = qScopeGuard([this] { postgres_->resume(); });
+    for (const QByteArray& asked : {QByteArray("/health/ready"), path, path, QByteArray("/health/live")})
+        QCOMPARE(statusOf(port, asked), asked == path ? status : asked == "/health/live" ? 200 : 503);
+    resume.dismiss();
+    postgres_->resume();
+    // The query that hung answers once PostgreSQL runs again; a check made before it did still saw it
+    // hanging.
+    QDeadlineTimer deadline(30'000);
+    while (statusOf(port, "/health/ready") != 200 && !deadline.hasExpired())
+        QTest::qWait(100);
+    QCOMPARE(statusOf(port, "/health/ready"), 200);
+    QCOMPARE(statusOf(port, path), 200);
+    QVERIFY(readLines(*client(port)).ok());
+}
+
+// A statement that cannot finish (here a lock another session holds) fails after
+// --database-statement-timeout instead of holding its worker.
+void AppServerHealthTest::statementsHaveADeadline()
+{
+    const QString connection = QStringLiteral("locker");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+        db.setHostName(Host);
+        db.setPort(postgres_->port());
+        db.setUserName(QStringLiteral("postgres"));
+        db.setDatabaseName(QStringLiteral("health"));
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        QSqlQuery lock(db);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN")));
+        QVERIFY(lock.exec(QStringLiteral("LOCK TABLE USR_EFETGEST IN ACCESS EXCLUSIVE MODE")));
+        AppServerProcess impatient(postgres_->connectionString(QStringLiteral("health")),
+                                   {QStringLiteral("--database-statement-timeout"), QStringLiteral("1")});
+        impatient.start();
+        const RpcClient::Reply failed = readLines(*client(impatient.port()));
+        QCOMPARE(failed.httpStatus, 200);
+        QCOMPARE(failed.errorMessage, DatabaseFailed);
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+        QVERIFY(readLines(*client(impatient.port())).ok());
+        QCOMPARE(impatient.stop(), 0);
+    }
+    QSqlDatabase::removeDatabase(connection);
 }
 
 QTEST_GUILESS_MAIN(AppServerHealthTest)

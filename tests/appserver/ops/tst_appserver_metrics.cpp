@@ -139,29 +139,31 @@ void AppServerMetricsTest::formatIsValid()
 void AppServerMetricsTest::callsAreCounted_data()
 {
     QTest::addColumn<QString>("method");
-    QTest::addColumn<QByteArray>("params");
+    QTest::addColumn<QList<QByteArray>>("params");
     QTest::addColumn<QByteArray>("label");
     QTest::addColumn<QByteArray>("outcome");
-    QTest::newRow("answered") << "GetPrxRelApurFat" << QByteArray(R"("0001")")
+    QTest::newRow("answered") << "GetPrxRelApurFat" << QList<QByteArray>{R"("0001")"}
                               << QByteArray("GetPrxRelApurFat") << QByteArray("ok");
-    QTest::newRow("bad arguments") << "getEfetGest" << QByteArray() << QByteArray("getEfetGest")
+    QTest::newRow("bad arguments") << "getEfetGest" << QList<QByteArray>{} << QByteArray("getEfetGest")
                                    << QByteArray("error");
+    QTest::newRow("a line's history, under its own name")
+        << "GetHistEfetGest" << QList<QByteArray>{R"("0001")", R"("2026-01-05")", R"("00001")"}
+        << QByteArray("GetHistEfetGest") << QByteArray("ok");
     QTest::newRow("made-up method, one series for all")
-        << "Nao\"Existe" << QByteArray() << QByteArray("other") << QByteArray("error");
+        << "Nao\"Existe" << QList<QByteArray>{} << QByteArray("other") << QByteArray("error");
 }
 
 void AppServerMetricsTest::callsAreCounted()
 {
     QFETCH(QString, method);
-    QFETCH(QByteArray, params);
+    QFETCH(QList<QByteArray>, params);
     QFETCH(QByteArray, label);
     QFETCH(QByteArray, outcome);
     constexpr int Calls = 3;
     const Scrape before = scrape(server_->port());
     RpcClient rpc(Host, server_->port(), Token);
     for (int i = 0; i < Calls; ++i) {
-        const RpcClient::Reply reply =
-            rpc.call(method, params.isEmpty() ? QList<QByteArray>{} : QList{params});
+        const RpcClient::Reply reply = rpc.call(method, params);
         QCOMPARE(reply.ok(), outcome == "ok");
     }
     const Scrape after = scrape(server_->port());
@@ -225,13 +227,15 @@ void AppServerMetricsTest::gaugesFollowTheirSource()
     }
     QCOMPARE(openConnections(1), 1.0);
 
-    const double held = scrape(port).samples.value("med_reservations_held");
-    QCOMPARE(held, backend_.reservations(database));
+    // Counted by the purge (at start, then every five minutes), never by a scrape: rows added since
+    // do not show until the next purge.
+    const double held = scrape(port).samples.value("med_reservations_held", -1);
+    QVERIFY(held >= 0);
     for (int i = 0; i < 2; ++i)
         backend_.execute(database, QStringLiteral("INSERT INTO RESERVA (CDFILIAL, CRIADOEM, SEGREDO) VALUES "
                                                   "('0001', %1, 'x')")
                                        .arg(QDateTime::currentMSecsSinceEpoch()));
-    QCOMPARE(scrape(port).samples.value("med_reservations_held"), held + 2);
+    QCOMPARE(scrape(port).samples.value("med_reservations_held"), held);
 }
 
 QTEST_GUILESS_MAIN(AppServerMetricsTest)

@@ -3,6 +3,8 @@
 #include "BackendFixture.h"
 #include "EfetGestLines.h"
 #include "EfetGestRecordSet.h"
+#include "HistEfetGestRecordSet.h"
+#include "PacketCodec.h"
 #include "RpcClient.h"
 #include "TClientDataSet.h"
 #include "TField.h"
@@ -25,6 +27,12 @@ const QString ChangedMeanwhile =
 QByteArray iso(QDate date)
 {
     return RpcClient::str(date.toString(Qt::ISODate));
+}
+
+// A lower-case hex digit other than `digit`.
+QString otherHexDigit(QChar digit)
+{
+    return digit == u'0' ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 QStringList services(const QList<Record>& lines)
@@ -52,6 +60,8 @@ private slots:
     void verifServFindsOnlyThatKey();
     void clientDataSetEditsRoundTrip();
     void modifyOfLineChangedByOtherIsRefused();
+    void modifiedLineKeepsItsKey_data();
+    void modifiedLineKeepsItsKey();
     void deleteOfLineAlreadyDeletedIsRefused();
     void duplicateInsertIsRefused();
     void importAddsOnlyMissingServices();
@@ -238,6 +248,52 @@ void AppServerMethodsTest::modifyOfLineChangedByOtherIsRefused()
     QCOMPARE(unitPrice(lines[0]).toString(), QStringLiteral("10"));
 }
 
+void AppServerMethodsTest::modifiedLineKeepsItsKey_data()
+{
+    QTest::addColumn<QString>("branch");
+    QTest::addColumn<int>("days"); // added to the stored line's date
+    QTest::addColumn<QString>("service");
+    QTest::newRow("another branch") << "0004" << 0 << "00001";
+    QTest::newRow("another date") << "0003" << 1 << "00001";
+    QTest::newRow("another service") << "0003" << 0 << "00005";
+    QTest::newRow("every part of the key") << "0004" << -1 << "00005";
+}
+
+void AppServerMethodsTest::modifiedLineKeepsItsKey()
+{
+    QFETCH(QString, branch);
+    QFETCH(int, days);
+    QFETCH(QString, service);
+    const QDate date = freshDate();
+    const QString home = QStringLiteral("0003");
+    const Record stored = line(home, date, QStringLiteral("00001"), QStringLiteral("1"), QStringLiteral("10"),
+                               QStringLiteral("10"));
+    QVERIFY(save(*client_, {inserted(stored)}).ok());
+    // A good line first: the refusal leaves it unsaved too.
+    const Record extra = line(home, date, QStringLiteral("00002"), QStringLiteral("1"), QStringLiteral("1"),
+                              QStringLiteral("1"));
+    const Record moved = line(branch, date.addDays(days), service, QStringLiteral("2"), QStringLiteral("10"),
+                              QStringLiteral("20"));
+    const RpcClient::Reply refused = save(*client_, {inserted(extra), modified(stored, moved)});
+    QCOMPARE(refused.errorCode, -32000);
+    QCOMPARE(refused.errorMessage,
+             QStringLiteral("Linha 2 (filial 0003, data %1, serviço 00001) recusada: a filial, a data e o "
+                            "serviço de uma linha gravada não mudam; exclua a linha e inclua-a de novo.")
+                 .arg(date.toString(QStringLiteral("dd/MM/yyyy"))));
+
+    const QList<Record> lines = read(*client_, home, date);
+    QCOMPARE(services(lines), QStringList{QStringLiteral("00001")});
+    QCOMPARE(staff(lines[0]).toString(), QStringLiteral("1"));
+    QVERIFY(!services(read(*client_, branch, date.addDays(days))).contains(service));
+    const RpcClient::Reply history =
+        client_->call(QStringLiteral("GetHistEfetGest"),
+                      {RpcClient::str(home), iso(date), RpcClient::str(QStringLiteral("00001"))});
+    QVERIFY2(history.ok(), history.body);
+    QCOMPARE(
+        PacketCodec::decodePacket(DataPacket(history.resultJson), HistEfetGestRecordSet::fieldDefs()).size(),
+        1);
+}
+
 void AppServerMethodsTest::deleteOfLineAlreadyDeletedIsRefused()
 {
     const QDate date = freshDate();
@@ -363,6 +419,9 @@ void AppServerMethodsTest::reservationServesOnlyItsHolder_data()
     QTest::newRow("not a number") << "abc" << -32602;
     QTest::newRow("secret in capitals") << "{n}-{S}" << -32602;
     QTest::newRow("secret cut short") << "{n}-{s31}" << -32602;
+    // One character off, at either end: the whole secret is compared, not a part of it.
+    QTest::newRow("secret off in its first character") << "{n}-{s^first}" << -32000;
+    QTest::newRow("secret off in its last character") << "{n}-{s^last}" << -32000;
 }
 
 void AppServerMethodsTest::reservationServesOnlyItsHolder()
@@ -378,7 +437,9 @@ void AppServerMethodsTest::reservationServesOnlyItsHolder()
     ticket.replace(QStringLiteral("{n}"), other.section(QLatin1Char('-'), 0, 0))
         .replace(QStringLiteral("{s}"), secret)
         .replace(QStringLiteral("{S}"), secret.toUpper())
-        .replace(QStringLiteral("{s31}"), secret.left(31));
+        .replace(QStringLiteral("{s31}"), secret.left(31))
+        .replace(QStringLiteral("{s^first}"), otherHexDigit(secret.front()) + secret.mid(1))
+        .replace(QStringLiteral("{s^last}"), secret.left(31) + otherHexDigit(secret.back()));
 
     const RpcClient::Reply imported = importa(QStringLiteral("0002"), date, ticket);
     const RpcClient::Reply released =

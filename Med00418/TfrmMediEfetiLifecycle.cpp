@@ -65,10 +65,17 @@ void TfrmMediEfeti::releaseReservation()
         throw;
     } catch (...) {
         // A server that is down would otherwise hold the screen open for good; the reservation it
-        // cannot hear about expires there by itself.
+        // cannot hear about expires there by itself. Told to quit by a signal, nobody may be there to
+        // answer: the log says what stayed held.
+        const QString reason = Application::MessageOf(std::current_exception());
+        if (Application::instance().QuittingBySignal()) {
+            qWarning().noquote() << "Quitting on a signal: reservation" << stPrxNr
+                                 << "not released, it expires on the server by itself:" << reason;
+            return;
+        }
         const QString question = QStringLiteral("Não foi possível liberar a reserva no servidor:\n%1\n\n"
                                                 "Fechar a tela mesmo assim? A reserva expira sozinha.")
-                                     .arg(Application::MessageOf(std::current_exception()));
+                                     .arg(reason);
         if (!Application::instance().Prompts().Confirm(question))
             Abort();
     }

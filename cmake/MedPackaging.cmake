@@ -5,7 +5,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME med00418)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # Each package's description starts with its own summary line (no project-wide one to prepend).
-set(CPACK_PACKAGE_CONTACT "Med00418 team <med00418@localhost>")
+set(CPACK_PACKAGE_CONTACT "Med00418 team <med00418@example.com>")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 

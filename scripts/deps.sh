@@ -16,6 +16,7 @@ run=(
   qt6-translations-l10n
   libsimdjson-dev
   libsodium-dev
+  libsystemd-dev pkgconf
 )
 test=(
   libqt6sql6-psql libqt6sql6-ibase

@@ -20,7 +20,8 @@ if serving "$port"; then
   echo "Using the application server already listening on 127.0.0.1:$port."
 else
   log="$home/appserver.log"
-  "$bin/med_appserver" --listen "127.0.0.1:$port" --database "$home/server.db" --seed-demo \
+  # A session of its own: Ctrl+C reaches the host and this script, never the server directly.
+  setsid "$bin/med_appserver" --listen "127.0.0.1:$port" --database "$home/server.db" --seed-demo \
     >"$home/appserver.port" 2>"$log" &
   server_pid=$!
   trap 'kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true' EXIT
@@ -44,4 +45,14 @@ Database=$home/local.db
 INI
 
 echo "Sign in as digitador, password demo-digitador (README: the demo accounts)."
-MED_SETTINGS="$settings" "$bin/med_host" --login digitador --open Pkg_med00418
+# Ctrl+C or SIGTERM stops the host first, so that it releases its reservation while the server still
+# answers, then the server (the EXIT trap). The host is started in the background for the shell to
+# take the signal at once.
+MED_SETTINGS="$settings" "$bin/med_host" --login digitador --open Pkg_med00418 &
+host_pid=$!
+stop_host() { kill -TERM "$host_pid" 2>/dev/null || true; }
+trap stop_host INT TERM
+# wait returns early when a trapped signal arrives; wait again until the host has ended.
+while kill -0 "$host_pid" 2>/dev/null; do
+  wait "$host_pid" || true
+done

@@ -31,6 +31,11 @@ bool CallGate::tokenMatches(QByteArrayView bearer) const
     return token_.isEmpty() || sameSecret(bearer, token_);
 }
 
+bool CallGate::tokenGiven(QByteArrayView bearer) const
+{
+    return !token_.isEmpty() && sameSecret(bearer, token_);
+}
+
 bool CallGate::refusedOnHead(QByteArrayView bearer)
 {
     return !accountsExist() && !tokenMatches(bearer);

@@ -26,6 +26,8 @@ public:
     bool refusedOnHead(QByteArrayView bearer);
     // Whether `bearer` is the shared token (any when none is set).
     bool tokenMatches(QByteArrayView bearer) const;
+    // A token is set and `bearer` is it.
+    bool tokenGiven(QByteArrayView bearer) const;
 
 private:
     bool accountsExist();

@@ -1,6 +1,7 @@
 #include "ServerLog.h"
 
 #include "Exception.h"
+#include "LineRepeats.h"
 #include "LogLine.h"
 
 #include <QByteArray>
@@ -92,7 +93,19 @@ void writeAll(std::string_view text)
     }
 }
 
-// Driver and Qt texts may carry line breaks; a line stays a line.
+LineRepeats& repeats()
+{
+    static LineRepeats lines;
+    return lines;
+}
+
+void writeLines(const QList<LineRepeats::Line>& lines)
+{
+    for (const LineRepeats::Line& line : lines)
+        ServerLog::write(line.level, std::string_view(line.text.constData(), std::size_t(line.text.size())));
+}
+
+// Driver and Qt texts may carry line breaks; a line stays a line. Repeats are collapsed.
 void handleQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     QByteArray text;
@@ -104,9 +117,11 @@ void handleQtMessage(QtMsgType type, const QMessageLogContext& context, const QS
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = ' ';
     }
-    ServerLog::write(type, std::string_view(text.constData(), std::size_t(text.size())));
-    if (type == QtFatalMsg)
+    if (type == QtFatalMsg) {
+        ServerLog::write(type, std::string_view(text.constData(), std::size_t(text.size())));
         std::abort();
+    }
+    writeLines(repeats().admit(type, text));
 }
 
 int openForAppend(const QString& path)
@@ -128,9 +143,14 @@ void ServerLog::open(const QString& path, const QString& rules)
         logPath = path;
     }
     if (!rules.isEmpty())
-        QLoggingCategory::setFilterRules(QString(rules).replace(QLatin1Char(';'), QLatin1Char('\n')));
+        setRules(rules);
     toJournal = standardErrorIsJournal();
     qInstallMessageHandler(handleQtMessage);
+}
+
+void ServerLog::setRules(const QString& rules)
+{
+    QLoggingCategory::setFilterRules(QString(rules).replace(QLatin1Char(';'), QLatin1Char('\n')));
 }
 
 bool ServerLog::reopen()
@@ -147,6 +167,11 @@ bool ServerLog::reopen()
     ::dup2(fd, STDERR_FILENO);
     ::close(fd);
     return true;
+}
+
+void ServerLog::flushRepeats()
+{
+    writeLines(repeats().flush());
 }
 
 void ServerLog::begin(QtMsgType level, LogLine& line)

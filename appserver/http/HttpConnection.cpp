@@ -165,7 +165,7 @@ void HttpConnection::serve()
             requestDone();
             // A stopping server answers what it was asked, then says goodbye.
             const bool keepAlive = request.keepAlive && !finishing_;
-            socket_->write(endpoint_.answer(request, loopbackPeer_, socket_->peerAddress()).wire(keepAlive));
+            socket_->write(endpoint_.answer(request, socket_->peerAddress()).wire(keepAlive));
             if (!keepAlive)
                 close();
             break;

@@ -35,6 +35,9 @@ public:
     // Stops accepting and ends each connection once its request under way is answered; `drained`
     // follows when none is left.
     void drain();
+    // Connections accepted from now on speak TLS with `tls`; those under way keep theirs. Only for a
+    // server that speaks TLS.
+    void setTls(const QSslConfiguration& tls) { tls_ = tls; }
 
 signals:
     void drained();
@@ -48,7 +51,7 @@ private:
     void reportDrained();
 
     Limits limits_;
-    const std::optional<QSslConfiguration> tls_;
+    std::optional<QSslConfiguration> tls_;
     bool draining_ = false;
     bool drainReported_ = false;
     ConnectionBalancer& balancer_;

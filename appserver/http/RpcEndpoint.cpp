@@ -1,6 +1,7 @@
 #include "RpcEndpoint.h"
 
 #include "LogLine.h"
+#include "LogRateLimit.h"
 #include "Metrics.h"
 #include "ReadinessProbe.h"
 #include "ServerLog.h"
@@ -70,6 +71,22 @@ void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanosecon
     ServerLog::end(line);
 }
 
+// Lines of requests that carry no token (health checks, probes, refusals) are limited, so one
+// client's flood cannot fill the disk; calls are always logged.
+constexpr int TokenlessLinesPerSecond = 10;
+
+void logTokenless(const QHostAddress& peer, const CallSummary& call, qint64 nanoseconds)
+{
+    static LogRateLimit limit(TokenlessLinesPerSecond);
+    qint64 dropped = 0;
+    if (!lcCall().isInfoEnabled() || !limit.admit(dropped))
+        return;
+    if (dropped > 0)
+        qCInfo(lcServer, "%lld lines of requests without a token were not logged (at most %d a second)",
+               dropped, TokenlessLinesPerSecond);
+    logCall(peer, call, nanoseconds);
+}
+
 } // namespace
 
 RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, CallGate& gate,
@@ -103,11 +120,11 @@ std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QH
         answer = {401, "text/plain", "unauthorized\n"};
     else
         return std::nullopt;
-    logCall(client(head, peer), {head.method, head.path, {}, {}, answer.status, {}}, 0);
+    logTokenless(client(head, peer), {head.method, head.path, {}, {}, answer.status, {}}, 0);
     return answer;
 }
 
-HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, const QHostAddress& peer)
+HttpAnswer RpcEndpoint::answer(const HttpRequest& request, const QHostAddress& peer)
 {
     QElapsedTimer timer;
     timer.start();
@@ -121,7 +138,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
     } else if (get && (request.path == ReadyPath || request.path == HealthPath)) {
         answer = ready();
     } else if (get && request.path == MetricsPath) {
-        answer = metrics(request, loopbackPeer);
+        answer = metrics(request);
     } else if (request.path != RpcPath) {
         answer = {404, "text/plain", "not found\n"};
     } else if (request.method != "POST") {
@@ -129,7 +146,11 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
     } else {
         return call(request, caller, timer);
     }
-    logCall(caller, {request.method, request.path, {}, {}, answer.status, {}}, timer.nsecsElapsed());
+    const CallSummary summary{request.method, request.path, {}, {}, answer.status, {}};
+    if (gate_.tokenGiven(bearerToken(request.authorization)))
+        logCall(caller, summary, timer.nsecsElapsed());
+    else
+        logTokenless(caller, summary, timer.nsecsElapsed());
     answer.bodyOmitted = head;
     return answer;
 }
@@ -183,10 +204,11 @@ HttpAnswer RpcEndpoint::ready()
     return {503, "text/plain", "database unavailable\n"};
 }
 
-HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
+HttpAnswer RpcEndpoint::metrics(const HttpRequest& request)
 {
-    // Counters tell an outsider how busy the server is and which methods it serves.
-    if (!loopbackPeer && !gate_.tokenMatches(bearerToken(request.authorization)))
+    // Counters tell an outsider how busy the server is and which methods it serves: with a token,
+    // nobody reads them without it, not even from this machine.
+    if (!gate_.tokenMatches(bearerToken(request.authorization)))
         return {401, "text/plain", "unauthorized\n"};
     return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition()};
 }

@@ -5,6 +5,7 @@
 #include "DatabaseSpec.h"
 #include "DemoAccounts.h"
 #include "DemoData.h"
+#include "Exception.h"
 #include "Housekeeping.h"
 #include "ListeningSocket.h"
 #include "PasswordHash.h"
@@ -14,15 +15,29 @@
 #include "ServerWorker.h"
 #include "TlsSettings.h"
 
-AppServer::AppServer(const AppServerOptions& options, QObject* parent)
+namespace {
+
+void logSchema(int found)
+{
+    if (found == 0)
+        qCInfo(lcServer, "schema created at version %d", Schema::CurrentVersion);
+    else if (found < Schema::CurrentVersion)
+        qCInfo(lcServer, "schema migrated from version %d to %d", found, Schema::CurrentVersion);
+    else
+        qCInfo(lcServer, "schema at version %d", Schema::CurrentVersion);
+}
+
+} // namespace
+
+AppServer::AppServer(const AppServerOptions& options, std::unique_ptr<Database> database, QObject* parent)
     : QObject(parent), options_(options),
       tls_(options.tls() ? std::optional(TlsSettings::load(options.tlsCertificate, options.tlsKey))
                          : std::nullopt),
-      database_(std::make_unique<Database>(options.databaseSpec())),
+      database_(std::move(database)),
       balancer_(std::make_unique<ConnectionBalancer>(options.maxConnections, options.maxConnectionsPerAddress,
                                                      options.trustedProxies))
 {
-    Schema::migrate(*database_);
+    logSchema(Schema::migrate(*database_));
     if (options_.seedDemo) {
         DemoData::seedIfEmpty(*database_);
         DemoAccounts::seedIfNone(*database_);
@@ -58,6 +73,28 @@ quint16 AppServer::listen()
     housekeeping_ = std::make_unique<Housekeeping>(options_);
     housekeeping_->start();
     return listener_->port();
+}
+
+void AppServer::reloadTls(const AppServerOptions& fresh)
+{
+    if (!tls_)
+        return;
+    if (!fresh.tls()) {
+        qCWarning(lcServer, "reload: tls-cert and tls-key are gone from the configuration; still serving "
+                            "the certificate read before (restart to serve plain HTTP)");
+        return;
+    }
+    try {
+        tls_ = TlsSettings::load(fresh.tlsCertificate, fresh.tlsKey);
+    } catch (const Exception& error) {
+        qCWarning(lcServer).noquote()
+            << "reload: still serving the certificate read before:" << error.Message();
+        return;
+    }
+    for (const auto& worker : workers_)
+        worker->setTls(*tls_);
+    qCInfo(lcServer).noquote() << "reload: serving the certificate" << fresh.tlsCertificate
+                               << "to new connections";
 }
 
 void AppServer::stop()

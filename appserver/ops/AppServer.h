@@ -23,13 +23,16 @@ class AppServer : public QObject {
     Q_OBJECT
 
 public:
-    // Reads the TLS files, opens and migrates the database (seeding it when asked). Throws Exception
-    // when it cannot.
-    explicit AppServer(const AppServerOptions& options, QObject* parent = nullptr);
+    // Reads the TLS files, migrates `database` (seeding it when asked). Throws Exception when it cannot.
+    AppServer(const AppServerOptions& options, std::unique_ptr<Database> database, QObject* parent = nullptr);
     ~AppServer() override;
 
     // Starts the workers listening and returns the bound port. Throws Exception when it cannot.
     quint16 listen();
+    // Reads the certificate and key of `fresh` (the options read again) and has every worker serve
+    // new connections with them; connections under way keep theirs. A file that cannot be read leaves
+    // the old pair in place, with a warning.
+    void reloadTls(const AppServerOptions& fresh);
     // Stops accepting at once, lets the calls in flight finish and be answered, and ends every
     // connection; `stopped` follows, at the latest after the shutdown timeout.
     void stop();

@@ -3,10 +3,12 @@
 #include "ConfigFile.h"
 #include "DatabaseSpec.h"
 #include "Exception.h"
+#include "OptionReader.h"
 
 #include <QCommandLineParser>
 #include <QThread>
 #include <QUrl>
+#include <QUrlQuery>
 
 namespace {
 
@@ -115,19 +117,17 @@ const QCommandLineOption
                                 "plus database-password; the command line overrides it."),
                  QStringLiteral("FILE"));
 
+const QCommandLineOption CheckOption(QStringLiteral("check-config"),
+                                     QStringLiteral("Read the configuration and the TLS files, open nothing "
+                                                    "else, and exit: 0 when they are sound, 2 naming what "
+                                                    "is wrong."));
+
+// Shorter or blank secrets are guessed; an administrator's slip ("token =") must not pass for one.
+constexpr qsizetype MinTokenLength = 16;
+
 [[noreturn]] void refuse(const QString& message)
 {
     throw Exception(message);
-}
-
-qint64 positiveNumber(const QCommandLineParser& parser, const QCommandLineOption& option, qint64 minimum)
-{
-    bool ok = false;
-    const qint64 value = parser.value(option).toLongLong(&ok);
-    if (!ok || value < minimum)
-        refuse(
-            QStringLiteral("--%1 must be a number of at least %2.").arg(option.names().first()).arg(minimum));
-    return value;
 }
 
 // A numeric address, bracketed for IPv6, or "localhost".
@@ -143,27 +143,67 @@ bool readHost(QString host, QHostAddress& address)
 }
 
 // The last value given wins, as for every other option: the command line's over the file's.
-QList<QHostAddress> readAddresses(const QCommandLineParser& parser, const QCommandLineOption& option)
+QList<QHostAddress> readAddresses(const OptionReader& reader, const QCommandLineOption& option)
 {
     QList<QHostAddress> out;
-    for (const QString& item : parser.value(option).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString& item : reader.text(option).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         QHostAddress address;
         if (!readHost(item.trimmed(), address))
-            refuse(QStringLiteral("--%1 expects addresses, ',' between them, not \"%2\".")
-                       .arg(option.names().first(), item.trimmed()));
+            reader.refuse(option, QStringLiteral("expects addresses, ',' between them, not \"%1\".").arg(item.trimmed()));
         out.append(address);
     }
     return out;
 }
 
-void readListen(const QString& text, AppServerOptions& out)
+void readListen(const OptionReader& reader, AppServerOptions& out)
 {
+    const QString text = reader.text(ListenOption);
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     bool ok = false;
     const uint port = colon < 0 ? 0 : text.mid(colon + 1).toUInt(&ok);
     if (!ok || port > 65535 || !readHost(text.left(colon), out.address))
-        refuse(QStringLiteral("--listen expects ADDR:PORT, e.g. 127.0.0.1:8418, not \"%1\".").arg(text));
+        reader.refuse(ListenOption,
+                      QStringLiteral("expected ADDR:PORT, e.g. 127.0.0.1:8418, not \"%1\".").arg(text));
     out.port = quint16(port);
+}
+
+// libpq reads options from the URL's query too; a password there would skip every rule kept for it.
+void refusePasswordInQuery(const OptionReader& reader)
+{
+    const QUrlQuery query(QUrl(reader.text(DatabaseOption)).query());
+    if (query.hasQueryItem(QStringLiteral("password")))
+        reader.refuse(DatabaseOption, QStringLiteral("the URL's query carries a password: put it in the "
+                                                     "configuration file as database-password."));
+}
+
+QByteArray readToken(const OptionReader& reader, const QByteArray& fromEnvironment)
+{
+    if (!reader.isSet(TokenOption)) {
+        if (!fromEnvironment.isEmpty() && (fromEnvironment.trimmed().isEmpty() ||
+                                           QString::fromUtf8(fromEnvironment).size() < MinTokenLength))
+            refuse(QStringLiteral("MED_SERVER_TOKEN: the token must have at least %1 characters, not "
+                                  "all blanks.")
+                       .arg(MinTokenLength));
+        return fromEnvironment;
+    }
+    const QString token = reader.text(TokenOption);
+    if (token.trimmed().isEmpty() || token.size() < MinTokenLength)
+        reader.refuse(TokenOption, QStringLiteral("the token must have at least %1 characters, not all "
+                                                  "blanks.")
+                                       .arg(MinTokenLength));
+    return token.toUtf8();
+}
+
+// Each default shows in --help.
+QList<QCommandLineOption> withDefaultsShown(QList<QCommandLineOption> options)
+{
+    for (QCommandLineOption& option : options) {
+        if (!option.defaultValues().isEmpty())
+            option.setDescription(
+                QStringLiteral("%1 Default: %2.")
+                    .arg(option.description(), option.defaultValues().join(QLatin1Char(','))));
+    }
+    return options;
 }
 
 // A command line is visible to every user of the machine.
@@ -187,10 +227,14 @@ QString withPassword(const QString& database, const QString& password)
 // The configuration file's settings go before the command line's, whose later values win. Every
 // option in `options` is a key there without code of its own.
 ConfigFile readConfigFile(QCommandLineParser& parser, const QList<QCommandLineOption>& options,
-                          const QStringList& arguments)
+                          const QStringList& arguments, QSet<QString>& commandLine)
 {
     parser.process(arguments);
     refusePasswordOnCommandLine(parser);
+    for (const QCommandLineOption& option : options) {
+        if (parser.isSet(option))
+            commandLine.insert(option.names().constLast());
+    }
     if (!parser.isSet(ConfigOption))
         return {};
     ConfigFile config = ConfigFile::read(parser.value(ConfigOption), options);
@@ -216,40 +260,47 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     options << DbConnectTimeoutOption << DbStatementTimeoutOption << ReadyTimeoutOption << HistoryDaysOption
             << TrustedProxyOption;
     options << SessionIdleOption << SessionLifetimeOption;
+    options = withDefaultsShown(options);
     parser.addOptions(options);
     parser.addOption(ConfigOption);
-    const ConfigFile config = readConfigFile(parser, options, arguments);
+    parser.addOption(CheckOption);
+    QSet<QString> commandLine;
+    const ConfigFile config = readConfigFile(parser, options, arguments, commandLine);
+    const OptionReader reader(parser, commandLine, config);
 
     AppServerOptions out;
-    readListen(parser.value(ListenOption), out);
-    out.database = withPassword(parser.value(DatabaseOption), config.databasePassword());
-    out.seedDemo = parser.isSet(SeedOption);
-    out.token = parser.isSet(TokenOption) ? parser.value(TokenOption).toUtf8() : tokenFromEnvironment;
-    out.reservationTtl = std::chrono::seconds(positiveNumber(parser, TtlOption, 1));
-    out.requestIdTtl = std::chrono::seconds(positiveNumber(parser, RequestTtlOption, 1));
-    out.sessions.idle = std::chrono::seconds(positiveNumber(parser, SessionIdleOption, 1));
-    out.sessions.lifetime = std::chrono::seconds(positiveNumber(parser, SessionLifetimeOption, 1));
-    out.historyRetention = std::chrono::days(positiveNumber(parser, HistoryDaysOption, 1));
-    out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
-    out.headTimeout = std::chrono::seconds(positiveNumber(parser, HeadOption, 1));
-    out.bodyTimeout = std::chrono::seconds(positiveNumber(parser, BodyOption, 1));
-    out.maxConnections = int(positiveNumber(parser, MaxConnectionsOption, 1));
-    out.maxConnectionsPerAddress = int(positiveNumber(parser, PerAddressOption, 1));
-    out.trustedProxies = readAddresses(parser, TrustedProxyOption);
-    out.maxUnsentBytes = positiveNumber(parser, UnsentOption, 4096);
-    out.maxRequestBytes = positiveNumber(parser, MaxBytesOption, 1024);
-    out.workers = parser.isSet(WorkersOption) ? int(positiveNumber(parser, WorkersOption, 1))
+    out.checkOnly = parser.isSet(CheckOption);
+    readListen(reader, out);
+    refusePasswordInQuery(reader);
+    out.database = withPassword(reader.text(DatabaseOption), config.databasePassword());
+    out.seedDemo = reader.isSet(SeedOption);
+    out.token = readToken(reader, tokenFromEnvironment);
+    out.reservationTtl = reader.seconds(TtlOption);
+    out.requestIdTtl = reader.seconds(RequestTtlOption);
+    out.sessions.idle = reader.seconds(SessionIdleOption);
+    out.sessions.lifetime = reader.seconds(SessionLifetimeOption);
+    out.historyRetention = std::chrono::days(reader.number<int>(HistoryDaysOption, 1, 36500));
+    out.idleTimeout = reader.seconds(IdleOption);
+    out.headTimeout = reader.seconds(HeadOption);
+    out.bodyTimeout = reader.seconds(BodyOption);
+    out.maxConnections = reader.number<int>(MaxConnectionsOption, 1);
+    out.maxConnectionsPerAddress = reader.number<int>(PerAddressOption, 1);
+    out.trustedProxies = readAddresses(reader, TrustedProxyOption);
+    out.maxUnsentBytes = reader.number<qint64>(UnsentOption, 4096);
+    out.maxRequestBytes = reader.number<qint64>(MaxBytesOption, 1024, std::numeric_limits<int>::max());
+    out.workers = reader.isSet(WorkersOption) ? reader.number<int>(WorkersOption, 1, 256)
                                               : qBound(1, QThread::idealThreadCount(), 8);
-    out.tlsCertificate = parser.value(TlsCertOption);
-    out.tlsKey = parser.value(TlsKeyOption);
+    out.tlsCertificate = reader.text(TlsCertOption);
+    out.tlsKey = reader.text(TlsKeyOption);
     if (out.tlsCertificate.isEmpty() != out.tlsKey.isEmpty())
         refuse(QStringLiteral("--tls-cert and --tls-key go together: give both, or neither for plain HTTP."));
-    out.shutdownTimeout = std::chrono::seconds(positiveNumber(parser, ShutdownOption, 1));
-    out.databaseConnectTimeout = std::chrono::seconds(positiveNumber(parser, DbConnectTimeoutOption, 1));
-    out.databaseStatementTimeout = std::chrono::seconds(positiveNumber(parser, DbStatementTimeoutOption, 0));
-    out.readyTimeout = std::chrono::seconds(positiveNumber(parser, ReadyTimeoutOption, 1));
-    out.logFile = parser.value(LogFileOption);
-    out.logRules = parser.value(LogRulesOption);
+    // A stop timer counts milliseconds in an int.
+    out.shutdownTimeout = reader.seconds(ShutdownOption, 1, 3600);
+    out.databaseConnectTimeout = reader.seconds(DbConnectTimeoutOption);
+    out.databaseStatementTimeout = reader.seconds(DbStatementTimeoutOption, 0);
+    out.readyTimeout = reader.seconds(ReadyTimeoutOption);
+    out.logFile = reader.text(LogFileOption);
+    out.logRules = reader.text(LogRulesOption);
     if (out.token.isEmpty() && !out.address.isLoopback())
         refuse(QStringLiteral("Listening on %1 needs a token: set token in the configuration file, or "
                               "MED_SERVER_TOKEN.")

@@ -48,8 +48,9 @@ struct AppServerOptions {
     bool tls() const { return !tlsCertificate.isEmpty(); }
     // The database to open, with its timeouts.
     DatabaseSpec databaseSpec() const;
-    QString logFile;  // empty: standard error
-    QString logRules; // QLoggingCategory rules, ';' between them
+    QString logFile;        // empty: standard error
+    QString logRules;       // QLoggingCategory rules, ';' between them
+    bool checkOnly = false; // --check-config: the options are read, nothing is opened
 
     // Exits the process for --help and --version; throws Exception with a message for the operator otherwise.
     static AppServerOptions parse(const QStringList& arguments, const QByteArray& tokenFromEnvironment);

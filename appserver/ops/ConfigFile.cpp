@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace {
 
@@ -63,15 +62,23 @@ bool holdsSecret(const QString& key, const QString& value)
 }
 
 // Group members may read it (the service's group), others may neither read its secrets nor change it.
-void checkPermissions(const QString& path, bool holdsSecrets)
+// A refusal for a secret names its first line.
+void checkPermissions(const QString& path, qsizetype secretLine)
 {
+    const bool holdsSecrets = secretLine > 0;
     const QFileDevice::Permissions permissions = QFileInfo(path).permissions();
     if (permissions & QFileDevice::WriteOther)
         refuse(path, QStringLiteral("any user may change this configuration file: chmod o-w it."));
+    if (holdsSecrets && (permissions & QFileDevice::WriteGroup))
+        refuse(QStringLiteral("%1:%2").arg(path).arg(secretLine),
+               QStringLiteral("the configuration file holds a password or token, but its group may "
+                              "change it: chmod g-w it (the package installs it 0640 "
+                              "root:med00418)."));
     if (holdsSecrets && (permissions & QFileDevice::ReadOther))
-        refuse(path, QStringLiteral("the configuration file holds a password or token, but other users "
-                                    "can read it: chmod o-r it (the package installs it 0640 "
-                                    "root:med00418)."));
+        refuse(QStringLiteral("%1:%2").arg(path).arg(secretLine),
+               QStringLiteral("the configuration file holds a password or token, but other users "
+                              "can read it: chmod o-r it (the package installs it 0640 "
+                              "root:med00418)."));
 }
 
 } // namespace
@@ -79,8 +86,8 @@ void checkPermissions(const QString& path, bool holdsSecrets)
 ConfigFile ConfigFile::read(const QString& path, const QList<QCommandLineOption>& options)
 {
     ConfigFile config;
-    QSet<QString> seen;
-    bool secrets = false;
+    config.path_ = path;
+    qsizetype secretLine = 0;
     QString text = QString::fromUtf8(readAll(path));
     // Editors on other systems start UTF-8 files with a byte-order mark.
     if (text.startsWith(QChar(0xFEFF)))
@@ -96,16 +103,21 @@ ConfigFile ConfigFile::read(const QString& path, const QList<QCommandLineOption>
         QString fault;
         if (equals <= 0)
             fault = QStringLiteral("expected \"key = value\", not \"%1\".").arg(line);
-        else if (seen.contains(key))
+        else if (config.lines_.contains(key))
             fault = QStringLiteral("\"%1\" is set twice.").arg(key);
+        else if (value.isEmpty())
+            fault = QStringLiteral("\"%1\" has no value: remove the line, or put \"#\" before it, to keep "
+                                   "the default.")
+                        .arg(key);
         else
             fault = config.take(key, value, options);
         if (!fault.isEmpty())
-            refuse(path, QStringLiteral("line %1: %2").arg(number).arg(fault));
-        seen.insert(key);
-        secrets = secrets || holdsSecret(key, value);
+            refuse(QStringLiteral("%1:%2").arg(path).arg(number), fault);
+        config.lines_.insert(key, int(number));
+        if (secretLine == 0 && holdsSecret(key, value))
+            secretLine = number;
     }
-    checkPermissions(path, secrets);
+    checkPermissions(path, secretLine);
     return config;
 }
 

@@ -41,6 +41,13 @@ void ServerWorker::drain()
     QMetaObject::invokeMethod(server_, &LimitedTcpServer::drain, Qt::QueuedConnection);
 }
 
+void ServerWorker::setTls(const QSslConfiguration& tls)
+{
+    if (server_)
+        QMetaObject::invokeMethod(
+            server_, [server = server_, tls] { server->setTls(tls); }, Qt::QueuedConnection);
+}
+
 void ServerWorker::run()
 {
     try {

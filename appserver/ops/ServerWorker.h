@@ -27,6 +27,8 @@ public:
     // Asks the worker, in its own thread, to stop accepting and end its connections as their calls
     // finish; `drained` follows when none is left. A worker busy with a call gets to it after the call.
     void drain();
+    // New connections are served with `tls` from now on (asked of the worker's own thread).
+    void setTls(const QSslConfiguration& tls);
 
 signals:
     void drained();
@@ -38,7 +40,7 @@ private:
     void serve();
 
     AppServerOptions options_;
-    const std::optional<QSslConfiguration> tls_;
+    const std::optional<QSslConfiguration> tls_; // as at start
     // Set before the worker reports ready, lives until its thread ends.
     LimitedTcpServer* server_ = nullptr;
     qintptr listeningSocket_;

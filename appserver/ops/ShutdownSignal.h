@@ -5,7 +5,8 @@
 #include <memory>
 
 // Turns SIGTERM and SIGINT into a Qt signal, so the server stops between calls and closes the
-// database cleanly, and SIGHUP into another, so it opens its log file again. One instance per process.
+// database cleanly, and SIGHUP into another, so it reloads what it can (TLS files, log rules, log file).
+// One instance per process.
 class ShutdownSignal : public QObject {
     Q_OBJECT
 

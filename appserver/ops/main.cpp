@@ -1,17 +1,23 @@
 #include "AppServer.h"
 #include "AppServerOptions.h"
+#include "Database.h"
 #include "DatabaseSpec.h"
+#include "DatabaseStart.h"
 #include "Exception.h"
 #include "MedBuildInfo.h"
 #include "ServerLog.h"
+#include "ServiceNotifier.h"
 #include "ShutdownSignal.h"
 #include "SqlFailure.h"
 #include "SqliteLibrary.h"
+#include "TlsSettings.h"
 #include "UserCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,12 +38,37 @@ QString addressShown(const QHostAddress& address, quint16 port)
     return QStringLiteral("%1:%2").arg(host).arg(port);
 }
 
+AppServerOptions readOptions()
+{
+    return AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
+}
+
+// SIGHUP: the configuration is read again for what changes without a restart (the log rules, the TLS
+// certificate and key), and the log file is opened again. A refused configuration changes nothing.
+void reload(AppServer& server, bool logFile)
+{
+    ServiceNotifier::reloading();
+    try {
+        const AppServerOptions fresh = readOptions();
+        ServerLog::setRules(fresh.logRules);
+        server.reloadTls(fresh);
+    } catch (const Exception& error) {
+        qCWarning(lcServer).noquote() << "reload: configuration refused, nothing changed:" << error.Message();
+    }
+    if (logFile && ServerLog::reopen())
+        qCInfo(lcServer, "reload: log file opened again");
+    ServiceNotifier::ready(QStringLiteral("serving"));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     // Qt's own poll loop: lighter per wake-up than GLib's, and the server needs nothing from GLib.
     qputenv("QT_NO_GLIB", "1");
+    // The database, its journal and its logs hold reservation secrets and answers: the server's
+    // user alone reads what it creates, whatever umask it was started under.
+    ::umask(0077);
     SqliteLibrary::configureForThreads();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("med_appserver"));
@@ -46,8 +77,13 @@ int main(int argc, char* argv[])
         ServerLog::open({});
         if (UserCommand::wanted(QCoreApplication::arguments()))
             return UserCommand::run(QCoreApplication::arguments());
-        const AppServerOptions options =
-            AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
+        const AppServerOptions options = readOptions();
+        if (options.checkOnly) {
+            if (options.tls())
+                TlsSettings::load(options.tlsCertificate, options.tlsKey);
+            QTextStream(stdout) << "configuration ok" << Qt::endl;
+            return 0;
+        }
         ServerLog::open(options.logFile, options.logRules);
         qCInfo(lcServer).noquote() << "med_appserver" << MED_VERSION << "starting: database"
                                    << databaseShown(options.database) << "on"
@@ -55,16 +91,23 @@ int main(int argc, char* argv[])
         int code = 0;
         {
             ShutdownSignal shutdown;
-            AppServer server(options);
-            QObject::connect(&shutdown, &ShutdownSignal::requested, &server, &AppServer::stop);
-            QObject::connect(&shutdown, &ShutdownSignal::hangup, &app, [] {
-                if (ServerLog::reopen())
-                    qCInfo(lcServer, "log file opened again");
+            std::unique_ptr<Database> database = DatabaseStart::open(options, shutdown);
+            if (!database) {
+                qCInfo(lcServer, "stopped");
+                return 0;
+            }
+            AppServer server(options, std::move(database));
+            QObject::connect(&shutdown, &ShutdownSignal::requested, &server, [&server] {
+                ServiceNotifier::stopping();
+                server.stop();
             });
+            QObject::connect(&shutdown, &ShutdownSignal::hangup, &server,
+                             [&server, logFile = !options.logFile.isEmpty()] { reload(server, logFile); });
             QObject::connect(&server, &AppServer::stopped, &app, [](bool drained) {
                 // A worker still inside a call cannot be joined; its transaction, never committed, is
                 // undone by the database.
                 if (!drained) {
+                    ServerLog::flushRepeats();
                     qCInfo(lcServer, "stopped");
                     std::_Exit(0);
                 }
@@ -75,8 +118,10 @@ int main(int argc, char* argv[])
             QTextStream(stdout) << port << Qt::endl;
             qCInfo(lcServer).noquote() << "serving on" << addressShown(options.address, port) << "with"
                                        << options.workers << "workers";
+            ServiceNotifier::ready(QStringLiteral("serving on %1").arg(addressShown(options.address, port)));
             code = app.exec();
         }
+        ServerLog::flushRepeats();
         qCInfo(lcServer, "stopped");
         return code;
     } catch (const SqlFailure& failure) {

@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "PostgresNotices.h"
 #include "SqlFailure.h"
 #include "SqliteLogBound.h"
 #include "SqliteStatements.h"
@@ -61,6 +62,8 @@ void Database::open()
     if (!db.open())
         throw SqlFailure(db.lastError(),
                          QStringLiteral("open ") + (spec_.path.isEmpty() ? spec_.host : spec_.path));
+    const QVariant handle = db.driver()->handle();
+    PostgresNotices::route(handle);
     for (const QString& statement : dialect_.sessionSetup())
         execDirect(statement);
     // A statement the database cannot finish (a lock held, a server overloaded) fails rather than

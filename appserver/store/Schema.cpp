@@ -118,7 +118,7 @@ int storedVersion(Database& database)
 
 } // namespace
 
-void migrate(Database& database)
+int migrate(Database& database)
 {
     Transaction transaction(database);
     const SqlDialect& dialect = database.dialect();
@@ -130,8 +130,8 @@ void migrate(Database& database)
     const int from = storedVersion(database);
     if (from > CurrentVersion)
         throw Exception(
-            QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a versão %2 "
-                           "que este servidor conhece: instale a versão do servidor que o atualizou.")
+            QStringLiteral("The database's schema is at version %1, newer than version %2 this server "
+                           "knows: install the server version that upgraded it.")
                 .arg(from)
                 .arg(CurrentVersion));
     for (int step = from; step < int(all.size()); ++step) {
@@ -143,6 +143,7 @@ void migrate(Database& database)
         database.exec(QStringLiteral("INSERT INTO SCHEMA_VERSION (VERSAO) VALUES (?)"), {CurrentVersion});
     }
     transaction.commit();
+    return from;
 }
 
 } // namespace Schema

@@ -9,6 +9,7 @@ namespace Schema {
 
 constexpr int CurrentVersion = 6;
 
-void migrate(Database& database);
+// Returns the version found before: 0 for a new database.
+int migrate(Database& database);
 
 } // namespace Schema

@@ -1,5 +1,7 @@
 #include "QuitOnSignals.h"
 
+#include "Application.h"
+
 #include <QSocketNotifier>
 #include <QWidget>
 #include <array>
@@ -54,6 +56,11 @@ void QuitOnSignals::signalled()
     char bytes[16];
     while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
     }
-    if (window_)
-        window_->close();
+    if (!window_)
+        return;
+    // The screens' close steps run inside close(); one that stays open (a line the clerk keeps)
+    // keeps the host running, and asking as usual.
+    Application::instance().SetQuittingBySignal(true);
+    window_->close();
+    Application::instance().SetQuittingBySignal(false);
 }

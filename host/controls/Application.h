@@ -61,6 +61,11 @@ public:
     // step that answers or collects prompts itself for a while.
     std::unique_ptr<UserPrompts> ExchangePrompts(std::unique_ptr<UserPrompts> prompts);
 
+    // True while the host closes because a signal (SIGTERM, SIGINT, SIGHUP) told it to quit: nobody
+    // may be there to answer, so close steps do not ask whether to close after a failure.
+    bool QuittingBySignal() const { return quittingBySignal_; }
+    void SetQuittingBySignal(bool quitting) { quittingBySignal_ = quitting; }
+
     // Destroys the top-level forms still alive (forms without an MDI area to live in); done on quit.
     void ReleaseForms();
 
@@ -77,4 +82,5 @@ private:
     QList<QPointer<TForm>> topLevelForms_;
     bool quitHooked_ = false;
     int errorsShown_ = 0;
+    bool quittingBySignal_ = false;
 };

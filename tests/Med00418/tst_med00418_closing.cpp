@@ -411,6 +411,25 @@ private slots:
         // Not released: the server lets it expire.
         QCOMPARE(fx_.serverDb().reservations(reservation), 1);
     }
+
+    // Ctrl+C on `make run`, or a logout, with the server already gone: nobody is asked, the log says
+    // what stayed held, and the host ends.
+    void aSignalWithTheServerDownClosesWithoutAsking()
+    {
+        const QString reservation = stPrxNr;
+        fx_.stopServer();
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression(QStringLiteral("^Quitting on a signal: reservation %1 not released, "
+                                              "it expires on the server by itself: .+")
+                                   .arg(reservation)));
+        go(Way::TerminationSignal);
+        QCOMPARE(prompts().questions, QStringList());
+        QCOMPARE(prompts().errors, QStringList());
+        QVERIFY(!fx_.mainWindow()->isVisible());
+        QTRY_VERIFY(screen_.isNull());
+        QCOMPARE(fx_.serverDb().reservations(reservation), 1);
+    }
 };
 
 QTEST_MAIN(TstMed00418Closing)

@@ -233,7 +233,7 @@ private slots:
     {
         QFETCH(bool, serverAnswers);
         // A server that answers but refuses every call: it wants a token the settings do not have.
-        AppServerProcess guarded({}, {QStringLiteral("--token"), QStringLiteral("segredo")});
+        AppServerProcess guarded({}, {QStringLiteral("--token"), QStringLiteral("segredo-do-servidor")});
         if (serverAnswers) {
             guarded.start();
             fx_.pointSettingsAt(guarded.port());

@@ -204,7 +204,7 @@ void TestNetConnection::tokenIsSent_data()
     QTest::addColumn<QString>("outcome");
     const QString refused =
         "O servidor de aplicação 127.0.0.1:%1 recusou o acesso: token inválido ou ausente.";
-    QTest::newRow("right") << "s3cr3t"
+    QTest::newRow("right") << "s3cr3t-token-0001"
                            << "";
     QTest::newRow("wrong") << "other" << refused;
     QTest::newRow("none") << "" << refused;
@@ -215,7 +215,7 @@ void TestNetConnection::tokenIsSent()
     QFETCH(QString, token);
     QFETCH(QString, outcome);
     // No accounts: the shared token is what opens the calls, and no session of another server is sent.
-    AppServerProcess server({}, QStringList{"--token", "s3cr3t"});
+    AppServerProcess server({}, QStringList{"--token", "s3cr3t-token-0001"});
     HostSession::instance().forget();
     server.start();
     settings_.useServer(server.port());

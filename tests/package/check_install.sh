@@ -36,10 +36,17 @@ check "no test or benchmark file installed: $stray" test -z "$stray"
 unit=$top/lib/systemd/system/med00418-appserver.service
 check "unit installed" test -f "$unit"
 check "desktop entry installed" test -f "$top/share/applications/med00418.desktop"
-check "state folder installed" test -d "$root$statedir"
 conf=$root$confdir/appserver.conf
 check "configuration installed" test -f "$conf"
-check "configuration not readable by others" test "$(stat -c %a "$conf")" = 640
+for lang in "" pt/; do
+  for program in med_appserver med_host; do
+    check "manual page ${lang}$program" test -s "$top/share/man/${lang}man1/$program.1.gz"
+  done
+done
+check "manual page lists the options with their defaults" \
+  grep -q "Default: 127.0.0.1:8418" <(zcat "$top/share/man/man1/med_appserver.1.gz")
+logrotate=$(dirname "$confdir")/logrotate.d/med00418-appserver
+check "logrotate file installed" test -f "$root$logrotate"
 
 # What the unit starts must be there, and read the configuration file that is there.
 exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
@@ -85,8 +92,9 @@ if command -v dpkg-shlibdeps >/dev/null && command -v file >/dev/null; then
     fail "cpack: $(cat "$root/cpack.log")"
   deb=$(echo "$root"/debs/med00418-appserver_*.deb)
   control() { dpkg-deb --ctrl-tarfile "$deb" | tar -xO "./$1"; }
-  check "conffile $confdir/appserver.conf" test "$(control conffiles)" = "$confdir/appserver.conf"
-  check "configuration packaged 0640" grep -q "^-rw-r----- .* \.$confdir/appserver.conf\$" <(dpkg-deb -c "$deb")
+  check "conffiles" test "$(control conffiles | tr '\n' ' ')" = "$confdir/appserver.conf $logrotate "
+  check "postinst makes the configuration 0640" grep -q 'chmod 0640 "$conf"' <(control postinst)
+  check "postinst makes the state folder 0700" grep -q 'chmod 0700 "$state"' <(control postinst)
   check "postinst creates the system user" grep -q "adduser --system" <(control postinst)
   for script in postinst prerm postrm; do
     check "$script is a valid shell script" sh -n <(control $script)

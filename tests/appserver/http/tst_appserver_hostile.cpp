@@ -260,7 +260,7 @@ void AppServerHostileTest::slowRequestIsEndedOnTime()
 
 void AppServerHostileTest::slowClientsDoNotLockOutATokenHolder()
 {
-    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("k3y")});
+    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("k3y-for-the-hostile-test")});
     QVERIFY(started(server));
     std::vector<std::unique_ptr<RawConnection>> slow;
     for (int i = 0; i < 300; ++i) {
@@ -270,7 +270,7 @@ void AppServerHostileTest::slowClientsDoNotLockOutATokenHolder()
         slow.push_back(std::move(connection));
     }
     QThread::msleep(200);
-    QVERIFY(serves(server.port(), "k3y"));
+    QVERIFY(serves(server.port(), "k3y-for-the-hostile-test"));
     // The slow ones, all from one address, were kept to a share of the server.
     const auto open = std::count_if(slow.begin(), slow.end(), [](const auto& c) { return !c->ended(); });
     QVERIFY2(open < 256, qPrintable(QString::number(open)));

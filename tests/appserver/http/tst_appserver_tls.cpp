@@ -7,6 +7,7 @@
 
 #include <QSslSocket>
 #include <QtTest>
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -29,6 +30,20 @@ QByteArray getOverTls(quint16 port, const QString& caFile, const QByteArray& pat
     return socket.readLine().trimmed();
 }
 
+QSslConfiguration trusting(const QString& caFile)
+{
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(QSslCertificate::fromPath(caFile));
+    return configuration;
+}
+
+void replaceFile(const QString& from, const QString& to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        qFatal("cannot copy %s", qPrintable(from));
+}
+
 } // namespace
 
 class AppServerTlsTest : public QObject {
@@ -44,6 +59,7 @@ private slots:
     void startIsRefused();
     void tokenInClear_data();
     void tokenInClear();
+    void hangupServesTheNewCertificate();
     void cleanupTestCase();
 
 private:
@@ -164,6 +180,48 @@ void AppServerTlsTest::tokenInClear()
     QFETCH(bool, loopbackPeer);
     QFETCH(bool, refused);
     QCOMPARE(TokenTransport::refusedInClear(carriesToken, encrypted, loopbackPeer), refused);
+}
+
+// logrotate's and an administrator's `systemctl reload`: after SIGHUP new connections get the
+// certificate now in the files, while a request under way on the old one is still answered.
+void AppServerTlsTest::hangupServesTheNewCertificate()
+{
+    const TestCertificates renewed;
+    const QString certificate = certificates_->path("current.crt");
+    const QString key = certificates_->path("current.key");
+    replaceFile(certificates_->serverCertificate(), certificate);
+    replaceFile(certificates_->serverKey(), key);
+    AppServerProcess server({},
+                            {QStringLiteral("--tls-cert"), certificate, QStringLiteral("--tls-key"), key});
+    server.start();
+
+    QSslSocket inFlight;
+    inFlight.setSslConfiguration(trusting(certificates_->caCertificate()));
+    inFlight.connectToHostEncrypted(QStringLiteral("127.0.0.1"), server.port());
+    QVERIFY(inFlight.waitForEncrypted(WaitMs));
+    inFlight.write("GET /health/live HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    QVERIFY(inFlight.waitForBytesWritten(WaitMs));
+
+    replaceFile(renewed.serverCertificate(), certificate);
+    replaceFile(renewed.serverKey(), key);
+    QCOMPARE(::kill(pid_t(server.pid()), SIGHUP), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(server.log().contains("reload: serving the certificate"), WaitMs);
+
+    QCOMPARE(getOverTls(server.port(), renewed.caCertificate(), "/health/live"),
+             QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY(
+        getOverTls(server.port(), certificates_->caCertificate(), "/health/live").startsWith("no handshake"));
+
+    inFlight.write("\r\n");
+    QByteArray answer;
+    while (!answer.contains("\r\n") && inFlight.waitForReadyRead(WaitMs))
+        answer += inFlight.readAll();
+    answer += inFlight.readAll();
+    QVERIFY2(answer.startsWith("HTTP/1.1 200 OK\r\n"),
+             (answer + inFlight.errorString().toUtf8()).constData());
+    QCOMPARE(inFlight.peerCertificate(),
+             QSslCertificate::fromPath(certificates_->serverCertificate()).value(0));
+    QCOMPARE(server.stop(), 0);
 }
 
 void AppServerTlsTest::cleanupTestCase()

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <sys/stat.h>
@@ -17,7 +18,7 @@
 namespace {
 
 const QString Host = QStringLiteral("127.0.0.1");
-const QByteArray Token = "s3cret";
+const QByteArray Token = "s3cret-token-0001";
 // time, level, client, kind, what, duration, outcome
 const QRegularExpression CallLine(QStringLiteral(R"(^(\S+) (\S+) (\S+) (\S+) (\S+) (\d+\.\d{3})ms (\S+)$)"));
 
@@ -88,6 +89,7 @@ private slots:
     void rulesDecideWhatIsLogged();
     void journalForm_data();
     void journalForm();
+    void tokenlessFloodIsLimited();
     void hangupOpensTheMovedLogAgain();
 
 private:
@@ -236,7 +238,8 @@ void AppServerLogTest::lifecycleLines_data()
                            << QStringLiteral(
                                   R"(^\S+Z INFO med_appserver \d+\.\d+\.\d+\S* starting: database )"
                                   R"(sqlite \S+appserver\.db on 127\.0\.0\.1:0$)");
-    QTest::newRow("serving") << 1
+    QTest::newRow("schema") << 1 << QStringLiteral(R"(^\S+Z INFO schema created at version \d+$)");
+    QTest::newRow("serving") << 2
                              << QStringLiteral(R"(^\S+Z INFO serving on 127\.0\.0\.1:PORT with 2 workers$)");
     QTest::newRow("stop") << -1 << QStringLiteral(R"(^\S+Z INFO stopped$)");
 }
@@ -246,7 +249,7 @@ void AppServerLogTest::lifecycleLines()
     QFETCH(int, index);
     QFETCH(QString, pattern);
 
-    QVERIFY(lifecycle_.size() >= 3);
+    QVERIFY(lifecycle_.size() >= 4);
     const QByteArray line = index < 0 ? lifecycle_.last() : lifecycle_.at(index);
     const QRegularExpression expected(
         pattern.replace(QLatin1String("PORT"), QString::number(lifecyclePort_)));
@@ -325,8 +328,34 @@ void AppServerLogTest::journalForm()
     server.start();
     QCOMPARE(server.stop(), 0);
     const QList<QByteArray> lines = linesOf(readFile(path));
-    QVERIFY(lines.size() >= 2);
-    QVERIFY2(QRegularExpression(pattern).match(QString::fromUtf8(lines[1])).hasMatch(), lines[1].constData());
+    const auto serving = std::find_if(lines.cbegin(), lines.cend(),
+                                      [](const QByteArray& line) { return line.contains("serving on"); });
+    QVERIFY(serving != lines.cend());
+    QVERIFY2(QRegularExpression(pattern).match(QString::fromUtf8(*serving)).hasMatch(), serving->constData());
+}
+
+// One client's flood of requests without the token (health checks here) leaves a few lines a second
+// and a count of the rest; calls with the token are all logged.
+void AppServerLogTest::tokenlessFloodIsLimited()
+{
+    constexpr int Requests = 400;
+    AppServerProcess server({}, {QStringLiteral("--token"), QString::fromLatin1(Token)});
+    server.start();
+    HttpClient http(Host, server.port());
+    for (int i = 0; i < Requests; ++i)
+        QCOMPARE(http.get("/health/live").status, 200);
+    // The count goes out with the first line let through in a later second.
+    QTest::qWait(1100);
+    QCOMPARE(http.get("/health/live").status, 200);
+    RpcClient rpc(Host, server.port(), Token);
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(rpc.call(QStringLiteral("GetPrxRelApurFat"), {R"("")"}).ok());
+    QCOMPARE(server.stop(), 0);
+    const QByteArray log = server.log();
+    QCOMPARE_LT(log.count(" GET /health/live "), Requests / 4);
+    QCOMPARE(log.count(" RPC GetPrxRelApurFat "), 20);
+    QVERIFY2(log.contains("lines of requests without a token were not logged (at most 10 a second)"),
+             log.constData());
 }
 
 void AppServerLogTest::hangupOpensTheMovedLogAgain()
@@ -340,7 +369,7 @@ void AppServerLogTest::hangupOpensTheMovedLogAgain()
     QVERIFY(QFile::rename(path, moved));
 
     QCOMPARE(::kill(pid_t(server.pid()), SIGHUP), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(readFile(path).contains(" INFO log file opened again"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(path).contains(" INFO reload: log file opened again"), 30000);
     QCOMPARE(http.get("/health/ready").status, 200);
     QCOMPARE(server.stop(), 0);
 

@@ -65,7 +65,7 @@ void parseLine(const QByteArray& line, Scrape& out)
 }
 
 // On a connection of the caller's, which it closes.
-Scrape scrape(RawConnection& connection, const QByteArray& extraHeaders = {})
+Scrape scrape(RawConnection& connection, const QByteArray& extraHeaders = "Authorization: Bearer " + Token + "\r\n")
 {
     Scrape out;
     if (!connection.sendAll("GET /metrics HTTP/1.1\r\nConnection: close\r\n" + extraHeaders + "\r\n", 5000))
@@ -83,7 +83,7 @@ Scrape scrape(RawConnection& connection, const QByteArray& extraHeaders = {})
     return out;
 }
 
-Scrape scrape(quint16 port, const QByteArray& extraHeaders = {})
+Scrape scrape(quint16 port, const QByteArray& extraHeaders = "Authorization: Bearer " + Token + "\r\n")
 {
     RawConnection connection(port);
     return scrape(connection, extraHeaders);
@@ -119,6 +119,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void formatIsValid();
+    void tokenIsNeeded_data();
+    void tokenIsNeeded();
     void callsAreCounted_data();
     void callsAreCounted();
     void gaugesFollowTheirSource();
@@ -145,7 +147,6 @@ void AppServerMetricsTest::cleanupTestCase()
 
 void AppServerMetricsTest::formatIsValid()
 {
-    // Loopback needs no token, though calls do.
     const Scrape s = scrape(server_->port());
     QVERIFY2(s.head.startsWith("HTTP/1.1 200"), s.head.constData());
     QVERIFY(s.head.contains("\r\nContent-Type: text/plain; version=0.0.4\r\n"));
@@ -214,6 +215,22 @@ void AppServerMetricsTest::callsAreCounted()
         below = after.samples.value(key);
     }
     QCOMPARE(below, after.samples.value("med_call_duration_seconds_count"));
+}
+
+void AppServerMetricsTest::tokenIsNeeded_data()
+{
+    QTest::addColumn<QByteArray>("headers");
+    QTest::newRow("no token, from this machine") << QByteArray();
+    QTest::newRow("wrong token") << QByteArray("Authorization: Bearer metrics-test-secreT\r\n");
+}
+
+// With a token set, the counters are the token holders' alone, from this machine too.
+void AppServerMetricsTest::tokenIsNeeded()
+{
+    QFETCH(QByteArray, headers);
+    const Scrape s = scrape(server_->port(), headers);
+    QVERIFY2(s.head.startsWith("HTTP/1.1 401"), s.head.constData());
+    QVERIFY(s.samples.isEmpty());
 }
 
 void AppServerMetricsTest::gaugesFollowTheirSource()

@@ -71,7 +71,6 @@ void Database::open()
     if (spec_.kind == DatabaseSpec::Kind::Postgres)
         execDirect(QStringLiteral("SET statement_timeout = %1")
                        .arg(std::chrono::milliseconds(spec_.statementTimeout).count()));
-    const QVariant handle = db.driver()->handle();
     if (spec_.kind == DatabaseSpec::Kind::Sqlite && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
         sqlite3* const connection = *static_cast<sqlite3* const*>(handle.constData());
         SqliteLogBound::install(connection);

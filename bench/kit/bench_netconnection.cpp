@@ -3,10 +3,12 @@
 // Rounds alternate between the two; prints the medians per call and their ratio.
 #include "AppServerProcess.h"
 #include "BenchRun.h"
+#include "HostSession.h"
 #include "NetMediEfeti.h"
 #include "RdmMediEfeti.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
+#include "TestAccount.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -59,13 +61,15 @@ private:
     QTcpSocket socket_;
 };
 
-QByteArray requestOf(quint16 port)
+// The same session as the host's client carries: both sides pay for its check.
+QByteArray requestOf(quint16 port, const QByteArray& session)
 {
     const QByteArray body = R"({"jsonrpc":"2.0","id":1,"method":"GetVerifServ","params":[")" +
                             Branch.toUtf8() + R"(",")" + QDate::currentDate().toString(Qt::ISODate).toUtf8() +
                             R"(",")" + Service.toUtf8() + R"("]})";
     return "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
-           "\r\nAccept-Encoding: identity\r\nContent-Type: application/json\r\nIdempotency-Key: "
+           "\r\nAccept-Encoding: identity\r\nAuthorization: Bearer " + session +
+           "\r\nContent-Type: application/json\r\nIdempotency-Key: "
            "00000000-0000-0000-0000-000000000000\r\nContent-Length: " +
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
@@ -109,10 +113,12 @@ int main(int argc, char* argv[])
         std::unique_ptr<TNetConnection> link(createNetMediEfeti(nullptr));
         applyServerAddress(*link);
         link->Open();
+        HostSession::instance().signIn(*link, QString::fromLatin1(TestAccount::Login),
+                                       QString::fromLatin1(TestAccount::Password));
         const RdmMediEfeti rdm(*link);
         const TDateTime today = TDateTime::fromDate(QDate::currentDate());
         BlockingClient blocking(server.port());
-        const QByteArray request = requestOf(server.port());
+        const QByteArray request = requestOf(server.port(), HostSession::instance().token());
         const QByteArray expected = blocking.call(request);
         if (!expected.contains("\"result\""))
             throw std::runtime_error("the blocking client's call failed: " + expected.toStdString());

@@ -290,7 +290,7 @@ void AppServerHostileTest::bodyNobodyTakesIsRefusedAtItsHead()
 {
     QFETCH(QByteArray, requestLine);
     QFETCH(QByteArray, status);
-    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("k3y")});
+    AppServerProcess server({}, {QStringLiteral("--token"), QStringLiteral("k3y-for-the-hostile-test")});
     QVERIFY(started(server));
     const qint64 baseKiB = ProcessMemory::residentKiB(server.pid());
     constexpr qint64 BodyBytes = 8 * 1024 * 1024;
@@ -312,7 +312,7 @@ void AppServerHostileTest::bodyNobodyTakesIsRefusedAtItsHead()
     const qint64 grownKiB = ProcessMemory::peakKiB(server.pid()) - baseKiB;
     qInfo("256 connections sending 8 MiB bodies: the server grew by %lld KiB at most", grownKiB);
     QVERIFY2(grownKiB < GrowthLimitKiB, qPrintable(QString::number(grownKiB)));
-    QVERIFY(serves(server.port(), "k3y"));
+    QVERIFY(serves(server.port(), "k3y-for-the-hostile-test"));
 }
 
 void AppServerHostileTest::tokenHolderIsServedWhileTheCapIsHeld_data()
@@ -334,7 +334,7 @@ void AppServerHostileTest::tokenHolderIsServedWhileTheCapIsHeld()
     QFETCH(bool, tls);
     const auto certificates = tls ? std::make_unique<TestCertificates>() : nullptr;
     QStringList options{QStringLiteral("--token"),
-                        QStringLiteral("k3y"),
+                        QStringLiteral("k3y-for-the-hostile-test"),
                         QStringLiteral("--max-connections"),
                         QStringLiteral("32"),
                         QStringLiteral("--max-connections-per-address"),
@@ -360,8 +360,8 @@ void AppServerHostileTest::tokenHolderIsServedWhileTheCapIsHeld()
         }
         // Time for the server to take them all in before the token holder comes.
         QThread::msleep(300);
-        if (tls ? servesOverTls(server.port(), certificates->caCertificate(), "k3y")
-                : serves(server.port(), "k3y"))
+        if (tls ? servesOverTls(server.port(), certificates->caCertificate(), "k3y-for-the-hostile-test")
+                : serves(server.port(), "k3y-for-the-hostile-test"))
             ++answered;
     }
     QCOMPARE(answered, 10);

@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "Consiste.h"
+#include "HostSession.h"
 #include "PacketCodec.h"
 #include "RdmMediEfeti.h"
 #include "Showavi.h"
@@ -32,6 +33,10 @@ void TfrmMediEfeti::Vd_Filial(bool required)
         qryFilial->Open();
         if (qryFilial->IsEmpty())
             Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Filial_Cad")), true);
+        // The server would refuse its lines: said before anything is loaded, in the server's words.
+        if (!HostSession::instance().reaches(medCdFilial->Text()))
+            Consiste::MensErro(QStringLiteral("Usuário sem acesso à filial %1.").arg(medCdFilial->Text()),
+                               true);
     } catch (...) {
         medCdFilial->setFocus();
         throw;

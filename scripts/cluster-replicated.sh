@@ -210,6 +210,7 @@ start_replicated() {
   wait_primary 60
   wait_standby 120
   psql -qX -h 127.0.0.1 -p "$(<"$home/postgres.port")" -U postgres -d postgres -c "CREATE DATABASE $database" >/dev/null
+  add_client_account
   start_servers "$n"
   start_haproxy "$n"
   trap - EXIT

@@ -8,6 +8,11 @@
 #   scripts/cluster.sh stop
 #   scripts/cluster.sh restart-server K   # server K again on its port (after a kill, say)
 #   scripts/cluster.sh restart-postgres   # PostgreSQL again on its port, data kept
+#   scripts/cluster.sh session            # signs the group's client account in; prints the session
+#
+# The group's callers sign in as the account "carga" (administrador), made with the server's own
+# `user add` before the servers start; its random password is kept in the state folder, readable by
+# its owner only.
 #
 # On a replicated database instead of one PostgreSQL: etcd, two Patroni nodes (a primary and a
 # synchronous standby), HAProxy's TCP frontend to whichever node is primary, and the servers on it.
@@ -96,6 +101,29 @@ start_postgres() {
   "$pgbin/createdb" -h 127.0.0.1 -p "$port" -U postgres "$database"
 }
 
+server_database() { echo "postgresql://postgres@127.0.0.1:$(<"$home/postgres.port")/$database"; }
+
+add_client_account() {
+  (umask 077 && head -c 18 /dev/urandom | base64 | tr '+/' '-_' >"$home/carga.password")
+  "$bin/med_appserver" user add carga --name "Carga do grupo" --role administrador \
+    --database "$(server_database)" <"$home/carga.password" 2>>"$home/users.log" ||
+    die "the client account could not be made; see $home/users.log"
+}
+
+# Login through HAProxy; prints the session every server of the group accepts.
+session() {
+  [[ -e $home/carga.password ]] || die "no group recorded in $home"
+  local password answer
+  password=$(<"$home/carga.password")
+  answer=$(curl -sS -m 10 -H 'Content-Type: application/json' --data-binary @- \
+    "http://127.0.0.1:$(<"$home/haproxy.port")/Med00418.rdmMediEfeti" <<JSON
+{"jsonrpc":"2.0","id":1,"method":"Login","params":["carga","$password"]}
+JSON
+  ) || die "sign-in failed"
+  [[ $answer =~ \"session\":\"([A-Za-z0-9_-]+)\" ]] || die "sign-in refused: $answer"
+  echo "${BASH_REMATCH[1]}"
+}
+
 # All at once, as a group restarted together would: they share one empty database.
 start_servers() {
   local n=$1 k
@@ -113,7 +141,7 @@ launch_server() {
   local k=$1
   setsid "$bin/med_appserver" --listen "127.0.0.1:$(<"$home/app$k.port")" --seed-demo --workers 2 \
     --max-connections "$server_connections" --trusted-proxy 127.0.0.1 \
-    --database "postgresql://postgres@127.0.0.1:$(<"$home/postgres.port")/$database" \
+    --database "$(server_database)" \
     >/dev/null 2>>"$home/app$k.log" </dev/null &
   echo $! >"$home/app$k.pid"
 }
@@ -218,6 +246,7 @@ start() {
   echo "$n" >"$home/servers"
   trap 'echo "cluster: start failed, stopping what started" >&2; stop' EXIT
   start_postgres
+  add_client_account
   start_servers "$n"
   start_haproxy "$n"
   trap - EXIT
@@ -236,7 +265,7 @@ stop() {
   [[ -e $home/replicated ]] && stop_replicated
   # Only what start wrote: the folder may have been given by hand.
   rm -rf "$home/pg"
-  rm -f "$home"/*.pid "$home"/*.port "$home"/*.log "$home/haproxy.cfg" "$home/haproxy.sock" "$home/servers"
+  rm -f "$home"/*.pid "$home"/*.port "$home"/*.log "$home/haproxy.cfg" "$home/haproxy.sock" "$home/servers" "$home/carga.password"
   rmdir "$home" 2>/dev/null || true
 }
 
@@ -277,9 +306,10 @@ stop) stop ;;
 status) status ;;
 restart-server) restart_server "${2:-}" ;;
 restart-postgres) restart_postgres ;;
+session) session ;;
 *)
   echo "usage: $0 start|start-replicated|stop|status [N] | restart-server K | restart-postgres |" \
-    "kill-primary | switchover | wait-primary | wait-standby" >&2
+    "kill-primary | switchover | wait-primary | wait-standby | session" >&2
   exit 2
   ;;
 esac

@@ -15,6 +15,7 @@ run=(
   fonts-dejavu-core
   qt6-translations-l10n
   libsimdjson-dev
+  libsodium-dev
 )
 test=(
   libqt6sql6-psql libqt6sql6-ibase

@@ -43,4 +43,5 @@ Driver=QSQLITE
 Database=$home/local.db
 INI
 
-MED_SETTINGS="$settings" "$bin/med_host" --open Pkg_med00418
+echo "Sign in as digitador, password demo-digitador (README: the demo accounts)."
+MED_SETTINGS="$settings" "$bin/med_host" --login digitador --open Pkg_med00418

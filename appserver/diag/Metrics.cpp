@@ -60,6 +60,16 @@ QByteArray Metrics::exposition() const
     out.append("med_database_errors_total ")
         .append(QByteArray::number(databaseErrors_.load(std::memory_order_relaxed)))
         .append('\n');
+    appendHeader(out, "med_signin_failures_total", "counter",
+                 "Sign-ins refused for an unknown login, a wrong password or a disabled user.");
+    out.append("med_signin_failures_total ")
+        .append(QByteArray::number(signInFailures_.load(std::memory_order_relaxed)))
+        .append('\n');
+    appendHeader(out, "med_signin_throttled_total", "counter",
+                 "Sign-ins refused unchecked after too many failures for the login or the address.");
+    out.append("med_signin_throttled_total ")
+        .append(QByteArray::number(signInRefused_.load(std::memory_order_relaxed)))
+        .append('\n');
     // Left out rather than reported as zero until the database answered a count.
     if (reservationsHeld >= 0) {
         appendHeader(out, "med_reservations_held", "gauge",

@@ -15,6 +15,8 @@ public:
     static Metrics& process();
 
     void recordCall(const QString& method, bool ok, std::int64_t nanoseconds);
+    void recordSignInFailure() { signInFailures_.fetch_add(1, std::memory_order_relaxed); }
+    void recordSignInRefused() { signInRefused_.fetch_add(1, std::memory_order_relaxed); }
     void recordDatabaseError() { databaseErrors_.fetch_add(1, std::memory_order_relaxed); }
     void connectionOpened() { openConnections_.fetch_add(1, std::memory_order_relaxed); }
     void connectionClosed() { openConnections_.fetch_sub(1, std::memory_order_relaxed); }
@@ -56,6 +58,8 @@ private:
         buckets_{}; // each its own range, not cumulative
     std::atomic<std::uint64_t> durationNanoseconds_{0};
     std::atomic<std::uint64_t> databaseErrors_{0};
+    std::atomic<std::uint64_t> signInFailures_{0};
+    std::atomic<std::uint64_t> signInRefused_{0};
     std::atomic<std::int64_t> openConnections_{0};
     std::atomic<std::int64_t> reservationsHeld_{-1}; // negative until first counted
     std::array<std::atomic<std::uint64_t>, RefusalReasons.size()> refusals_{};

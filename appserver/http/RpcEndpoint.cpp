@@ -4,6 +4,7 @@
 #include "Metrics.h"
 #include "ReadinessProbe.h"
 #include "ServerLog.h"
+#include "SqlFailure.h"
 
 #include <QElapsedTimer>
 
@@ -14,18 +15,6 @@ constexpr QByteArrayView HealthPath = "/health";
 constexpr QByteArrayView LivePath = "/health/live";
 constexpr QByteArrayView ReadyPath = "/health/ready";
 constexpr QByteArrayView MetricsPath = "/metrics";
-
-// Compares in time that depends only on the expected secret's length, never on where or whether the
-// texts differ, nor on how long the offered one is.
-bool sameSecret(QByteArrayView offered, QByteArrayView expected)
-{
-    unsigned diff = offered.size() == expected.size() ? 0 : 1;
-    for (qsizetype i = 0; i < expected.size(); ++i) {
-        const char c = i < offered.size() ? offered[i] : '\0';
-        diff |= static_cast<unsigned char>(c ^ expected[i]);
-    }
-    return diff == 0;
-}
 
 // The credentials of "Bearer TOKEN": the scheme is matched in any case, as HTTP's schemes are.
 QByteArrayView bearerToken(QByteArrayView authorization)
@@ -48,6 +37,7 @@ struct CallSummary {
     QStringView method;
     QStringView rpcOutcome;
     int status = 200;
+    QStringView user; // the signed-in login, when there is one
 };
 
 // Formatted only when call lines are on, on the stack: a call pays for its line and nothing more.
@@ -73,15 +63,18 @@ void logCall(const QHostAddress& peer, const CallSummary& call, qint64 nanosecon
         line.appendNumber(call.status);
     else // "ok", or "error CODE" shown as the code alone
         line.appendCallerText(call.rpcOutcome.sliced(call.rpcOutcome.lastIndexOf(u' ') + 1));
+    if (!call.user.isEmpty()) {
+        line.append(' ');
+        line.appendCallerText(call.user);
+    }
     ServerLog::end(line);
 }
 
 } // namespace
 
-RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, QByteArray token,
+RpcEndpoint::RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, CallGate& gate,
                          QList<QHostAddress> trustedProxies)
-    : dispatcher_(dispatcher), readiness_(readiness), token_(std::move(token)),
-      trustedProxies_(std::move(trustedProxies))
+    : dispatcher_(dispatcher), readiness_(readiness), gate_(gate), trustedProxies_(std::move(trustedProxies))
 {}
 
 QHostAddress RpcEndpoint::client(const HttpRequest& request, const QHostAddress& peer) const
@@ -89,9 +82,14 @@ QHostAddress RpcEndpoint::client(const HttpRequest& request, const QHostAddress&
     return CallerInfo::clientAddress(peer, request.forwardedFor, trustedProxies_);
 }
 
-bool RpcEndpoint::authorized(const HttpRequest& request) const
+bool RpcEndpoint::refusedOnHead(const HttpRequest& head)
 {
-    return token_.isEmpty() || sameSecret(bearerToken(request.authorization), token_);
+    try {
+        return gate_.refusedOnHead(bearerToken(head.authorization));
+    } catch (const SqlFailure&) {
+        // The body is read and the call judged again then.
+        return false;
+    }
 }
 
 std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QHostAddress& peer)
@@ -101,11 +99,11 @@ std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QH
         answer = {404, "text/plain", "not found\n"};
     else if (head.method != "POST")
         answer = {405, "text/plain", "use POST\n"};
-    else if (!authorized(head))
+    else if (refusedOnHead(head))
         answer = {401, "text/plain", "unauthorized\n"};
     else
         return std::nullopt;
-    logCall(client(head, peer), {head.method, head.path, {}, {}, answer.status}, 0);
+    logCall(client(head, peer), {head.method, head.path, {}, {}, answer.status, {}}, 0);
     return answer;
 }
 
@@ -128,19 +126,53 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, bool loopbackPeer, co
         answer = {404, "text/plain", "not found\n"};
     } else if (request.method != "POST") {
         answer = {405, "text/plain", "use POST\n"};
-    } else if (!authorized(request)) {
+    } else {
+        return call(request, caller, timer);
+    }
+    logCall(caller, {request.method, request.path, {}, {}, answer.status, {}}, timer.nsecsElapsed());
+    answer.bodyOmitted = head;
+    return answer;
+}
+
+std::optional<CallGate::Admission> RpcEndpoint::admit(const HttpRequest& request, CallerInfo& caller,
+                                                      QString& failure)
+{
+    const QByteArrayView bearer = bearerToken(request.authorization);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            return gate_.admit(bearer, caller);
+        } catch (const SqlFailure& failed) {
+            failure = failed.Message();
+            // A connection the database cut is opened again for the second try.
+            if (attempt == 0)
+                dispatcher_.reconnect();
+        }
+    }
+    return std::nullopt;
+}
+
+HttpAnswer RpcEndpoint::call(const HttpRequest& request, const QHostAddress& client, const QElapsedTimer& timer)
+{
+    CallerInfo caller{client.toString(), {}, {}, {}, false};
+    QString failure;
+    const std::optional<CallGate::Admission> admission = admit(request, caller, failure);
+    HttpAnswer answer;
+    if (admission == CallGate::Admission::Refused) {
         answer = {401, "text/plain", "unauthorized\n"};
     } else {
         const RpcDispatcher::Outcome call =
-            dispatcher_.handle(request.body, request.idempotencyKey,
-                               CallerInfo{caller.toString(), CallerInfo::userFromHeader(request.user)});
-        answer = {200, "application/json", call.body};
-        Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
-        logCall(caller, {"RPC", {}, call.method, call.summary, answer.status}, timer.nsecsElapsed());
-        return answer;
+            admission ? dispatcher_.handle(request.body, request.idempotencyKey, caller)
+                      : dispatcher_.databaseFailed(request.body, failure);
+        if (!call.needsSession) {
+            answer = {200, "application/json", call.body};
+            Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
+            logCall(client, {"RPC", {}, call.method, call.summary, answer.status, caller.user},
+                    timer.nsecsElapsed());
+            return answer;
+        }
+        answer = {401, "text/plain", "session required\n"};
     }
-    logCall(caller, {request.method, request.path, {}, {}, answer.status}, timer.nsecsElapsed());
-    answer.bodyOmitted = head;
+    logCall(client, {request.method, request.path, {}, {}, answer.status, {}}, timer.nsecsElapsed());
     return answer;
 }
 
@@ -154,7 +186,7 @@ HttpAnswer RpcEndpoint::ready()
 HttpAnswer RpcEndpoint::metrics(const HttpRequest& request, bool loopbackPeer)
 {
     // Counters tell an outsider how busy the server is and which methods it serves.
-    if (!loopbackPeer && !authorized(request))
+    if (!loopbackPeer && !gate_.tokenMatches(bearerToken(request.authorization)))
         return {401, "text/plain", "unauthorized\n"};
     return {200, Metrics::ContentType.toByteArray(), Metrics::process().exposition()};
 }

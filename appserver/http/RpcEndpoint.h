@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallGate.h"
 #include "HttpAnswer.h"
 #include "HttpRequest.h"
 #include "RpcDispatcher.h"
@@ -7,6 +8,7 @@
 class ReadinessProbe;
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QList>
 #include <optional>
@@ -20,8 +22,8 @@ class ReadinessProbe;
 // Behind a trusted proxy the client is the one it names in X-Forwarded-For (CallerInfo::clientAddress).
 class RpcEndpoint {
 public:
-    // An empty token lets every caller in (loopback only; the options enforce it).
-    RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, QByteArray token,
+    // `gate` admits calls (session or shared token); `trustedProxies` may name the client they forward.
+    RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, CallGate& gate,
                 QList<QHostAddress> trustedProxies = {});
 
     // `loopbackPeer`: the client connected from this machine; `peer`: its address, for the log.
@@ -31,13 +33,18 @@ public:
     std::optional<HttpAnswer> refusal(const HttpRequest& head, const QHostAddress& peer = {});
 
 private:
-    bool authorized(const HttpRequest& request) const;
+    HttpAnswer call(const HttpRequest& request, const QHostAddress& client, const QElapsedTimer& timer);
+    bool refusedOnHead(const HttpRequest& head);
+    // The gate's judgement; a database that failed is asked once more on a new connection. Nothing,
+    // with the failure's message, when it fails again.
+    std::optional<CallGate::Admission> admit(const HttpRequest& request, CallerInfo& caller,
+                                             QString& failure);
     HttpAnswer ready();
     HttpAnswer metrics(const HttpRequest& request, bool loopbackPeer);
     QHostAddress client(const HttpRequest& request, const QHostAddress& peer) const;
 
     RpcDispatcher& dispatcher_;
     ReadinessProbe& readiness_;
-    QByteArray token_;
+    CallGate& gate_;
     QList<QHostAddress> trustedProxies_;
 };

@@ -3,9 +3,11 @@
 #include "ConnectionBalancer.h"
 #include "Database.h"
 #include "DatabaseSpec.h"
+#include "DemoAccounts.h"
 #include "DemoData.h"
 #include "Housekeeping.h"
 #include "ListeningSocket.h"
+#include "PasswordHash.h"
 #include "ReadinessProbe.h"
 #include "Schema.h"
 #include "ServerLog.h"
@@ -21,9 +23,13 @@ AppServer::AppServer(const AppServerOptions& options, QObject* parent)
                                                      options.trustedProxies))
 {
     Schema::migrate(*database_);
-    if (options_.seedDemo)
+    if (options_.seedDemo) {
         DemoData::seedIfEmpty(*database_);
+        DemoAccounts::seedIfNone(*database_);
+    }
     Housekeeping::purgeExpired(*database_, options_);
+    // Made now, so the first unknown login costs what any other sign-in does.
+    PasswordHash::dummy();
 }
 
 // Workers stop (and close their connections) before the balancer and probe they share go.

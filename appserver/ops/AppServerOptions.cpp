@@ -32,6 +32,14 @@ const QCommandLineOption
                      QStringLiteral("Seconds a write call's outcome is kept under its request id, so that "
                                     "the same call sent again is not applied twice."),
                      QStringLiteral("SECONDS"), QStringLiteral("86400"));
+const QCommandLineOption
+    SessionIdleOption(QStringLiteral("session-idle-timeout"),
+                      QStringLiteral("Seconds a session lasts without calls (default 8 hours)."),
+                      QStringLiteral("SECONDS"), QStringLiteral("28800"));
+const QCommandLineOption
+    SessionLifetimeOption(QStringLiteral("session-lifetime"),
+                          QStringLiteral("Seconds a session lasts from its sign-in (default 12 hours)."),
+                          QStringLiteral("SECONDS"), QStringLiteral("43200"));
 const QCommandLineOption HistoryDaysOption(QStringLiteral("history-days"),
                                            QStringLiteral("Days a line's change is kept in its history."),
                                            QStringLiteral("DAYS"), QStringLiteral("730"));
@@ -207,6 +215,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
                                       ShutdownOption, LogFileOption,        LogRulesOption};
     options << DbConnectTimeoutOption << DbStatementTimeoutOption << ReadyTimeoutOption << HistoryDaysOption
             << TrustedProxyOption;
+    options << SessionIdleOption << SessionLifetimeOption;
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     const ConfigFile config = readConfigFile(parser, options, arguments);
@@ -218,6 +227,8 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.token = parser.isSet(TokenOption) ? parser.value(TokenOption).toUtf8() : tokenFromEnvironment;
     out.reservationTtl = std::chrono::seconds(positiveNumber(parser, TtlOption, 1));
     out.requestIdTtl = std::chrono::seconds(positiveNumber(parser, RequestTtlOption, 1));
+    out.sessions.idle = std::chrono::seconds(positiveNumber(parser, SessionIdleOption, 1));
+    out.sessions.lifetime = std::chrono::seconds(positiveNumber(parser, SessionLifetimeOption, 1));
     out.historyRetention = std::chrono::days(positiveNumber(parser, HistoryDaysOption, 1));
     out.idleTimeout = std::chrono::seconds(positiveNumber(parser, IdleOption, 1));
     out.headTimeout = std::chrono::seconds(positiveNumber(parser, HeadOption, 1));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SessionLimits.h"
 #include "DatabaseSpec.h"
 
 #include <QByteArray>
@@ -19,6 +20,7 @@ struct AppServerOptions {
     bool seedDemo = false;
     std::chrono::seconds reservationTtl = std::chrono::hours(12);
     std::chrono::seconds requestIdTtl = std::chrono::hours(24);
+    SessionLimits sessions;
     // History rows older than this are purged.
     std::chrono::days historyRetention{730};
     std::chrono::seconds idleTimeout{60};

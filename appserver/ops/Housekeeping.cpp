@@ -6,6 +6,8 @@
 #include "RequestLog.h"
 #include "ReservationStore.h"
 #include "ServerLog.h"
+#include "SessionStore.h"
+#include "SignInThrottle.h"
 #include "SqlFailure.h"
 #include "Transaction.h"
 
@@ -62,6 +64,8 @@ void Housekeeping::purgeExpired(Database& database, const AppServerOptions& opti
         Transaction transaction(database);
         ReservationStore(database, options.reservationTtl).purgeExpired();
         RequestLog(database, options.requestIdTtl).purgeExpired();
+        SessionStore(database, options.sessions).purgeExpired();
+        SignInThrottle(database).purgeExpired();
         HistoryStore(database, {})
             .purgeOlderThan(
                 QDateTime::currentMSecsSinceEpoch() -

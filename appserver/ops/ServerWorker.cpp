@@ -1,5 +1,6 @@
 #include "ServerWorker.h"
 
+#include "CallGate.h"
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "RdmMediEfeti.h"
@@ -57,8 +58,9 @@ void ServerWorker::serve()
 {
     Database database(options_.databaseSpec());
     RdmMediEfeti methods(database, options_.reservationTtl);
-    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl);
-    RpcEndpoint endpoint(dispatcher, readiness_, options_.token, options_.trustedProxies);
+    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions);
+    CallGate gate(database, options_.token, options_.sessions);
+    RpcEndpoint endpoint(dispatcher, readiness_, gate, options_.trustedProxies);
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;
     limits.headTimeout = options_.headTimeout;

@@ -7,6 +7,7 @@
 #include "ShutdownSignal.h"
 #include "SqlFailure.h"
 #include "SqliteLibrary.h"
+#include "UserCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -43,6 +44,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(MED_VERSION));
     try {
         ServerLog::open({});
+        if (UserCommand::wanted(QCoreApplication::arguments()))
+            return UserCommand::run(QCoreApplication::arguments());
         const AppServerOptions options =
             AppServerOptions::parse(QCoreApplication::arguments(), qgetenv("MED_SERVER_TOKEN"));
         ServerLog::open(options.logFile, options.logRules);

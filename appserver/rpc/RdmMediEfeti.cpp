@@ -66,6 +66,7 @@ QByteArray RdmMediEfeti::getPrxRelApurFat(const QList<RpcParam>& params)
 {
     // The screen asks before a branch is chosen: an empty branch is expected here.
     const QString branch = RpcArguments(params, 1).code(0, "filial", 0, 4);
+    allow({{branch}});
     ReservationStore reservations(database_, reservationTtl_);
     Transaction transaction(database_);
     reservations.purgeExpired();
@@ -79,6 +80,7 @@ QByteArray RdmMediEfeti::getEfetGest(const QList<RpcParam>& params)
     const RpcArguments args(params, 2);
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
+    allow({{branch}});
     return EfetGestStore(database_).linesPacket(branch, date);
 }
 
@@ -89,6 +91,7 @@ QByteArray RdmMediEfeti::getVerifServ(const QList<RpcParam>& params)
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
     const QString service = args.code(2, "serviço", 1, 5);
+    allow({{branch}});
     return PacketCodec::encodePacket(fields, EfetGestStore(database_).servicesWithKey(branch, date, service))
         .json();
 }
@@ -96,6 +99,15 @@ QByteArray RdmMediEfeti::getVerifServ(const QList<RpcParam>& params)
 QByteArray RdmMediEfeti::setEfetGest(const QList<RpcParam>& params)
 {
     const QList<Change> changes = RpcArguments(params, 1).efetGestChangeSet(0, "alterações");
+    const int column = EfetGestLayout::instance().branch;
+    Rights::Reach reach{{}, true};
+    for (const Change& change : changes) {
+        for (const Record* line : {&change.values, &change.original}) {
+            if (column < line->size() && !reach.branches.contains(line->at(column).toString()))
+                reach.branches.append(line->at(column).toString());
+        }
+    }
+    allow(reach);
     const int applied = ChangeSetWriter(database_, caller_).apply(changes);
     return "{\"applied\":" + QByteArray::number(applied) + '}';
 }
@@ -105,8 +117,10 @@ QByteArray RdmMediEfeti::importa(const QList<RpcParam>& params)
     const RpcArguments args(params, 3);
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
+    const std::optional<ReservationTicket> held = args.reservation(2, "reserva");
+    allow({{branch, branchOf(held)}, true});
     const ReservationTicket ticket =
-        BillingImport(database_, reservationTtl_, caller_).run(branch, date, args.reservation(2, "reserva"));
+        BillingImport(database_, reservationTtl_, caller_).run(branch, date, held);
     const QByteArray packet = PacketCodec::encodePacket(EfetGestLayout::instance().fields,
                                                         EfetGestStore(database_).lines(branch, date))
                                   .json();
@@ -116,6 +130,7 @@ QByteArray RdmMediEfeti::importa(const QList<RpcParam>& params)
 QByteArray RdmMediEfeti::setDelTableApur(const QList<RpcParam>& params)
 {
     const std::optional<ReservationTicket> held = RpcArguments(params, 1).reservation(0, "reserva");
+    allow({{branchOf(held)}});
     if (held) {
         Transaction transaction(database_);
         ReservationStore(database_, reservationTtl_).release(*held);
@@ -132,10 +147,18 @@ QByteArray RdmMediEfeti::getHistEfetGest(const QList<RpcParam>& params)
     const QString branch = args.code(0, "filial", 1, 4);
     const QDate date = args.date(1, "data");
     const QString service = args.code(2, "serviço", 1, 5);
+    allow({{branch}});
     const bool paged = args.size() == 4;
     const HistoryStore::Page page =
         HistoryStore(database_, caller_)
             .linePage(branch, date, service, paged ? args.historyCursor(3, "continuação") : std::nullopt);
     const QByteArray packet = PacketCodec::encodePacket(fields, page.rows).json();
     return paged ? byReference(packet, page.next) : packet;
+}
+
+QString RdmMediEfeti::branchOf(const std::optional<ReservationTicket>& ticket)
+{
+    if (!ticket || !caller_.account)
+        return {};
+    return ReservationStore(database_, reservationTtl_).branchOf(*ticket);
 }

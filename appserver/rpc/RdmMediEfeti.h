@@ -1,12 +1,15 @@
 #pragma once
 
 #include "CallerInfo.h"
+#include "ReservationTicket.h"
+#include "Rights.h"
 #include "RpcRequest.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 class Database;
 
@@ -34,6 +37,11 @@ private:
     QByteArray importa(const QList<RpcParam>& params);
     QByteArray setDelTableApur(const QList<RpcParam>& params);
     QByteArray getHistEfetGest(const QList<RpcParam>& params);
+
+    // Every method calls this with what it is about to touch, before touching it.
+    void allow(const Rights::Reach& reach) const { Rights::require(caller_.account, reach); }
+    // The branch a reservation was drawn for; empty when it has none or is not stored.
+    QString branchOf(const std::optional<ReservationTicket>& ticket);
 
     Database& database_;
     std::chrono::seconds reservationTtl_;

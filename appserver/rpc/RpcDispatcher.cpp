@@ -4,15 +4,21 @@
 #include "Metrics.h"
 #include "RdmMediEfeti.h"
 #include "RpcError.h"
+#include "RpcArguments.h"
 #include "RpcReply.h"
 #include "RpcRequest.h"
 #include "ServerLog.h"
+#include "SessionStore.h"
+#include "SignIn.h"
 #include "SqlFailure.h"
 
 #include <QCryptographicHash>
 #include <QSqlQuery>
 
 namespace {
+
+const QString SignInMethod = QStringLiteral("Login");
+const QString SignOutMethod = QStringLiteral("Logout");
 
 void logFailure(const QString& method, const QString& detail)
 {
@@ -32,6 +38,11 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
+        if (caller.needsSession && request.method != SignInMethod) {
+            out.needsSession = true;
+            out.summary = QStringLiteral("error 401");
+            return out;
+        }
         out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId, caller));
         out.summary = QStringLiteral("ok");
         return out;
@@ -51,6 +62,22 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
     }
     out.body = RpcReply::error(id, code, message);
     out.summary = QStringLiteral("error %1").arg(code);
+    return out;
+}
+
+RpcDispatcher::Outcome RpcDispatcher::databaseFailed(const QByteArray& requestBody, const QString& message)
+{
+    Outcome out;
+    QByteArray id = "null";
+    try {
+        const RpcRequest request = RpcRequest::parse(requestBody);
+        id = request.id;
+        out.method = request.method;
+    } catch (const RpcError&) {
+        // Not even a request: answered with the database's failure all the same.
+    }
+    out.body = RpcReply::error(id, RpcError::ServerFault, message);
+    out.summary = QStringLiteral("error %1").arg(int(RpcError::ServerFault));
     return out;
 }
 
@@ -94,6 +121,17 @@ QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, cons
 QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& requestBody,
                                  const QByteArray& requestId, const CallerInfo& caller)
 {
+    if (request.method == SignInMethod) {
+        const RpcArguments args(request.params, 2);
+        return SignIn(database_, sessions_)
+            .login(args.code(0, "login", 1, CallerInfo::MaxUserLength),
+                   args.code(1, "senha", 0, SignIn::MaxPasswordLength), caller.address);
+    }
+    if (request.method == SignOutMethod) {
+        if (!caller.session.isEmpty())
+            SessionStore(database_, sessions_).end(caller.session);
+        return "null";
+    }
     const auto call = [&] { return methods_.call(request.method, request.params, caller); };
     if (requestId.isEmpty() || !RdmMediEfeti::writes(request.method))
         return call();

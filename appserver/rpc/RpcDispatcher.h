@@ -2,6 +2,7 @@
 
 #include "CallerInfo.h"
 #include "RequestLog.h"
+#include "SessionLimits.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,15 +21,25 @@ public:
         QByteArray body;
         QString method;
         QString summary; // "ok" or "error CODE", for the log
+        // The call needs a session and came without a live one: answered with HTTP 401, not `body`.
+        bool needsSession = false;
     };
 
-    RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl)
-        : methods_(methods), database_(database), requestLog_(database, requestIdTtl)
+    RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl,
+                  SessionLimits sessions = {})
+        : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions)
     {}
 
-    // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes.
+    // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes
+    // and bounds what it may do. Login and Logout are answered here, beside the remote object's methods.
     Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {},
                    const CallerInfo& caller = {});
+
+    // The answer to a call whose caller could not be looked up because the database failed: its error,
+    // under the request's id when the body has one.
+    Outcome databaseFailed(const QByteArray& requestBody, const QString& message);
+    // After a failure: a connection the database cut is opened again for the next try.
+    void reconnect() { recover(QStringLiteral("session check")); }
 
 private:
     void recover(const QString& method);
@@ -43,4 +54,5 @@ private:
     RdmMediEfeti& methods_;
     Database& database_;
     RequestLog requestLog_;
+    SessionLimits sessions_;
 };

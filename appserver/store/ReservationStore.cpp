@@ -63,6 +63,14 @@ void ReservationStore::release(const ReservationTicket& held)
     database_.exec(QStringLiteral("DELETE FROM RESERVA WHERE NRRESERVA = ?"), {held.number});
 }
 
+QString ReservationStore::branchOf(const ReservationTicket& ticket)
+{
+    QString branch;
+    database_.select(QStringLiteral("SELECT CDFILIAL FROM RESERVA WHERE NRRESERVA = ?"), {ticket.number},
+                     [&](const QSqlQuery& q) { branch = q.value(0).toString(); });
+    return branch;
+}
+
 void ReservationStore::purgeExpired()
 {
     const qint64 oldest = oldestValidTime();

@@ -30,6 +30,8 @@ public:
     // Drops the reservation and its work rows; one already gone changes nothing. Throws Exception when
     // the number is another holder's.
     void release(const ReservationTicket& held);
+    // The branch `ticket` was drawn for; empty when it was drawn without one or is not stored.
+    QString branchOf(const ReservationTicket& ticket);
     // Drops every expired reservation and its work rows.
     void purgeExpired();
     // Reservations stored now, expired ones not yet purged included.

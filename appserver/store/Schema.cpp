@@ -84,10 +84,28 @@ QStringList versionFive()
             QStringLiteral("CREATE INDEX HIST_EFETGEST_QUANDO ON HIST_EFETGEST (QUANDO)")};
 }
 
+// Accounts with their role and branches, their sessions (only each token's hash) and the failed
+// sign-ins of the last minutes.
+QStringList versionSix()
+{
+    return {
+        QStringLiteral("CREATE TABLE USUARIO (LOGIN VARCHAR(64) NOT NULL PRIMARY KEY, NOME VARCHAR(100) "
+                       "NOT NULL, SENHA VARCHAR(128) NOT NULL, ATIVO INTEGER NOT NULL, PAPEL VARCHAR(15) "
+                       "NOT NULL, FILIAIS TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE SESSAO (HASH VARCHAR(64) NOT NULL PRIMARY KEY, LOGIN VARCHAR(64) NOT "
+                       "NULL, CRIADA BIGINT NOT NULL, USADA BIGINT NOT NULL)"),
+        QStringLiteral("CREATE INDEX SESSAO_LOGIN ON SESSAO (LOGIN)"),
+        QStringLiteral("CREATE TABLE FALHA_LOGIN (LOGIN VARCHAR(64) NOT NULL, ENDERECO VARCHAR(64) NOT NULL, "
+                       "QUANDO BIGINT NOT NULL)"),
+        QStringLiteral("CREATE INDEX FALHA_LOGIN_LOGIN ON FALHA_LOGIN (LOGIN, QUANDO)"),
+        QStringLiteral("CREATE INDEX FALHA_LOGIN_ENDERECO ON FALHA_LOGIN (ENDERECO, QUANDO)")};
+}
+
 // Step n brings the schema from version n to n + 1.
 QList<QStringList> steps(const SqlDialect& dialect)
 {
-    return {versionOne(dialect), versionTwo(), versionThree(), versionFour(dialect), versionFive()};
+    return {versionOne(dialect), versionTwo(), versionThree(), versionFour(dialect), versionFive(),
+            versionSix()};
 }
 
 int storedVersion(Database& database)

@@ -7,7 +7,7 @@ class Database;
 // version than this server knows is refused with Exception, before anything is changed.
 namespace Schema {
 
-constexpr int CurrentVersion = 5;
+constexpr int CurrentVersion = 6;
 
 void migrate(Database& database);
 

@@ -19,17 +19,21 @@
 
 namespace {
 
-QByteArray httpPost(const QByteArray& method, const QByteArray& params)
+QByteArray postRequest(const QByteArray& method, const QByteArray& params, const QByteArray& session)
 {
     const QByteArray body =
         R"({"jsonrpc":"2.0","id":1,"method":")" + method + R"(","params":[)" + params + "]}";
-    return "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
-           "Content-Length: " +
-           QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    const QByteArray authorization =
+        session.isEmpty() ? QByteArray() : "Authorization: Bearer " + session + "\r\n";
+    return "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n" +
+           authorization + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
-QList<QByteArray> mixRequests(const CallMix& mix, int client)
+QList<QByteArray> mixRequests(const CallMix& mix, int client, const QByteArray& session)
 {
+    const auto httpPost = [&](const QByteArray& method, const QByteArray& params) {
+        return postRequest(method, params, session);
+    };
     const FieldDefs fields = EfetGestRecordSet::fieldDefs();
     const Record line{mix.branch,
                       QVariant::fromValue(TDateTime::fromDate(mix.date)),
@@ -50,8 +54,9 @@ QList<QByteArray> mixRequests(const CallMix& mix, int client)
 
 } // namespace
 
-LoadConnection::LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats)
-    : stats_(stats), requests_(mixRequests(mix, client))
+LoadConnection::LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats,
+                               const QByteArray& session)
+    : stats_(stats), requests_(mixRequests(mix, client, session))
 {
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd_ < 0)

@@ -13,7 +13,8 @@
 // poll loop drives, so the generator takes as little CPU from the server it measures as it can.
 class LoadConnection {
 public:
-    LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats);
+    LoadConnection(quint16 port, const CallMix& mix, int client, LatencyStats& stats,
+                   const QByteArray& session = {});
     ~LoadConnection();
     LoadConnection(const LoadConnection&) = delete;
     LoadConnection& operator=(const LoadConnection&) = delete;

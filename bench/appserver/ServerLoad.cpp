@@ -64,13 +64,14 @@ bool allIdle(const std::vector<std::unique_ptr<LoadConnection>>& connections)
 
 } // namespace
 
-LatencyStats run(quint16 port, const CallMix& mix, int clients, std::chrono::milliseconds duration)
+LatencyStats run(quint16 port, const CallMix& mix, int clients, std::chrono::milliseconds duration,
+                 const QByteArray& session)
 {
     LatencyStats stats;
     Poller poller;
     std::vector<std::unique_ptr<LoadConnection>> connections;
     for (int c = 0; c < clients; ++c) {
-        connections.push_back(std::make_unique<LoadConnection>(port, mix, c, stats));
+        connections.push_back(std::make_unique<LoadConnection>(port, mix, c, stats, session));
         poller.watch(*connections.back());
     }
     QElapsedTimer wall;

@@ -20,6 +20,7 @@
 #include "TDateTime.h"
 
 #include <QCoreApplication>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
@@ -29,6 +30,20 @@
 #include <utility>
 
 namespace {
+
+// The account the load signs in as, made with the server's `user add`: a digitador of the mix's branch,
+// so every call passes the rights check a clerk's does.
+const QString BenchLogin = QStringLiteral("carga");
+const QString BenchPassword = QStringLiteral("senha-da-carga");
+
+QByteArray sessionOn(quint16 port)
+{
+    RpcClient rpc(QStringLiteral("127.0.0.1"), port);
+    const RpcClient::Reply reply = rpc.signIn(BenchLogin, BenchPassword);
+    if (!reply.ok())
+        throw std::runtime_error("sign-in failed: " + reply.body.toStdString());
+    return rpc.http().token();
+}
 
 std::chrono::milliseconds runTime()
 {
@@ -77,6 +92,7 @@ void seed(const QString& database, quint16 port, const CallMix& mix)
             {}});
     }
     RpcClient rpc(QStringLiteral("127.0.0.1"), port);
+    rpc.http().setSignIn(BenchLogin.toUtf8(), BenchPassword.toUtf8());
     const RpcClient::Reply reply =
         rpc.call(QStringLiteral("setEfetGest"),
                  {PacketCodec::encodeChangeSet(EfetGestRecordSet::fieldDefs(), changes).json()});
@@ -175,6 +191,67 @@ double cpuPerCallOf(const QList<Row>& rows, const QString& mode, int clients)
     return 0;
 }
 
+// The call mix on the same server and data with and without accounts: without, the shared token's
+// path (no session looked up); with, every call's session read and its rights checked. The account is
+// taken out of the database and put back between runs, which alternate.
+void sessionCost(QTextStream& out, const QString& backend, const QString& database, const Variant& variant)
+{
+    const CallMix mix;
+    constexpr int Clients = 8;
+    Database direct(DatabaseSpec::parse(database));
+    QVariantList account;
+    direct.select(QStringLiteral("SELECT LOGIN, NOME, SENHA, ATIVO, PAPEL, FILIAIS FROM USUARIO"), {},
+                  [&](const QSqlQuery& q) {
+                      for (int c = 0; c < 6; ++c)
+                          account << q.value(c);
+                  });
+    double best[2] = {0, 0}; // CPU us per call: without accounts, with sessions
+    for (int round = 0; round < rounds(); ++round) {
+        for (const bool sessions : {false, true}) {
+            direct.exec(QStringLiteral("DELETE FROM SESSAO"));
+            direct.exec(QStringLiteral("DELETE FROM USUARIO"));
+            if (sessions)
+                direct.exec(QStringLiteral("INSERT INTO USUARIO (LOGIN, NOME, SENHA, ATIVO, PAPEL, FILIAIS) "
+                                           "VALUES (?, ?, ?, ?, ?, ?)"),
+                            account);
+            AppServerProcess server(database, variant.arguments);
+            server.start();
+            const QByteArray session = sessions ? sessionOn(server.port()) : QByteArray();
+            const Row row = measured(
+                backend, variant.mode, Clients, [&] { return ProcessCpu::ofProcess(server.pid()); },
+                [&] { return ServerLoad::run(server.port(), mix, Clients, runTime(), session); });
+            const double perCall = double(row.cpuMicros) / double(qMax<qsizetype>(1, row.stats.calls()));
+            best[sessions] = best[sessions] == 0 ? perCall : std::min(best[sessions], perCall);
+        }
+    }
+    out << backend << ", " << Clients << " clients: server CPU per call without accounts "
+        << QString::number(best[0], 'f', 1) << " us, with sessions " << QString::number(best[1], 'f', 1)
+        << " us: ratio " << QString::number(best[1] / qMax(0.001, best[0]), 'f', 3)
+        << " (at most 1.05 wanted)" << Qt::endl;
+}
+
+// What one sign-in costs the server, and that an unknown login costs what a wrong password does.
+void signInCost(QTextStream& out, const QString& backend, const QString& database, const Variant& variant)
+{
+    AppServerProcess server(database, variant.arguments);
+    server.start();
+    RpcClient rpc(QStringLiteral("127.0.0.1"), server.port());
+    constexpr int Tries = 4; // below the throttle's allowance for one login
+    const auto cpuOf = [&](const QString& login, const QString& password) {
+        const qint64 before = ProcessCpu::ofProcess(server.pid());
+        for (int i = 0; i < Tries; ++i)
+            rpc.signIn(login, password);
+        return double(ProcessCpu::ofProcess(server.pid()) - before) / Tries / 1000.0;
+    };
+    const double right = cpuOf(BenchLogin, BenchPassword);
+    const double unknown = cpuOf(QStringLiteral("ninguem"), BenchPassword);
+    const double wrong = cpuOf(BenchLogin, QStringLiteral("errada"));
+    rpc.signIn(BenchLogin, BenchPassword); // clears the failures
+    out << backend << ": one sign-in " << QString::number(right, 'f', 1) << " ms server CPU; unknown login "
+        << QString::number(unknown, 'f', 1) << " ms, wrong password " << QString::number(wrong, 'f', 1)
+        << " ms (ratio " << QString::number(unknown / qMax(0.001, wrong), 'f', 3) << ")" << Qt::endl;
+}
+
 void measure(QTextStream& out, const QString& backend, const QString& database)
 {
     const CallMix mix;
@@ -188,12 +265,16 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
         for (const int clients : clientCounts()) {
             for (const Variant& variant : order) {
                 AppServerProcess server(database, variant.arguments);
+                if (!seeded)
+                    server.addUser(BenchLogin, QStringLiteral("digitador"), mix.branch, BenchPassword);
                 server.start();
                 if (!std::exchange(seeded, true))
                     seed(database, server.port(), mix);
+                const QByteArray session = sessionOn(server.port());
                 const std::function<qint64()> serverCpu = [&] { return ProcessCpu::ofProcess(server.pid()); };
-                now.append(measured(backend, variant.mode, clients, serverCpu,
-                                    [&] { return ServerLoad::run(server.port(), mix, clients, runTime()); }));
+                now.append(measured(backend, variant.mode, clients, serverCpu, [&] {
+                    return ServerLoad::run(server.port(), mix, clients, runTime(), session);
+                }));
             }
         }
         now.append(measured(backend, QStringLiteral("direct"), 1, ownCpu,
@@ -205,6 +286,8 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
         // Neither goes first every time: the machine is shared and warms up.
         std::reverse(order.begin(), order.end());
     }
+    signInCost(out, backend, database, order.front());
+    sessionCost(out, backend, database, order.front());
     const double directRate = rateOf(rows, QStringLiteral("direct"), 1);
     const double cApiRate = rateOf(rows, QStringLiteral("C API"), 1);
     for (Row& row : rows)

@@ -59,6 +59,7 @@ void SoakClient::run()
 {
     RpcClient rpc(QStringLiteral("127.0.0.1"), settings_.port);
     rpc.http().setTimeout(AttemptTimeoutMs);
+    rpc.http().setSignIn("carga", settings_.password);
     for (int r = 0; r < MaxRounds && !stop_.load(); ++r)
         round(rpc, r);
 }

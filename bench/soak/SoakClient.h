@@ -21,6 +21,8 @@ public:
         int giveUpMs = 20000;
         QList<QPair<QString, QDate>> importSlots; // this client's own
         bool newKeyOnResend = false;
+        // The group's client account (scripts/cluster.sh): every client signs in as "carga".
+        QByteArray password;
     };
     static constexpr int MaxRounds = 5000;
 

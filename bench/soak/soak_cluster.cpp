@@ -166,10 +166,14 @@ std::vector<std::unique_ptr<SoakClient>> makeClients(const Options& o, quint16 p
                                                      const QList<QPair<QString, QDate>>& days,
                                                      const QElapsedTimer& clock, const std::atomic_bool& stop)
 {
+    QFile passwordFile(o.home + QStringLiteral("/carga.password"));
+    if (!passwordFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("no client account recorded in " + o.home.toStdString());
+    const QByteArray password = passwordFile.readAll().trimmed();
     std::vector<std::unique_ptr<SoakClient>> clients;
     for (int c = 0; c < o.clients; ++c) {
         SoakClient::Settings settings{
-            port, c, o.giveUp * 1000, {}, qEnvironmentVariableIsSet("SOAK_RESEND_NEW_KEY")};
+            port, c, o.giveUp * 1000, {}, qEnvironmentVariableIsSet("SOAK_RESEND_NEW_KEY"), password};
         for (qsizetype d = c; d < days.size(); d += o.clients)
             settings.importSlots.append(days[d]);
         clients.push_back(std::make_unique<SoakClient>(settings, clock, stop));

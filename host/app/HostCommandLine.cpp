@@ -28,15 +28,17 @@ HostCommandLine::HostCommandLine()
       open_(QStringLiteral("open"), QStringLiteral("Abre um módulo ao iniciar, por exemplo Pkg_med00418."),
             QStringLiteral("módulo")),
       settings_(QStringLiteral("settings"), QStringLiteral("Arquivo de configurações (INI)."),
-                QStringLiteral("arquivo"))
+                QStringLiteral("arquivo")),
+      login_(QStringLiteral("login"), QStringLiteral("Usuário com que a entrada começa, por exemplo digitador."),
+             QStringLiteral("usuário"))
 {
     parser_.setApplicationDescription(Description);
-    parser_.addOptions({help_, version_, open_, settings_});
+    parser_.addOptions({help_, version_, open_, settings_, login_});
 }
 
 QString HostCommandLine::helpText() const
 {
-    const QList<const QCommandLineOption*> options{&help_, &version_, &open_, &settings_};
+    const QList<const QCommandLineOption*> options{&help_, &version_, &open_, &settings_, &login_};
     qsizetype width = 0;
     for (const QCommandLineOption* option : options)
         width = std::max(width, names(*option).size());
@@ -71,5 +73,5 @@ bool HostCommandLine::read(const QStringList& arguments)
 
 HostCommandLine::Options HostCommandLine::options() const
 {
-    return {parser_.value(open_), parser_.value(settings_)};
+    return {parser_.value(open_), parser_.value(settings_), parser_.value(login_)};
 }

@@ -13,6 +13,7 @@ public:
     struct Options {
         QString openModule;   // --open
         QString settingsFile; // --settings
+        QString login;        // --login
     };
 
     HostCommandLine();
@@ -33,4 +34,5 @@ private:
     QCommandLineOption version_;
     QCommandLineOption open_;
     QCommandLineOption settings_;
+    QCommandLineOption login_;
 };

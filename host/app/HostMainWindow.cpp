@@ -1,9 +1,13 @@
 #include "HostMainWindow.h"
 
 #include "Application.h"
+#include "HostSession.h"
+#include "HostSettings.h"
 #include "HostStartup.h"
 #include "ScreenStatus.h"
+#include "SignInDialog.h"
 #include "TForm.h"
+#include "TNetConnection.h"
 #include "WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -14,8 +18,18 @@
 #include <QStatusBar>
 #include <algorithm>
 
-HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_(new QMdiArea(this))
+namespace {
+
+// The object every call of the screens goes to; Login is answered there too.
+const QString ServerObject = QStringLiteral("Med00418.rdmMediEfeti");
+
+} // namespace
+
+HostMainWindow::HostMainWindow(ModuleLoader& loader)
+    : loader_(loader), mdiArea_(new QMdiArea(this)), user_(new QLabel(this)),
+      connection_(std::make_unique<TNetConnection>())
 {
+    connection_->SetServerName(ServerObject);
     setWindowTitle(HostStartup::Title());
     setCentralWidget(mdiArea_);
     mdiArea_->setObjectName(QStringLiteral("mdiArea"));
@@ -25,6 +39,9 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_
     medicao->setObjectName(QStringLiteral("actMedicaoEfetivos"));
     connect(medicao, &QAction::triggered, this, [this] { openModule(QStringLiteral("Pkg_med00418")); });
     screens->addSeparator();
+    QAction* switchUser = screens->addAction(QStringLiteral("&Trocar usuário..."));
+    switchUser->setObjectName(QStringLiteral("actTrocarUsuario"));
+    connect(switchUser, &QAction::triggered, this, &HostMainWindow::SwitchUser);
     QAction* quit = screens->addAction(QStringLiteral("&Sair"));
     quit->setObjectName(QStringLiteral("actSair"));
     connect(quit, &QAction::triggered, this, &QMainWindow::close);
@@ -36,9 +53,53 @@ HostMainWindow::HostMainWindow(ModuleLoader& loader) : loader_(loader), mdiArea_
     auto* totals = new QLabel(statusBar());
     totals->setObjectName(QStringLiteral("lblTotais"));
     statusBar()->addPermanentWidget(totals);
+    user_->setObjectName(QStringLiteral("lblUsuario"));
+    statusBar()->addPermanentWidget(user_);
+    connect(&HostSession::instance(), &HostSession::changed, this, &HostMainWindow::showUser);
     new ScreenStatus(mdiArea_, totals);
     resize(1024, 700);
     new WindowPlacement(*this, *mdiArea_); // owned by this window
+}
+
+HostMainWindow::~HostMainWindow()
+{
+    if (asksAgain_)
+        HostSession::instance().setRenewal({});
+}
+
+bool HostMainWindow::SignIn(const QString& login)
+{
+    const HostSettings settings;
+    connection_->SetHost(settings.webUrl());
+    connection_->SetPort(settings.webPort());
+    bool signedIn = false;
+    Application::instance().Guard([&] {
+        connection_->Close();
+        connection_->Open();
+        signedIn = SignInDialog::ask(*connection_, this, {}, login);
+    });
+    if (signedIn && !std::exchange(asksAgain_, true))
+        HostSession::instance().setRenewal([this](TNetConnection& connection) {
+            const std::optional<HostSession::User>& user = HostSession::instance().user();
+            return SignInDialog::ask(connection, this,
+                                     QStringLiteral("Sua sessão terminou. Entre de novo para continuar."),
+                                     user ? user->login : QString());
+        });
+    return signedIn;
+}
+
+void HostMainWindow::SwitchUser()
+{
+    if (!CloseScreens())
+        return;
+    HostSession::instance().signOut(*connection_);
+    SignIn();
+}
+
+void HostMainWindow::showUser()
+{
+    const std::optional<HostSession::User>& user = HostSession::instance().user();
+    user_->setText(user ? QStringLiteral("Usuário: %1 (%2)").arg(user->name, user->login) : QString());
 }
 
 void HostMainWindow::openModule(const QString& moduleName)

@@ -56,6 +56,8 @@ int main(int argc, char* argv[])
 
     if (!application.Guard(openLocalDatabase))
         return 1;
+    if (!window.SignIn(options.login))
+        return 0;
     if (!options.openModule.isEmpty())
         QTimer::singleShot(0, &window, [&] { window.openModule(options.openModule); });
     return app.exec();

@@ -5,6 +5,7 @@
 #include "HostMainWindow.h"
 #include "HostSettings.h"
 #include "HostStartup.h"
+#include "HostTestSignIn.h"
 #include "LocalDemoDatabase.h"
 #include "Med00418.h"
 #include "ModuleLoader.h"
@@ -37,6 +38,7 @@ void ScreenFixture::setUp()
 {
     if (!dir_.isValid())
         throw std::runtime_error("no temporary folder");
+    signInAsTestAccountWhenAsked();
     const QLocale users(QLocale::Portuguese, QLocale::Brazil);
     QLocale::setDefault(users);
     startup_ = std::make_unique<HostStartup>(users);

@@ -3,6 +3,7 @@
 #include "ScreenTest.h"
 #include "ServerDatabase.h"
 #include "TClientDataSet.h"
+#include "TestAccount.h"
 #include "TfrmMediEfeti.h"
 
 #include <QAction>
@@ -164,6 +165,7 @@ private slots:
 
     void historyShowsTheLinesChangesNewestFirst()
     {
+        // The history names the clerk signed in, whatever the system calls the user running the host.
         qputenv("USER", "clerk.one");
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
@@ -187,7 +189,7 @@ private slots:
         QCOMPARE(shownHistory(), (QStringList{QStringLiteral("Alteração|2,000 → 4,000"),
                                               QStringLiteral("Inclusão|→ 2,000")}));
         const QStringList newest = prompts().tables.last().rows.first();
-        QCOMPARE(newest[2], QStringLiteral("clerk.one"));
+        QCOMPARE(newest[2], QString::fromLatin1(TestAccount::Login));
         QCOMPARE(newest[3], QStringLiteral("127.0.0.1"));
         QCOMPARE(prompts().tables.last().headers.value(0), QStringLiteral("Quando"));
         QVERIFY(!prompts().tables.last().more);

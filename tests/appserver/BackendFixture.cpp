@@ -6,6 +6,7 @@
 #include "Transaction.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 BackendFixture::BackendFixture(Kind kind) : kind_(kind) {}
 
@@ -90,6 +91,18 @@ int BackendFixture::reservations(const QString& database)
     direct(database).select(QStringLiteral("SELECT COUNT(*) FROM RESERVA"), {},
                             [&](const QSqlQuery& q) { count = q.value(0).toInt(); });
     return count;
+}
+
+QStringList BackendFixture::rows(const QString& database, const QString& sql)
+{
+    QStringList out;
+    direct(database).select(sql, {}, [&](const QSqlQuery& q) {
+        QStringList values;
+        for (int column = 0; column < q.record().count(); ++column)
+            values << q.value(column).toString();
+        out << values.join(QLatin1Char('|'));
+    });
+    return out;
 }
 
 void BackendFixture::execute(const QString& database, const QString& sql)

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <map>
 #include <memory>
@@ -43,6 +44,8 @@ public:
     // Work rows under the reservation that a ticket ("NUMBER-SECRET") names.
     int workRows(const QString& database, const QString& reservation);
     int reservations(const QString& database);
+    // Every row of a query, each as its values joined by '|': to compare a database before and after.
+    QStringList rows(const QString& database, const QString& sql);
     // Any statement, for states no server would leave.
     void execute(const QString& database, const QString& sql);
     // The first column of the first row of a query, as a number.

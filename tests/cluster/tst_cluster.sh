@@ -15,9 +15,12 @@ url=$("$script" start 2) || rc=$?
 [[ $rc == 77 ]] && exit 77
 [[ $rc == 0 ]] || fail "the group did not start (exit $rc)"
 
+# One sign-in; its session is taken by whichever server HAProxy picks.
+session=$("$script" session) || fail "the group's account could not sign in"
+
 call() {
   local answer
-  answer=$(curl -sS -m 5 -H 'Content-Type: application/json' \
+  answer=$(curl -sS -m 5 -H 'Content-Type: application/json' -H "Authorization: Bearer $session" \
     -d '{"jsonrpc":"2.0","id":1,"method":"GetPrxRelApurFat","params":["0001"]}' \
     "$url/Med00418.rdmMediEfeti" 2>/dev/null) || return 1
   [[ $answer == *'"result"'* ]]

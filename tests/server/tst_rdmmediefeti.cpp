@@ -6,6 +6,7 @@
 #include "EfetGestRecordSet.h"
 #include "Exception.h"
 #include "FaultyServer.h"
+#include "HostTestSignIn.h"
 #include "NetMediEfeti.h"
 #include "PacketCodec.h"
 #include "RdmMediEfeti.h"
@@ -123,6 +124,7 @@ private:
 
 void TestRdmMediEfeti::initTestCase()
 {
+    signInAsTestAccountWhenAsked();
     server_.start();
     settings_.useServer(server_.port());
     connection_ = createNetMediEfeti(&owner_);

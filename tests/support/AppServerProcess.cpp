@@ -103,3 +103,35 @@ QByteArray AppServerProcess::log() const
     QFile file(dir_.filePath(QStringLiteral("appserver.log")));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+AppServerProcess::CommandResult AppServerProcess::userCommand(const QStringList& arguments,
+                                                              const QByteArray& input) const
+{
+    QProcess command;
+    command.start(executable(), QStringList{QStringLiteral("user")} + arguments +
+                                    QStringList{QStringLiteral("--database"), database_});
+    CommandResult result;
+    if (!command.waitForStarted(30000))
+        return result;
+    command.write(input);
+    command.closeWriteChannel();
+    // Hashing a password takes a fraction of a second; sanitizers and a busy machine make it longer.
+    command.waitForFinished(120000);
+    result.exitCode = command.exitStatus() == QProcess::NormalExit ? command.exitCode() : -1;
+    result.output = command.readAllStandardOutput();
+    result.errors = command.readAllStandardError();
+    return result;
+}
+
+void AppServerProcess::addUser(const QString& login, const QString& role, const QString& branches,
+                               const QString& password) const
+{
+    QStringList arguments{QStringLiteral("add"),    login, QStringLiteral("--name"), login,
+                          QStringLiteral("--role"), role};
+    if (!branches.isEmpty())
+        arguments << QStringLiteral("--branches") << branches;
+    const CommandResult result = userCommand(arguments, password.toUtf8() + '\n');
+    if (result.exitCode != 0)
+        throw std::runtime_error("user add " + login.toStdString() +
+                                 " failed: " + result.errors.toStdString());
+}

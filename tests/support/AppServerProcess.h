@@ -37,6 +37,19 @@ public:
     // What it wrote on stderr since it was first started.
     QByteArray log() const;
 
+    struct CommandResult {
+        int exitCode = -1;
+        QByteArray output; // standard output
+        QByteArray errors; // standard error
+    };
+    // `med_appserver user ARGUMENTS --database DATABASE`, `input` on its standard input (a password
+    // and its line break; it is no terminal). Waits for it to end.
+    CommandResult userCommand(const QStringList& arguments, const QByteArray& input = {}) const;
+    // `user add`; throws std::runtime_error with the command's message when it fails. `branches`:
+    // "0001,0002", empty for an administrador of every branch.
+    void addUser(const QString& login, const QString& role, const QString& branches,
+                 const QString& password) const;
+
     // bin/med_appserver beside the running test, or under MED_BINARY_DIR.
     static QString executable();
 

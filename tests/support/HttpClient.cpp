@@ -1,10 +1,51 @@
 #include "HttpClient.h"
 
+#include "TestAccount.h"
+
 #include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+constexpr QByteArrayView CallPath = "/Med00418.rdmMediEfeti";
+// What the server answers a call without a live session, once accounts exist.
+constexpr QByteArrayView SessionRequired = "session required\n";
+
+QByteArray jsonString(const QByteArray& text)
+{
+    return QJsonDocument(QJsonArray{QString::fromUtf8(text)})
+        .toJson(QJsonDocument::Compact)
+        .sliced(1)
+        .chopped(1);
+}
+
+} // namespace
 
 HttpClient::HttpClient(QString host, quint16 port, QByteArray token)
-    : host_(std::move(host)), port_(port), token_(std::move(token))
+    : host_(std::move(host)), port_(port), token_(std::move(token)), login_(TestAccount::Login),
+      password_(TestAccount::Password)
 {}
+
+void HttpClient::setSignIn(const QByteArray& login, const QByteArray& password)
+{
+    login_ = login;
+    password_ = password;
+}
+
+HttpClient::Response HttpClient::signIn(const QByteArray& login, const QByteArray& password)
+{
+    const QByteArray body = R"({"jsonrpc":"2.0","id":"signin","method":"Login","params":[)" +
+                            jsonString(login) + ',' + jsonString(password) + "]}";
+    const QByteArray previous = std::exchange(token_, QByteArray());
+    const Response answer = postOnce(CallPath.toByteArray(), body);
+    const QJsonValue session = QJsonDocument::fromJson(answer.body)
+                                   .object()
+                                   .value(QLatin1String("result"))[QLatin1String("session")];
+    token_ = session.isString() ? session.toString().toUtf8() : previous;
+    return answer;
+}
 
 HttpClient::~HttpClient() = default;
 
@@ -29,6 +70,16 @@ bool HttpClient::ensureConnected(QString& error)
 }
 
 HttpClient::Response HttpClient::post(const QByteArray& path, const QByteArray& body)
+{
+    Response answer = postOnce(path, body);
+    if (answer.status != 401 || answer.body != SessionRequired || path != CallPath || login_.isEmpty())
+        return answer;
+    const QByteArray refused = token_;
+    signIn(login_, password_);
+    return token_ == refused ? answer : postOnce(path, body);
+}
+
+HttpClient::Response HttpClient::postOnce(const QByteArray& path, const QByteArray& body)
 {
     QByteArray request =
         "POST " + path + " HTTP/1.1\r\nHost: " + host_.toUtf8() +

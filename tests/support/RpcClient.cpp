@@ -48,9 +48,18 @@ RpcClient::Reply RpcClient::call(const QString& method, const QList<QByteArray>&
     return post(body + "]}");
 }
 
+RpcClient::Reply RpcClient::signIn(const QString& login, const QString& password)
+{
+    return replyOf(http_.signIn(login.toUtf8(), password.toUtf8()));
+}
+
 RpcClient::Reply RpcClient::post(const QByteArray& body)
 {
-    const HttpClient::Response response = http_.post(Path, body);
+    return replyOf(http_.post(Path, body));
+}
+
+RpcClient::Reply RpcClient::replyOf(const HttpClient::Response& response)
+{
     Reply reply;
     reply.httpStatus = response.status;
     reply.body = response.body;

@@ -33,6 +33,8 @@ public:
     // Posts a body as it is, for malformed requests.
     Reply post(const QByteArray& body);
     HttpClient& http() { return http_; }
+    // Login now; on success later calls carry its session.
+    Reply signIn(const QString& login, const QString& password);
 
     // A JSON string literal.
     static QByteArray str(const QString& text);
@@ -40,6 +42,8 @@ public:
     static QByteArray member(const QByteArray& json, const char* key);
 
 private:
+    static Reply replyOf(const HttpClient::Response& response);
+
     HttpClient http_;
     qint64 nextId_ = 1;
 };

@@ -59,6 +59,11 @@ QString accessDenied(const QString& address)
         .arg(address);
 }
 
+QString signInNeeded(const QString& address)
+{
+    return QStringLiteral("O servidor de aplicação %1 pede que o usuário entre com sua senha.").arg(address);
+}
+
 QString httpStatus(const QString& address, int status)
 {
     return QStringLiteral("O servidor de aplicação %1 respondeu com o status HTTP %2.")

@@ -14,6 +14,8 @@ QString transportFailed(const QString& address, const QString& reason);
 QString noAnswerInTime(const QString& address, qint64 waitedMs);
 QString brokeAfterSending(const QString& address, const QString& reason);
 QString accessDenied(const QString& address);
+// The server wants a signed-in user and none is, or the sign-in was given up.
+QString signInNeeded(const QString& address);
 QString httpStatus(const QString& address, int status);
 QString answerTooLarge(const QString& address, qint64 maxBytes);
 QString malformedAnswer(const QString& detail);

@@ -3,8 +3,9 @@
 #include "CallLog.h"
 #include "ECallOutcomeUnknown.h"
 #include "Exception.h"
+#include "HostSession.h"
 #include "HostSettings.h"
-#include "HostUser.h"
+#include "HostSession.h"
 #include "HttpLink.h"
 #include "ServerLinkMessages.h"
 
@@ -19,6 +20,13 @@ namespace {
 constexpr int MaxPort = 65535;
 // Far above any list of a branch's day; what a broken or hostile server sends beyond it is not held.
 constexpr qint64 MaxAnswerBytes = 64 * 1024 * 1024;
+
+// The server has accounts and the call came without a live session.
+bool wantsSession(const HttpAnswer& answer)
+{
+    return answer.outcome == HttpAnswer::Outcome::Answered && answer.status == 401 &&
+           answer.body == QByteArrayView("session required\n");
+}
 
 QString failureReason(const HttpAnswer& answer, int timeoutMs)
 {
@@ -145,14 +153,27 @@ QByteArray TNetConnection::post(const QByteArray& body)
 {
     if (!connected_)
         throw Exception(ServerLinkMessages::notOpen());
+    HttpAnswer answer = postOnce(body);
+    // The session ended on the server (idle, too old, signed out elsewhere): the call was not run. Once
+    // the clerk signed in again it goes on, and what she was doing is still there.
+    if (wantsSession(answer) && HostSession::instance().renew(*this))
+        answer = postOnce(body);
+    if (wantsSession(answer))
+        throw Exception(ServerLinkMessages::signInNeeded(address_));
+    return std::move(answer.body);
+}
+
+HttpAnswer TNetConnection::postOnce(const QByteArray& body)
+{
     const CallSettings::Values settings = callSettings_.current();
     // The server keeps the first outcome of each request id: when the answer is lost, the same bytes
     // under the same id are sent once more, and a write that did land is not applied twice.
-    QByteArray headers = "Content-Type: application/json\r\nIdempotency-Key: " +
-                         QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "\r\n";
-    if (const QByteArray user = HostUser::headerValue(); !user.isEmpty())
-        headers += "X-Med-User: " + wireSafe(user) + "\r\n";
-    const QByteArray request = requestFor(QLatin1Char('/') + serverName_, settings.token, headers, body);
+    const QByteArray headers = "Content-Type: application/json\r\nIdempotency-Key: " +
+                               QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "\r\n";
+    const QByteArray& session = HostSession::instance().token();
+    const QByteArray request = requestFor(QLatin1Char('/') + serverName_,
+                                          session.isEmpty() ? settings.token : QString::fromLatin1(session),
+                                          headers, body);
     QElapsedTimer waited;
     waited.start();
     HttpAnswer answer = link_->exchange(request, settings.timeoutMs, MaxAnswerBytes);
@@ -166,7 +187,11 @@ QByteArray TNetConnection::post(const QByteArray& body)
         answer = link_->exchange(request, settings.timeoutMs, MaxAnswerBytes);
     }
     lost.note(answer);
-    return bodyOf(std::move(answer), lost, waited.elapsed());
+    if (wantsSession(answer))
+        return answer;
+    answer.body = bodyOf(std::move(answer), lost, waited.elapsed());
+    answer.status = 200;
+    return answer;
 }
 
 void TNetConnection::LostAnswers::note(const HttpAnswer& answer)

@@ -18,8 +18,10 @@ class QSslConfiguration;
 // (docs/protocol.md) to http://Host:Port/ServerName, or https when Host starts with "https://" (the
 // certificate verified against Servidor/CAFile or the system's CAs, never waived). Calls are synchronous
 // for the caller; every failure raises Exception with a message the user can read, ECallOutcomeUnknown
-// when the call may have been applied without its answer arriving. The token never
-// goes over plain http to another machine. The object name is the component name.
+// when the call may have been applied without its answer arriving. Calls carry the session of the
+// clerk signed in (HostSession), or the shared token while nobody is; when the server says the session
+// ended, the clerk signs in again and the call goes on. Neither goes over plain http to another
+// machine. The object name is the component name.
 class HOST_KIT_EXPORT TNetConnection : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString ServerName READ ServerName WRITE SetServerName)
@@ -67,6 +69,9 @@ private:
     // again once, byte for byte, under the same id. Raises ECallOutcomeUnknown when a try may have
     // reached the server and no answer came back; Exception for every other failure.
     QByteArray post(const QByteArray& body);
+    // One call as post() makes it, its lost answer retried; a 401 asking for a session is handed back,
+    // every other failure raised. The body is the answer's.
+    HttpAnswer postOnce(const QByteArray& body);
 
     // Whether any try of one call went out and lost its answer, whether one timed out, and why the
     // first one was lost.

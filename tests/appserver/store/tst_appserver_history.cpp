@@ -75,9 +75,13 @@ void AppServerHistoryTest::initTestCase()
     database_ = backend_.newDatabase();
     server_ = std::make_unique<AppServerProcess>(database_);
     server_->start();
+    // The history names the login signed in, whatever name the client claims.
+    server_->addUser(QStringLiteral("ana.souza"), QStringLiteral("digitador"), Branch,
+                     QStringLiteral("senha-da-ana"));
     client_ = std::make_unique<RpcClient>(QStringLiteral("127.0.0.1"), server_->port());
-    // What the host reports is cleaned before it is stored: no control characters, no blanks around.
-    client_->http().setUser(" ana\x01.souza ");
+    client_->http().setUser("outra.pessoa");
+    if (!client_->signIn(QStringLiteral("ana.souza"), QStringLiteral("senha-da-ana")).ok())
+        QFAIL("sign-in refused");
     backend_.addServices(
         database_, Branch,
         {{Service, QStringLiteral("Vigilância")}, {QStringLiteral("00002"), QStringLiteral("Limpeza")}});

@@ -3,6 +3,7 @@
 // clear. http on loopback, the embedded default, is unchanged.
 #include "AppServerProcess.h"
 #include "Exception.h"
+#include "HostTestSignIn.h"
 #include "MessageOf.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
@@ -48,6 +49,7 @@ private:
 
 void TestNetConnectionHttps::initTestCase()
 {
+    signInAsTestAccountWhenAsked();
     certificates_ = std::make_unique<TestCertificates>();
     const QStringList demo{QStringLiteral("--seed-demo")};
     tlsServer_ = std::make_unique<AppServerProcess>(

@@ -1,0 +1,28 @@
+#include "Account.h"
+
+QString Account::roleText(Role role)
+{
+    switch (role) {
+    case Role::Digitador:
+        return QStringLiteral("digitador");
+    case Role::Consulta:
+        return QStringLiteral("consulta");
+    case Role::Administrador:
+        break;
+    }
+    return QStringLiteral("administrador");
+}
+
+std::optional<Account::Role> Account::roleFromText(const QString& text)
+{
+    for (const Role role : {Role::Digitador, Role::Consulta, Role::Administrador}) {
+        if (text == roleText(role))
+            return role;
+    }
+    return std::nullopt;
+}
+
+bool Account::reaches(const QString& branch) const
+{
+    return role == Role::Administrador || branches.contains(branch);
+}

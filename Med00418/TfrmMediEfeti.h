@@ -10,6 +10,8 @@
 #include "VerifServRecordSet.h"
 #include "med00418_export.h"
 
+#include <QSet>
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -145,6 +147,8 @@ private:
     void showListNotLoaded();
     void setRowCommands(bool enabled);
     [[noreturn]] void refuseAt(TField* field, const QString& messageKey);
+    // Whether the service already has a line on the shown branch and date (the server's answer).
+    bool serviceHasLine(const QString& service);
 
     // Lines stay under the branch and date they were loaded for; a total never goes out stale.
 public slots:
@@ -215,8 +219,12 @@ public:
     // TfrmMediEfetiPaste.cpp. Adds each tab-separated row (code, staff, price, optional total, or the
     // columns of the list copy) as a new line through the checks and save of a typed line; a title row
     // and blank rows are skipped. The rows refused are then listed with their reasons in one dialog;
-    // nothing of them is stored.
+    // nothing of them is stored. A paste of more than one block shows its progress and can be called off
+    // between blocks: the rows not reached are listed as not pasted.
     void PasteLines(const QString& text);
+    // Rows checked and saved together by a paste, 1 to the server's most per check (1: each row on its
+    // own, as typed).
+    void SetPasteBlockRows(int rows);
     // TfrmMediEfetiCopy.cpp. The selected cell, or every line, to the clipboard as tab-separated text
     // under the column titles; every line to a CSV file the user names.
     void CopyCell();
@@ -233,8 +241,28 @@ private:
     // edited, and the clipboard holds text.
     bool pastesLines() const;
     void pasteClipboard();
-    // The reason the row was refused; empty when it was stored.
+    // The reason the row was refused; empty when it was stored, or, in a block, posted for its save.
     QString pasteLine(const PasteReader& reader, const QStringList& cells, QStringList& errors);
+    struct PasteRow;
+    struct PasteRun;
+    // The rows that hold a line, the title row and blank rows left out.
+    static QList<PasteRow> pastedRows(const QString& text, const PasteReader& reader);
+    // The block's service codes as the check writes them, each once; rows that cannot be read add none.
+    QStringList pastedServices(const PasteReader& reader, const QList<PasteRow>& block);
+    // Up to pasteBlockRows_ rows: one service check for all, each row through the checks of a typed line,
+    // then one save of all it posted. A block the server refuses goes again row by row.
+    void pasteBlock(const PasteReader& reader, const QList<PasteRow>& block, PasteRun& run,
+                    QStringList& errors);
+    // Saves the lines the block posted in one change set. False when the server refused it (nothing of
+    // it is kept); true when saved or of unknown outcome (unsureSave_ then says so).
+    bool saveBlock();
+    // Each row checked and saved on its own, stopping at a save of unknown outcome.
+    void pasteOneByOne(const PasteReader& reader, const QList<PasteRow>& block, PasteRun& run,
+                       QStringList& errors);
+    // While a block is posted: the services known to have a line, which the service check reads instead
+    // of asking the server for each row; posting keeps the lines for the block's one save.
+    QSet<QString>* checkedServices_ = nullptr;
+    int pasteBlockRows_ = 1000;
 
     // TfrmMediEfetiHelp.cpp: the screen's help, from the page shipped inside the module, in a window
     // of its own that stays open beside the screen.

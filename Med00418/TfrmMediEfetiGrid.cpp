@@ -27,14 +27,7 @@ void TfrmMediEfeti::Vd_Servico()
 {
     try {
         cdsEfetGestUSR_CDSERVFILI->SetAsString(Consiste::Ajusta(cdsEfetGestUSR_CDSERVFILI->AsString(), 5));
-        Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working,
-                               QStringLiteral("Verificando o serviço..."));
-        cdsVerifServ->SetData(
-            server()
-                .GetVerifServ(shownBranch_, shownDate_, cdsEfetGestUSR_CDSERVFILI->AsString())
-                .toPacket());
-        Showavi::DeactiveShowAvi();
-        if (!cdsVerifServ->IsEmpty())
+        if (serviceHasLine(cdsEfetGestUSR_CDSERVFILI->AsString()))
             Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Serv_ja_cad")), true);
         qryServico->Close();
         qryServico->ParamByName(u"P_CDFILIAL").SetAsString(shownBranch_);
@@ -48,6 +41,18 @@ void TfrmMediEfeti::Vd_Servico()
         cdsEfetGestUSR_CDSERVFILI->FocusControl();
         throw;
     }
+}
+
+bool TfrmMediEfeti::serviceHasLine(const QString& service)
+{
+    // Within a pasted block, the block's one check answers.
+    if (checkedServices_)
+        return checkedServices_->contains(service);
+    Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working,
+                           QStringLiteral("Verificando o serviço..."));
+    cdsVerifServ->SetData(server().GetVerifServ(shownBranch_, shownDate_, service).toPacket());
+    Showavi::DeactiveShowAvi();
+    return !cdsVerifServ->IsEmpty();
 }
 
 void TfrmMediEfeti::CalculaTotal()

@@ -78,7 +78,8 @@ void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
 {
     // A reread still owed from an earlier save waits for the list to be browsed again.
     const auto owed = qScopeGuard([this] { rereadWhenIdle(); });
-    if (cdsEfetGest->ChangeCount() == 0)
+    // A pasted block's lines are saved together once the block is posted.
+    if (cdsEfetGest->ChangeCount() == 0 || checkedServices_)
         return;
     const QString typed = typedValues();
     try {
@@ -105,7 +106,9 @@ void TfrmMediEfeti::cdsEfetGestAfterPost(TDataSet*)
 
 void TfrmMediEfeti::cdsEfetGestAfterCancel(TDataSet*)
 {
-    cdsEfetGest->CancelUpdates();
+    // A pasted row refused while its block is posted leaves the block's lines for their save.
+    if (!checkedServices_)
+        cdsEfetGest->CancelUpdates();
     rereadWhenIdle();
 }
 

@@ -44,6 +44,14 @@ RemoteValue RdmMediEfeti::GetVerifServ(const QString& branchText, TDateTime date
         {RemoteArg::string(branchText), RemoteArg::date(date), RemoteArg::string(service)});
 }
 
+RemoteValue RdmMediEfeti::GetVerifServs(const QString& branchText, TDateTime date,
+                                        const QStringList& services) const
+{
+    return connection_.AppServer().call(QStringLiteral("GetVerifServs"),
+                                        {RemoteArg::string(branchText), RemoteArg::date(date),
+                                         RemoteArg::string(services.join(QLatin1Char(',')))});
+}
+
 void RdmMediEfeti::setEfetGest(const DataPacket& delta) const
 {
     const qsizetype sent = PacketCodec::decodeChangeSet(delta, EfetGestRecordSet::fieldDefs()).size();

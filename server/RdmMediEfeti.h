@@ -5,6 +5,7 @@
 #include "TDateTime.h"
 
 #include <QString>
+#include <QStringList>
 
 class TNetConnection;
 
@@ -13,12 +14,17 @@ class RdmMediEfeti {
 public:
     explicit RdmMediEfeti(TNetConnection& connection) : connection_(connection) {}
 
+    // The most services the server checks in one GetVerifServs call.
+    static constexpr int MaxServicesPerCheck = 1000;
+
     // The next reservation number of the branch.
     QString GetPrxRelApurFat(const QString& branchText) const;
     // Data packet of cdsEfetGest for the branch and date.
     RemoteValue getEfetGest(const QString& branchText, TDateTime date) const;
     // Data packet of cdsVerifServ: lines already registered with the service.
     RemoteValue GetVerifServ(const QString& branchText, TDateTime date, const QString& service) const;
+    // Data packet of cdsVerifServ: which of the services (at most MaxServicesPerCheck) already have a line.
+    RemoteValue GetVerifServs(const QString& branchText, TDateTime date, const QStringList& services) const;
     // Applies a change set of cdsEfetGest. Raises ECallOutcomeUnknown when the server answers without
     // confirming that it applied every change sent, as when its answer is lost.
     void setEfetGest(const DataPacket& delta) const;

@@ -39,6 +39,7 @@ const QHash<QString, RdmMediEfeti::Method>& RdmMediEfeti::methods()
         {QStringLiteral("GetPrxRelApurFat"), &RdmMediEfeti::getPrxRelApurFat},
         {QStringLiteral("getEfetGest"), &RdmMediEfeti::getEfetGest},
         {QStringLiteral("GetVerifServ"), &RdmMediEfeti::getVerifServ},
+        {QStringLiteral("GetVerifServs"), &RdmMediEfeti::getVerifServs},
         {QStringLiteral("setEfetGest"), &RdmMediEfeti::setEfetGest},
         {QStringLiteral("Importa"), &RdmMediEfeti::importa},
         {QStringLiteral("SetDelTableApur"), &RdmMediEfeti::setDelTableApur},
@@ -93,6 +94,19 @@ QByteArray RdmMediEfeti::getVerifServ(const QList<RpcParam>& params)
     const QString service = args.code(2, "serviço", 1, 5);
     allow({{branch}});
     return PacketCodec::encodePacket(fields, EfetGestStore(database_).servicesWithKey(branch, date, service))
+        .json();
+}
+
+QByteArray RdmMediEfeti::getVerifServs(const QList<RpcParam>& params)
+{
+    static const FieldDefs fields = VerifServRecordSet::fieldDefs();
+    const RpcArguments args(params, 3);
+    const QString branch = args.code(0, "filial", 1, 4);
+    const QDate date = args.date(1, "data");
+    const QStringList services = args.codes(2, "serviços", MaxServicesPerCheck, 5);
+    allow({{branch}});
+    return PacketCodec::encodePacket(fields,
+                                     EfetGestStore(database_).servicesWithKeys(branch, date, services))
         .json();
 }
 

@@ -13,7 +13,7 @@
 
 class Database;
 
-// The remote object "Med00418.rdmMediEfeti": its seven methods, each taking positional arguments and
+// The remote object "Med00418.rdmMediEfeti": its eight methods, each taking positional arguments and
 // answering JSON text. Nothing is kept between calls; every call stands on the database alone.
 class RdmMediEfeti {
 public:
@@ -25,6 +25,8 @@ public:
     QByteArray call(const QString& method, const QList<RpcParam>& params, const CallerInfo& caller = {});
     // Whether the method changes what is stored (and so is applied once per request id).
     static bool writes(const QString& method);
+    // The most services one GetVerifServs call checks: a pasted block goes in parts of this size.
+    static constexpr int MaxServicesPerCheck = 1000;
 
 private:
     using Method = QByteArray (RdmMediEfeti::*)(const QList<RpcParam>&);
@@ -33,6 +35,7 @@ private:
     QByteArray getPrxRelApurFat(const QList<RpcParam>& params);
     QByteArray getEfetGest(const QList<RpcParam>& params);
     QByteArray getVerifServ(const QList<RpcParam>& params);
+    QByteArray getVerifServs(const QList<RpcParam>& params);
     QByteArray setEfetGest(const QList<RpcParam>& params);
     QByteArray importa(const QList<RpcParam>& params);
     QByteArray setDelTableApur(const QList<RpcParam>& params);

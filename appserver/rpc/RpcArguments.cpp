@@ -98,6 +98,28 @@ QString RpcArguments::code(int index, const char* name, int minLength, int maxLe
     return text;
 }
 
+QStringList RpcArguments::codes(int index, const char* name, int maxCount, int maxLength) const
+{
+    const QString& text = ofKind(index, RpcParam::Kind::String, name).text;
+    const auto refuse = [&] {
+        invalid(QStringLiteral("Parâmetro inválido: %1 deve ter de 1 a %2 códigos de 1 a %3 caracteres, "
+                               "separados por vírgula.")
+                    .arg(nameOf(name))
+                    .arg(maxCount)
+                    .arg(maxLength));
+    };
+    if (text.isEmpty() || text.size() > qsizetype(maxCount) * (maxLength + 1))
+        refuse();
+    QStringList out = text.split(QLatin1Char(','));
+    if (out.size() > maxCount)
+        refuse();
+    for (const QString& code : std::as_const(out)) {
+        if (code.isEmpty() || code.size() > maxLength)
+            refuse();
+    }
+    return out;
+}
+
 QDate RpcArguments::date(int index, const char* name) const
 {
     const QString& text = ofKind(index, RpcParam::Kind::String, name).text;

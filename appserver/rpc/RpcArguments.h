@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The positional arguments of one call, read by kind. Anything of the wrong count, kind or size raises
@@ -21,6 +22,9 @@ public:
 
     // A code of `minLength` to `maxLength` characters.
     QString code(int index, const char* name, int minLength, int maxLength) const;
+    // A list of 1 to `maxCount` codes of 1 to `maxLength` characters each, written as one text with the
+    // codes separated by commas. The text's size is checked before it is split.
+    QStringList codes(int index, const char* name, int maxCount, int maxLength) const;
     // A date "YYYY-MM-DD", or with a time of day that is midnight.
     QDate date(int index, const char* name) const;
     // A reservation ticket as the server handed it out; nothing for an empty text (none held yet).

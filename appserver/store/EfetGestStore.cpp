@@ -6,6 +6,7 @@
 #include "PacketCodec.h"
 #include "TDateTime.h"
 
+#include <QSet>
 #include <array>
 #include <utility>
 #include <vector>
@@ -20,6 +21,9 @@ const QString LinesSql = QStringLiteral(
 
 const QString KeySql = QStringLiteral("SELECT USR_CDSERVFILI FROM USR_EFETGEST "
                                       "WHERE USR_CDFILIAL = ? AND USR_DTEFETGEST = ? AND USR_CDSERVFILI = ?");
+
+const QString DayKeysSql = QStringLiteral("SELECT USR_CDSERVFILI FROM USR_EFETGEST "
+                                          "WHERE USR_CDFILIAL = ? AND USR_DTEFETGEST = ?");
 
 Record lineOf(const DatabaseRow& row, const SqlDialect& d)
 {
@@ -158,5 +162,23 @@ QList<Record> EfetGestStore::servicesWithKey(const QString& branch, QDate date, 
     QList<Record> out;
     database_.selectRows(KeySql, {branch, database_.dialect().toDate(date), service},
                          [&](const DatabaseRow& row) { out.append(Record{row.text(0)}); });
+    return out;
+}
+
+QList<Record> EfetGestStore::servicesWithKeys(const QString& branch, QDate date,
+                                              const QStringList& services) const
+{
+    // One read of the branch's day, looked up by code: the answer of asking code by code, in one query.
+    QSet<QString> stored;
+    database_.selectRows(DayKeysSql, {branch, database_.dialect().toDate(date)},
+                         [&](const DatabaseRow& row) { stored.insert(row.text(0).toString()); });
+    QList<Record> out;
+    QSet<QString> listed;
+    for (const QString& service : services) {
+        if (stored.contains(service) && !listed.contains(service)) {
+            listed.insert(service);
+            out.append(Record{service});
+        }
+    }
     return out;
 }

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Database;
 
@@ -21,6 +22,8 @@ public:
     QByteArray linesPacket(const QString& branch, QDate date) const;
     // The lines with that whole key (cdsVerifServ's one field): empty or one.
     QList<Record> servicesWithKey(const QString& branch, QDate date, const QString& service) const;
+    // The same for many services of one branch and date, in the order asked, each found at most once.
+    QList<Record> servicesWithKeys(const QString& branch, QDate date, const QStringList& services) const;
 
 private:
     Database& database_;

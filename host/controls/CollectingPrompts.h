@@ -21,6 +21,11 @@ public:
     }
     void ShowBusy(QWidget*, int) override {}
     void HideBusy() override {}
+    bool ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total) override
+    {
+        return inner_.ShowProgress(over, text, done, total);
+    }
+    void HideProgress() override { inner_.HideProgress(); }
     void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override
     {
         inner_.ShowTable(title, headers, rows);

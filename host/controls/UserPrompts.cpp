@@ -25,6 +25,13 @@ void UserPrompts::ShowTable(const QString& title, const QStringList& headers, co
     dialog.exec();
 }
 
+bool UserPrompts::ShowProgress(QWidget*, const QString&, qsizetype, qsizetype)
+{
+    return true;
+}
+
+void UserPrompts::HideProgress() {}
+
 QString UserPrompts::AskSaveFileName(const QString& title, const QString& suggested, const QString& filter)
 {
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested, filter);

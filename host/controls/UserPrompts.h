@@ -31,6 +31,11 @@ public:
     // about ShowWaitAfterMs, with the seconds waited so far. Ends with HideBusy. By default ShowBusy.
     static constexpr int ShowWaitAfterMs = 300;
     virtual void ShowBusyFor(QWidget* over, int kind, const QString& waitingFor);
+    // How far a long step has gone (`done` of `total`), with a way to call it off; false once the user
+    // called it off. The step ends it with HideProgress. Without a dialog of its own: nothing is shown and
+    // the step goes on.
+    virtual bool ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total);
+    virtual void HideProgress();
     // A read-only table in a modal dialog (a line's history, the rows a paste refused).
     virtual void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows);
     // The same for a table shown a page at a time: `first` at once, and a button that adds the pages

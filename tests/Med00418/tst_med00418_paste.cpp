@@ -5,6 +5,7 @@
 #include "TClientDataSet.h"
 #include "TMaskEdit.h"
 #include "TfrmMediEfeti.h"
+#include "dtmDBGeral.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QSqlQuery>
 #include <QtTest>
 
 using F = ScreenFixture;
@@ -28,6 +30,7 @@ public:
 
 private:
     int nextDay_ = 0;
+    bool localOnlyService_ = false;
 
     QDate freshDate() { return QDate(2034, 3, 1).addDays(nextDay_++); }
 
@@ -173,6 +176,97 @@ private slots:
         QCOMPARE(prompts().busyShown - busyBefore, 2);
         QVERIFY(!prompts().busy);
         QVERIFY(screen_->updatesEnabled());
+    }
+
+    void rowsTheServerRefusesAreReportedEachOnItsOwn_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("refused");
+        // Service 00090 is registered for branch 0001 where the screen checks codes, not on the server.
+        const QString notOnServer = QStringLiteral(
+            "Linha 1 (filial 0001, data %1, serviço 00090) recusada: serviço não cadastrado para a "
+            "filial.");
+        QTest::newRow("one refused by the server between two stored")
+            << QStringLiteral("1\t2\t10\n90\t1\t1\n2\t3\t5\n")
+            << QStringList{"00001|2.0000|10.0000|20.0000", "00002|3.0000|5.0000|15.0000"}
+            << QStringList{"2|" + notOnServer};
+        QTest::newRow("refused by the server and by the screen's checks in one block")
+            << QStringLiteral("Código\tEfetivos\tValor\n3\t0\t10\n90\t1\t1\n4\t1\t1\n")
+            << QStringList{"00004|1.0000|1.0000|1.0000"}
+            << QStringList{"2|Nº de efetivos deve ser informado", "3|" + notOnServer};
+        QTest::newRow("a service twice in the block, the second refused as already there")
+            << QStringLiteral("1\t1\t1\n00001\t2\t2\n5\t1\t1\n")
+            << QStringList{"00001|1.0000|1.0000|1.0000", "00005|1.0000|1.0000|1.0000"}
+            << QStringList{"2|Efetivos para faturamento já cadastrado."};
+    }
+
+    // A block the server refuses is saved again row by row: the others are stored, and the row it refuses
+    // is reported with the server's words, as when it was typed.
+    void rowsTheServerRefusesAreReportedEachOnItsOwn()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, refused);
+        if (!std::exchange(localOnlyService_, true)) {
+            QSqlQuery local(TdtmDBGeral::current()->adcGeral());
+            QVERIFY(
+                local.exec(QStringLiteral("INSERT INTO SERVICO VALUES ('0001', '00090', 'Só na estação')")));
+        }
+        const QDate date = freshDate();
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        screen_->PasteLines(pasted);
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date), stored);
+        QStringList expected;
+        for (const QString& reason : refused)
+            expected << reason.arg(date.toString(QStringLiteral("dd/MM/yyyy")));
+        QCOMPARE(shownRefusals(), expected);
+        QCOMPARE(fx_.rowCount(), stored.size());
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
+    }
+
+    void longPasteShowsProgressAndCanBeCalledOff_data()
+    {
+        QTest::addColumn<int>("cancelAt");
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("progress");
+        QTest::addColumn<QStringList>("refused");
+        const QString calledOff = QStringLiteral("Não colada: a colagem foi cancelada antes desta linha.");
+        const QStringList all{"00001|1.0000|1.0000|1.0000", "00002|1.0000|1.0000|1.0000",
+                              "00003|1.0000|1.0000|1.0000", "00004|1.0000|1.0000|1.0000",
+                              "00005|1.0000|1.0000|1.0000"};
+        QTest::newRow("let run") << -1 << all << QStringList{"0/5", "2/5", "4/5"} << QStringList();
+        QTest::newRow("called off before the second block")
+            << 1 << all.mid(0, 2) << QStringList{"0/5", "2/5"}
+            << QStringList{"3|" + calledOff, "4|" + calledOff, "5|" + calledOff};
+        QTest::newRow("called off before the first block")
+            << 0 << QStringList() << QStringList{"0/5"}
+            << QStringList{"1|" + calledOff, "2|" + calledOff, "3|" + calledOff, "4|" + calledOff,
+                           "5|" + calledOff};
+    }
+
+    // Blocks of two rows stand for the long paste's blocks of a thousand: the progress after each, and
+    // calling it off keeps the blocks saved and lists the rest as not pasted.
+    void longPasteShowsProgressAndCanBeCalledOff()
+    {
+        QFETCH(int, cancelAt);
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, progress);
+        QFETCH(QStringList, refused);
+        const QDate date = freshDate();
+        QVERIFY(fx_.showLines(QStringLiteral("1"), date));
+        prompts().cancelAtProgress = cancelAt;
+        screen_->SetPasteBlockRows(2);
+        const auto restore = qScopeGuard([this] { screen_->SetPasteBlockRows(1000); });
+        screen_->PasteLines(QStringLiteral("1\t1\t1\n2\t1\t1\n3\t1\t1\n4\t1\t1\n5\t1\t1\n"));
+        QCOMPARE(prompts().errors, QStringList());
+        QCOMPARE(prompts().progress, progress);
+        QVERIFY(!prompts().progressShown);
+        QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date), stored);
+        QCOMPARE(shownRefusals(), refused);
+        QCOMPARE(fx_.rowCount(), stored.size());
+        QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
     }
 
     void copiedListPastesBackOnAnotherDate_data()

@@ -79,6 +79,18 @@ void RecordingPrompts::HideBusy()
     busy = false;
 }
 
+bool RecordingPrompts::ShowProgress(QWidget*, const QString&, qsizetype done, qsizetype total)
+{
+    progressShown = true;
+    progress << QStringLiteral("%1/%2").arg(done).arg(total);
+    return progress.size() - 1 != cancelAtProgress;
+}
+
+void RecordingPrompts::HideProgress()
+{
+    progressShown = false;
+}
+
 void RecordingPrompts::ShowTable(const QString& title, const QStringList& headers,
                                  const QList<QStringList>& rows)
 {

@@ -26,6 +26,8 @@ public:
     void ShowBusy(QWidget* over, int kind) override;
     void ShowBusyFor(QWidget* over, int kind, const QString& waitingFor) override;
     void HideBusy() override;
+    bool ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total) override;
+    void HideProgress() override;
     void ShowTable(const QString& title, const QStringList& headers, const QList<QStringList>& rows) override;
     // Recorded as a table of its first page; with `showTables` the real dialog is shown instead,
     // left open for the test in `openTable` (the call returns at once).
@@ -56,6 +58,11 @@ public:
     // What each counted wait said it waited for ("Gravando...").
     QStringList busyWaits;
     int busyShown = 0;
+    // "done/total" of each progress shown; the progress shown after `cancelAtProgress` of them (-1:
+    // never) answers that the user called the step off.
+    QStringList progress;
+    qsizetype cancelAtProgress = -1;
+    bool progressShown = false;
     bool busy = false;
     bool likeDesktop = false;
     // How many dialogs took the activation away from a window.

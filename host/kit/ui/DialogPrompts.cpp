@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStyle>
 
@@ -73,6 +74,7 @@ DialogPrompts::DialogPrompts() = default;
 DialogPrompts::~DialogPrompts()
 {
     HideBusy();
+    HideProgress();
 }
 
 void DialogPrompts::ShowError(const QString& message)
@@ -147,6 +149,30 @@ void DialogPrompts::ShowBusyFor(QWidget* over, int, const QString& waitingFor)
 void DialogPrompts::HideBusy()
 {
     delete busy_.data();
+}
+
+bool DialogPrompts::ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total)
+{
+    if (!progress_) {
+        // Owned by `over`'s window, or deleted in HideProgress.
+        progress_ =
+            new QProgressDialog(text, QStringLiteral("Cancelar"), 0, 1000, over ? over->window() : nullptr);
+        progress_->setWindowTitle(caption());
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(0);
+        progress_->setAutoReset(false);
+        progress_->setAutoClose(false);
+    }
+    progress_->setLabelText(text);
+    // In thousandths, so that any count fits the dialog's int range; a modal dialog's setValue lets
+    // "Cancelar" be pressed.
+    progress_->setValue(total > 0 ? int(done * 1000 / total) : 0);
+    return !progress_->wasCanceled();
+}
+
+void DialogPrompts::HideProgress()
+{
+    delete progress_.data();
 }
 
 QWidget* DialogPrompts::BusyWidget() const

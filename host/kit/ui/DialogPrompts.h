@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class BusyIndicator;
+class QProgressDialog;
 
 // The prompts as users meet them: message boxes, the search list and the busy indicator. The host
 // installs them at start-up.
@@ -24,6 +25,9 @@ public:
     void ShowBusy(QWidget* over, int kind) override;
     void ShowBusyFor(QWidget* over, int kind, const QString& waitingFor) override;
     void HideBusy() override;
+    // A window-modal progress dialog over `over`'s window, with "Cancelar".
+    bool ShowProgress(QWidget* over, const QString& text, qsizetype done, qsizetype total) override;
+    void HideProgress() override;
 
     // How wide a window must be for its title to show whole between the frame's icon and buttons;
     // message boxes are never narrower.
@@ -34,4 +38,5 @@ public:
 
 private:
     QPointer<BusyIndicator> busy_;
+    QPointer<QProgressDialog> progress_;
 };

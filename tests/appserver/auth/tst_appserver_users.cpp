@@ -142,7 +142,7 @@ QList<QByteArray> AppServerUsersTest::arguments(const QString& method, QDate dat
             throw std::runtime_error(drawn.body.toStdString());
         return {RpcClient::str(drawn.resultString())};
     }
-    return {branch, day, RpcClient::str(Service)}; // GetVerifServ, GetHistEfetGest
+    return {branch, day, RpcClient::str(Service)}; // GetVerifServ, GetVerifServs, GetHistEfetGest
 }
 
 QStringList AppServerUsersTest::snapshot()
@@ -163,7 +163,7 @@ void AppServerUsersTest::everyMethodUnderEveryCaller_data()
     const QStringList methods{QStringLiteral("GetPrxRelApurFat"), QStringLiteral("getEfetGest"),
                               QStringLiteral("GetVerifServ"),     QStringLiteral("setEfetGest"),
                               QStringLiteral("Importa"),          QStringLiteral("SetDelTableApur"),
-                              QStringLiteral("GetHistEfetGest")};
+                              QStringLiteral("GetHistEfetGest"),  QStringLiteral("GetVerifServs")};
     const std::pair<Caller, const char*> callers[] = {
         {Caller::NoSession, "no session"},   {Caller::Expired, "expired"},
         {Caller::SignedOut, "signed out"},   {Caller::Disabled, "disabled user"},

@@ -114,6 +114,22 @@ void AppServerBadInputTest::refusedWithItsError_data()
     QTest::newRow("reservation branch too long") << request("GetPrxRelApurFat", R"(["00001"])") << -32602;
     QTest::newRow("service too long")
         << request("GetVerifServ", R"(["0001","2031-01-02","000001"])") << -32602;
+    QTest::newRow("services empty") << request("GetVerifServs", R"(["0001","2031-01-02",""])") << -32602;
+    QTest::newRow("services with an empty code")
+        << request("GetVerifServs", R"(["0001","2031-01-02","00001,,00002"])") << -32602;
+    QTest::newRow("services ending in a comma")
+        << request("GetVerifServs", R"(["0001","2031-01-02","00001,"])") << -32602;
+    QTest::newRow("services with a code too long")
+        << request("GetVerifServs", R"(["0001","2031-01-02","00001,000002"])") << -32602;
+    QTest::newRow("services: 1,001 codes")
+        << request("GetVerifServs", "[\"0001\",\"2031-01-02\",\"" + QByteArray("1,").repeated(1000) + "1\"]")
+        << -32602;
+    QTest::newRow("services: a text over the bound")
+        << request("GetVerifServs", "[\"0001\",\"2031-01-02\",\"" + QByteArray(6001, '1') + "\"]") << -32602;
+    QTest::newRow("services a list") << request("GetVerifServs", R"(["0001","2031-01-02",["00001"]])")
+                                     << -32602;
+    QTest::newRow("services without a branch")
+        << request("GetVerifServs", R"(["","2031-01-02","00001"])") << -32602;
     QTest::newRow("branch with quote and comment")
         << request("getEfetGest", R"(["1';--","2031-01-02"])") << -32602;
     QTest::newRow("no such day") << request("getEfetGest", R"(["0001","2031-02-30"])") << -32602;
@@ -166,6 +182,8 @@ void AppServerBadInputTest::messageNamesTheArgument_data()
     QTest::newRow("change set") << request("setEfetGest", R"(["{}"])") << QStringLiteral("alterações");
     QTest::newRow("service") << request("GetVerifServ", R"(["0001","2031-01-02","000001"])")
                              << QStringLiteral("serviço");
+    QTest::newRow("services") << request("GetVerifServs", R"(["0001","2031-01-02","00001,"])")
+                              << QStringLiteral("serviços");
     QTest::newRow("request") << QByteArray(R"({"jsonrpc":"2.0","id":1,"params":[]})")
                              << QStringLiteral("não é texto");
 }

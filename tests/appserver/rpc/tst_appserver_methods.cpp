@@ -58,6 +58,8 @@ private slots:
     void reservationTicketsAreNewAndUnguessable();
     void savedLinesComeBackExactAndOrdered();
     void verifServFindsOnlyThatKey();
+    void verifServsFindsThoseOfTheKeysStored_data();
+    void verifServsFindsThoseOfTheKeysStored();
     void clientDataSetEditsRoundTrip();
     void modifyOfLineChangedByOtherIsRefused();
     void modifiedLineKeepsItsKey_data();
@@ -186,6 +188,49 @@ void AppServerMethodsTest::verifServFindsOnlyThatKey()
     QCOMPARE(verify(QStringLiteral("0003"), date, QStringLiteral("00008")), QByteArray("[]"));
     QCOMPARE(verify(QStringLiteral("0004"), date, QStringLiteral("00007")), QByteArray("[]"));
     QCOMPARE(verify(QStringLiteral("0003"), date.addDays(1), QStringLiteral("00007")), QByteArray("[]"));
+}
+
+void AppServerMethodsTest::verifServsFindsThoseOfTheKeysStored_data()
+{
+    QTest::addColumn<QString>("branch");
+    QTest::addColumn<int>("dayAfter");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QByteArray>("rows");
+    // Stored on branch 0003: services 00002, 00005 and 00007.
+    QTest::newRow("two stored of four, in the order asked")
+        << "0003" << 0 << "00007,00001,00002,00003" << QByteArray(R"([["00007"],["00002"]])");
+    QTest::newRow("one asked twice is listed once")
+        << "0003" << 0 << "00007,00007" << QByteArray(R"([["00007"]])");
+    QTest::newRow("none stored") << "0003" << 0 << "00001,00003" << QByteArray("[]");
+    QTest::newRow("another branch") << "0004" << 0 << "00007,00002" << QByteArray("[]");
+    QTest::newRow("another day") << "0003" << 1 << "00007,00002" << QByteArray("[]");
+    QTest::newRow("a code not padded is another code")
+        << "0003" << 0 << "7,00005" << QByteArray(R"([["00005"]])");
+    QStringList most;
+    for (int i = 0; i < 999; ++i)
+        most << QStringLiteral("%1").arg(i + 9000, 5, 10, QLatin1Char('0'));
+    most << QStringLiteral("00005");
+    QTest::newRow("the most codes a call takes, the last stored")
+        << "0003" << 0 << most.join(QLatin1Char(',')) << QByteArray(R"([["00005"]])");
+}
+
+void AppServerMethodsTest::verifServsFindsThoseOfTheKeysStored()
+{
+    QFETCH(QString, branch);
+    QFETCH(int, dayAfter);
+    QFETCH(QString, asked);
+    QFETCH(QByteArray, rows);
+    const QDate date = freshDate();
+    QList<Change> lines;
+    for (const QString& code : {QStringLiteral("00002"), QStringLiteral("00005"), QStringLiteral("00007")})
+        lines << inserted(line(QStringLiteral("0003"), date, code, QStringLiteral("1"), QStringLiteral("1"),
+                               QStringLiteral("1")));
+    QVERIFY(save(*client_, lines).ok());
+    const RpcClient::Reply reply =
+        client_->call(QStringLiteral("GetVerifServs"),
+                      {RpcClient::str(branch), iso(date.addDays(dayAfter)), RpcClient::str(asked)});
+    QVERIFY2(reply.ok(), reply.body);
+    QCOMPARE(RpcClient::member(reply.resultJson, "rows"), rows);
 }
 
 void AppServerMethodsTest::clientDataSetEditsRoundTrip()

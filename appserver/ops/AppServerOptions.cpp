@@ -36,11 +36,11 @@ const QCommandLineOption
                      QStringLiteral("SECONDS"), QStringLiteral("86400"));
 const QCommandLineOption
     SessionIdleOption(QStringLiteral("session-idle-timeout"),
-                      QStringLiteral("Seconds a session lasts without calls (default 8 hours)."),
+                      QStringLiteral("Seconds a session lasts without calls."),
                       QStringLiteral("SECONDS"), QStringLiteral("28800"));
 const QCommandLineOption
     SessionLifetimeOption(QStringLiteral("session-lifetime"),
-                          QStringLiteral("Seconds a session lasts from its sign-in (default 12 hours)."),
+                          QStringLiteral("Seconds a session lasts from its sign-in."),
                           QStringLiteral("SECONDS"), QStringLiteral("43200"));
 const QCommandLineOption HistoryDaysOption(QStringLiteral("history-days"),
                                            QStringLiteral("Days a line's change is kept in its history."),

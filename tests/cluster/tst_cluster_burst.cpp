@@ -71,6 +71,7 @@ private:
 
     QTemporaryDir home_{QStringLiteral("/tmp/med-burst-XXXXXX")};
     quint16 port_ = 0;
+    QByteArray session_;
 };
 
 QString ClusterBurstTest::cluster(const QStringList& arguments, int* exitCode)
@@ -97,6 +98,10 @@ void ClusterBurstTest::initTestCase()
     QCOMPARE(exitCode, 0);
     port_ = quint16(QUrl(url).port());
     QVERIFY2(port_ != 0, qPrintable(url));
+    // The group's load account signs in once; every client carries its session.
+    session_ = cluster({QStringLiteral("session")}, &exitCode).toLatin1();
+    QCOMPARE(exitCode, 0);
+    QVERIFY(!session_.isEmpty());
 }
 
 void ClusterBurstTest::burstIsQueuedNotRefused()
@@ -110,7 +115,7 @@ void ClusterBurstTest::burstIsQueuedNotRefused()
     std::vector<std::unique_ptr<QThread>> clients;
     for (int c = 0; c < Clients; ++c) {
         clients.emplace_back(QThread::create([&, this] {
-            HttpClient client(QStringLiteral("127.0.0.1"), port_);
+            HttpClient client(QStringLiteral("127.0.0.1"), port_, session_);
             client.setTimeout(60000);
             while (!go)
                 QThread::msleep(10);

@@ -44,7 +44,7 @@ for lang in "" pt/; do
   done
 done
 check "manual page lists the options with their defaults" \
-  grep -q "Default: 127.0.0.1:8418" <(zcat "$top/share/man/man1/med_appserver.1.gz")
+  grep -q "Default: 127.0.0.1:8418" <(zcat "$top/share/man/man1/med_appserver.1.gz" | tr -s ' \n' '  ')
 logrotate=$(dirname "$confdir")/logrotate.d/med00418-appserver
 check "logrotate file installed" test -f "$root$logrotate"
 

@@ -45,7 +45,8 @@ bool ConnectionBalancer::makeRoom()
 {
     if (unanswered_.empty())
         return false;
-    const auto [id, server] = *unanswered_.begin();
+    const Id id = unanswered_.begin()->first;
+    LimitedTcpServer* const server = unanswered_.begin()->second;
     unanswered_.erase(unanswered_.begin());
     closing_.insert(id);
     // Queued after the connection's own adoption, in the same thread: it is always found.

@@ -4,6 +4,8 @@
 set -euo pipefail
 
 script=${MED_SOURCE_DIR:?}/scripts/cluster.sh
+# shellcheck source=tests/cluster/ProcessesGone.sh
+source "$(dirname "$0")/ProcessesGone.sh"
 export MED_CLUSTER_HOME
 MED_CLUSTER_HOME=$(mktemp -d /tmp/med-cluster-test-XXXXXX)
 trap '"$script" stop >/dev/null 2>&1 || true; rm -rf "$MED_CLUSTER_HOME"' EXIT
@@ -52,14 +54,7 @@ grep -q '^app1 .*not running' <<<"$status" || fail "status does not show the kil
 grep -q '^app2 .*answers' <<<"$status" || fail "status does not show the living server answering"
 
 "$script" stop
-# A process the container's init has yet to reap is a zombie: gone in every other respect.
-for pid in $pids; do
-  for _ in $(seq 50); do
-    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null || true)
-    [[ -z $state || $state == Z ]] && break
-    sleep 0.1
-  done
-  [[ -z $state || $state == Z ]] || fail "process $pid is still running after stop"
-done
+# shellcheck disable=SC2086
+expect_processes_gone $pids
 [[ ! -e $MED_CLUSTER_HOME/haproxy.pid ]] || fail "stop left its records"
 echo "PASS"

@@ -7,6 +7,8 @@
 set -euo pipefail
 
 script=${MED_SOURCE_DIR:?}/scripts/cluster.sh
+# shellcheck source=tests/cluster/ProcessesGone.sh
+source "$(dirname "$0")/ProcessesGone.sh"
 program=${MED_BINARY_DIR:?}/bin/soak_cluster
 export MED_CLUSTER_HOME
 MED_CLUSTER_HOME=$(mktemp -d /tmp/med-failover-test-XXXXXX)
@@ -31,15 +33,8 @@ grep -q '^primary: pg2$' <<<"$("$script" status)" || fail "status does not show 
 pids+=" $(head -1 -q "$home"/replicated/pg*/data/postmaster.pid)"
 
 "$script" stop
-# A process the container's init has yet to reap is a zombie: gone in every other respect.
-for pid in $pids; do
-  for _ in $(seq 50); do
-    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null || true)
-    [[ -z $state || $state == Z ]] && break
-    sleep 0.1
-  done
-  [[ -z $state || $state == Z ]] || fail "process $pid is still running after stop"
-done
+# shellcheck disable=SC2086
+expect_processes_gone $pids
 for port in $ports; do
   ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || fail "port $port is still listening after stop"
 done

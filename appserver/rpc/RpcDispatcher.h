@@ -8,6 +8,7 @@
 #include <QString>
 #include <chrono>
 
+class CommitGroup;
 class Database;
 class RdmMediEfeti;
 struct RpcRequest;
@@ -25,9 +26,12 @@ public:
         bool needsSession = false;
     };
 
+    // `group`: write calls are saved in it, committed with the other saves of their turn; without one
+    // each commits alone.
     RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl,
-                  SessionLimits sessions = {})
-        : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions)
+                  SessionLimits sessions = {}, CommitGroup* group = nullptr)
+        : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions),
+          group_(group)
     {}
 
     // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes
@@ -40,6 +44,8 @@ public:
     Outcome databaseFailed(const QByteArray& requestBody, const QString& message);
     // After a failure: a connection the database cut is opened again for the next try.
     void reconnect() { recover(QStringLiteral("session check")); }
+    // The group whose commit the answers given now wait for; null when saves commit alone.
+    CommitGroup* commitGroup() const { return group_; }
 
 private:
     void recover(const QString& method);
@@ -55,4 +61,5 @@ private:
     Database& database_;
     RequestLog requestLog_;
     SessionLimits sessions_;
+    CommitGroup* group_;
 };

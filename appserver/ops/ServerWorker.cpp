@@ -66,8 +66,8 @@ void ServerWorker::serve()
 {
     Database database(options_.databaseSpec());
     RdmMediEfeti methods(database, options_.reservationTtl);
-    // Outlives the connections, which may wait for its commit.
-    CommitGroup saves(database);
+    // Outlives the connections, which may wait for its commit. Plain sockets send only when flushed.
+    CommitGroup saves(database, !tls_);
     RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions, &saves);
     CallGate gate(database, options_.token, options_.sessions);
     RpcEndpoint endpoint(dispatcher, readiness_, gate, options_.trustedProxies);

@@ -17,8 +17,8 @@ const QString RollbackToSavepoint = QStringLiteral("ROLLBACK TO SAVEPOINT chamad
 
 } // namespace
 
-CommitGroup::CommitGroup(Database& database, QObject* parent)
-    : QObject(parent), database_(database), grouping_(database.dialect().serializesWriters())
+CommitGroup::CommitGroup(Database& database, bool answersWait, QObject* parent)
+    : QObject(parent), database_(database), grouping_(answersWait && database.dialect().serializesWriters())
 {}
 
 CommitGroup::~CommitGroup()

@@ -8,18 +8,21 @@
 class Database;
 
 // The saves of one turn of a worker's event loop, committed together: one flush of the log to disk for
-// all of them rather than one each. The turn's first save opens the transaction and its commit is
-// posted ahead of every other posted event (a TLS socket's flush among them), so it runs first thing in the
-// next turn, before any answer held for it can leave; each save runs under a savepoint of its own, so one
-// that fails undoes only itself. Answers given while the group is open are held by their connections
-// until `settled` says the group is on disk (or is not: those connections are then reset, and their
-// calls' outcome is unknown to the client). Only where the database takes one writer at a time
-// (SQLite); elsewhere each save commits alone, as the database groups concurrent commits itself.
+// all of them rather than one each. The turn's first save opens the transaction, and its commit is
+// posted ahead of every other posted event, so it runs first thing in the next turn, before that turn
+// reads any socket; each save runs under a savepoint of its own, so one that fails undoes only itself.
+// Answers given while the group is open are held by their connections until `settled` says the group
+// is on disk (or is not: those connections are then reset, and their calls' outcome is unknown to the
+// client). Only where the database takes one writer at a time (SQLite); elsewhere each save commits
+// alone, as the database groups concurrent commits itself. Only where answers stay in their sockets'
+// buffers until flushed: Qt's TLS socket may send on its own while it reads, so over TLS each save
+// commits alone too.
 class CommitGroup : public QObject {
     Q_OBJECT
 
 public:
-    explicit CommitGroup(Database& database, QObject* parent = nullptr);
+    // `answersWait`: an answer written to a connection leaves only when the connection flushes it.
+    CommitGroup(Database& database, bool answersWait, QObject* parent = nullptr);
     // An open group is rolled back: its answers were never sent.
     ~CommitGroup() override;
 

@@ -132,13 +132,14 @@ void AppServerPamTest::signIn_data()
     row("no account row", "system", "caio", "sistema-caio", "sign-in failed: unknown login - login caio");
     row("disabled account", "system", "bia", "sistema-bia", "sign-in failed: user disabled - login bia");
     row("account refused by PAM", "system", "vencida", "sistema-vencida",
-        "sign-in failed: refused by PAM (pam_acct_mgmt: ");
+        "sign-in failed: refused by PAM (pam_acct_mgmt: Authentication failure)");
     row("local password not checked", "system", "digitador", "demo-digitador", refused);
     row("missing module", "missing module", "ana", "sistema-ana",
-        "sign-in failed: PAM failed (pam_authenticate: ");
+        "sign-in failed: PAM failed (pam_authenticate: Module is unknown)");
     row("failing module", "failing module", "dani", "sistema-dani",
-        "sign-in failed: PAM failed (pam_authenticate: ");
-    row("no service file", "none", "dani", "sistema-dani", "sign-in failed: PAM failed (pam_start: ");
+        "sign-in failed: PAM failed (pam_authenticate: System error)");
+    row("no service file", "none", "dani", "sistema-dani",
+        "sign-in failed: PAM failed (pam_start: Critical error - immediate abort)");
 }
 
 void AppServerPamTest::signIn()

@@ -9,6 +9,11 @@ namespace PamCheck {
 
 namespace {
 
+void wipe(QByteArray& secret)
+{
+    explicit_bzero(secret.data(), size_t(secret.size()));
+}
+
 struct Conversation {
     const char* password;
     bool answered = false;
@@ -60,22 +65,22 @@ int converse(int count, const pam_message** messages, pam_response** responses, 
 void noDelay(int, unsigned, void*) {}
 
 // One PAM transaction, ended with the outcome of its last step.
-class Transaction {
+class PamTransaction {
 public:
-    Transaction(const QString& confDir, const QByteArray& login, Conversation& conversation)
+    PamTransaction(const QString& confDir, const QByteArray& login, Conversation& conversation)
         : conversation_{converse, &conversation}
     {
         const QByteArray folder = confDir.toLocal8Bit();
         status_ = pam_start_confdir(Service, login.constData(), &conversation_,
                                     folder.isEmpty() ? nullptr : folder.constData(), &handle_);
     }
-    ~Transaction()
+    ~PamTransaction()
     {
         if (handle_)
             pam_end(handle_, status_);
     }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
+    PamTransaction(const PamTransaction&) = delete;
+    PamTransaction& operator=(const PamTransaction&) = delete;
 
     bool ok() const { return status_ == PAM_SUCCESS; }
     // Runs one step unless an earlier one failed.
@@ -128,16 +133,21 @@ private:
 
 } // namespace
 
+bool askable(const QString& password)
+{
+    QByteArray clear = password.toUtf8();
+    const bool fits = !clear.isEmpty() && clear.size() < PAM_MAX_RESP_SIZE && !clear.contains('\0');
+    wipe(clear);
+    return fits;
+}
+
 Outcome check(const QString& confDir, const QString& login, const QString& password, const QString& address)
 {
-    // PAM reads C strings: a NUL inside would cut the password short.
-    if (password.isEmpty() || password.contains(QChar(0)) || login.contains(QChar(0)))
-        return {Outcome::Verdict::Refused, QStringLiteral("empty password or NUL character")};
     QByteArray clear = password.toUtf8();
     Conversation conversation{clear.constData()};
     Outcome outcome;
     {
-        Transaction transaction(confDir, login.toUtf8(), conversation);
+        PamTransaction transaction(confDir, login.toUtf8(), conversation);
         const QByteArray host = address.toLatin1();
         transaction.set("pam_set_item", PAM_RHOST, host.constData());
         transaction.set("pam_set_item", PAM_FAIL_DELAY, reinterpret_cast<const void*>(&noDelay));
@@ -145,7 +155,7 @@ Outcome check(const QString& confDir, const QString& login, const QString& passw
         transaction.run("pam_acct_mgmt", pam_acct_mgmt);
         outcome = transaction.outcome();
     }
-    explicit_bzero(clear.data(), size_t(clear.size()));
+    wipe(clear);
     return outcome;
 }
 

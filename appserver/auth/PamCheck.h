@@ -21,7 +21,12 @@ struct Outcome {
     QString reason;
 };
 
-// `confDir` empty: the system's service files; else the service file in that folder.
+// Whether PAM can be asked about `password` as it is: not empty, no NUL inside (PAM reads C strings)
+// and shorter than PAM_MAX_RESP_SIZE bytes (modules may keep no more). Anything else would be checked
+// cut short.
+bool askable(const QString& password);
+// `confDir` empty: the system's service files; else the service file in that folder. `login` is a
+// valid account name (Account::validLogin) and `password` askable.
 Outcome check(const QString& confDir, const QString& login, const QString& password, const QString& address);
 
 } // namespace PamCheck

@@ -68,8 +68,9 @@ SignIn::Check SignIn::checkPassword(const QString& login, const std::optional<Ac
         return {PasswordHash::matches(stored ? stored->passwordHash : PasswordHash::dummy(), password),
                 false,
                 {}};
-    // No account can have another name: such a one never reaches the system's PAM stack.
-    if (!Account::validLogin(login))
+    // No account can have another name, and a password PAM would cut short is nobody's: neither
+    // reaches the system's PAM stack.
+    if (!Account::validLogin(login) || !PamCheck::askable(password))
         return {};
     const PamCheck::Outcome outcome = PamCheck::check(method_.pamConfDir, login, password, address);
     switch (outcome.verdict) {

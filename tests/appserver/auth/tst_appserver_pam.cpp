@@ -138,6 +138,15 @@ void AppServerPamTest::signIn_data()
         "sign-in failed: PAM failed (pam_authenticate: Module is unknown)");
     row("failing module", "failing module", "dani", "sistema-dani",
         "sign-in failed: PAM failed (pam_authenticate: System error)");
+    // PAM reads C strings and may keep 512 bytes: what it would cut short is not asked.
+    const QString cutShort = QStringLiteral("sistema-ana") + QChar(0) + QStringLiteral("resto");
+    QTest::newRow("NUL in the password")
+        << "system"
+        << "ana" << cutShort << QByteArray("sign-in failed: wrong password - login ana");
+    QTest::newRow("password longer than PAM takes")
+        << "system"
+        << "dani" << QStringLiteral("sistema-dani") + QString(600, u'x')
+        << QByteArray("sign-in failed: wrong password - login dani");
     row("no service file", "none", "dani", "sistema-dani",
         "sign-in failed: PAM failed (pam_start: Critical error - immediate abort)");
 }

@@ -14,7 +14,6 @@
 
 #include <QClipboard>
 #include <QtTest>
-#include <csignal>
 #include <functional>
 
 using F = ScreenFixture;
@@ -74,7 +73,7 @@ private slots:
     void cleanup()
     {
         tester_.reset();
-        ::kill(static_cast<pid_t>(fx_.server().pid()), SIGCONT);
+        fx_.server().resume();
         QSettings(HostSettings::filePath(), QSettings::IniFormat)
             .remove(QStringLiteral("Servidor/TimeoutMs"));
         fx_.startServer();
@@ -192,15 +191,14 @@ private slots:
         QSettings(HostSettings::filePath(), QSettings::IniFormat)
             .setValue(QStringLiteral("Servidor/TimeoutMs"), 1000);
 
-        const auto pid = static_cast<pid_t>(fx_.server().pid());
-        QCOMPARE(::kill(pid, SIGSTOP), 0);
+        QVERIFY(fx_.server().pause());
         bool resumed = false;
         // Goes on, and is waited for until the change it was sent shows in its database; no event of
         // the screen runs meanwhile.
         const auto resume = [&] {
             if (std::exchange(resumed, true))
                 return;
-            ::kill(pid, SIGCONT);
+            fx_.server().resume();
             const QDeadlineTimer deadline(20000);
             while (fx_.serverDb().lines(QStringLiteral("0002"), date) != held && !deadline.hasExpired())
                 QThread::msleep(20);

@@ -68,7 +68,8 @@ void ServerWorker::serve()
     RdmMediEfeti methods(database, options_.reservationTtl);
     // Outlives the connections, which may wait for its commit. Plain sockets send only when flushed.
     CommitGroup saves(database, !tls_);
-    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions, &saves);
+    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions, options_.signIn,
+                             &saves);
     CallGate gate(database, options_.token, options_.sessions);
     RpcEndpoint endpoint(dispatcher, readiness_, gate, options_.trustedProxies);
     LimitedTcpServer::Limits limits;

@@ -3,6 +3,7 @@
 #include "CallerInfo.h"
 #include "RequestLog.h"
 #include "SessionLimits.h"
+#include "SignInMethod.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,9 +30,9 @@ public:
     // `group`: write calls are saved in it, committed with the other saves of their turn; without one
     // each commits alone.
     RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl,
-                  SessionLimits sessions = {}, CommitGroup* group = nullptr)
+                  SessionLimits sessions = {}, SignInMethod signIn = {}, CommitGroup* group = nullptr)
         : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions),
-          group_(group)
+          signIn_(std::move(signIn)), group_(group)
     {}
 
     // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes
@@ -61,5 +62,6 @@ private:
     Database& database_;
     RequestLog requestLog_;
     SessionLimits sessions_;
+    SignInMethod signIn_;
     CommitGroup* group_;
 };

@@ -56,7 +56,8 @@ void CommitGroup::begin()
     try {
         database_.execControl(database_.dialect().beginWrite());
     } catch (const SqlFailure&) {
-        writer_.unlock();
+        if (writer_.owns_lock())
+            writer_.unlock();
         throw;
     }
     database_.setInTransaction(true);

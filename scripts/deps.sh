@@ -27,6 +27,7 @@ test=(
   haproxy
   patroni etcd-server python3-etcd
   libbenchmark-dev
+  libpam-wrapper
 )
 bench=(wrk)
 

@@ -189,7 +189,7 @@ void changePassword(Database& database, const QString& login)
     existing(accounts, login);
     const QByteArray hash = PasswordHash::make(PasswordPrompt::readNew(login));
     Transaction transaction(database);
-    AccountStore(database).setPassword(login, hash);
+    accounts.setPassword(login, hash);
     SessionStore(database, {}).endAllOf(login);
     transaction.commit();
 }

@@ -62,14 +62,17 @@ std::unique_ptr<QTcpSocket> connectTo(quint16 port, const QString& caFile, const
     if (!tls->waitForEncrypted(WaitMs))
         return nullptr;
     tls->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // The handshake's last record goes now, not along with the first part of the request.
+    tls->flush();
     return tls;
 }
 
-// Writes each part by itself (a TLS record of its own), the last one a moment after the others.
+// Writes each part by itself (a TLS record of its own), the last one a moment after the others and the
+// handshake.
 bool writeInParts(QTcpSocket& socket, const QList<QByteArray>& parts)
 {
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        if (i > 0 && i == parts.size() - 1)
+        if (i == parts.size() - 1)
             QThread::msleep(PartGapMs);
         socket.write(parts[i]);
         if (!socket.waitForBytesWritten(WaitMs))
@@ -135,8 +138,11 @@ private slots:
     void connectionsBeyondTheCapAreClosed();
     void requestInPartsIsAnswered_data();
     void requestInPartsIsAnswered();
+    void refusalIsAnsweredBeforeTheClose_data();
+    void refusalIsAnsweredBeforeTheClose();
     void tokenInClearBehindAProxy_data();
     void tokenInClearBehindAProxy();
+    void cleanupTestCase();
 
 private:
     // Servers with a token, trusting a proxy on 127.0.0.1, one speaking plain HTTP and one HTTPS: those
@@ -488,6 +494,40 @@ void AppServerTransportTest::requestInPartsIsAnswered()
     QVERIFY(readAnswer(*socket).startsWith("HTTP/1.1 200 OK\r\n"));
 }
 
+void AppServerTransportTest::refusalIsAnsweredBeforeTheClose_data()
+{
+    QTest::addColumn<bool>("tls");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("status");
+    for (const bool tls : {false, true}) {
+        const char* const name = tls ? "TLS" : "TCP";
+        // The bodies announced never come: each answer is given on the head.
+        QTest::addRow("%s, wrong token", name)
+            << tls
+            << QByteArray("POST /Med00418.rdmMediEfeti HTTP/1.1\r\nAuthorization: Bearer x\r\n"
+                          "Content-Length: 10\r\n\r\n")
+            << QByteArray("401");
+        QTest::addRow("%s, body to a path not served", name)
+            << tls << QByteArray("POST /x HTTP/1.1\r\nContent-Length: 10\r\n\r\n") << QByteArray("404");
+        QTest::addRow("%s, malformed", name) << tls << QByteArray("BROKEN\r\n\r\n") << QByteArray("400");
+    }
+}
+
+void AppServerTransportTest::refusalIsAnsweredBeforeTheClose()
+{
+    QFETCH(bool, tls);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, status);
+    const AppServerProcess& server = tls ? *tls_ : *plain_;
+    const auto socket =
+        connectTo(server.port(), tls ? certificates_->caCertificate() : QString(), "127.0.0.1");
+    QVERIFY(socket);
+    QVERIFY(writeInParts(*socket, {request}));
+    const QByteArray answer = readAnswer(*socket);
+    QVERIFY2(answer.startsWith("HTTP/1.1 " + status + ' '), answer.constData());
+    QVERIFY(closedWithin(*socket, WaitMs));
+}
+
 // The token may cross a network only encrypted; what the server can see is the connection it came on.
 // A proxy on this machine that ends the clients' TLS passes their token on in clear over loopback,
 // while the client it names (for the log, throttling, the history) is remote: that token never crossed
@@ -537,6 +577,13 @@ void AppServerTransportTest::tokenInClearBehindAProxy()
     const QByteArray answer = readAnswer(*socket);
     QVERIFY2(answer.startsWith("HTTP/1.1 " + QByteArray::number(status) + ' '), answer.constData());
     QCOMPARE(lastLoggedClient(server.log(), logged), client);
+}
+
+void AppServerTransportTest::cleanupTestCase()
+{
+    // Every row above ran on these two: they still stop cleanly, sanitizers silent.
+    QCOMPARE(plain_->stop(), 0);
+    QCOMPARE(tls_->stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(AppServerTransportTest)

@@ -194,8 +194,9 @@ void changePassword(Database& database, const QString& login)
     transaction.commit();
 }
 
-// The sessions end rather than carry on under the new role: the host took the role (and the branches)
-// from the sign-in's answer and offers its commands by them, so a clerk signs in again to see them.
+// The sessions end rather than carry on under the new role: the host keeps the role the sign-in
+// answered (its branch search offers every branch to an administrador), and its next call signs in
+// again and takes the new one.
 void changeRole(Database& database, const Command& command)
 {
     const Account::Role role = roleGiven(command.role);

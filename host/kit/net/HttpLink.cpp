@@ -107,7 +107,7 @@ bool HttpLink::quickAnswer(Exchange& x, int timeoutMs)
         if (socket->bytesAvailable() == 0 && (left <= 0 || !socket->waitForReadyRead(left)))
             break;
         x.received = true;
-        x.reader.feed(socket->read(SocketBufferBytes));
+        x.reader.feed(takeAvailable());
     }
     return x.reader.state() != HttpAnswerReader::State::Reading;
 }
@@ -131,7 +131,7 @@ void HttpLink::wait(Exchange& x, int timeoutMs)
     const auto read = [&] {
         while (socket->bytesAvailable() > 0 && x.reader.state() == HttpAnswerReader::State::Reading) {
             x.received = true;
-            x.reader.feed(socket->read(SocketBufferBytes));
+            x.reader.feed(takeAvailable());
         }
         if (x.reader.state() != HttpAnswerReader::State::Reading)
             finish();
@@ -177,6 +177,13 @@ void HttpLink::wait(Exchange& x, int timeoutMs)
     }
     if (!x.over)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+QByteArrayView HttpLink::takeAvailable()
+{
+    buffer_.resize(qsizetype(std::min(socket_->bytesAvailable(), SocketBufferBytes)));
+    const qint64 got = socket_->read(buffer_.data(), buffer_.size());
+    return QByteArrayView(buffer_).first(qsizetype(std::max<qint64>(got, 0)));
 }
 
 HttpAnswer HttpLink::outcomeOf(Exchange& x)

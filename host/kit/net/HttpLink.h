@@ -40,9 +40,12 @@ private:
     // Waits, repainting, until the exchange is over or `timeoutMs` passed; the one place a call waits.
     void wait(Exchange& exchange, int timeoutMs);
     HttpAnswer outcomeOf(Exchange& exchange);
+    // What the socket holds, read into buffer_ (valid until the next read).
+    QByteArrayView takeAvailable();
 
     QString host_;
     quint16 port_;
     std::optional<QSslConfiguration> tls_;
     std::unique_ptr<QTcpSocket> socket_;
+    QByteArray buffer_;
 };

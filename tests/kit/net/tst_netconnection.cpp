@@ -19,6 +19,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTest>
 #include <optional>
 
@@ -59,6 +60,23 @@ bool restartPeakMemory()
     return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
 }
 
+constexpr char SharedToken[] = "s3cr3t-token-0001";
+
+// How the settings file comes to hold `token` (empty: the file goes, and with it the token): as
+// QSettings writes it (a new file renamed over the old), or rewritten in place.
+void putToken(const QString& path, const QString& how, const QString& token)
+{
+    if (token.isEmpty()) {
+        QVERIFY(QFile::remove(path));
+    } else if (how == QLatin1String("QSettings")) {
+        QSettings(path, QSettings::IniFormat).setValue(QStringLiteral("Servidor/Token"), token);
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(file.write("[Servidor]\nToken=" + token.toUtf8() + '\n') > 0);
+    }
+}
+
 RemoteValue reserve(TNetConnection& connection)
 {
     return connection.AppServer().call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string("0001")});
@@ -91,10 +109,16 @@ private slots:
     void endlessAnswersAreNotHeld();
     void everyCallIsLogged_data();
     void everyCallIsLogged();
+    void settingsChangedAreTakenByTheNextCall_data();
+    void settingsChangedAreTakenByTheNextCall();
+    void writesOfEveryHostAreTheirOwn_data();
+    void writesOfEveryHostAreTheirOwn();
 
 private:
     SettingsFile settings_;
     AppServerProcess server_{{}, Demo};
+    // Without accounts: its calls take the shared token. Started by the first test that needs it.
+    AppServerProcess tokenServer_{{}, {QStringLiteral("--token"), QString::fromLatin1(SharedToken)}};
 };
 
 void TestNetConnection::initTestCase()
@@ -495,6 +519,84 @@ void TestNetConnection::everyCallIsLogged()
     QCOMPARE(line.captured(2), method);
     QVERIFY(line.captured(3).toLongLong() <= elapsed);
     QCOMPARE(line.captured(4), outcome);
+}
+
+// Each call reads the token and timeout as the settings file holds them when it starts. Tokens: "" no
+// file, "wrong" one the server refuses, "right" its own.
+void TestNetConnection::settingsChangedAreTakenByTheNextCall_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("set by QSettings") << "QSettings"
+                                      << "wrong"
+                                      << "right";
+    QTest::newRow("rewritten in place") << "in place"
+                                        << "wrong"
+                                        << "right";
+    QTest::newRow("created after the connection opened") << "in place"
+                                                         << ""
+                                                         << "right";
+    QTest::newRow("removed") << "in place"
+                             << "right"
+                             << "";
+}
+
+void TestNetConnection::settingsChangedAreTakenByTheNextCall()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    if (tokenServer_.port() == 0)
+        tokenServer_.start();
+    HostSession::instance().forget();
+    const auto tokenOf = [](const QString& name) {
+        return name == QLatin1String("right") ? QString::fromLatin1(SharedToken) : name;
+    };
+    putToken(settings_.path(), how, tokenOf(before));
+    TNetConnection connection;
+    aimAt(connection, tokenServer_.port());
+    connection.Open();
+    const QString refused = QStringLiteral("O servidor de aplicação 127.0.0.1:%1 recusou o acesso: token "
+                                           "inválido ou ausente.")
+                                .arg(tokenServer_.port());
+    const auto outcomeWith = [&](const QString& name) {
+        return name == QLatin1String("right") ? QStringLiteral("<nothing raised>") : refused;
+    };
+    QCOMPARE(messageOf([&] { reserve(connection); }), outcomeWith(before));
+    putToken(settings_.path(), how, tokenOf(after));
+    QCOMPARE(messageOf([&] { reserve(connection); }), outcomeWith(after));
+}
+
+// Reservations are writes: the server answers a request id it has seen with its first outcome. Each
+// reservation draws its own number only when no two calls, of one host or of two, share an id.
+void TestNetConnection::writesOfEveryHostAreTheirOwn_data()
+{
+    QTest::addColumn<bool>("otherHost");
+    QTest::addColumn<bool>("reopened");
+    QTest::newRow("one host, one call after the other") << false << false;
+    QTest::newRow("two hosts, each its first call") << true << false;
+    QTest::newRow("one host, its connection opened again") << false << true;
+}
+
+void TestNetConnection::writesOfEveryHostAreTheirOwn()
+{
+    QFETCH(bool, otherHost);
+    QFETCH(bool, reopened);
+    TNetConnection first;
+    TNetConnection second;
+    aimAt(first, server_.port());
+    aimAt(second, server_.port());
+    first.Open();
+    second.Open();
+    const QString drawn = reserve(first).toString();
+    if (reopened) {
+        first.Close();
+        first.Open();
+    }
+    const QString next = reserve(otherHost ? second : first).toString();
+    QVERIFY(!drawn.isEmpty());
+    QVERIFY2(next != drawn, qPrintable(next));
 }
 
 QTEST_GUILESS_MAIN(TestNetConnection)

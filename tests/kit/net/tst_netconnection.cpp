@@ -6,6 +6,7 @@
 #include "HostLog.h"
 #include "HostTestSignIn.h"
 #include "MessageOf.h"
+#include "PausingServer.h"
 #include "ProcessMemory.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
@@ -101,6 +102,8 @@ private slots:
     void argumentsTravelByKind();
     void answers_data();
     void answers();
+    void answersInPieces_data();
+    void answersInPieces();
     void callsWhoseAnswerWasLost_data();
     void callsWhoseAnswerWasLost();
     void answersThatAreNotTaken_data();
@@ -333,6 +336,41 @@ void TestNetConnection::answers()
         throw Exception(QString::fromUtf8(result.raw()));
     });
     QCOMPARE(message, outcome.replace("%1", QString::number(server.port())));
+}
+
+// An answer whose first piece comes at once and the rest later is read partly before the wait's event
+// loop runs and partly within it: read whole, and its connection kept for the next call.
+void TestNetConnection::answersInPieces_data()
+{
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    const QByteArray body = R"({"jsonrpc":"2.0","id":%ID%,"result":{"n":[1,2,3]}})";
+    const QByteArray head =
+        "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
+    const auto chunk = [](const QByteArray& data) {
+        return QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n";
+    };
+    QTest::newRow("head, then the body") << QList<QByteArray>{head, body};
+    QTest::newRow("the head in two, then the body in two")
+        << QList<QByteArray>{head.left(10), head.mid(10) + body.left(20), body.mid(20)};
+    QTest::newRow("chunks, one after another")
+        << QList<QByteArray>{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunk(body.left(20)),
+                             chunk(body.mid(20)), "0\r\n\r\n"};
+}
+
+void TestNetConnection::answersInPieces()
+{
+    QFETCH(QList<QByteArray>, pieces);
+    const PausingServer server(pieces, 30);
+    TNetConnection connection;
+    aimAt(connection, server.port());
+    connection.Open();
+    // The result as the message raised, so that a failure shows what the clerk would read.
+    for (int call = 1; call <= 2; ++call)
+        QCOMPARE(messageOf([&] {
+                     throw Exception(
+                         QString::fromUtf8(connection.AppServer().call(QStringLiteral("M")).raw()));
+                 }),
+                 QStringLiteral(R"({"n":[1,2,3]})"));
 }
 
 // Whether the server may have applied a call whose answer did not come, and what the clerk reads: the

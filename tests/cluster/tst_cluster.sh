@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A group of two servers behind HAProxy keeps answering when one is killed -9, and stopping the group
-# leaves no process behind; the HAProxy example shipped says what the group's configuration says. Exit 77 (skipped) only when HAProxy cannot be installed.
+# leaves no process behind; the HAProxy example shipped says what the group's configuration says, over
+# TLS, and HAProxy takes it. Exit 77 (skipped) only when HAProxy cannot be installed.
 set -euo pipefail
 
 script=${MED_SOURCE_DIR:?}/scripts/cluster.sh
@@ -28,13 +29,34 @@ call() {
   [[ $answer == *'"result"'* ]]
 }
 
-# The shipped example is the group's configuration with an installation's addresses.
+# The shipped example is the group's configuration with an installation's addresses and names, and TLS
+# on both sides: the group's clients and servers are on loopback, where plain HTTP may carry secrets.
+example=$MED_SOURCE_DIR/packaging/haproxy.cfg.example
 directives() {
   sed -e 's/#.*//' -e 's/[[:space:]]\+/ /g' -e 's/^ //' -e 's/ $//' "$1" |
-    grep -vE '^(server|bind|stats socket|log)( |$)' | grep -v '^$'
+    grep -vE '^(stats socket|log)( |$)' |
+    sed -E -e 's/^(bind|server [^ ]+) [^ ]+/\1 ADDRESS/' \
+      -e 's/ (ssl-min-ver|crt|ca-file|verifyhost|verify) [^ ]+//g' -e 's/ (ssl|check-ssl)( |$)/\2/g' |
+    grep -v '^$'
 }
-diff <(directives "$MED_CLUSTER_HOME/haproxy.cfg") <(directives "$MED_SOURCE_DIR/packaging/haproxy.cfg.example") >&2 ||
+diff <(directives "$MED_CLUSTER_HOME/haproxy.cfg") <(directives "$example") >&2 ||
   fail "packaging/haproxy.cfg.example differs from what scripts/cluster.sh writes"
+grep -qE '^ *bind [^ ]+ ssl crt ' "$example" || fail "the example takes its clients in clear"
+if grep -E '^ *server ' "$example" | grep -vqE ' ssl verify required ca-file [^ ]+ .*check check-ssl( |$)'; then
+  fail "the example reaches a server, or checks it, in clear or unverified"
+fi
+
+# HAProxy takes the example as it is, given the files it names (made up here).
+made=$MED_CLUSTER_HOME/example
+mkdir "$made"
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 -subj /CN=app1.example.com \
+  -keyout "$made/key.pem" -out "$made/ca.crt" 2>/dev/null || fail "openssl could not make a certificate"
+cat "$made/ca.crt" "$made/key.pem" >"$made/med00418.pem"
+sed -e "s#/etc/haproxy/med00418.pem#$made/med00418.pem#" -e "s#/etc/med00418/ca.crt#$made/ca.crt#g" \
+  -e "s#/run/haproxy/admin.sock#$made/admin.sock#" "$example" >"$made/haproxy.cfg"
+if grep -E '^[^#]*(/etc/|/run/)' "$made/haproxy.cfg" >&2; then fail "the example names files this test does not make"; fi
+"$(command -v haproxy || echo /usr/sbin/haproxy)" -c -q -f "$made/haproxy.cfg" >&2 ||
+  fail "HAProxy refuses packaging/haproxy.cfg.example"
 
 # Calls spread over both servers before the fault.
 for _ in $(seq 10); do call || fail "a call through HAProxy failed before any fault"; done

@@ -73,8 +73,12 @@ qint64 HttpConnection::unsent() const
 
 bool HttpConnection::refusedInClear(const HttpRequest& request)
 {
-    if (!TokenTransport::refusedInClear(!request.authorization.isEmpty(), tls_ != nullptr, loopbackPeer_))
+    if (!TokenTransport::refusedInClear(request, tls_ != nullptr, loopbackPeer_))
         return false;
+    // Logged by what carried the secret, never with it.
+    ConnectionRefusals::process().record(Metrics::Refusal::SecretInClear, socket_->peerAddress(),
+                                         request.authorization.isEmpty() ? u"a password in a Login call"
+                                                                         : u"the Authorization header");
     refuse(403, "the token is not accepted over plain http from another machine: use https\n");
     return true;
 }
@@ -163,7 +167,8 @@ void HttpConnection::serve()
             }
             break;
         case HttpRequestReader::Outcome::Request: {
-            if (!headIn_ && refusedInClear(request))
+            // The head was judged by its header; the body may hold a password.
+            if (refusedInClear(request))
                 return;
             requestDone();
             // A stopping server answers what it was asked, then says goodbye.

@@ -3,8 +3,8 @@
 #include "Database.h"
 #include "Metrics.h"
 #include "RdmMediEfeti.h"
-#include "RpcError.h"
 #include "RpcArguments.h"
+#include "RpcError.h"
 #include "RpcReply.h"
 #include "RpcRequest.h"
 #include "ServerLog.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-const QString LoginCall = QStringLiteral("Login");
+const QString LoginCall = RpcDispatcher::LoginMethod.toString();
 const QString LogoutCall = QStringLiteral("Logout");
 
 void logFailure(const QString& method, const QString& detail)

@@ -34,10 +34,10 @@ constexpr int WaitMs = 10000;
 // Long enough for the server to read what came before on its own: the parts arrive apart, not merged.
 constexpr unsigned long PartGapMs = 50;
 
-QByteArray callRequest(const QByteArray& headers)
+QByteArray callRequest(const QByteArray& headers, const QByteArray& body = Call)
 {
     return "POST /Med00418.rdmMediEfeti HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: " +
-           QByteArray::number(Call.size()) + "\r\n" + headers + "\r\n" + Call;
+           QByteArray::number(body.size()) + "\r\n" + headers + "\r\n" + body;
 }
 
 // A connection from `from` (plain TCP), or over TLS with `caFile` the one authority trusted (from
@@ -528,38 +528,49 @@ void AppServerTransportTest::refusalIsAnsweredBeforeTheClose()
     QVERIFY(closedWithin(*socket, WaitMs));
 }
 
-// The token may cross a network only encrypted; what the server can see is the connection it came on.
-// A proxy on this machine that ends the clients' TLS passes their token on in clear over loopback,
-// while the client it names (for the log, throttling, the history) is remote: that token never crossed
-// a network in clear, and is taken. A client's own X-Forwarded-For is not believed, for either.
+// The token, and a Login call's password, may cross a network only encrypted; what the server can see is
+// the connection it came on. A proxy on this machine that ends the clients' TLS passes them on in clear
+// over loopback, while the client it names (for the log, throttling, the history) is remote: they never
+// crossed a network in clear, and are taken. A client's own X-Forwarded-For is not believed, for either.
+// The password never reaches the log.
 void AppServerTransportTest::tokenInClearBehindAProxy_data()
 {
     QTest::addColumn<bool>("tls");
     QTest::addColumn<QByteArray>("from");
     QTest::addColumn<QByteArray>("headers");
+    QTest::addColumn<QByteArray>("body");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("client");
     const QByteArray token = "Authorization: Bearer " + Token + "\r\n";
+    const QByteArray login =
+        R"({"jsonrpc":"2.0","id":1,"method":"Login","params":["maria","s3nha-em-claro"]})";
     const QByteArray proxy = "127.0.0.1";
     const QByteArray other = "127.0.0.2";
     QTest::newRow("proxy on this machine names a remote client")
         << false << proxy << token + "X-Forwarded-For: 203.0.113.7\r\n"
-        << 200 << QByteArray("203.0.113.7");
+        << Call << 200 << QByteArray("203.0.113.7");
     QTest::newRow("proxy on this machine, the client's claim before its name")
         << false << proxy << token + "X-Forwarded-For: 127.0.0.1, 203.0.113.7\r\n"
-        << 200 << QByteArray("203.0.113.7");
+        << Call << 200 << QByteArray("203.0.113.7");
     QTest::newRow("proxy over TLS names a remote client")
         << true << proxy << token + "X-Forwarded-For: 203.0.113.7\r\n"
-        << 200 << QByteArray("203.0.113.7");
+        << Call << 200 << QByteArray("203.0.113.7");
     QTest::newRow("proxy on this machine, wrong token")
-        << false << proxy << QByteArray("Authorization: Bearer x\r\nX-Forwarded-For: 203.0.113.7\r\n") << 401
-        << QByteArray("203.0.113.7");
+        << false << proxy << QByteArray("Authorization: Bearer x\r\nX-Forwarded-For: 203.0.113.7\r\n") << Call
+        << 401 << QByteArray("203.0.113.7");
     QTest::newRow("forged by a client not trusted, naming a remote one")
         << false << other << token + "X-Forwarded-For: 203.0.113.7\r\n"
-        << 200 << other;
+        << Call << 200 << other;
     QTest::newRow("forged by a client not trusted, naming loopback")
         << false << other << token + "X-Forwarded-For: 127.0.0.1\r\n"
-        << 200 << other;
+        << Call << 200 << other;
+    QTest::newRow("proxy on this machine, a remote client signs in")
+        << false << proxy << token + "X-Forwarded-For: 203.0.113.7\r\n"
+        << login << 200 << QByteArray("203.0.113.7");
+    QTest::newRow("proxy over TLS, a remote client signs in")
+        << true << proxy << token + "X-Forwarded-For: 203.0.113.7\r\n"
+        << login << 200 << QByteArray("203.0.113.7");
+    QTest::newRow("a client on this machine signs in") << false << other << token << login << 200 << other;
 }
 
 void AppServerTransportTest::tokenInClearBehindAProxy()
@@ -567,16 +578,18 @@ void AppServerTransportTest::tokenInClearBehindAProxy()
     QFETCH(bool, tls);
     QFETCH(QByteArray, from);
     QFETCH(QByteArray, headers);
+    QFETCH(QByteArray, body);
     QFETCH(int, status);
     QFETCH(QByteArray, client);
     const AppServerProcess& server = tls ? *tls_ : *plain_;
     const qsizetype logged = server.log().size();
     const auto socket = connectTo(server.port(), tls ? certificates_->caCertificate() : QString(), from);
     QVERIFY(socket);
-    QVERIFY(writeInParts(*socket, {callRequest(headers)}));
+    QVERIFY(writeInParts(*socket, {callRequest(headers, body)}));
     const QByteArray answer = readAnswer(*socket);
     QVERIFY2(answer.startsWith("HTTP/1.1 " + QByteArray::number(status) + ' '), answer.constData());
     QCOMPARE(lastLoggedClient(server.log(), logged), client);
+    QVERIFY(!server.log().contains("s3nha-em-claro"));
 }
 
 void AppServerTransportTest::cleanupTestCase()

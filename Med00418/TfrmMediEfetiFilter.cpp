@@ -6,6 +6,7 @@
 #include "Showavi.h"
 #include "TADOIBQuery.h"
 #include "TADOIBStringField.h"
+#include "TBtnPesquisa.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TDateEditPlus.h"
@@ -29,6 +30,9 @@ void TfrmMediEfeti::Vd_Filial(bool required)
         }
         medCdFilial->SetText(Consiste::Ajusta(text, 4));
         qryFilial->Close();
+        // Every branch of the local database, granted or not: a branch not granted gets the server's
+        // message below, not "not registered".
+        qryFilial->ClearFilter();
         qryFilial->ParamByName(u"P_CDFILIAL").SetAsString(medCdFilial->Text());
         qryFilial->Open();
         if (qryFilial->IsEmpty())
@@ -60,7 +64,15 @@ void TfrmMediEfeti::btpFilialBeforePesq(QObject*, bool&)
         qryFilial->Active() && !qryFilial->IsEmpty() ? qryFilialCDFILIAL->AsString() : QString();
     qryFilial->Close();
     qryFilial->ParamByName(u"P_CDFILIAL").Clear();
+    // The server refuses the lines of a branch not granted: the list offers only those the user may use.
+    qryFilial->SetFilter(QStringLiteral("CDFILIAL"),
+                         [](const QString& code) { return HostSession::instance().reaches(code); });
     qryFilial->Open();
+    const HostSession& session = HostSession::instance();
+    btpFilial->SetEmptyError(
+        session.reachesEveryBranch()
+            ? QStringLiteral("Não há filial cadastrada.")
+            : QStringLiteral("Não há filial liberada para o usuário %1.").arg(session.user()->login));
 }
 
 void TfrmMediEfeti::btpFilialAfterPesq(QObject*)
@@ -72,8 +84,10 @@ void TfrmMediEfeti::btpFilialAfterPesq(QObject*)
 
 void TfrmMediEfeti::btpFilialCancelPesq(QObject*)
 {
-    // The list was opened over every branch; the lookup goes back to the branch it stood on.
+    // The list was opened over every branch the user may use; the lookup goes back to the branch it
+    // stood on, as the branch check left it.
     qryFilial->Close();
+    qryFilial->ClearFilter();
     if (branchBeforeSearch_.isEmpty())
         return;
     qryFilial->ParamByName(u"P_CDFILIAL").SetAsString(branchBeforeSearch_);

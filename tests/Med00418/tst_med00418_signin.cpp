@@ -1,12 +1,19 @@
 // The clerk's sign-in on the host against the real server with its demo accounts, offscreen: the
-// dialog, a refused password's message, a branch not granted refused at the filter, and a session that
-// ends while a line is open, asked for again, after which the line is saved.
+// dialog, a refused password's message, a branch not granted refused at the filter, the branch search
+// listing only the branches granted, and a session that ends while a line is open, asked for again,
+// after which the line is saved.
+#include "AppServerProcess.h"
 #include "HostMainWindow.h"
 #include "HostSession.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
 #include "ServerDatabase.h"
 #include "SignInDialog.h"
+#include "TADOIBStringField.h"
+#include "TDataSet.h"
+#include "TDataSource.h"
+#include "TDateEditPlus.h"
+#include "TEdit.h"
 #include "TMaskEdit.h"
 #include "TfrmMediEfeti.h"
 
@@ -87,7 +94,18 @@ class TstMed00418SignIn : public QObject {
     }
 
 private slots:
-    void initTestCase() { fx_.setUp(); }
+    void initTestCase()
+    {
+        fx_.setUp();
+        // A digitador whose only branch was taken back.
+        fx_.server().addUser(QStringLiteral("semfilial"), QStringLiteral("digitador"), QStringLiteral("0002"),
+                             QStringLiteral("senha-semfilial"));
+        QCOMPARE(fx_.server()
+                     .userCommand({QStringLiteral("revoke"), QStringLiteral("semfilial"),
+                                   QStringLiteral("--branches"), QStringLiteral("0002")})
+                     .exitCode,
+                 0);
+    }
     void cleanupTestCase() { fx_.tearDown(); }
 
     void dialogSignsInOrSaysWhy_data()
@@ -150,6 +168,102 @@ private slots:
         fx_.resetPrompts();
         QVERIFY(fx_.showLines(QStringLiteral("2"), freshDate()));
         QCOMPARE(fx_.prompts().errors, QStringList());
+        QVERIFY(fx_.closeScreen());
+    }
+
+    void branchSearchListsTheGrantedBranches_data()
+    {
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("typedBefore"); // the branch checked before the search ("": none)
+        QTest::addColumn<bool>("choose");         // the last branch listed, or the search left without one
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("emptyText");
+        QTest::addColumn<bool>("grants0001");
+        const QString none = QStringLiteral("Não há filial cadastrada.");
+        QTest::newRow("one granted, chosen")
+            << "filial2"
+            << "demo-filial2"
+            << "" << true << QStringList{"0002"} << "Não há filial liberada para o usuário filial2." << false;
+        QTest::newRow("one granted, left") << "filial2"
+                                           << "demo-filial2"
+                                           << "2" << false << QStringList{"0002"}
+                                           << "Não há filial liberada para o usuário filial2." << false;
+        QTest::newRow("one granted, left after another refused")
+            << "filial2"
+            << "demo-filial2"
+            << "1" << false << QStringList{"0002"} << "Não há filial liberada para o usuário filial2."
+            << false;
+        QTest::newRow("three granted, left") << "digitador"
+                                             << "demo-digitador"
+                                             << "3" << false << QStringList{"0001", "0002", "0003"}
+                                             << "Não há filial liberada para o usuário digitador." << true;
+        QTest::newRow("administrador, chosen")
+            << "admin"
+            << "demo-admin"
+            << "" << true << QStringList{"0001", "0002", "0003", "0004"} << none << true;
+        QTest::newRow("none granted")
+            << "semfilial"
+            << "senha-semfilial"
+            << "" << false << QStringList{} << "Não há filial liberada para o usuário semfilial." << false;
+    }
+
+    // Ctrl+Enter on the branch code, as the clerk opens the search; afterwards 0001 typed and left is
+    // still refused in the server's words when it is not granted.
+    void branchSearchListsTheGrantedBranches()
+    {
+        QFETCH(QString, login);
+        QFETCH(QString, password);
+        QFETCH(QString, typedBefore);
+        QFETCH(bool, choose);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, emptyText);
+        QFETCH(bool, grants0001);
+        DialogSeen seen;
+        QVERIFY(signIn(login, password, seen));
+        fx_.resetPrompts();
+        TfrmMediEfeti* screen = fx_.openScreen();
+        QVERIFY(screen);
+        QVERIFY(fx_.activate());
+        fx_.click(screen->medCdFilial);
+        if (!typedBefore.isEmpty()) {
+            F::retype(typedBefore);
+            F::press(Qt::Key_Tab);
+            fx_.click(screen->medCdFilial);
+            fx_.prompts().errors.clear();
+        }
+        const QString before = screen->medCdFilial->Text();
+        QStringList shown;
+        fx_.prompts().choices << [&](TDataSource& source) {
+            TDataSet* branches = source.DataSet();
+            for (branches->First(); !branches->Eof(); branches->Next())
+                shown << branches->FieldByName(u"CDFILIAL")->AsString();
+            // The clerk looks through the list before she chooses, or leaves it.
+            branches->First();
+            if (choose)
+                branches->Last();
+            return choose;
+        };
+        F::press(Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(fx_.activate());
+        QCOMPARE(shown, listed);
+        QCOMPARE(fx_.prompts().searchTitles, QStringList{QStringLiteral("Filial|") + emptyText});
+        QCOMPARE(fx_.prompts().errors, QStringList());
+        const QString branch = choose ? listed.last() : before;
+        QCOMPARE(screen->medCdFilial->Text(), branch);
+        if (choose)
+            QVERIFY(!screen->edtNmFilial->text().isEmpty());
+        // Left without a choice, the lookup stands where the branch check left it, granted or not.
+        if (!branch.isEmpty())
+            QCOMPARE(screen->qryFilialCDFILIAL->AsString(), branch);
+        QCOMPARE(F::focus(), screen->medCdFilial);
+
+        F::retype(QStringLiteral("1"));
+        F::press(Qt::Key_Tab);
+        const QStringList refused =
+            grants0001 ? QStringList() : QStringList{QStringLiteral("Usuário sem acesso à filial 0001.")};
+        QCOMPARE(fx_.prompts().errors, refused);
+        QCOMPARE(F::focus(), grants0001 ? static_cast<QWidget*>(screen->depDataFatu) : screen->medCdFilial);
         QVERIFY(fx_.closeScreen());
     }
 

@@ -36,9 +36,15 @@ private slots:
     void resultIsReadOnly();
     void openWhileOpenKeepsTheRows();
     void noTextForTheDialectRaises();
+    void filterKeepsTheRowsItAccepts_data();
+    void filterKeepsTheRowsItAccepts();
+    void filterHoldsFromOpenUntilCleared();
+    void filterOnAFieldNotThereRaises();
 
 private:
     TADOIBQuery* newQuery(const QStringList& sqliteText);
+    // CODE of every row of the open result, in order.
+    static QStringList codes(const TADOIBQuery& query);
 
     QTemporaryDir dir_;
     LocalDatabaseSettings settings_;
@@ -74,6 +80,15 @@ TADOIBQuery* TestADOIBQuery::newQuery(const QStringList& sqliteText)
     new TADOIBStringField(query->Query(), "CODE", 4);
     new TADOIBStringField(query->Query(), "NAME", 10);
     return query;
+}
+
+QStringList TestADOIBQuery::codes(const TADOIBQuery& query)
+{
+    QStringList out;
+    TDataSet* rows = query.Query();
+    for (rows->First(); !rows->Eof(); rows->Next())
+        out << query.FieldByName(u"CODE")->AsString();
+    return out;
 }
 
 void TestADOIBQuery::positionalSql_data()
@@ -253,6 +268,71 @@ void TestADOIBQuery::noTextForTheDialectRaises()
     } catch (const EDatabaseError& e) {
         QVERIFY2(e.Message().contains("SQLITE") && e.Message().contains("qryTeste"), qPrintable(e.Message()));
     }
+}
+
+void TestADOIBQuery::filterKeepsTheRowsItAccepts_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("accepted"); // values of the field the filter keeps
+    QTest::addColumn<QStringList>("codes");
+    QTest::newRow("some codes") << "CODE" << QStringList{"c", "a", "x"} << QStringList{"a", "c"};
+    QTest::newRow("every code") << "CODE" << QStringList{"a", "b", "c"} << QStringList{"a", "b", "c"};
+    QTest::newRow("no code") << "CODE" << QStringList{} << QStringList{};
+    QTest::newRow("exact text") << "CODE" << QStringList{"A", " b"} << QStringList{};
+    QTest::newRow("field named in any case") << "code" << QStringList{"b"} << QStringList{"b"};
+    QTest::newRow("NULL reads as empty") << "NAME" << QStringList{"", "gama"} << QStringList{"a", "c"};
+}
+
+void TestADOIBQuery::filterKeepsTheRowsItAccepts()
+{
+    QFETCH(QString, field);
+    QFETCH(QStringList, accepted);
+    QFETCH(QStringList, codes);
+    TADOIBQuery* query = newQuery({"SELECT CODE, NAME FROM T ORDER BY CODE"});
+    query->SetFilter(field, [accepted](const QString& value) { return accepted.contains(value); });
+    QVERIFY(query->Filtered());
+    query->Open();
+    QVERIFY(query->Active());
+    QCOMPARE(TestADOIBQuery::codes(*query), codes);
+    QCOMPARE(query->IsEmpty(), codes.isEmpty());
+    QCOMPARE(query->Query()->RecordCount(), codes.size());
+}
+
+void TestADOIBQuery::filterHoldsFromOpenUntilCleared()
+{
+    TADOIBQuery* query = newQuery({"SELECT CODE, NAME FROM T WHERE CODE = IFNULL(:P, CODE) ORDER BY CODE"});
+    query->Open();
+    // Set on an open result, it waits for the next Open, as a parameter does.
+    query->SetFilter("CODE", [](const QString& code) { return code != "b"; });
+    QCOMPARE(codes(*query), (QStringList{"a", "b", "c"}));
+    query->Close();
+    query->Open();
+    QCOMPARE(query->FieldByName(u"CODE")->AsString(), QString("a"));
+    QCOMPARE(codes(*query), (QStringList{"a", "c"}));
+    // With the parameters: only the rows both let through.
+    query->Close();
+    query->ParamByName(u"P").SetAsString("b");
+    query->Open();
+    QVERIFY(query->IsEmpty());
+    query->Close();
+    query->ClearFilter();
+    QVERIFY(!query->Filtered());
+    query->Open();
+    QCOMPARE(codes(*query), QStringList{"b"});
+}
+
+void TestADOIBQuery::filterOnAFieldNotThereRaises()
+{
+    TADOIBQuery* query = newQuery({"SELECT CODE, NAME FROM T"});
+    query->SetFilter("CDFILIAL", [](const QString&) { return true; });
+    try {
+        query->Open();
+        QFAIL("opened with a filter on a field it lacks");
+    } catch (const EDatabaseError& e) {
+        QVERIFY2(e.Message().contains("CDFILIAL") && e.Message().contains("qryTeste"),
+                 qPrintable(e.Message()));
+    }
+    QVERIFY(!query->Active());
 }
 
 QTEST_GUILESS_MAIN(TestADOIBQuery)

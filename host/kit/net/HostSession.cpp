@@ -16,7 +16,12 @@ HostSession& HostSession::instance()
 
 bool HostSession::reaches(const QString& branch) const
 {
-    return !user_ || user_->role == QLatin1String("administrador") || user_->branches.contains(branch);
+    return reachesEveryBranch() || user_->branches.contains(branch);
+}
+
+bool HostSession::reachesEveryBranch() const
+{
+    return !user_ || user_->role == QLatin1String("administrador");
 }
 
 void HostSession::signIn(TNetConnection& connection, const QString& login, const QString& password)

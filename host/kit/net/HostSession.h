@@ -32,6 +32,8 @@ public:
     // Whether the signed-in user may use `branch`: an administrador every one; anybody while nobody is
     // signed in (the server then has no accounts, or refuses on its own).
     bool reaches(const QString& branch) const;
+    // Whether reaches() holds for every branch there is.
+    bool reachesEveryBranch() const;
 
     // Login through `connection` (opened if it is not); raises Exception with the server's message.
     void signIn(TNetConnection& connection, const QString& login, const QString& password);

@@ -17,13 +17,39 @@ void QueryDataSet::Fill(QSqlQuery& query)
 {
     Close();
     const QList<int> columns = columnsOf(query);
+    const int filtered = filteredField();
     QList<Record> rows;
-    while (query.next())
-        rows.append(readRow(query, columns));
+    while (query.next()) {
+        Record row = readRow(query, columns);
+        if (filtered < 0 || keeps_(row[filtered].toString()))
+            rows.append(std::move(row));
+    }
     // Some drivers (QIBASE) only report a failed statement here, after the fetch.
     if (query.lastError().isValid())
         fail(query.lastError().text());
     replaceRows(rows);
+}
+
+void QueryDataSet::SetRowFilter(const QString& fieldName, ValueFilter keeps)
+{
+    filterField_ = fieldName;
+    keeps_ = std::move(keeps);
+}
+
+void QueryDataSet::ClearRowFilter()
+{
+    filterField_.clear();
+    keeps_ = nullptr;
+}
+
+int QueryDataSet::filteredField() const
+{
+    if (!keeps_)
+        return -1;
+    const int index = int(Fields().indexOf(FindField(filterField_)));
+    if (index < 0)
+        fail(QStringLiteral("o filtro de linhas usa o campo '%1', que não existe.").arg(filterField_));
+    return index;
 }
 
 void QueryDataSet::fail(const QString& problem) const

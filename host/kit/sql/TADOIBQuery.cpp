@@ -57,6 +57,21 @@ TParam& TADOIBQuery::ParamByName(QStringView name)
         QStringLiteral("Parâmetro '%1' não encontrado em '%2'.").arg(name.toString(), objectName()));
 }
 
+void TADOIBQuery::SetFilter(const QString& fieldName, QueryDataSet::ValueFilter keeps)
+{
+    data_->SetRowFilter(fieldName, std::move(keeps));
+}
+
+void TADOIBQuery::ClearFilter()
+{
+    data_->ClearRowFilter();
+}
+
+bool TADOIBQuery::Filtered() const
+{
+    return data_->Filtered();
+}
+
 void TADOIBQuery::Open()
 {
     if (Active())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DatabaseDialect.h"
+#include "QueryDataSet.h"
 #include "TParams.h"
 #include "host_kit_export.h"
 
@@ -8,14 +9,14 @@
 #include <QStringList>
 #include <array>
 
-class QueryDataSet;
 class TDataSet;
 class TField;
 
 // A read-only lookup on the local database of dtmDBGeral, with one SQL text per dialect; the module's
 // dialect picks the text that runs. Parameters are the `:NAME`s of the texts, of kind string. Every
 // use closes the query, sets its parameters, opens it and reads it; it then stays open on its rows.
-// The fields are declared on Query() before the first Open.
+// The fields are declared on Query() before the first Open. A filter narrows the rows an Open keeps
+// by a rule of the caller's, leaving the texts of every dialect as they are.
 class HOST_KIT_EXPORT TADOIBQuery : public QObject {
     Q_OBJECT
 
@@ -44,9 +45,16 @@ public:
     // Any case. EDatabaseError naming the query and the parameter when no text has it.
     TParam& ParamByName(QStringView name);
 
-    // Runs the text of dtmDBGeral's dialect with every parameter bound and fetches all rows; the
-    // result then stands on its first row. Does nothing when already open. Database errors raise
-    // EDatabaseError with the query's name and the driver's text; the query is then closed.
+    // From the next Open on, and until ClearFilter, keeps of the rows fetched only those whose field
+    // `fieldName` holds a text `keeps` accepts; set, like the parameters, before Open.
+    void SetFilter(const QString& fieldName, QueryDataSet::ValueFilter keeps);
+    void ClearFilter();
+    bool Filtered() const;
+
+    // Runs the text of dtmDBGeral's dialect with every parameter bound and fetches all rows, keeping
+    // those the filter accepts; the result then stands on its first row. Does nothing when already
+    // open. Database errors raise EDatabaseError with the query's name and the driver's text; the
+    // query is then closed.
     void Open();
     void Close();
     bool Active() const;

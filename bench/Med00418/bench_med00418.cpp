@@ -3,6 +3,7 @@
 #include "Med00418.h"
 #include "NetMediEfeti.h"
 #include "PacketCodec.h"
+#include "ProcessCpu.h"
 #include "RdmMediEfeti.h"
 #include "RecordingPrompts.h"
 #include "ScreenFixture.h"
@@ -51,22 +52,42 @@ QList<double> timed(const std::function<void()>& prepare, const std::function<vo
     return samples;
 }
 
-// The same step at the usual size and the long one, in turns: the milliseconds of each size, and per
-// round the long size's cost per line over the usual size's.
+// CPU microseconds of this process (the host) and of the server, summed over the rounds: on a machine
+// shared with other work they move far less than the milliseconds on the clock.
+struct CpuSpent {
+    qint64 host = 0;
+    qint64 server = 0;
+};
+
+// The same step at the usual size and the long one, in turns: the milliseconds of each size, per
+// round the long size's cost per line over the usual size's, and the CPU each size took.
 struct SizePair {
     QList<double> usual;
     QList<double> longer;
     QList<double> perLineRatio;
+    CpuSpent usualCpu;
+    CpuSpent longerCpu;
 };
 
-SizePair inTurns(const std::function<void(QDate)>& prepare, const std::function<void(QDate, int)>& measured)
+double timedWithCpu(qint64 serverPid, CpuSpent& cpu, const std::function<void()>& measured)
+{
+    const qint64 host = ProcessCpu::ofThisProcess();
+    const qint64 server = ProcessCpu::ofProcess(serverPid);
+    const double ms = elapsedMs(measured);
+    cpu.host += ProcessCpu::ofThisProcess() - host;
+    cpu.server += ProcessCpu::ofProcess(serverPid) - server;
+    return ms;
+}
+
+SizePair inTurns(qint64 serverPid, const std::function<void(QDate)>& prepare,
+                 const std::function<void(QDate, int)>& measured)
 {
     SizePair out;
     for (int round = 0; round < Rounds; ++round) {
         prepare(BigDate);
-        const double usual = elapsedMs([&] { measured(BigDate, Lines); });
+        const double usual = timedWithCpu(serverPid, out.usualCpu, [&] { measured(BigDate, Lines); });
         prepare(LongDate);
-        const double longer = elapsedMs([&] { measured(LongDate, LongLines); });
+        const double longer = timedWithCpu(serverPid, out.longerCpu, [&] { measured(LongDate, LongLines); });
         out.usual << usual;
         out.longer << longer;
         out.perLineRatio << (longer / LongLines) / (usual / Lines);
@@ -111,6 +132,19 @@ void printPerLine(const char* what, const SizePair& sizes, double target = 0)
                 target > 0 ? (m <= target ? "  target met (<= 1.2)" : "  TARGET MISSED (<= 1.2)") : "");
 }
 
+// CPU per load of each size, host and server, and the long size's CPU per line over the usual size's.
+void printCpu(const char* what, const SizePair& sizes)
+{
+    const auto ms = [](qint64 micros) { return double(micros) / 1000.0 / Rounds; };
+    const double usual = ms(sizes.usualCpu.host + sizes.usualCpu.server);
+    const double longer = ms(sizes.longerCpu.host + sizes.longerCpu.server);
+    std::printf("CPU per load %s: %d lines host %.1f + server %.1f ms, %d lines host %.1f + server %.1f ms; "
+                "per line %d / %d: %.2f\n",
+                what, Lines, ms(sizes.usualCpu.host), ms(sizes.usualCpu.server), LongLines,
+                ms(sizes.longerCpu.host), ms(sizes.longerCpu.server), LongLines, Lines,
+                usual > 0 ? (longer / LongLines) / (usual / Lines) : 0.0);
+}
+
 void closeScreen(ScreenFixture& fixture)
 {
     if (!fixture.closeScreen())
@@ -142,8 +176,9 @@ int main(int argc, char* argv[])
         applyServerAddress(*link);
         link->Open();
         const RdmMediEfeti rdm(*link);
+        const qint64 serverPid = fixture.server().pid();
         const SizePair rawLoad = inTurns(
-            [](QDate) {},
+            serverPid, [](QDate) {},
             [&](QDate date, int lines) {
                 const DataPacket packet = rdm.getEfetGest(Branch, TDateTime::fromDate(date)).toPacket();
                 if (PacketCodec::decodeTable(packet, PacketCodec::decodeFieldDefs(packet)).rowCount() !=
@@ -172,6 +207,7 @@ int main(int argc, char* argv[])
         if (!fixture.showLines(QStringLiteral("1"), BigDate) || fixture.rowCount() != Lines)
             throw std::runtime_error("the lines did not load");
         const SizePair load = inTurns(
+            serverPid,
             [&](QDate date) {
                 fixture.click(screen->depDataFatu);
                 if (ScreenFixture::focus() != screen->depDataFatu)
@@ -204,6 +240,8 @@ int main(int argc, char* argv[])
                     qPrintable(linesText(LongLines)));
         printPerLine("of the screen", load, 1.2);
         printPerLine("of the bare call", rawLoad);
+        printCpu("of the screen", load);
+        printCpu("of the bare call", rawLoad);
         print(QStringLiteral("IniProc to the screen shown, reservation held"), open, 150);
         print(QStringLiteral("  of which GetPrxRelApurFat + SetDelTableApur alone"), rawReserve);
         std::printf("  ratio screen / bare calls: %.2f\n",

@@ -171,7 +171,7 @@ private:
     bool totalIsStale() const;
     // After a save whose outcome is unknown: reads the list again once the data set is browsed and no
     // paste runs, then tells the user the change may have been saved, and whether the list now shows
-    // what the server holds or could not be read (it is then emptied, as a failed load leaves it).
+    // what the server holds or could not be read (it is then left not loaded, as a failed load leaves it).
     void rereadWhenIdle();
     void showWhatTheServerHolds();
 

@@ -136,15 +136,21 @@ void TfrmMediEfeti::showWhatTheServerHolds()
     try {
         reloadLines();
     } catch (...) {
-        // As a failed load: the list is emptied, so no line stands that the server may not hold.
-        cdsEfetGest->SetData(PacketCodec::encodePacket(cdsEfetGest->FieldDefList(), {}));
+        notLoaded_ = Application::MessageOf(std::current_exception());
         outcome = QStringLiteral("%1 A lista não pôde ser lida de novo: %2 Carregue-a outra vez quando o "
                                  "servidor responder.")
-                      .arg(unsure, Application::MessageOf(std::current_exception()));
+                      .arg(unsure, notLoaded_);
     }
-    VerifEmpty();
-    if (cdsEfetGest->IsEmpty())
-        HabilitaBotoes();
+    if (notLoaded_.isEmpty()) {
+        VerifEmpty();
+        if (cdsEfetGest->IsEmpty())
+            HabilitaBotoes();
+    } else {
+        // As a failed load: no line stands that the server may not hold, and the empty grid does not pass
+        // for a day without lines.
+        cdsEfetGest->SetData(PacketCodec::encodePacket(cdsEfetGest->FieldDefList(), {}));
+        showListNotLoaded();
+    }
     Application::instance().HandleException(std::make_exception_ptr(Exception(outcome)));
 }
 

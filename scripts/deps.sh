@@ -16,6 +16,7 @@ run=(
   qt6-translations-l10n
   libsimdjson-dev
   libsodium-dev
+  libpam0g-dev
   libsystemd-dev pkgconf
 )
 test=(

@@ -59,4 +59,9 @@ const QByteArray& dummy()
     return hash;
 }
 
+QByteArray none()
+{
+    return QByteArrayLiteral("!");
+}
+
 } // namespace PasswordHash

@@ -16,5 +16,8 @@ bool outdated(const QByteArray& hash);
 // A hash of a password nobody knows, made once: checked against when the login is unknown, so that
 // the answer takes as long as for a wrong password.
 const QByteArray& dummy();
+// What is stored for an account without a password of its own (it signs in through PAM): no hash,
+// so it matches no password.
+QByteArray none();
 
 } // namespace PasswordHash

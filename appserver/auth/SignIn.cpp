@@ -2,10 +2,11 @@
 
 #include "AccountStore.h"
 #include "CallerInfo.h"
+#include "Exception.h"
 #include "JsonString.h"
 #include "Metrics.h"
+#include "PamCheck.h"
 #include "PasswordHash.h"
-#include "Exception.h"
 #include "ServerLog.h"
 #include "SessionStore.h"
 #include "SignInThrottle.h"
@@ -41,15 +42,14 @@ QByteArray SignIn::login(const QString& login, const QString& password, const QS
     }
     AccountStore accounts(database_);
     const std::optional<AccountStore::Stored> stored = accounts.find(login);
-    // Checked in every case, so that an unknown login costs what a wrong password does.
-    const bool matches =
-        PasswordHash::matches(stored ? stored->passwordHash : PasswordHash::dummy(), password);
-    if (!matches || !stored || !stored->account.active) {
-        refuse(login, address, !stored ? "unknown login" : !matches ? "wrong password" : "user disabled");
+    const Check check = checkPassword(login, stored, password, address);
+    if (!check.matches || !stored || !stored->account.active) {
+        refuse(login, address, whyRefused(check, stored.has_value()));
         throw Exception(WrongCredentials);
     }
-    const QByteArray rehashed =
-        PasswordHash::outdated(stored->passwordHash) ? PasswordHash::make(password) : QByteArray();
+    const bool outdated =
+        method_.kind == SignInMethod::Kind::Local && PasswordHash::outdated(stored->passwordHash);
+    const QByteArray rehashed = outdated ? PasswordHash::make(password) : QByteArray();
     Transaction transaction(database_);
     if (!rehashed.isEmpty())
         accounts.setPassword(login, rehashed);
@@ -60,7 +60,41 @@ QByteArray SignIn::login(const QString& login, const QString& password, const QS
     return answer(session, stored->account);
 }
 
-void SignIn::refuse(const QString& login, const QString& address, const char* why)
+SignIn::Check SignIn::checkPassword(const QString& login, const std::optional<AccountStore::Stored>& stored,
+                                    const QString& password, const QString& address) const
+{
+    // Checked in every case, so that an unknown login costs what a wrong password does.
+    if (method_.kind == SignInMethod::Kind::Local)
+        return {PasswordHash::matches(stored ? stored->passwordHash : PasswordHash::dummy(), password),
+                false,
+                {}};
+    // No account can have another name, and a password PAM would cut short is nobody's: neither
+    // reaches the system's PAM stack.
+    if (!Account::validLogin(login) || !PamCheck::askable(password))
+        return {};
+    const PamCheck::Outcome outcome = PamCheck::check(method_.pamConfDir, login, password, address);
+    switch (outcome.verdict) {
+    case PamCheck::Outcome::Verdict::Accepted:
+        return {true, false, {}};
+    case PamCheck::Outcome::Verdict::Refused:
+        return {false, false, QStringLiteral("refused by PAM (%1)").arg(outcome.reason)};
+    case PamCheck::Outcome::Verdict::Failed:
+        break;
+    }
+    return {false, true, QStringLiteral("PAM failed (%1)").arg(outcome.reason)};
+}
+
+QString SignIn::whyRefused(const Check& check, bool stored)
+{
+    // A failing PAM stack is named whoever signs in: the operator has to hear of it.
+    if (check.failed || (stored && !check.matches && !check.why.isEmpty()))
+        return check.why;
+    return !stored          ? QStringLiteral("unknown login")
+           : !check.matches ? QStringLiteral("wrong password")
+                            : QStringLiteral("user disabled");
+}
+
+void SignIn::refuse(const QString& login, const QString& address, const QString& why)
 {
     Transaction transaction(database_);
     SignInThrottle(database_).recordFailure(login, address);

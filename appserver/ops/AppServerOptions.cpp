@@ -34,14 +34,18 @@ const QCommandLineOption
                      QStringLiteral("Seconds a write call's outcome is kept under its request id, so that "
                                     "the same call sent again is not applied twice."),
                      QStringLiteral("SECONDS"), QStringLiteral("86400"));
+const QCommandLineOption SessionIdleOption(QStringLiteral("session-idle-timeout"),
+                                           QStringLiteral("Seconds a session lasts without calls."),
+                                           QStringLiteral("SECONDS"), QStringLiteral("28800"));
+const QCommandLineOption SessionLifetimeOption(QStringLiteral("session-lifetime"),
+                                               QStringLiteral("Seconds a session lasts from its sign-in."),
+                                               QStringLiteral("SECONDS"), QStringLiteral("43200"));
 const QCommandLineOption
-    SessionIdleOption(QStringLiteral("session-idle-timeout"),
-                      QStringLiteral("Seconds a session lasts without calls."),
-                      QStringLiteral("SECONDS"), QStringLiteral("28800"));
-const QCommandLineOption
-    SessionLifetimeOption(QStringLiteral("session-lifetime"),
-                          QStringLiteral("Seconds a session lasts from its sign-in."),
-                          QStringLiteral("SECONDS"), QStringLiteral("43200"));
+    AuthOption(QStringLiteral("auth"),
+               QStringLiteral("How Login checks passwords: local (the accounts' own, set with \"user "
+                              "passwd\") or pam (PAM service med00418, /etc/pam.d/med00418); the account's "
+                              "role and branches are the server's either way."),
+               QStringLiteral("local|pam"), QStringLiteral("local"));
 const QCommandLineOption HistoryDaysOption(QStringLiteral("history-days"),
                                            QStringLiteral("Days a line's change is kept in its history."),
                                            QStringLiteral("DAYS"), QStringLiteral("730"));
@@ -117,6 +121,15 @@ const QCommandLineOption
                                 "plus database-password; the command line overrides it."),
                  QStringLiteral("FILE"));
 
+// Tests bring their own service file rather than write to /etc/pam.d.
+const QCommandLineOption PamConfDirOption = [] {
+    QCommandLineOption option(QStringLiteral("pam-confdir"),
+                              QStringLiteral("Folder of the PAM service file, instead of /etc/pam.d."),
+                              QStringLiteral("DIR"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}();
+
 const QCommandLineOption CheckOption(QStringLiteral("check-config"),
                                      QStringLiteral("Read the configuration and the TLS files, open nothing "
                                                     "else, and exit: 0 when they are sound, 2 naming what "
@@ -149,7 +162,9 @@ QList<QHostAddress> readAddresses(const OptionReader& reader, const QCommandLine
     for (const QString& item : reader.text(option).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         QHostAddress address;
         if (!readHost(item.trimmed(), address))
-            reader.refuse(option, QStringLiteral("expects addresses, ',' between them, not \"%1\".").arg(item.trimmed()));
+            reader.refuse(
+                option,
+                QStringLiteral("expects addresses, ',' between them, not \"%1\".").arg(item.trimmed()));
         out.append(address);
     }
     return out;
@@ -192,6 +207,18 @@ QByteArray readToken(const OptionReader& reader, const QByteArray& fromEnvironme
                                                   "blanks.")
                                        .arg(MinTokenLength));
     return token.toUtf8();
+}
+
+SignInMethod readSignIn(const OptionReader& reader, const QString& pamConfDir)
+{
+    SignInMethod out;
+    const QString kind = reader.text(AuthOption);
+    if (kind == u"pam")
+        out.kind = SignInMethod::Kind::Pam;
+    else if (kind != u"local")
+        reader.refuse(AuthOption, QStringLiteral("expects local or pam, not \"%1\".").arg(kind));
+    out.pamConfDir = pamConfDir;
+    return out;
 }
 
 // Each default shows in --help.
@@ -259,11 +286,12 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
                                       ShutdownOption, LogFileOption,        LogRulesOption};
     options << DbConnectTimeoutOption << DbStatementTimeoutOption << ReadyTimeoutOption << HistoryDaysOption
             << TrustedProxyOption;
-    options << SessionIdleOption << SessionLifetimeOption;
+    options << SessionIdleOption << SessionLifetimeOption << AuthOption;
     options = withDefaultsShown(options);
     parser.addOptions(options);
     parser.addOption(ConfigOption);
     parser.addOption(CheckOption);
+    parser.addOption(PamConfDirOption);
     QSet<QString> commandLine;
     const ConfigFile config = readConfigFile(parser, options, arguments, commandLine);
     const OptionReader reader(parser, commandLine, config);
@@ -279,6 +307,7 @@ AppServerOptions AppServerOptions::parse(const QStringList& arguments, const QBy
     out.requestIdTtl = reader.seconds(RequestTtlOption);
     out.sessions.idle = reader.seconds(SessionIdleOption);
     out.sessions.lifetime = reader.seconds(SessionLifetimeOption);
+    out.signIn = readSignIn(reader, parser.value(PamConfDirOption));
     out.historyRetention = std::chrono::days(reader.number<int>(HistoryDaysOption, 1, 36500));
     out.idleTimeout = reader.seconds(IdleOption);
     out.headTimeout = reader.seconds(HeadOption);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "SessionLimits.h"
 #include "DatabaseSpec.h"
+#include "SessionLimits.h"
+#include "SignInMethod.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -21,6 +22,7 @@ struct AppServerOptions {
     std::chrono::seconds reservationTtl = std::chrono::hours(12);
     std::chrono::seconds requestIdTtl = std::chrono::hours(24);
     SessionLimits sessions;
+    SignInMethod signIn;
     // History rows older than this are purged.
     std::chrono::days historyRetention{730};
     std::chrono::seconds idleTimeout{60};

@@ -65,7 +65,7 @@ void ServerWorker::serve()
 {
     Database database(options_.databaseSpec());
     RdmMediEfeti methods(database, options_.reservationTtl);
-    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions);
+    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions, options_.signIn);
     CallGate gate(database, options_.token, options_.sessions);
     RpcEndpoint endpoint(dispatcher, readiness_, gate, options_.trustedProxies);
     LimitedTcpServer::Limits limits;

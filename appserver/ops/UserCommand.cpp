@@ -23,7 +23,9 @@ const QString Usage = QStringLiteral(
     "       med_appserver user passwd|disable|enable LOGIN\n"
     "       med_appserver user grant|revoke LOGIN --branches 0001,0002\n"
     "       med_appserver user list\n"
-    "plus the server's --database or --config.");
+    "plus the server's --database or --config. Under --auth pam (or auth = pam in the configuration)\n"
+    "\"user add\" asks no password: the account signs in with its password of the system (PAM service\n"
+    "med00418); \"user passwd\" sets the one --auth local checks.");
 
 const QStringList Flags{QStringLiteral("--seed-demo"), QStringLiteral("--help"), QStringLiteral("-h"),
                         QStringLiteral("--version"), QStringLiteral("-v")};
@@ -76,8 +78,7 @@ Command split(const QStringList& arguments)
 
 void checkLogin(const QString& login)
 {
-    static const QRegularExpression Valid(QStringLiteral("^[A-Za-z0-9._@-]{1,64}$"));
-    if (!Valid.match(login).hasMatch())
+    if (!Account::validLogin(login))
         refuse(QStringLiteral("O login deve ter de 1 a 64 letras, dígitos ou . _ @ -: \"%1\".").arg(login));
 }
 
@@ -102,7 +103,8 @@ AccountStore::Stored existing(AccountStore& accounts, const QString& login)
     return *found;
 }
 
-void add(Database& database, const Command& command)
+// Under PAM the account gets no password of its own unless `user passwd` gives it one.
+void add(Database& database, const Command& command, SignInMethod::Kind signIn)
 {
     Account account;
     account.login = command.login;
@@ -117,7 +119,9 @@ void add(Database& database, const Command& command)
         account.branches = branchList(command.branches);
     if (AccountStore(database).find(account.login))
         refuse(QStringLiteral("O usuário %1 já existe.").arg(account.login));
-    const QByteArray hash = PasswordHash::make(PasswordPrompt::readNew(account.login));
+    const QByteArray hash = signIn == SignInMethod::Kind::Pam
+                                ? PasswordHash::none()
+                                : PasswordHash::make(PasswordPrompt::readNew(account.login));
     Transaction transaction(database);
     AccountStore(database).add(account, hash);
     transaction.commit();
@@ -169,6 +173,10 @@ bool wanted(const QStringList& arguments)
 
 int run(const QStringList& arguments)
 {
+    if (arguments.contains(u"--help") || arguments.contains(u"-h")) {
+        QTextStream(stdout) << Usage << '\n';
+        return 0;
+    }
     const Command command = split(arguments);
     const AppServerOptions options = AppServerOptions::parse(command.serverArguments, {});
     Database database(DatabaseSpec::parse(options.database));
@@ -179,7 +187,7 @@ int run(const QStringList& arguments)
     }
     checkLogin(command.login);
     if (command.verb == u"add")
-        add(database, command);
+        add(database, command, options.signIn.kind);
     else if (command.verb == u"passwd") {
         AccountStore accounts(database);
         existing(accounts, command.login);

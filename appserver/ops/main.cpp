@@ -88,6 +88,8 @@ int main(int argc, char* argv[])
         qCInfo(lcServer).noquote() << "med_appserver" << MED_VERSION << "starting: database"
                                    << databaseShown(options.database) << "on"
                                    << addressShown(options.address, options.port);
+        if (options.signIn.kind == SignInMethod::Kind::Pam)
+            qCInfo(lcServer, "passwords checked by PAM, service med00418");
         int code = 0;
         {
             ShutdownSignal shutdown;

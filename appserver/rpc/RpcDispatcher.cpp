@@ -17,8 +17,8 @@
 
 namespace {
 
-const QString SignInMethod = QStringLiteral("Login");
-const QString SignOutMethod = QStringLiteral("Logout");
+const QString LoginCall = QStringLiteral("Login");
+const QString LogoutCall = QStringLiteral("Logout");
 
 void logFailure(const QString& method, const QString& detail)
 {
@@ -38,7 +38,7 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
-        if (caller.needsSession && request.method != SignInMethod) {
+        if (caller.needsSession && request.method != LoginCall) {
             out.needsSession = true;
             out.summary = QStringLiteral("error 401");
             return out;
@@ -121,13 +121,13 @@ QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, cons
 QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& requestBody,
                                  const QByteArray& requestId, const CallerInfo& caller)
 {
-    if (request.method == SignInMethod) {
+    if (request.method == LoginCall) {
         const RpcArguments args(request.params, 2);
-        return SignIn(database_, sessions_)
+        return SignIn(database_, sessions_, signIn_)
             .login(args.code(0, "login", 1, CallerInfo::MaxUserLength),
                    args.code(1, "senha", 0, SignIn::MaxPasswordLength), caller.address);
     }
-    if (request.method == SignOutMethod) {
+    if (request.method == LogoutCall) {
         if (!caller.session.isEmpty())
             SessionStore(database_, sessions_).end(caller.session);
         return "null";

@@ -3,6 +3,7 @@
 #include "CallerInfo.h"
 #include "RequestLog.h"
 #include "SessionLimits.h"
+#include "SignInMethod.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,8 +27,9 @@ public:
     };
 
     RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl,
-                  SessionLimits sessions = {})
-        : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions)
+                  SessionLimits sessions = {}, SignInMethod signIn = {})
+        : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions),
+          signIn_(std::move(signIn))
     {}
 
     // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes
@@ -55,4 +57,5 @@ private:
     Database& database_;
     RequestLog requestLog_;
     SessionLimits sessions_;
+    SignInMethod signIn_;
 };

@@ -1,5 +1,7 @@
 #include "Account.h"
 
+#include <algorithm>
+
 QString Account::roleText(Role role)
 {
     switch (role) {
@@ -20,6 +22,15 @@ std::optional<Account::Role> Account::roleFromText(const QString& text)
             return role;
     }
     return std::nullopt;
+}
+
+bool Account::validLogin(const QString& login)
+{
+    const auto allowed = [](QChar c) {
+        return c.unicode() < 128 &&
+               (c.isLetterOrNumber() || c == u'.' || c == u'_' || c == u'@' || c == u'-');
+    };
+    return !login.isEmpty() && login.size() <= 64 && std::all_of(login.begin(), login.end(), allowed);
 }
 
 bool Account::reaches(const QString& branch) const

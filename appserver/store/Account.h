@@ -17,6 +17,8 @@ struct Account {
 
     static QString roleText(Role role);
     static std::optional<Role> roleFromText(const QString& text);
+    // 1 to 64 letters, digits or . _ @ -: what an account may be called.
+    static bool validLogin(const QString& login);
     // Whether the account may read the lines of `branch`.
     bool reaches(const QString& branch) const;
     bool changes() const { return role != Role::Consulta; }

@@ -200,6 +200,18 @@ void ScreenFixture::retype(const QString& text)
     type(text);
 }
 
+void ScreenFixture::typeNewLine(const QString& service, const QString& staff, const QString& price)
+{
+    press(Qt::Key_Insert);
+    type(service);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    type(staff);
+    press(Qt::Key_Tab);
+    type(price);
+    press(Qt::Key_Tab);
+}
+
 void ScreenFixture::click(QWidget* widget, QPoint point) const
 {
     settle();

@@ -78,6 +78,9 @@ public:
     static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Selects the whole text of the focused box and types over it.
     static void retype(const QString& text);
+    // In the grid: opens a new line with the Insert key and types its code, staff and price, a Tab after
+    // each (the name column between code and staff is passed with one more).
+    static void typeNewLine(const QString& service, const QString& staff, const QString& price);
     // A left click through the main window's native window, at `point` of `widget` (its centre when null).
     void click(QWidget* widget, QPoint point = {}) const;
     // A left click through the native window of `widget`'s own top level (a popup menu, a dialog).

@@ -17,7 +17,6 @@
 #include <QPainter>
 #include <QTextBrowser>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -73,7 +72,6 @@ bool busySave(ScreenFixture& fixture, TfrmMediEfeti& screen, const QString& path
     Application::instance().SetPrompts(std::make_unique<DialogPrompts>());
     fixture.clickCell(0, ScreenFixture::Staff);
     ScreenFixture::type(QStringLiteral("7"));
-    const auto pid = pid_t(fixture.server().pid());
     bool saved = false;
     QTimer poll;
     poll.setInterval(50);
@@ -83,12 +81,13 @@ bool busySave(ScreenFixture& fixture, TfrmMediEfeti& screen, const QString& path
             !sign->accessibleName().contains(QStringLiteral("1\u00A0s")))
             return;
         saved = fixture.mainWindow()->grab().save(path, "PNG");
-        ::kill(pid, SIGCONT);
+        fixture.server().resume();
     });
-    ::kill(pid, SIGSTOP);
-    poll.start();
-    fixture.click(screen.sbtConfirmar);
-    ::kill(pid, SIGCONT);
+    if (fixture.server().pause()) {
+        poll.start();
+        fixture.click(screen.sbtConfirmar);
+        fixture.server().resume();
+    }
     fixture.resetPrompts();
     return saved;
 }

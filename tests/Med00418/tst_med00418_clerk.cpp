@@ -35,7 +35,6 @@
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
-#include <csignal>
 #include <functional>
 
 using F = ScreenFixture;
@@ -117,8 +116,6 @@ class TstMed00418Clerk : public ScreenTest {
             settings.remove(key);
     }
 
-    void pauseServer(bool paused) { ::kill(pid_t(fx_.server().pid()), paused ? SIGSTOP : SIGCONT); }
-
     QDate importableDate()
     {
         const QDate date = freshDate();
@@ -177,6 +174,10 @@ private slots:
                                  << "Carregando...";
         QTest::newRow("import") << "import"
                                 << "Importando...";
+        QTest::newRow("service of a new line") << "service"
+                                               << "Verificando o serviço...";
+        QTest::newRow("history of a line") << "history"
+                                           << "Carregando o histórico...";
     }
 
     void everyWaitShowsWhatItWaitsFor()
@@ -190,37 +191,51 @@ private slots:
         if (command == QLatin1String("save")) {
             QVERIFY(fx_.clickCell(0, F::Staff));
             F::type(QStringLiteral("7"));
+        } else if (command == QLatin1String("service")) {
+            F::press(Qt::Key_Insert);
+            F::type(QStringLiteral("00003"));
+        } else if (command == QLatin1String("history")) {
+            QVERIFY(fx_.clickCell(0, F::Code));
         }
-        // The dialogs users get; the server stops answering until the sign has counted a second.
-        auto recording = Application::instance().ExchangePrompts(std::make_unique<DialogPrompts>());
+        // The server stops answering until the sign has counted a second; the dialogs are those users get.
         QString seen;
-        QElapsedTimer sinceStop;
-        QTimer watch;
-        watch.setInterval(20);
-        connect(&watch, &QTimer::timeout, this, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                box->defaultButton()->click(); // "Sim" to "Confirma exclusão?"
-            const auto* sign = fx_.mainWindow()->findChild<QWidget*>(QStringLiteral("BusyIndicator"));
-            if (sign && sign->isVisible() && sign->accessibleName().contains(QStringLiteral("1\u00A0s")))
-                seen = sign->accessibleName();
-            // Not a limit on the product: a sign that never counts must not hold the test for a minute.
-            if (!seen.isEmpty() || sinceStop.elapsed() > 4000)
-                pauseServer(false);
-        });
-        pauseServer(true);
-        sinceStop.start();
-        watch.start();
-        if (command == QLatin1String("save"))
-            fx_.click(screen_->sbtConfirmar);
-        else if (command == QLatin1String("delete"))
-            fx_.click(screen_->sbtExcluir);
-        else if (command == QLatin1String("refresh"))
-            fx_.click(screen_->sbtVerificar);
-        else
-            fx_.click(screen_->btnImporta);
-        watch.stop();
-        pauseServer(false);
-        Application::instance().ExchangePrompts(std::move(recording));
+        {
+            QVERIFY(fx_.server().pause());
+            auto recording = Application::instance().ExchangePrompts(std::make_unique<DialogPrompts>());
+            const auto restore = qScopeGuard([&] {
+                fx_.server().resume();
+                Application::instance().SetPrompts(std::move(recording));
+            });
+            QElapsedTimer sinceStop;
+            sinceStop.start();
+            QTimer watch;
+            watch.setInterval(20);
+            connect(&watch, &QTimer::timeout, this, [&] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->defaultButton()->click(); // "Sim" to "Confirma exclusão?"
+                else if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    dialog->reject(); // the history, once read
+                const auto* sign = fx_.mainWindow()->findChild<QWidget*>(QStringLiteral("BusyIndicator"));
+                if (sign && sign->isVisible() && sign->accessibleName().contains(QStringLiteral("1\u00A0s")))
+                    seen = sign->accessibleName();
+                // Not a limit on the product: a sign that never counts must not hold the test for a minute.
+                if (!seen.isEmpty() || sinceStop.elapsed() > 4000)
+                    fx_.server().resume();
+            });
+            watch.start();
+            if (command == QLatin1String("save"))
+                fx_.click(screen_->sbtConfirmar);
+            else if (command == QLatin1String("delete"))
+                fx_.click(screen_->sbtExcluir);
+            else if (command == QLatin1String("refresh"))
+                fx_.click(screen_->sbtVerificar);
+            else if (command == QLatin1String("import"))
+                fx_.click(screen_->btnImporta);
+            else if (command == QLatin1String("service"))
+                F::press(Qt::Key_Tab);
+            else
+                screen_->mnuHistLinha->trigger();
+        }
         QVERIFY(fx_.activate());
         QCOMPARE(seen, shown + QStringLiteral(" 1\u00A0s"));
         QCOMPARE(prompts().errors, QStringList());
@@ -231,9 +246,11 @@ private slots:
     {
         QVERIFY(showThreeLines().isValid());
         setSetting(QStringLiteral("Servidor/TimeoutMs"), 600);
-        pauseServer(true);
-        fx_.click(screen_->sbtVerificar);
-        pauseServer(false);
+        {
+            QVERIFY(fx_.server().pause());
+            const auto resume = qScopeGuard([this] { fx_.server().resume(); });
+            fx_.click(screen_->sbtVerificar);
+        }
         setSetting(QStringLiteral("Servidor/TimeoutMs"), {});
         QVERIFY(fx_.activate());
         QCOMPARE(prompts().errors.size(), 1);

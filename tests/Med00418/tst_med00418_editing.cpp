@@ -47,19 +47,6 @@ class TstMed00418Editing : public ScreenTest {
         return grid()->EditorMode() ? grid()->InplaceEditor()->text() : QStringLiteral("<closed>");
     }
 
-    // Opens a new line with the Insert key and types its values, a Tab after each one.
-    void typeNewLine(const QString& service, const QString& staff, const QString& price)
-    {
-        F::press(Qt::Key_Insert);
-        F::type(service);
-        F::press(Qt::Key_Tab);
-        F::press(Qt::Key_Tab);
-        F::type(staff);
-        F::press(Qt::Key_Tab);
-        F::type(price);
-        F::press(Qt::Key_Tab);
-    }
-
 private slots:
     void newLineEndToEnd_data()
     {
@@ -143,14 +130,7 @@ private slots:
         QFETCH(QString, stored);
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
-        F::press(Qt::Key_Insert);
-        F::type(QStringLiteral("3"));
-        F::press(Qt::Key_Tab);
-        F::press(Qt::Key_Tab);
-        F::type(staff);
-        F::press(Qt::Key_Tab);
-        F::type(price);
-        F::press(Qt::Key_Tab);
+        F::typeNewLine(QStringLiteral("3"), staff, price);
         fx_.click(screen_->sbtConfirmar);
         QCOMPARE(prompts().errors, QStringList());
         QCOMPARE(fx_.serverDb().lines(QStringLiteral("0001"), date),
@@ -330,7 +310,7 @@ private slots:
         QFETCH(bool, leavingTheColumn);
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
-        typeNewLine(QStringLiteral("1"), QStringLiteral("0,001"), QStringLiteral("0,05"));
+        F::typeNewLine(QStringLiteral("1"), QStringLiteral("0,001"), QStringLiteral("0,05"));
         QCOMPARE(fx_.cell(0, F::Total), QStringLiteral("0,000"));
         QCOMPARE(grid()->SelectedIndex(), int(F::Total));
         QVERIFY(prompts().errors.isEmpty());
@@ -349,7 +329,7 @@ private slots:
     {
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
-        typeNewLine(QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("0,25"));
+        F::typeNewLine(QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("0,25"));
         QCOMPARE(fx_.cell(0, F::Total), QStringLiteral("0,750"));
         // A total typed before the price is left is replaced; one typed after it stays.
         F::press(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -420,7 +400,7 @@ private slots:
         QFETCH(QString, total);
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
-        typeNewLine(QStringLiteral("2"), staff, price);
+        F::typeNewLine(QStringLiteral("2"), staff, price);
         QCOMPARE(grid()->SelectedIndex(), int(F::Total));
         QVERIFY(focusInGrid());
         if (!total.isEmpty()) {

@@ -169,14 +169,7 @@ private slots:
         qputenv("USER", "clerk.one");
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
-        F::press(Qt::Key_Insert);
-        F::type(QStringLiteral("3"));
-        F::press(Qt::Key_Tab);
-        F::press(Qt::Key_Tab);
-        F::type(QStringLiteral("2"));
-        F::press(Qt::Key_Tab);
-        F::type(QStringLiteral("10"));
-        F::press(Qt::Key_Tab);
+        F::typeNewLine(QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("10"));
         fx_.click(screen_->sbtConfirmar);
         QVERIFY(fx_.clickCell(0, F::Staff));
         F::type(QStringLiteral("4"));

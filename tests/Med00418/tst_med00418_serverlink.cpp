@@ -13,8 +13,9 @@
 #include "TfrmMediEfeti.h"
 
 #include <QClipboard>
+#include <QLabel>
+#include <QMainWindow>
 #include <QtTest>
-#include <csignal>
 #include <functional>
 
 using F = ScreenFixture;
@@ -48,6 +49,12 @@ class TstMed00418ServerLink : public ScreenTest {
     QDate freshDate() { return QDate(2033, 7, 1).addDays(nextDay_++); }
     TDataSetState state() const { return screen_->cdsEfetGest->State(); }
 
+    QString statusBar() const
+    {
+        const auto* label = fx_.mainWindow()->findChild<QLabel*>(QStringLiteral("lblTotais"));
+        return label ? label->text() : QStringLiteral("<no label>");
+    }
+
     void addLine(const QString& branch, QDate date, const QString& service, const QString& staff)
     {
         fx_.serverDb().insertLine(branch, date, service, staff, QStringLiteral("10"),
@@ -74,7 +81,7 @@ private slots:
     void cleanup()
     {
         tester_.reset();
-        ::kill(static_cast<pid_t>(fx_.server().pid()), SIGCONT);
+        fx_.server().resume();
         QSettings(HostSettings::filePath(), QSettings::IniFormat)
             .remove(QStringLiteral("Servidor/TimeoutMs"));
         fx_.startServer();
@@ -91,14 +98,7 @@ private slots:
         // The server checks the new service, then refuses to store the line.
         fx_.serverDb().exec(QStringLiteral("CREATE TRIGGER bloqueia BEFORE INSERT ON USR_EFETGEST "
                                            "BEGIN SELECT RAISE(ABORT, 'gravação bloqueada'); END"));
-        F::press(Qt::Key_Insert);
-        F::type(QStringLiteral("5"));
-        F::press(Qt::Key_Tab);
-        F::press(Qt::Key_Tab);
-        F::type(QStringLiteral("3"));
-        F::press(Qt::Key_Tab);
-        F::type(QStringLiteral("7"));
-        F::press(Qt::Key_Tab);
+        F::typeNewLine(QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("7"));
         QCOMPARE(fx_.rowCount(), 2);
         fx_.click(screen_->sbtConfirmar);
         QCOMPARE(prompts().errors.size(), 1);
@@ -157,6 +157,7 @@ private slots:
         QTest::addColumn<QStringList>("held");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status"); // the status bar afterwards
         const QString unsure =
             QStringLiteral("O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2\u00A0s). "
                            "A alteração pode ter sido gravada ou não.");
@@ -165,16 +166,18 @@ private slots:
         QTest::newRow("staff changed from 9 to 8")
             << false << true << QStringList{"00003|8.0000|10.0000|80.0000", "00004|5.0000|10.0000|50.0000"}
             << QStringList{"00003|Portaria|8,000|10,000|80,000", "00004|Recepção|5,000|10,000|50,000"}
-            << reread;
+            << reread << "Linhas: 2   Efetivos: 13,000   Total: 130,000";
         QTest::newRow("line deleted") << true << true << QStringList{"00004|5.0000|10.0000|50.0000"}
-                                      << QStringList{"00004|Recepção|5,000|10,000|50,000"} << reread;
+                                      << QStringList{"00004|Recepção|5,000|10,000|50,000"} << reread
+                                      << "Linhas: 1   Efetivos: 5,000   Total: 50,000";
         QTest::newRow("staff changed, list not read again")
             << false << false << QStringList{"00003|8.0000|10.0000|80.0000", "00004|5.0000|10.0000|50.0000"}
             << QStringList()
             << unsure +
                    QStringLiteral(" A lista não pôde ser lida de novo: O servidor de aplicação 127.0.0.1:%1 "
                                   "não respondeu a tempo (2\u00A0s). Carregue-a outra vez quando o servidor "
-                                  "responder.");
+                                  "responder.")
+            << "Lista não carregada: O servidor de aplicação 127.0.0.1:%1 não respondeu a tempo (2\u00A0s).";
     }
 
     void unsureSaveShowsWhatTheServerHolds()
@@ -184,6 +187,7 @@ private slots:
         QFETCH(QStringList, held);
         QFETCH(QStringList, shown);
         QFETCH(QString, message);
+        QFETCH(QString, status);
         const QDate date = freshDate();
         addLine(QStringLiteral("0002"), date, QStringLiteral("00003"), QStringLiteral("9"));
         addLine(QStringLiteral("0002"), date, QStringLiteral("00004"), QStringLiteral("5"));
@@ -192,15 +196,14 @@ private slots:
         QSettings(HostSettings::filePath(), QSettings::IniFormat)
             .setValue(QStringLiteral("Servidor/TimeoutMs"), 1000);
 
-        const auto pid = static_cast<pid_t>(fx_.server().pid());
-        QCOMPARE(::kill(pid, SIGSTOP), 0);
+        QVERIFY(fx_.server().pause());
         bool resumed = false;
         // Goes on, and is waited for until the change it was sent shows in its database; no event of
         // the screen runs meanwhile.
         const auto resume = [&] {
             if (std::exchange(resumed, true))
                 return;
-            ::kill(pid, SIGCONT);
+            fx_.server().resume();
             const QDeadlineTimer deadline(20000);
             while (fx_.serverDb().lines(QStringLiteral("0002"), date) != held && !deadline.hasExpired())
                 QThread::msleep(20);
@@ -223,6 +226,18 @@ private slots:
         QCOMPARE(state(), TDataSetState::dsBrowse);
         QCOMPARE(screen_->cdsEfetGest->ChangeCount(), 0);
         QCOMPARE(screen_->sbtAlterar->isEnabled(), !shown.isEmpty());
+        QCOMPARE(statusBar(), status.arg(fx_.port()));
+        // A list not read again is no empty day: only reading it again is offered.
+        const bool listed = !status.startsWith(QStringLiteral("Lista não carregada: "));
+        for (TButtonFlat* command : {screen_->sbtIncluir, screen_->btnImporta}) {
+            QCOMPARE(command->Enabled(), listed);
+            if (TMenuItem* entry = screen_->MenuItemOf(command))
+                QCOMPARE(entry->isEnabled(), listed);
+        }
+        QVERIFY(screen_->sbtVerificar->Enabled());
+        F::press(Qt::Key_Insert);
+        QCOMPARE(state(), listed ? TDataSetState::dsInsert : TDataSetState::dsBrowse);
+        F::press(Qt::Key_Escape);
     }
 
     // The server reads freely but its writes wait on a lock the test holds past both tries of the client,

@@ -277,14 +277,7 @@ private slots:
         QVERIFY(fx_.activate());
         const QDate date = freshDate();
         QVERIFY(fx_.showLines(QStringLiteral("1"), date));
-        F::press(Qt::Key_Insert);
-        F::type(QStringLiteral("3"));
-        F::press(Qt::Key_Tab);
-        F::press(Qt::Key_Tab);
-        F::type(QStringLiteral("2"));
-        F::press(Qt::Key_Tab);
-        F::type(QStringLiteral("10"));
-        F::press(Qt::Key_Tab);
+        F::typeNewLine(QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("10"));
         // The session ends on the server while the line is open (as after a long pause).
         fx_.serverDb().exec(QStringLiteral("UPDATE SESSAO SET CRIADA = 0"));
         DialogSeen asked;

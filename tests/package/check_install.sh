@@ -47,6 +47,8 @@ check "manual page lists the options with their defaults" \
   grep -q "Default: 127.0.0.1:8418" <(zcat "$top/share/man/man1/med_appserver.1.gz" | tr -s ' \n' '  ')
 logrotate=$(dirname "$confdir")/logrotate.d/med00418-appserver
 check "logrotate file installed" test -f "$root$logrotate"
+check "PAM service example installed beside the HAProxy one" \
+  test -f "$top/share/doc/med00418-appserver/examples/pam.d-med00418.example"
 
 # What the unit starts must be there, and read the configuration file that is there.
 exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
@@ -99,7 +101,7 @@ if command -v dpkg-shlibdeps >/dev/null && command -v file >/dev/null; then
   for script in postinst prerm postrm; do
     check "$script is a valid shell script" sh -n <(control $script)
   done
-  for dep in med00418-common libqt6core6 libqt6network6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql adduser; do
+  for dep in med00418-common libqt6core6 libqt6network6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql libpam0g adduser; do
     check "med00418-appserver depends on $dep" grep -q "\b$dep\b" <<<"$(dpkg-deb -f "$deb" Depends)"
   done
   desktop=$(dpkg-deb -c "$root"/debs/med00418-desktop_*.deb)

@@ -1,5 +1,7 @@
 #include "AppServerProcess.h"
 
+#include "ProcessPause.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -91,6 +93,17 @@ void AppServerProcess::kill()
 bool AppServerProcess::running() const
 {
     return process_ && process_->state() != QProcess::NotRunning;
+}
+
+bool AppServerProcess::pause()
+{
+    return running() && ProcessPause::pause(pid());
+}
+
+void AppServerProcess::resume()
+{
+    if (running())
+        ProcessPause::resume(pid());
 }
 
 qint64 AppServerProcess::pid() const

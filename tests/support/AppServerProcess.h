@@ -30,6 +30,10 @@ public:
     // SIGKILL at once, as a crash would.
     void kill();
     bool running() const;
+    // Holds it still until resume(): connections stay open, requests are taken by the system and nothing
+    // is answered. True once every thread of it is stopped.
+    bool pause();
+    void resume();
 
     quint16 port() const { return port_; }
     qint64 pid() const;

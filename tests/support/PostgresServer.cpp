@@ -1,5 +1,7 @@
 #include "PostgresServer.h"
 
+#include "ProcessPause.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -182,14 +184,15 @@ QList<qint64> PostgresServer::serverProcesses() const
 
 void PostgresServer::pause()
 {
+    // A backend that ends meanwhile answers nothing either.
     for (const qint64 pid : serverProcesses())
-        ::kill(pid_t(pid), SIGSTOP);
+        ProcessPause::pause(pid);
 }
 
 void PostgresServer::resume()
 {
     for (const qint64 pid : serverProcesses())
-        ::kill(pid_t(pid), SIGCONT);
+        ProcessPause::resume(pid);
 }
 
 void PostgresServer::createDatabase(const QString& name)

@@ -20,7 +20,8 @@ public:
     void start();
     void stop();
     // Freezes the whole server (SIGSTOP to the postmaster and every process it started), as a machine
-    // that hangs does: connections stay open and nothing is answered. resume() sends SIGCONT.
+    // that hangs does: connections stay open and nothing is answered. Returns once every one of them is
+    // stopped. resume() sends SIGCONT.
     void pause();
     void resume();
 

@@ -135,6 +135,9 @@ void AppServerConfigTest::startIsRefused_data()
         << "workers = many\n"
         << int(Private) << QStringList()
         << "appserver.conf:1: workers: expected a whole number from 1 to 256, not \"many\"";
+    QTest::newRow("sign-in method unknown")
+        << "auth = ldap\n"
+        << int(Private) << QStringList() << "appserver.conf:1: auth: expects local or pam, not \"ldap\"";
     QTest::newRow("password readable by others") << "database-password = s3cret\n"
                                                  << int(ForAll) << QStringList() << readable;
     QTest::newRow("token readable by others") << "token = s3cret-token-0001\n"

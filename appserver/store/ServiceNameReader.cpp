@@ -12,7 +12,7 @@ const QString NamesFromSql = QStringLiteral("SELECT CDSERVFILI, NMSERVICO FROM S
                                             "WHERE CDFILIAL = ? AND CDSERVFILI >= ? ORDER BY CDSERVFILI");
 
 // Past this many codes without a line, a seek is cheaper than stepping on.
-constexpr int StepsBeforeSeek = 16;
+constexpr int StepsBeforeSeek = 4;
 
 } // namespace
 

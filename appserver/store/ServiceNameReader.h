@@ -9,9 +9,9 @@
 class Database;
 
 // The services of one branch read in code order beside that branch's lines in the same order: a merge
-// instead of one index seek per line, stepping on over codes no line has and seeking again only past a
-// few of them, so a day of few lines costs no more than the seeks. SQLite only. Codes asked must be
-// ASCII text, in ascending order.
+// instead of one index seek per line, stepping on over codes no line has and seeking again past a few
+// of them, so a day of few lines among many services costs at most a few steps per line beside the
+// seek. SQLite only. Codes asked must be ASCII text, in ascending order.
 class ServiceNameReader {
 public:
     ServiceNameReader(Database& database, const QString& branch);

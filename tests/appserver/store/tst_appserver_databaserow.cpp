@@ -264,6 +264,14 @@ void DatabaseRowTest::listNamesItsServicesAsTheJoinDoes_data()
            "'00001005','00001006','00001007','00001008','00001009','00001010','00001011','00001012',"
            "'00001013','00001014','00001015','00001016','00001017','00001018','00001019','00002'"
         << 3;
+    const auto codes = [](int from, int to, int step) {
+        QStringList out;
+        for (int code = from; code < to; code += step)
+            out << QStringLiteral("'%1'").arg(code, 5, 10, QLatin1Char('0'));
+        return out.join(u',');
+    };
+    QTest::newRow("lines scattered among many services") << codes(3, 200, 7) << codes(0, 200, 1) << 29;
+    QTest::newRow("services scattered among many lines") << codes(0, 100, 1) << codes(0, 100, 9) << 12;
     QTest::newRow("codes that prefix others") << "'0001','00010','000100','00011'"
                                               << "'000','0001','000100','00011','0002'" << 3;
     QTest::newRow("a service code stored as bytes") << "'00001','00002'"

@@ -29,7 +29,12 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const 
     socket_->setReadBufferSize(ReadBufferBytes);
     sinceActive_.start();
     connect(socket_, &QTcpSocket::readyRead, this, &HttpConnection::readRequests);
-    connect(socket_, &QTcpSocket::bytesWritten, this, &HttpConnection::sent);
+    // A QSslSocket says bytesWritten once its TLS layer took the plain text, before the records are
+    // even handed to the socket: a goodbye closing our side then would cut the answer it just wrote.
+    if (tls_)
+        connect(tls_, &QSslSocket::encryptedBytesWritten, this, &HttpConnection::sent);
+    else
+        connect(socket_, &QTcpSocket::bytesWritten, this, &HttpConnection::sent);
     connect(socket_, &QTcpSocket::disconnected, this, &HttpConnection::ended);
     inRequest_ = true;
     sinceRequest_.start();
@@ -39,8 +44,6 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const 
         connect(tls_, &QSslSocket::encrypted, this, &HttpConnection::encrypted);
         connect(tls_, &QSslSocket::errorOccurred, this, &HttpConnection::handshakeFailed);
     }
-    if (tls_)
-        connect(tls_, &QSslSocket::encryptedBytesWritten, this, &HttpConnection::sent);
 }
 
 void HttpConnection::encrypted()

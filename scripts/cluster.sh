@@ -183,8 +183,8 @@ ready() { curl -fsS -m 2 "http://127.0.0.1:$(<"$home/$1.port")/health/ready" >/d
 # cannot connect is sent to another server. Each server is given at most `maxconn` connections, below
 # its own --max-connections, and further calls wait in HAProxy's queue: a burst is queued, never
 # refused by the servers, and the health checks always find room and an answer within their 2 s.
-# packaging/haproxy.cfg.example is this configuration for an administrator's machines; keep the two
-# alike.
+# packaging/haproxy.cfg.example is this configuration for an administrator's machines, over TLS on both
+# sides; keep the two alike.
 write_haproxy_config() {
   local n=$1 port=$2 k
   cat <<CFG

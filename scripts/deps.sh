@@ -3,7 +3,7 @@
 #   run    building, and opening the screen on the embedded default (make run, make build)
 #   test   run's, plus the real servers and tools the tests start, and the benchmark library: the suite
 #          runs every benchmark at a tiny size (make test)
-#   bench  test's, plus the HTTP load generator (make bench)
+#   bench  test's, plus the HTTP load generator and the profiler of the host's call (make bench)
 set -euo pipefail
 purpose=${1:-run}
 
@@ -27,8 +27,9 @@ test=(
   haproxy
   patroni etcd-server python3-etcd
   libbenchmark-dev
+  libpam-wrapper
 )
-bench=(wrk)
+bench=(wrk linux-perf python3)
 
 case $purpose in
   run) packages=("${run[@]}") ;;

@@ -80,6 +80,12 @@ void AccountStore::setBranches(const QString& login, const QStringList& branches
               {branchesText(branches), login}, login);
 }
 
+void AccountStore::setRole(const QString& login, Account::Role role)
+{
+    changeOne(QStringLiteral("UPDATE USUARIO SET PAPEL = ? WHERE LOGIN = ?"),
+              {Account::roleText(role), login}, login);
+}
+
 void AccountStore::setActive(const QString& login, bool active)
 {
     changeOne(QStringLiteral("UPDATE USUARIO SET ATIVO = ? WHERE LOGIN = ?"), {active ? 1 : 0, login}, login);

@@ -27,6 +27,7 @@ public:
     // Each throws Exception when there is no such login.
     void setPassword(const QString& login, const QByteArray& passwordHash);
     void setBranches(const QString& login, const QStringList& branches);
+    void setRole(const QString& login, Account::Role role);
     void setActive(const QString& login, bool active);
 
     // The stored form of a branch list, and back.

@@ -1,8 +1,11 @@
 #include "PamCheck.h"
 
+#include "CallerInfo.h"
+
 #include <QByteArray>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <security/pam_appl.h>
 
 namespace PamCheck {
@@ -68,7 +71,7 @@ void noDelay(int, unsigned, void*) {}
 class PamTransaction {
 public:
     PamTransaction(const QString& confDir, const QByteArray& login, Conversation& conversation)
-        : conversation_{converse, &conversation}
+        : conversation_{converse, &conversation}, login_(login)
     {
         const QByteArray folder = confDir.toLocal8Bit();
         status_ = pam_start_confdir(Service, login.constData(), &conversation_,
@@ -83,13 +86,17 @@ public:
     PamTransaction& operator=(const PamTransaction&) = delete;
 
     bool ok() const { return status_ == PAM_SUCCESS; }
-    // Runs one step unless an earlier one failed.
+    // Runs one step unless an earlier one failed. A step that let another user through in place of the
+    // one asked for (a module that maps names sets PAM_USER) is that login's refusal: her account's
+    // rights must never go with somebody else's password.
     void run(const char* step, int (*call)(pam_handle_t*, int))
     {
         if (!ok())
             return;
         step_ = step;
         status_ = call(handle_, PAM_SILENT | PAM_DISALLOW_NULL_AUTHTOK);
+        if (ok() && !userKept())
+            status_ = PAM_AUTH_ERR;
     }
     void set(const char* step, int item, const void* value)
     {
@@ -102,12 +109,26 @@ public:
     {
         if (ok())
             return {Outcome::Verdict::Accepted, {}};
+        if (renamedTo_)
+            return {Outcome::Verdict::Refused,
+                    QStringLiteral("%1: a module changed the user to \"%2\"")
+                        .arg(QLatin1String(step_), CallerInfo::userFromHeader(*renamedTo_))};
         const QString reason = QStringLiteral("%1: %2").arg(
             QLatin1String(step_), QString::fromLocal8Bit(pam_strerror(handle_, status_)));
         return {refusal() ? Outcome::Verdict::Refused : Outcome::Verdict::Failed, reason};
     }
 
 private:
+    bool userKept()
+    {
+        const void* item = nullptr;
+        if (pam_get_item(handle_, PAM_USER, &item) == PAM_SUCCESS && item &&
+            login_ == static_cast<const char*>(item))
+            return true;
+        renamedTo_ = QByteArray(item ? static_cast<const char*>(item) : "");
+        return false;
+    }
+
     bool refusal() const
     {
         switch (status_) {
@@ -126,6 +147,8 @@ private:
     }
 
     const pam_conv conversation_;
+    const QByteArray login_;
+    std::optional<QByteArray> renamedTo_;
     pam_handle_t* handle_ = nullptr;
     int status_ = PAM_SUCCESS;
     const char* step_ = "pam_start";

@@ -4,8 +4,9 @@
 
 // Asks PAM, service med00418, whether `password` is the one of `login` (pam_authenticate) and then
 // whether that account may sign in now (pam_acct_mgmt). The conversation answers the password prompt
-// alone, once, and nothing else; modules' notices are dropped. A delay a module asks for after a
-// failure is not slept: SignInThrottle slows guessing. Blocks for as long as the modules take (a
+// alone, once, and nothing else; modules' notices are dropped. A module that changes the user's name
+// (PAM_USER) refuses the sign-in, so no mapping signs one into another's account. A delay a module asks for
+// after a failure is not slept: SignInThrottle slows guessing. Blocks for as long as the modules take (a
 // directory server's answer), on the calling thread.
 namespace PamCheck {
 
@@ -14,8 +15,8 @@ inline constexpr char Service[] = "med00418";
 struct Outcome {
     enum class Verdict { Accepted, Refused, Failed };
 
-    // Refused: PAM says no (wrong password, unknown or expired account). Failed: PAM could not tell
-    // (a module missing or failing, its directory unreachable).
+    // Refused: PAM says no (wrong password, unknown or expired account, the user renamed). Failed: PAM could
+    // not tell (a module missing or failing, its directory unreachable).
     Verdict verdict = Verdict::Failed;
     // Refused, Failed: the step and PAM's word for it, for the log; never the password.
     QString reason;

@@ -55,6 +55,15 @@ void SignInThrottle::clear(const QString& login)
     database_.exec(QStringLiteral("DELETE FROM FALHA_LOGIN WHERE LOGIN = ?"), {login});
 }
 
+void SignInThrottle::clearAddress(const QHostAddress& address)
+{
+    bool v4 = false;
+    const QHostAddress plain(address.toIPv4Address(&v4));
+    const QString text = v4 ? plain.toString() : address.toString();
+    const QString mapped = v4 ? QHostAddress(plain.toIPv6Address()).toString() : text;
+    database_.exec(QStringLiteral("DELETE FROM FALHA_LOGIN WHERE ENDERECO IN (?, ?)"), {text, mapped});
+}
+
 void SignInThrottle::purgeExpired()
 {
     database_.exec(QStringLiteral("DELETE FROM FALHA_LOGIN WHERE QUANDO < ?"),

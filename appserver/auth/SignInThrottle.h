@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QString>
 #include <chrono>
 
@@ -24,6 +25,9 @@ public:
     void recordFailure(const QString& login, const QString& address);
     // A right password clears the login's failures (the address's stay).
     void clear(const QString& login);
+    // Every failure from `address`, whichever login it tried: its own count starts over. An IPv4
+    // address is cleared in its IPv6-mapped form too, as a dual-stack socket reports it.
+    void clearAddress(const QHostAddress& address);
     void purgeExpired();
 
     // The wait after `failures` within the window, when `allowed` are let through.

@@ -25,9 +25,9 @@ public:
     void setReservationsHeld(std::int64_t held) { reservationsHeld_.store(held, std::memory_order_relaxed); }
 
     // Why a connection was ended before it was served.
-    enum class Refusal { ServerFull, AddressFull, CrowdedOut, TlsHandshake };
-    static constexpr std::array<const char*, 4> RefusalReasons = {
-        "max_connections", "max_connections_per_address", "crowded_out", "tls_handshake"};
+    enum class Refusal { ServerFull, AddressFull, CrowdedOut, TlsHandshake, SecretInClear };
+    static constexpr std::array<const char*, 5> RefusalReasons = {
+        "max_connections", "max_connections_per_address", "crowded_out", "tls_handshake", "secret_in_clear"};
     void recordRefusal(Refusal reason)
     {
         refusals_[std::size_t(reason)].fetch_add(1, std::memory_order_relaxed);

@@ -19,6 +19,8 @@ const char* description(Metrics::Refusal reason)
         return "closed before its first request, to make room for a new one";
     case Metrics::Refusal::TlsHandshake:
         return "failed its TLS handshake";
+    case Metrics::Refusal::SecretInClear:
+        return "refused: a secret sent over plain http from another machine";
     }
     return "refused";
 }

@@ -30,7 +30,12 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const 
     socket_->setReadBufferSize(ReadBufferBytes);
     sinceActive_.start();
     connect(socket_, &QTcpSocket::readyRead, this, &HttpConnection::readRequests);
-    connect(socket_, &QTcpSocket::bytesWritten, this, &HttpConnection::sent);
+    // A QSslSocket says bytesWritten once its TLS layer took the plain text, before the records are
+    // even handed to the socket: a goodbye closing our side then would cut the answer it just wrote.
+    if (tls_)
+        connect(tls_, &QSslSocket::encryptedBytesWritten, this, &HttpConnection::sent);
+    else
+        connect(socket_, &QTcpSocket::bytesWritten, this, &HttpConnection::sent);
     connect(socket_, &QTcpSocket::disconnected, this, &HttpConnection::ended);
     inRequest_ = true;
     sinceRequest_.start();
@@ -40,8 +45,6 @@ HttpConnection::HttpConnection(QTcpSocket* socket, RpcEndpoint& endpoint, const 
         connect(tls_, &QSslSocket::encrypted, this, &HttpConnection::encrypted);
         connect(tls_, &QSslSocket::errorOccurred, this, &HttpConnection::handshakeFailed);
     }
-    if (tls_)
-        connect(tls_, &QSslSocket::encryptedBytesWritten, this, &HttpConnection::sent);
 }
 
 void HttpConnection::encrypted()
@@ -71,8 +74,12 @@ qint64 HttpConnection::unsent() const
 
 bool HttpConnection::refusedInClear(const HttpRequest& request)
 {
-    if (!TokenTransport::refusedInClear(!request.authorization.isEmpty(), tls_ != nullptr, loopbackPeer_))
+    if (!TokenTransport::refusedInClear(request, tls_ != nullptr, loopbackPeer_))
         return false;
+    // Logged by what carried the secret, never with it.
+    ConnectionRefusals::process().record(Metrics::Refusal::SecretInClear, socket_->peerAddress(),
+                                         request.authorization.isEmpty() ? u"a password in a Login call"
+                                                                         : u"the Authorization header");
     refuse(403, "the token is not accepted over plain http from another machine: use https\n");
     return true;
 }
@@ -162,7 +169,8 @@ void HttpConnection::serve()
             }
             break;
         case HttpRequestReader::Outcome::Request: {
-            if (!headIn_ && refusedInClear(request))
+            // The head was judged by its header; the body may hold a password.
+            if (refusedInClear(request))
                 return;
             requestDone();
             // A stopping server answers what it was asked, then says goodbye.

@@ -18,7 +18,7 @@
 
 namespace {
 
-const QString LoginCall = QStringLiteral("Login");
+const QString LoginCall = RpcDispatcher::LoginMethod.toString();
 const QString LogoutCall = QStringLiteral("Logout");
 
 void logFailure(const QString& method, const QString& detail)

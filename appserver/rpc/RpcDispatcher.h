@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <chrono>
 
 class CommitGroup;
@@ -19,6 +20,9 @@ struct RpcRequest;
 // sent again, it gets its first result back (RequestLog).
 class RpcDispatcher {
 public:
+    // The call that carries an account's password, answered with a session.
+    static constexpr QStringView LoginMethod = u"Login";
+
     struct Outcome {
         QByteArray body;
         QString method;

@@ -15,18 +15,27 @@ bool sameFile(const struct stat& a, const struct stat& b)
 
 } // namespace
 
+void CallSettings::reopen()
+{
+    path_ = HostSettings::filePath();
+    watch_ = std::make_unique<FileChangeWatch>(path_);
+    read_ = false;
+}
+
 const CallSettings::Values& CallSettings::current()
 {
-    const QString path = HostSettings::filePath();
+    if (!watch_)
+        reopen();
+    if (!watch_->mayHaveChanged() && read_)
+        return values_;
     struct stat now {};
     // A missing file reads as all zeros: the defaults, until it appears.
-    if (::stat(QFile::encodeName(path).constData(), &now) != 0)
+    if (::stat(QFile::encodeName(path_).constData(), &now) != 0)
         now = {};
-    if (read_ && path == path_ && sameFile(now, seen_))
+    if (read_ && sameFile(now, seen_))
         return values_;
     const HostSettings settings;
     values_ = {settings.timeoutMs(), settings.token()};
-    path_ = path;
     seen_ = now;
     read_ = true;
     return values_;

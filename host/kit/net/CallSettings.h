@@ -1,12 +1,16 @@
 #pragma once
 
+#include "FileChangeWatch.h"
+
 #include <QString>
+#include <memory>
 #include <sys/stat.h>
 
 // What every call to the application server reads from the host's settings file: the timeout and the
-// token. The file is read again only when it changed (another path, size, inode, modification or
-// change time), so an unchanged file costs a call one stat instead of a parse; a rewritten file is
-// seen by the next call, as with HostSettings.
+// token. A rewritten file is seen by the next call, as with HostSettings, yet an unchanged one costs a
+// call one read() of an inotify watch that finds nothing: the file is looked at (stat) only after an
+// event and read again only when it changed (size, inode, modification or change time). Where the file
+// is was found at the last reopen(): its path is the process's, set before any connection opens.
 class CallSettings {
 public:
     struct Values {
@@ -14,11 +18,14 @@ public:
         QString token;
     };
 
+    // Finds the file again and reads it at the next current().
+    void reopen();
     // As the file says now.
     const Values& current();
 
 private:
     QString path_;
+    std::unique_ptr<FileChangeWatch> watch_;
     struct stat seen_ {};
     bool read_ = false;
     Values values_;

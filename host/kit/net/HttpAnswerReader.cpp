@@ -56,6 +56,15 @@ HttpAnswerReader::State HttpAnswerReader::stop(State state)
 
 bool HttpAnswerReader::readHead(QByteArrayView& bytes)
 {
+    // A head that comes whole in one read, as most do, is read where it lies.
+    if (pending_.isEmpty()) {
+        const qsizetype end = bytes.first(std::min(bytes.size(), MaxHeadBytes + 1)).indexOf("\r\n\r\n");
+        if (end >= 0) {
+            const QByteArrayView head = bytes.first(end);
+            bytes = bytes.sliced(end + 4);
+            return startBody(head);
+        }
+    }
     const qsizetype before = pending_.size();
     const qsizetype take = std::min(bytes.size(), MaxHeadBytes + 1 - before);
     pending_.append(bytes.first(take));

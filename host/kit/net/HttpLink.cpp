@@ -2,6 +2,7 @@
 
 #include "CallLog.h"
 #include "HttpAnswerReader.h"
+#include "PlainSocket.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -52,6 +53,8 @@ bool HttpLink::stillOpen() const
     if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState || socket_->bytesAvailable() > 0)
         return false;
     // A server that closed the connection while it was idle shows it only when asked.
+    if (!qobject_cast<QSslSocket*>(socket_.get()))
+        return PlainSocket::idle(socket_->socketDescriptor());
     socket_->waitForReadyRead(0);
     return socket_->state() == QAbstractSocket::ConnectedState && socket_->bytesAvailable() == 0;
 }
@@ -92,22 +95,57 @@ HttpAnswer HttpLink::exchange(const QByteArray& request, int timeoutMs, qint64 m
 
 bool HttpLink::quickAnswer(Exchange& x, int timeoutMs)
 {
-    QTcpSocket* const socket = socket_.get();
-    auto* const tls = qobject_cast<QSslSocket*>(socket);
-    if (!(tls ? tls->isEncrypted() : socket->state() == QAbstractSocket::ConnectedState))
+    auto* const tls = qobject_cast<QSslSocket*>(socket_.get());
+    if (!(tls ? tls->isEncrypted() : socket_->state() == QAbstractSocket::ConnectedState))
         return false;
-    socket->write(x.request);
-    socket->flush();
+    const int quickMs = std::min(QuickAnswerMs, timeoutMs);
+    return tls ? quickAnswerThroughQt(x, quickMs) : quickPlainAnswer(x, quickMs);
+}
+
+bool HttpLink::quickAnswerThroughQt(Exchange& x, int quickMs)
+{
+    socket_->write(x.request);
+    socket_->flush();
     x.sent = true;
     QElapsedTimer waited;
     waited.start();
-    const int quickMs = std::min(QuickAnswerMs, timeoutMs);
     while (x.reader.state() == HttpAnswerReader::State::Reading) {
         const int left = quickMs - int(waited.elapsed());
-        if (socket->bytesAvailable() == 0 && (left <= 0 || !socket->waitForReadyRead(left)))
+        if (socket_->bytesAvailable() == 0 && (left <= 0 || !socket_->waitForReadyRead(left)))
             break;
         x.received = true;
-        x.reader.feed(socket->read(SocketBufferBytes));
+        x.reader.feed(takeAvailable());
+    }
+    return x.reader.state() != HttpAnswerReader::State::Reading;
+}
+
+// Whatever the quick wait leaves goes the Qt way: the rest of a request too large to go at once, and the
+// close or the error, which Qt's notifiers see as well.
+bool HttpLink::quickPlainAnswer(Exchange& x, int quickMs)
+{
+    const qintptr descriptor = socket_->socketDescriptor();
+    const qint64 sent = socket_->bytesToWrite() == 0 ? PlainSocket::send(descriptor, x.request) : 0;
+    x.sent = true;
+    if (sent != x.request.size()) {
+        // A failed connection fails Qt's write too, which then says why.
+        socket_->write(x.request.sliced(std::max<qint64>(sent, 0)));
+        socket_->flush();
+        return false;
+    }
+    buffer_.resize(SocketBufferBytes);
+    QElapsedTimer waited;
+    waited.start();
+    while (x.reader.state() == HttpAnswerReader::State::Reading) {
+        const int left = quickMs - int(waited.elapsed());
+        if (left <= 0 || !PlainSocket::waitReadable(descriptor, left))
+            break;
+        const qint64 got = PlainSocket::receive(descriptor, buffer_.data(), buffer_.size());
+        if (got == -2)
+            continue;
+        if (got <= 0)
+            break;
+        x.received = true;
+        x.reader.feed(QByteArrayView(buffer_).first(qsizetype(got)));
     }
     return x.reader.state() != HttpAnswerReader::State::Reading;
 }
@@ -131,7 +169,7 @@ void HttpLink::wait(Exchange& x, int timeoutMs)
     const auto read = [&] {
         while (socket->bytesAvailable() > 0 && x.reader.state() == HttpAnswerReader::State::Reading) {
             x.received = true;
-            x.reader.feed(socket->read(SocketBufferBytes));
+            x.reader.feed(takeAvailable());
         }
         if (x.reader.state() != HttpAnswerReader::State::Reading)
             finish();
@@ -177,6 +215,13 @@ void HttpLink::wait(Exchange& x, int timeoutMs)
     }
     if (!x.over)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+QByteArrayView HttpLink::takeAvailable()
+{
+    buffer_.resize(SocketBufferBytes);
+    const qint64 got = socket_->read(buffer_.data(), std::min(socket_->bytesAvailable(), SocketBufferBytes));
+    return QByteArrayView(buffer_).first(qsizetype(std::max<qint64>(got, 0)));
 }
 
 HttpAnswer HttpLink::outcomeOf(Exchange& x)

@@ -37,12 +37,18 @@ private:
     // On a connection that is ready, sends the request and takes an answer that comes within a couple of
     // milliseconds without the event loop; true when the exchange is over.
     bool quickAnswer(Exchange& exchange, int timeoutMs);
+    bool quickAnswerThroughQt(Exchange& exchange, int quickMs);
+    // Through the descriptor (PlainSocket), sparing QTcpSocket's notifiers and copies.
+    bool quickPlainAnswer(Exchange& exchange, int quickMs);
     // Waits, repainting, until the exchange is over or `timeoutMs` passed; the one place a call waits.
     void wait(Exchange& exchange, int timeoutMs);
     HttpAnswer outcomeOf(Exchange& exchange);
+    // What the socket holds, read into buffer_ (valid until the next read).
+    QByteArrayView takeAvailable();
 
     QString host_;
     quint16 port_;
     std::optional<QSslConfiguration> tls_;
     std::unique_ptr<QTcpSocket> socket_;
+    QByteArray buffer_; // what was read last, SocketBufferBytes at most
 };

@@ -4,7 +4,10 @@
 
 QByteArray encodeJsonRpcRequest(qint64 id, const QString& method, const QList<RemoteArg>& args)
 {
-    QByteArray out = R"({"jsonrpc":"2.0","id":)";
+    QByteArray out;
+    // Room for a small call's arguments at once; a data packet grows it once more.
+    out.reserve(128 + method.size() + 32 * args.size());
+    out += R"({"jsonrpc":"2.0","id":)";
     out += QByteArray::number(id);
     out += R"(,"method":)";
     out += JsonString::quoted(method);

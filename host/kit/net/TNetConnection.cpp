@@ -5,15 +5,13 @@
 #include "Exception.h"
 #include "HostSession.h"
 #include "HostSettings.h"
-#include "HostSession.h"
 #include "HttpLink.h"
+#include "RequestWriter.h"
 #include "ServerLinkMessages.h"
 
 #include <QElapsedTimer>
-#include <QHostAddress>
 #include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QUuid>
 
 namespace {
 
@@ -44,18 +42,6 @@ QString failureReason(const HttpAnswer& answer, int timeoutMs)
     }
     return answer.status == 401 ? QStringLiteral("acesso recusado (token inválido ou ausente)")
                                 : QStringLiteral("status HTTP %1").arg(answer.status);
-}
-
-// A header value as it may go on the wire: line breaks would start headers of their own.
-QByteArray wireSafe(QByteArray value)
-{
-    value.replace('\r', "").replace('\n', "").replace('\0', "");
-    return value;
-}
-
-bool isLoopback(const QString& host)
-{
-    return host == QLatin1String("localhost") || QHostAddress(host).isLoopback();
 }
 
 // The CAs of `file` only, or the system's when it is empty.
@@ -122,13 +108,15 @@ void TNetConnection::aim()
         tls_ = std::make_unique<QSslConfiguration>(tlsFor(HostSettings().caFile()));
     link_ = std::make_unique<HttpLink>(base_.host(), quint16(port_),
                                        tls_ ? std::optional<QSslConfiguration>(*tls_) : std::nullopt);
+    requests_ = std::make_unique<RequestWriter>(base_, address_);
+    callSettings_.reopen();
 }
 
 // Answering /health is all a server must do to count as there; its token is checked on calls.
 void TNetConnection::checkHealth()
 {
     const HostSettings settings;
-    const HttpAnswer answer = link_->exchange(requestFor(QStringLiteral("/health"), settings.token()),
+    const HttpAnswer answer = link_->exchange(requests_->get(QStringLiteral("/health"), settings.token()),
                                               settings.timeoutMs(), MaxAnswerBytes);
     if (answer.outcome == HttpAnswer::Outcome::CertificateRejected)
         throw Exception(ServerLinkMessages::certificateNotVerified(address_));
@@ -165,15 +153,12 @@ QByteArray TNetConnection::post(const QByteArray& body)
 
 HttpAnswer TNetConnection::postOnce(const QByteArray& body)
 {
-    const CallSettings::Values settings = callSettings_.current();
+    const CallSettings::Values& settings = callSettings_.current();
     // The server keeps the first outcome of each request id: when the answer is lost, the same bytes
     // under the same id are sent once more, and a write that did land is not applied twice.
-    const QByteArray headers = "Content-Type: application/json\r\nIdempotency-Key: " +
-                               QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "\r\n";
     const QByteArray& session = HostSession::instance().token();
-    const QByteArray request = requestFor(QLatin1Char('/') + serverName_,
-                                          session.isEmpty() ? settings.token : QString::fromLatin1(session),
-                                          headers, body);
+    const QByteArray request =
+        requests_->call(serverName_, session.isEmpty() ? settings.token : QString::fromLatin1(session), body);
     QElapsedTimer waited;
     waited.start();
     HttpAnswer answer = link_->exchange(request, settings.timeoutMs, MaxAnswerBytes);
@@ -230,29 +215,4 @@ QByteArray TNetConnection::bodyOf(HttpAnswer answer, const LostAnswers& lost, qi
         break;
     }
     throw Exception(ServerLinkMessages::httpStatus(address_, answer.status));
-}
-
-QByteArray TNetConnection::requestFor(const QString& path, const QString& token, const QByteArray& headers,
-                                      const QByteArray& body) const
-{
-    if (!token.isEmpty() && !tls_ && !isLoopback(base_.host()))
-        throw Exception(ServerLinkMessages::tokenNeedsHttps(address_));
-    QUrl url = base_;
-    url.setPath(path);
-    QByteArray request;
-    request.reserve(512 + body.size());
-    request += body.isNull() ? "GET " : "POST ";
-    request += url.path(QUrl::FullyEncoded).toLatin1();
-    request += " HTTP/1.1\r\nHost: ";
-    request += base_.authority(QUrl::FullyEncoded).toLatin1();
-    // Bodies come as sent, so their size is what the cap sees.
-    request += "\r\nAccept-Encoding: identity\r\n";
-    if (!token.isEmpty())
-        request += "Authorization: Bearer " + wireSafe(token.toUtf8()) + "\r\n";
-    request += headers;
-    if (!body.isNull())
-        request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    request += "\r\n";
-    request += body;
-    return request;
 }

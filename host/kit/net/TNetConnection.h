@@ -13,6 +13,7 @@
 
 class HttpLink;
 class QSslConfiguration;
+class RequestWriter;
 
 // The link to one object of the application server: HTTP/1.1 keep-alive, JSON-RPC 2.0 calls
 // (docs/protocol.md) to http://Host:Port/ServerName, or https when Host starts with "https://" (the
@@ -86,10 +87,6 @@ private:
     // The body of a 200 answer; anything else raises, ECallOutcomeUnknown once any try lost its answer.
     // `waitedMs`: the call's whole wait, every try.
     QByteArray bodyOf(HttpAnswer answer, const LostAnswers& lost, qint64 waitedMs) const;
-    // The whole request to `path` (a GET when `body` is null); raises when the token would cross the
-    // network in clear. `headers`: more header lines, each ending in CRLF.
-    QByteArray requestFor(const QString& path, const QString& token, const QByteArray& headers = {},
-                          const QByteArray& body = {}) const;
     // The scheme and host of Host, checked; raises when it is no address.
     void aim();
 
@@ -101,8 +98,9 @@ private:
     // Where the open connection goes, and its "host:port" for messages.
     QUrl base_;
     QString address_;
-    std::unique_ptr<QSslConfiguration> tls_; // for https: the CAs trusted
-    std::unique_ptr<HttpLink> link_;         // to base_, kept alive between calls
+    std::unique_ptr<QSslConfiguration> tls_;  // for https: the CAs trusted
+    std::unique_ptr<HttpLink> link_;          // to base_, kept alive between calls
+    std::unique_ptr<RequestWriter> requests_; // to base_
 
     CallSettings callSettings_;
     qint64 lastCallId_ = 0;

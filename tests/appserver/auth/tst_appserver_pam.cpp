@@ -1,13 +1,16 @@
 // Sign-in through PAM (--auth pam) against the real server process, with a PAM service file of the
 // test's own (--pam-confdir) built on Debian's pam_exec: a script that knows the system's passwords
-// ("sistema-LOGIN" for each login), and pam_succeed_if refusing the account "vencida". The account row, its
-// active flag, role and branches still come from the server's tables.
+// ("sistema-LOGIN" for each login), and pam_succeed_if refusing the account "vencida"; libpam-wrapper's
+// pam_set_items renames every user to "eva" (PAM_USER from the server's environment), as a module
+// mapping names would. The account row, its active flag, role and branches still come from the
+// server's tables.
 #include "AppServerProcess.h"
 #include "HttpClient.h"
 #include "RpcClient.h"
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -16,6 +19,7 @@ namespace {
 
 const QString Host = QStringLiteral("127.0.0.1");
 const QString WrongCredentials = QStringLiteral("Usuário ou senha inválidos.");
+const QByteArray SetItems = MED_PAM_SET_ITEMS;
 
 } // namespace
 
@@ -59,6 +63,15 @@ void AppServerPamTest::writeService(const QString& stack)
                "auth requisite pam_deny.so\n"
                "auth required pam_permit.so\n"
                "account required pam_succeed_if.so quiet user != vencida\n";
+    } else if (stack == u"renaming") {
+        text = "auth required " + SetItems +
+               "\n"
+               "auth [success=1 default=ignore] pam_exec.so quiet quiet_log expose_authtok " +
+               dir +
+               "/senha.sh\n"
+               "auth requisite pam_deny.so\n"
+               "auth required pam_permit.so\n"
+               "account required pam_permit.so\n";
     } else if (stack == u"missing module") {
         text = "auth required pam_nao_instalado.so\naccount required pam_permit.so\n";
     } else if (stack == u"failing module") {
@@ -91,12 +104,16 @@ void AppServerPamTest::initTestCase()
               true);
     writeFile(QStringLiteral("quebra.sh"), "#!/bin/sh\nkill -SEGV $$\n", true);
     writeService(QStringLiteral("system"));
+    QVERIFY2(QFile::exists(QString::fromUtf8(SetItems)), "pam_set_items.so missing: scripts/deps.sh test");
+    // What pam_set_items sets PAM_USER to; the server inherits it, pam_exec's scripts do not.
+    qputenv("PAM_USER", "eva");
+    const auto unset = qScopeGuard([] { qunsetenv("PAM_USER"); });
     server_ = std::make_unique<AppServerProcess>(
         QString(), QStringList{QStringLiteral("--seed-demo"), QStringLiteral("--auth"), QStringLiteral("pam"),
                                QStringLiteral("--pam-confdir"), dir_.path()});
     server_->start();
     // No password asked under PAM: standard input stays empty, which a prompt would refuse.
-    for (const char* login : {"ana", "bia", "vencida", "dani"}) {
+    for (const char* login : {"ana", "bia", "vencida", "dani", "eva"}) {
         const AppServerProcess::CommandResult added =
             server_->userCommand({QStringLiteral("add"), QString::fromLatin1(login), QStringLiteral("--name"),
                                   QStringLiteral("Nome"), QStringLiteral("--role"),
@@ -147,6 +164,10 @@ void AppServerPamTest::signIn_data()
         << "system"
         << "dani" << QStringLiteral("sistema-dani") + QString(600, u'x')
         << QByteArray("sign-in failed: wrong password - login dani");
+    // Eva's password signs in as eva, never as the account that was asked for.
+    row("module renames the user", "renaming", "dani", "sistema-eva",
+        "sign-in failed: refused by PAM (pam_authenticate: a module changed the user to \"eva\")");
+    row("module keeps the name", "renaming", "eva", "sistema-eva", "signed in: eva from 127.0.0.1");
     row("no service file", "none", "dani", "sistema-dani",
         "sign-in failed: PAM failed (pam_start: Critical error - immediate abort)");
 }

@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 #include <QtTest>
 #include <map>
@@ -53,16 +54,24 @@ private slots:
     void historyNamesTheSignedInLogin();
     void sessionWorksOnAnotherServerOfTheGroup();
     void disablingEndsSessions();
+    void commandEndsSessions_data();
+    void commandEndsSessions();
     void guessingIsRefused();
     void unknownLoginAndWrongPasswordAnswerAlike();
     void passwordIsReadNeverFromTheCommandLine();
     void commandChangesAccounts_data();
     void commandChangesAccounts();
+    void unlockClearsTheThrottle_data();
+    void unlockClearsTheThrottle();
+    void usage_data();
+    void usage();
 
 private:
     std::unique_ptr<RpcClient> signedIn(const QString& login, const QString& password);
     QList<QByteArray> arguments(const QString& method, QDate date);
     QStringList snapshot();
+    bool throttled(const QString& login, const QString& password);
+    void forgetFailures();
 
     BackendFixture backend_;
     QString database_;
@@ -261,6 +270,62 @@ void AppServerUsersTest::disablingEndsSessions()
     QVERIFY(clerk->call(QStringLiteral("getEfetGest"), args).ok());
 }
 
+void AppServerUsersTest::commandEndsSessions_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("password"); // hers after the command
+    QTest::addColumn<QString>("role");     // the sign-in's answer after it; empty: refused
+    QTest::addColumn<bool>("ends");
+
+    QTest::newRow("new password") << "troca.senha" << QStringList{"passwd", "troca.senha"}
+                                  << QByteArray("senha-nova-da-troca\n") << "senha-nova-da-troca"
+                                  << "consulta" << true;
+    QTest::newRow("new role") << "troca.papel" << QStringList{"role", "troca.papel", "--role", "digitador"}
+                              << QByteArray() << "senha-troca.papel"
+                              << "digitador" << true;
+    QTest::newRow("disabled") << "desligada" << QStringList{"disable", "desligada"} << QByteArray()
+                              << "senha-desligada" << QString() << true;
+    QTest::newRow("branch granted") << "mais.filial"
+                                    << QStringList{"grant", "mais.filial", "--branches", "0002"}
+                                    << QByteArray() << "senha-mais.filial"
+                                    << "consulta" << false;
+}
+
+// What the user command does to the sessions she holds, and how she signs in afterwards.
+void AppServerUsersTest::commandEndsSessions()
+{
+    QFETCH(QString, login);
+    QFETCH(QStringList, command);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, password);
+    QFETCH(QString, role);
+    QFETCH(bool, ends);
+
+    const QString first = QStringLiteral("senha-") + login;
+    server_->addUser(login, QStringLiteral("consulta"), Branch, first);
+    std::unique_ptr<RpcClient> clerk = signedIn(login, first);
+    const QList<QByteArray> args{RpcClient::str(Branch), RpcClient::str("2031-01-01")};
+    QVERIFY(clerk->call(QStringLiteral("getEfetGest"), args).ok());
+    const AppServerProcess::CommandResult done = server_->userCommand(command, input);
+    QVERIFY2(done.exitCode == 0, done.errors.constData());
+    const RpcClient::Reply next = clerk->call(QStringLiteral("getEfetGest"), args);
+    QCOMPARE(next.httpStatus, ends ? 401 : 200);
+
+    RpcClient again(Host, server_->port());
+    again.http().setSignIn({}, {});
+    const RpcClient::Reply reply = again.signIn(login, password);
+    if (role.isEmpty()) {
+        QCOMPARE(reply.errorMessage, WrongCredentials);
+        return;
+    }
+    QVERIFY2(reply.ok(), reply.body.constData());
+    QCOMPARE(reply.resultObject().value(u"role").toString(), role);
+    if (password != first)
+        QCOMPARE(again.signIn(login, first).errorMessage, WrongCredentials);
+}
+
 void AppServerUsersTest::guessingIsRefused()
 {
     server_->addUser(QStringLiteral("alvo"), QStringLiteral("consulta"), Branch,
@@ -342,14 +407,22 @@ void AppServerUsersTest::commandChangesAccounts_data()
                              << "mudanca\tMudança\tdigitador\tinativo\t0002,0003";
     QTest::newRow("enable") << QStringList{"enable", "mudanca"} << 0
                             << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
-    QTest::newRow("add again") << QStringList{"add",    "mudanca",  "--name",     "Outra",
-                                              "--role", "consulta", "--branches", "0001"}
-                               << 2 << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+    QTest::newRow("role") << QStringList{"role", "mudanca", "--role", "consulta"} << 0
+                          << "mudanca\tMudança\tconsulta\tativo\t0002,0003";
+    QTest::newRow("unknown role for role") << QStringList{"role", "mudanca", "--role", "chefe"} << 2
+                                           << "mudanca\tMudança\tconsulta\tativo\t0002,0003";
+    QTest::newRow("role of an unknown user") << QStringList{"role", "ninguem", "--role", "consulta"} << 2
+                                             << "mudanca\tMudança\tconsulta\tativo\t0002,0003";
+    QTest::newRow("add again") << QStringList{"add",    "mudanca",   "--name",     "Outra",
+                                              "--role", "digitador", "--branches", "0001"}
+                               << 2 << "mudanca\tMudança\tconsulta\tativo\t0002,0003";
     QTest::newRow("unknown role") << QStringList{"add",    "nova",  "--name",     "Nova",
                                                  "--role", "chefe", "--branches", "0001"}
-                                  << 2 << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+                                  << 2 << "mudanca\tMudança\tconsulta\tativo\t0002,0003";
     QTest::newRow("unknown user") << QStringList{"grant", "ninguem", "--branches", "0001"} << 2
-                                  << "mudanca\tMudança\tdigitador\tativo\t0002,0003";
+                                  << "mudanca\tMudança\tconsulta\tativo\t0002,0003";
+    QTest::newRow("unlock an unknown user")
+        << QStringList{"unlock", "ninguem"} << 2 << "mudanca\tMudança\tconsulta\tativo\t0002,0003";
 }
 
 void AppServerUsersTest::commandChangesAccounts()
@@ -372,6 +445,103 @@ void AppServerUsersTest::commandChangesAccounts()
     QVERIFY2(lines.contains(listed), list.output.constData());
     // No hash in sight.
     QVERIFY(!list.output.contains("$argon2"));
+}
+
+bool AppServerUsersTest::throttled(const QString& login, const QString& password)
+{
+    RpcClient client(Host, server_->port());
+    client.http().setSignIn({}, {});
+    const RpcClient::Reply reply = client.signIn(login, password);
+    return reply.errorMessage.startsWith(QStringLiteral("Muitas tentativas de entrada sem sucesso."));
+}
+
+// Failures left by other tests or an earlier row would throttle this one's sign-ins from 127.0.0.1.
+void AppServerUsersTest::forgetFailures()
+{
+    backend_.execute(database_, QStringLiteral("DELETE FROM FALHA_LOGIN"));
+}
+
+void AppServerUsersTest::unlockClearsTheThrottle_data()
+{
+    QTest::addColumn<bool>("guessed");      // her password guessed at until her login is throttled
+    QTest::addColumn<bool>("sprayed");      // other logins tried from her address until it is throttled
+    QTest::addColumn<QStringList>("extra"); // after `user unlock LOGIN`
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("signsIn");
+
+    QTest::newRow("login unlocked") << true << false << QStringList() << 0 << true;
+    QTest::newRow("address still throttled") << false << true << QStringList() << 0 << false;
+    QTest::newRow("address unlocked") << false << true << QStringList{"--address", "127.0.0.1"} << 0 << true;
+    QTest::newRow("both unlocked") << true << true << QStringList{"--address", "127.0.0.1"} << 0 << true;
+    QTest::newRow("not an address") << true << false << QStringList{"--address", "localhost"} << 2 << false;
+}
+
+void AppServerUsersTest::unlockClearsTheThrottle()
+{
+    QFETCH(bool, guessed);
+    QFETCH(bool, sprayed);
+    QFETCH(QStringList, extra);
+    QFETCH(int, exitCode);
+    QFETCH(bool, signsIn);
+
+    const QString login = QStringLiteral("trancada.%1").arg(QTest::currentDataTag()).replace(u' ', u'.');
+    server_->addUser(login, QStringLiteral("consulta"), Branch, QStringLiteral("senha-certa"));
+    forgetFailures();
+    const auto forget = qScopeGuard([this] { forgetFailures(); });
+    for (int i = 0; guessed && i < 5; ++i)
+        QVERIFY(!throttled(login, QStringLiteral("chute-%1").arg(i)));
+    bool addressThrottled = false;
+    for (int i = 0; sprayed && !addressThrottled && i < 30; ++i)
+        addressThrottled = throttled(QStringLiteral("outro.%1").arg(i), QStringLiteral("qualquer"));
+    QCOMPARE(addressThrottled, sprayed);
+    QVERIFY(throttled(login, QStringLiteral("senha-certa")));
+
+    const AppServerProcess::CommandResult done =
+        server_->userCommand(QStringList{QStringLiteral("unlock"), login} + extra);
+    QCOMPARE(done.exitCode, exitCode);
+    RpcClient client(Host, server_->port());
+    client.http().setSignIn({}, {});
+    QCOMPARE(client.signIn(login, QStringLiteral("senha-certa")).ok(), signsIn);
+}
+
+void AppServerUsersTest::usage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("problem"); // the first line on stderr; empty: the usage on stdout
+
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray();
+    QTest::newRow("help after a verb") << QStringList{"role", "-h"} << 0 << QByteArray();
+    QTest::newRow("no verb") << QStringList() << 2 << QByteArray("med_appserver user: no verb given");
+    QTest::newRow("unknown verb") << QStringList{"apagar", "maria"} << 2
+                                  << QByteArray("med_appserver user: unknown verb \"apagar\"");
+    QTest::newRow("no login") << QStringList{"unlock"} << 2
+                              << QByteArray("med_appserver user: unlock needs a LOGIN");
+    QTest::newRow("a word too many") << QStringList{"passwd", "maria", "joana"} << 2
+                                     << QByteArray("med_appserver user: unexpected \"joana\"");
+    QTest::newRow("option without its value") << QStringList{"role", "maria", "--role"} << 2
+                                              << QByteArray("med_appserver user: --role needs a value");
+}
+
+void AppServerUsersTest::usage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, problem);
+
+    const AppServerProcess::CommandResult result = server_->userCommand(arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    const QByteArray& usage = problem.isEmpty() ? result.output : result.errors;
+    QCOMPARE(problem.isEmpty() ? result.errors : result.output, QByteArray());
+    QList<QByteArray> lines = usage.split('\n');
+    if (!problem.isEmpty())
+        QCOMPARE(lines.takeFirst(), problem);
+    QVERIFY2(lines.value(0).startsWith("usage: med_appserver user add LOGIN "), usage.constData());
+    // One usage a line, as typed, whatever the outcome: no log prefix on any.
+    QVERIFY2(lines.contains("       med_appserver user role LOGIN --role digitador|consulta|administrador") &&
+                 lines.contains("       med_appserver user unlock LOGIN [--address ADDRESS]"),
+             usage.constData());
+    QVERIFY(!usage.contains("ERROR"));
 }
 
 int main(int argc, char* argv[])

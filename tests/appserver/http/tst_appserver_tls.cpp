@@ -160,26 +160,54 @@ void AppServerTlsTest::startIsRefused()
     QVERIFY2(server.log().contains(reason), server.log().constData());
 }
 
+// Which requests are refused for the secret they carry, from the connection's side: where the token and
+// a Login call's password may travel, and that a Login is found however its method name is spelt.
 void AppServerTlsTest::tokenInClear_data()
 {
-    QTest::addColumn<bool>("carriesToken");
+    QTest::addColumn<QByteArray>("authorization");
+    QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("encrypted");
     QTest::addColumn<bool>("loopbackPeer");
     QTest::addColumn<bool>("refused");
-    QTest::newRow("token, clear, another machine") << true << false << false << true;
-    QTest::newRow("token, clear, loopback") << true << false << true << false;
-    QTest::newRow("token, TLS, another machine") << true << true << false << false;
-    QTest::newRow("token, TLS, loopback") << true << true << true << false;
-    QTest::newRow("no token, clear, another machine") << false << false << false << false;
+    const QByteArray token = "Bearer s3cret-token-0001";
+    const QByteArray call = R"({"jsonrpc":"2.0","id":1,"method":"GetPrxRelApurFat","params":[""]})";
+    const QByteArray login = R"({"jsonrpc":"2.0","id":1,"method":"Login","params":["maria","s3nha"]})";
+    const QByteArray escaped = R"({"params":["maria","s3nha"], "method" : "Login","id":"a","jsonrpc":"2.0"})";
+    QTest::newRow("token, clear, another machine") << token << call << false << false << true;
+    QTest::newRow("token, clear, loopback") << token << call << false << true << false;
+    QTest::newRow("token, TLS, another machine") << token << call << true << false << false;
+    QTest::newRow("token, TLS, loopback") << token << call << true << true << false;
+    QTest::newRow("no token, clear, another machine") << QByteArray() << call << false << false << false;
+    QTest::newRow("token, head alone, clear, another machine")
+        << token << QByteArray() << false << false << true;
+    QTest::newRow("Login, clear, another machine") << QByteArray() << login << false << false << true;
+    QTest::newRow("Login spelt with an escape, clear, another machine")
+        << QByteArray() << escaped << false << false << true;
+    QTest::newRow("Login, clear, loopback") << QByteArray() << login << false << true << false;
+    QTest::newRow("Login, TLS, another machine") << QByteArray() << login << true << false << false;
+    QTest::newRow("Login's head alone, clear, another machine")
+        << QByteArray() << QByteArray() << false << false << false;
+    QTest::newRow("Logout, clear, another machine")
+        << QByteArray() << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"Logout","params":[]})") << false
+        << false << false;
+    QTest::newRow("Login's text, not a request, clear, another machine")
+        << QByteArray() << QByteArray(R"({"method":"Login","params":["maria","s3nha"])") << false << false
+        << false;
 }
 
 void AppServerTlsTest::tokenInClear()
 {
-    QFETCH(bool, carriesToken);
+    QFETCH(QByteArray, authorization);
+    QFETCH(QByteArray, body);
     QFETCH(bool, encrypted);
     QFETCH(bool, loopbackPeer);
     QFETCH(bool, refused);
-    QCOMPARE(TokenTransport::refusedInClear(carriesToken, encrypted, loopbackPeer), refused);
+    HttpRequest request;
+    request.method = "POST";
+    request.path = "/Med00418.rdmMediEfeti";
+    request.authorization = authorization;
+    request.body = body;
+    QCOMPARE(TokenTransport::refusedInClear(request, encrypted, loopbackPeer), refused);
 }
 
 // logrotate's and an administrator's `systemctl reload`: after SIGHUP new connections get the

@@ -6,6 +6,7 @@
 #include "HostLog.h"
 #include "HostTestSignIn.h"
 #include "MessageOf.h"
+#include "PausingServer.h"
 #include "ProcessMemory.h"
 #include "SettingsFile.h"
 #include "TNetConnection.h"
@@ -19,6 +20,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTest>
 #include <optional>
 
@@ -59,6 +61,23 @@ bool restartPeakMemory()
     return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
 }
 
+constexpr char SharedToken[] = "s3cr3t-token-0001";
+
+// How the settings file comes to hold `token` (empty: the file goes, and with it the token): as
+// QSettings writes it (a new file renamed over the old), or rewritten in place.
+void putToken(const QString& path, const QString& how, const QString& token)
+{
+    if (token.isEmpty()) {
+        QVERIFY(QFile::remove(path));
+    } else if (how == QLatin1String("QSettings")) {
+        QSettings(path, QSettings::IniFormat).setValue(QStringLiteral("Servidor/Token"), token);
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(file.write("[Servidor]\nToken=" + token.toUtf8() + '\n') > 0);
+    }
+}
+
 RemoteValue reserve(TNetConnection& connection)
 {
     return connection.AppServer().call(QStringLiteral("GetPrxRelApurFat"), {RemoteArg::string("0001")});
@@ -83,6 +102,8 @@ private slots:
     void argumentsTravelByKind();
     void answers_data();
     void answers();
+    void answersInPieces_data();
+    void answersInPieces();
     void callsWhoseAnswerWasLost_data();
     void callsWhoseAnswerWasLost();
     void answersThatAreNotTaken_data();
@@ -91,10 +112,16 @@ private slots:
     void endlessAnswersAreNotHeld();
     void everyCallIsLogged_data();
     void everyCallIsLogged();
+    void settingsChangedAreTakenByTheNextCall_data();
+    void settingsChangedAreTakenByTheNextCall();
+    void writesOfEveryHostAreTheirOwn_data();
+    void writesOfEveryHostAreTheirOwn();
 
 private:
     SettingsFile settings_;
     AppServerProcess server_{{}, Demo};
+    // Without accounts: its calls take the shared token. Started by the first test that needs it.
+    AppServerProcess tokenServer_{{}, {QStringLiteral("--token"), QString::fromLatin1(SharedToken)}};
 };
 
 void TestNetConnection::initTestCase()
@@ -311,6 +338,41 @@ void TestNetConnection::answers()
     QCOMPARE(message, outcome.replace("%1", QString::number(server.port())));
 }
 
+// An answer whose first piece comes at once and the rest later is read partly before the wait's event
+// loop runs and partly within it: read whole, and its connection kept for the next call.
+void TestNetConnection::answersInPieces_data()
+{
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    const QByteArray body = R"({"jsonrpc":"2.0","id":%ID%,"result":{"n":[1,2,3]}})";
+    const QByteArray head =
+        "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n";
+    const auto chunk = [](const QByteArray& data) {
+        return QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n";
+    };
+    QTest::newRow("head, then the body") << QList<QByteArray>{head, body};
+    QTest::newRow("the head in two, then the body in two")
+        << QList<QByteArray>{head.left(10), head.mid(10) + body.left(20), body.mid(20)};
+    QTest::newRow("chunks, one after another")
+        << QList<QByteArray>{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunk(body.left(20)),
+                             chunk(body.mid(20)), "0\r\n\r\n"};
+}
+
+void TestNetConnection::answersInPieces()
+{
+    QFETCH(QList<QByteArray>, pieces);
+    const PausingServer server(pieces, 30);
+    TNetConnection connection;
+    aimAt(connection, server.port());
+    connection.Open();
+    // The result as the message raised, so that a failure shows what the clerk would read.
+    for (int call = 1; call <= 2; ++call)
+        QCOMPARE(messageOf([&] {
+                     throw Exception(
+                         QString::fromUtf8(connection.AppServer().call(QStringLiteral("M")).raw()));
+                 }),
+                 QStringLiteral(R"({"n":[1,2,3]})"));
+}
+
 // Whether the server may have applied a call whose answer did not come, and what the clerk reads: the
 // whole wait over both tries, in seconds. %1 is the server's port.
 void TestNetConnection::callsWhoseAnswerWasLost_data()
@@ -495,6 +557,84 @@ void TestNetConnection::everyCallIsLogged()
     QCOMPARE(line.captured(2), method);
     QVERIFY(line.captured(3).toLongLong() <= elapsed);
     QCOMPARE(line.captured(4), outcome);
+}
+
+// Each call reads the token and timeout as the settings file holds them when it starts. Tokens: "" no
+// file, "wrong" one the server refuses, "right" its own.
+void TestNetConnection::settingsChangedAreTakenByTheNextCall_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("set by QSettings") << "QSettings"
+                                      << "wrong"
+                                      << "right";
+    QTest::newRow("rewritten in place") << "in place"
+                                        << "wrong"
+                                        << "right";
+    QTest::newRow("created after the connection opened") << "in place"
+                                                         << ""
+                                                         << "right";
+    QTest::newRow("removed") << "in place"
+                             << "right"
+                             << "";
+}
+
+void TestNetConnection::settingsChangedAreTakenByTheNextCall()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    if (tokenServer_.port() == 0)
+        tokenServer_.start();
+    HostSession::instance().forget();
+    const auto tokenOf = [](const QString& name) {
+        return name == QLatin1String("right") ? QString::fromLatin1(SharedToken) : name;
+    };
+    putToken(settings_.path(), how, tokenOf(before));
+    TNetConnection connection;
+    aimAt(connection, tokenServer_.port());
+    connection.Open();
+    const QString refused = QStringLiteral("O servidor de aplicação 127.0.0.1:%1 recusou o acesso: token "
+                                           "inválido ou ausente.")
+                                .arg(tokenServer_.port());
+    const auto outcomeWith = [&](const QString& name) {
+        return name == QLatin1String("right") ? QStringLiteral("<nothing raised>") : refused;
+    };
+    QCOMPARE(messageOf([&] { reserve(connection); }), outcomeWith(before));
+    putToken(settings_.path(), how, tokenOf(after));
+    QCOMPARE(messageOf([&] { reserve(connection); }), outcomeWith(after));
+}
+
+// Reservations are writes: the server answers a request id it has seen with its first outcome. Each
+// reservation draws its own number only when no two calls, of one host or of two, share an id.
+void TestNetConnection::writesOfEveryHostAreTheirOwn_data()
+{
+    QTest::addColumn<bool>("otherHost");
+    QTest::addColumn<bool>("reopened");
+    QTest::newRow("one host, one call after the other") << false << false;
+    QTest::newRow("two hosts, each its first call") << true << false;
+    QTest::newRow("one host, its connection opened again") << false << true;
+}
+
+void TestNetConnection::writesOfEveryHostAreTheirOwn()
+{
+    QFETCH(bool, otherHost);
+    QFETCH(bool, reopened);
+    TNetConnection first;
+    TNetConnection second;
+    aimAt(first, server_.port());
+    aimAt(second, server_.port());
+    first.Open();
+    second.Open();
+    const QString drawn = reserve(first).toString();
+    if (reopened) {
+        first.Close();
+        first.Open();
+    }
+    const QString next = reserve(otherHost ? second : first).toString();
+    QVERIFY(!drawn.isEmpty());
+    QVERIFY2(next != drawn, qPrintable(next));
 }
 
 QTEST_GUILESS_MAIN(TestNetConnection)

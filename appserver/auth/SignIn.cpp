@@ -32,56 +32,84 @@ QByteArray answer(const QByteArray& session, const Account& account)
 
 QByteArray SignIn::login(const QString& login, const QString& password, const QString& address)
 {
-    SignInThrottle throttle(database_);
-    if (const qint64 wait = throttle.waitFor(login, address); wait > 0) {
+    const Started started = start(login, password, address);
+    return finish(started, check(method_, started));
+}
+
+SignIn::Started SignIn::start(const QString& login, const QString& password, const QString& address)
+{
+    if (const qint64 wait = SignInThrottle(database_).waitFor(login, address); wait > 0) {
         Metrics::process().recordSignInRefused();
         qCWarning(lcServer).noquote() << "sign-in refused, too many failures: login"
                                       << CallerInfo::userFromHeader(login.toUtf8()) << "from" << address;
         throw Exception(
             QStringLiteral("Muitas tentativas de entrada sem sucesso. Tente de novo em %1 s.").arg(wait));
     }
-    AccountStore accounts(database_);
-    const std::optional<AccountStore::Stored> stored = accounts.find(login);
-    const Check check = checkPassword(login, stored, password, address);
+    return {login, password, address, AccountStore(database_).find(login)};
+}
+
+SignIn::Check SignIn::check(const SignInMethod& method, const Started& started)
+{
+    try {
+        Check out = checkPassword(method, started);
+        const bool outdated = out.matches && started.stored && started.stored->account.active &&
+                              method.kind == SignInMethod::Kind::Local &&
+                              PasswordHash::outdated(started.stored->passwordHash);
+        if (outdated)
+            out.rehashed = PasswordHash::make(started.password);
+        return out;
+    } catch (const Exception& error) {
+        Check out;
+        out.fault = error.Message();
+        return out;
+    }
+}
+
+QByteArray SignIn::finish(const Started& started, const Check& check)
+{
+    if (!check.fault.isEmpty())
+        throw Exception(check.fault);
+    const std::optional<AccountStore::Stored>& stored = started.stored;
     if (!check.matches || !stored || !stored->account.active) {
-        refuse(login, address, whyRefused(check, stored.has_value()));
+        refuse(started.login, started.address, whyRefused(check, stored.has_value()));
         throw Exception(WrongCredentials);
     }
-    const bool outdated =
-        method_.kind == SignInMethod::Kind::Local && PasswordHash::outdated(stored->passwordHash);
-    const QByteArray rehashed = outdated ? PasswordHash::make(password) : QByteArray();
     Transaction transaction(database_);
-    if (!rehashed.isEmpty())
-        accounts.setPassword(login, rehashed);
-    throttle.clear(login);
-    const QByteArray session = SessionStore(database_, limits_).open(login);
+    if (!check.rehashed.isEmpty())
+        AccountStore(database_).setPassword(started.login, check.rehashed);
+    SignInThrottle(database_).clear(started.login);
+    const QByteArray session = SessionStore(database_, limits_).open(started.login);
     transaction.commit();
-    qCInfo(lcServer).noquote() << "signed in:" << login << "from" << address;
+    qCInfo(lcServer).noquote() << "signed in:" << started.login << "from" << started.address;
     return answer(session, stored->account);
 }
 
-SignIn::Check SignIn::checkPassword(const QString& login, const std::optional<AccountStore::Stored>& stored,
-                                    const QString& password, const QString& address) const
+SignIn::Check SignIn::checkPassword(const SignInMethod& method, const Started& started)
 {
+    const QString& login = started.login;
+    const QString& password = started.password;
+    const std::optional<AccountStore::Stored>& stored = started.stored;
     // Checked in every case, so that an unknown login costs what a wrong password does.
-    if (method_.kind == SignInMethod::Kind::Local)
+    if (method.kind == SignInMethod::Kind::Local)
         return {PasswordHash::matches(stored ? stored->passwordHash : PasswordHash::dummy(), password),
                 false,
+                {},
+                {},
                 {}};
     // No account can have another name, and a password PAM would cut short is nobody's: neither
     // reaches the system's PAM stack.
     if (!Account::validLogin(login) || !PamCheck::askable(password))
         return {};
-    const PamCheck::Outcome outcome = PamCheck::check(method_.pamConfDir, login, password, address);
+    const PamCheck::Outcome outcome = PamCheck::check(method.pamConfDir, login, password, started.address);
     switch (outcome.verdict) {
     case PamCheck::Outcome::Verdict::Accepted:
-        return {true, false, {}};
+        return {true, false, {}, {}, {}};
     case PamCheck::Outcome::Verdict::Refused:
-        return {false, false, QStringLiteral("refused by PAM (%1)").arg(outcome.reason)};
+        return {false, false, QStringLiteral("refused by PAM (%1)").arg(outcome.reason), {}, {}};
     case PamCheck::Outcome::Verdict::Failed:
         break;
     }
-    return {false, true, QStringLiteral("PAM failed (%1)").arg(outcome.reason)};
+    return {false, true, QStringLiteral("PAM failed (%1)").arg(outcome.reason), {}, {}};
 }
 
 QString SignIn::whyRefused(const Check& check, bool stored)

@@ -89,7 +89,7 @@ void HttpConnection::finish()
     finishing_ = true;
     if (handshaking_)
         abort();
-    else if (reader_.buffered() == 0 && !closing_)
+    else if (reader_.buffered() == 0 && !closing_ && !awaiting_)
         close();
 }
 
@@ -98,7 +98,8 @@ bool HttpConnection::overdue() const
     const qint64 idle = sinceActive_.elapsed();
     if (closing_)
         return idle > limits_.idleTimeout.count() || (halfClosed_ && sinceClosing_.elapsed() > LingerMs);
-    if (inRequest_ && !paused_) {
+    // A sign-in being checked: the client waits for us, within the idle timeout.
+    if (inRequest_ && !paused_ && !awaiting_) {
         const auto allowed = headIn_ ? limits_.bodyTimeout : limits_.headTimeout;
         // Not a byte of the request yet: idle as well as late.
         return sinceRequest_.elapsed() > allowed.count() ||
@@ -132,7 +133,7 @@ void HttpConnection::readRequests()
             abort();
         return;
     }
-    if (paused_ || handshaking_)
+    if (paused_ || handshaking_ || awaiting_)
         return;
     reader_.feed(socket_->readAll());
     if (!inRequest_ && reader_.buffered() > 0) {
@@ -173,12 +174,9 @@ void HttpConnection::serve()
             if (refusedInClear(request))
                 return;
             requestDone();
-            // A stopping server answers what it was asked, then says goodbye.
-            const bool keepAlive = request.keepAlive && !finishing_;
-            socket_->write(endpoint_.answer(request, socket_->peerAddress()).wire(keepAlive));
-            holdForCommit();
-            if (!keepAlive)
-                close();
+            answer(request);
+            if (awaiting_)
+                return;
             break;
         }
         case HttpRequestReader::Outcome::Malformed:
@@ -201,6 +199,38 @@ void HttpConnection::requestDone()
     inRequest_ = reader_.buffered() > 0;
     if (inRequest_)
         sinceRequest_.restart();
+}
+
+void HttpConnection::answer(const HttpRequest& request)
+{
+    const auto later = [self = QPointer(this), keepAlive = request.keepAlive](const HttpAnswer& reply) {
+        // The connection may have gone while the answer was being made.
+        if (self)
+            self->answered(reply, keepAlive);
+    };
+    if (const auto now = endpoint_.answer(request, socket_->peerAddress(), later))
+        return answered(*now, request.keepAlive);
+    awaiting_ = true;
+    // What was already answered leaves now.
+    push();
+}
+
+void HttpConnection::answered(const HttpAnswer& reply, bool keepAlive)
+{
+    const bool later = std::exchange(awaiting_, false);
+    if (ended_)
+        return;
+    // A stopping server answers what it was asked, then says goodbye.
+    keepAlive = keepAlive && !finishing_;
+    socket_->write(reply.wire(keepAlive));
+    holdForCommit();
+    if (!keepAlive)
+        close();
+    else if (later) {
+        sinceActive_.restart();
+        // The requests that came meanwhile, and what is sent.
+        readRequests();
+    }
 }
 
 void HttpConnection::holdForCommit()

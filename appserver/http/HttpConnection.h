@@ -5,11 +5,13 @@
 #include <QAbstractSocket>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <chrono>
 
 class QSslSocket;
 class QTcpSocket;
 class RpcEndpoint;
+struct HttpAnswer;
 
 // One keep-alive client connection: reads its requests in order, answers each through the endpoint,
 // and closes after a refusal or when the client asked for it. It stops reading while more than
@@ -19,6 +21,9 @@ class RpcEndpoint;
 // first head is timed from the connection's start: a client that connects and says nothing is as slow
 // as one that never ends its head. An answer given while the turn's saves wait for their commit stays
 // unsent, with everything after it, until they are on disk; when they are not, the connection is reset.
+// A sign-in answered later (its password checked on another thread) stops the reading of the requests
+// after it until it is answered, so answers keep their order; meanwhile only the idle timeout, counted
+// from the sign-in's request, applies.
 class HttpConnection : public QObject {
     Q_OBJECT
 
@@ -58,6 +63,9 @@ private:
     void readRequests();
     void serve();
     void requestDone();
+    void answer(const HttpRequest& request);
+    // The sign-in's answer, given later.
+    void answered(const HttpAnswer& reply, bool keepAlive);
     // After an answer is queued: while a commit is pending, it and what follows wait for it.
     void holdForCommit();
     void commitSettled(bool committed);
@@ -91,4 +99,5 @@ private:
     bool finishing_ = false;
     bool answered_ = false;
     bool held_ = false;
+    bool awaiting_ = false; // a sign-in's answer is still to come
 };

@@ -6,6 +6,7 @@
 #include "Metrics.h"
 #include "ReadinessProbe.h"
 #include "ServerLog.h"
+#include "SignInPool.h"
 #include "SqlFailure.h"
 
 #include <QElapsedTimer>
@@ -133,6 +134,13 @@ CommitGroup* RpcEndpoint::pendingCommit() const
 
 HttpAnswer RpcEndpoint::answer(const HttpRequest& request, const QHostAddress& peer)
 {
+    // Without `later` every answer is given now.
+    return *answer(request, peer, Later());
+}
+
+std::optional<HttpAnswer> RpcEndpoint::answer(const HttpRequest& request, const QHostAddress& peer,
+                                              const Later& later)
+{
     QElapsedTimer timer;
     timer.start();
     const QHostAddress caller = client(request, peer);
@@ -151,7 +159,7 @@ HttpAnswer RpcEndpoint::answer(const HttpRequest& request, const QHostAddress& p
     } else if (request.method != "POST") {
         answer = {405, "text/plain", "use POST\n"};
     } else {
-        return call(request, caller, timer);
+        return call(request, caller, timer, later);
     }
     const CallSummary summary{request.method, request.path, {}, {}, answer.status, {}};
     if (gate_.tokenGiven(bearerToken(request.authorization)))
@@ -179,30 +187,51 @@ std::optional<CallGate::Admission> RpcEndpoint::admit(const HttpRequest& request
     return std::nullopt;
 }
 
-HttpAnswer RpcEndpoint::call(const HttpRequest& request, const QHostAddress& client,
-                             const QElapsedTimer& timer)
+std::optional<HttpAnswer> RpcEndpoint::call(const HttpRequest& request, const QHostAddress& client,
+                                            const QElapsedTimer& timer, const Later& later)
 {
     CallerInfo caller{client.toString(), {}, {}, {}, false};
     QString failure;
     const std::optional<CallGate::Admission> admission = admit(request, caller, failure);
-    HttpAnswer answer;
     if (admission == CallGate::Admission::Refused) {
-        answer = {401, "text/plain", "unauthorized\n"};
-    } else {
-        const RpcDispatcher::Outcome call =
-            admission ? dispatcher_.handle(request.body, request.idempotencyKey, caller)
-                      : dispatcher_.databaseFailed(request.body, failure);
-        if (!call.needsSession) {
-            answer = {200, "application/json", call.body};
-            Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
-            logCall(client, {"RPC", {}, call.method, call.summary, answer.status, caller.user},
-                    timer.nsecsElapsed());
-            return answer;
-        }
-        answer = {401, "text/plain", "session required\n"};
+        const HttpAnswer answer{401, "text/plain", "unauthorized\n"};
+        logCall(client, {request.method, request.path, {}, {}, answer.status, {}}, timer.nsecsElapsed());
+        return answer;
     }
-    logCall(client, {request.method, request.path, {}, {}, answer.status, {}}, timer.nsecsElapsed());
+    const bool signInLater = signIns_ && later;
+    RpcDispatcher::Outcome call =
+        admission ? dispatcher_.handle(request.body, request.idempotencyKey, caller, signInLater)
+                  : dispatcher_.databaseFailed(request.body, failure);
+    if (call.signIn) {
+        if (this->signInLater(*call.signIn, client, timer, later))
+            return std::nullopt;
+        call = dispatcher_.signInBusy(*call.signIn);
+    }
+    return answered(call, client, caller.user, timer);
+}
+
+HttpAnswer RpcEndpoint::answered(const RpcDispatcher::Outcome& call, const QHostAddress& client,
+                                 const QString& user, const QElapsedTimer& timer)
+{
+    if (call.needsSession) {
+        const HttpAnswer answer{401, "text/plain", "session required\n"};
+        logCall(client, {"POST", RpcPath, {}, {}, answer.status, {}}, timer.nsecsElapsed());
+        return answer;
+    }
+    const HttpAnswer answer{200, "application/json", call.body};
+    Metrics::process().recordCall(call.method, call.summary == u"ok", timer.nsecsElapsed());
+    logCall(client, {"RPC", {}, call.method, call.summary, answer.status, user}, timer.nsecsElapsed());
     return answer;
+}
+
+bool RpcEndpoint::signInLater(const RpcDispatcher::PendingSignIn& pending, const QHostAddress& client,
+                              const QElapsedTimer& timer, const Later& later)
+{
+    // The database's part of the sign-in ends here, in this thread, once the password is checked.
+    return signIns_->check(pending.started,
+                           [this, pending, client, timer, later](const SignIn::Check& check) {
+                               later(answered(dispatcher_.finishSignIn(pending, check), client, {}, timer));
+                           });
 }
 
 HttpAnswer RpcEndpoint::ready()

@@ -7,11 +7,13 @@
 
 class CommitGroup;
 class ReadinessProbe;
+class SignInPool;
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QList>
+#include <functional>
 #include <optional>
 
 // The HTTP face of the server: POST /Med00418.rdmMediEfeti carries JSON-RPC; GET /health/live says the
@@ -25,12 +27,22 @@ class ReadinessProbe;
 // (CallerInfo::clientAddress).
 class RpcEndpoint {
 public:
+    // Takes an answer given later, in this endpoint's thread.
+    using Later = std::function<void(const HttpAnswer&)>;
+
     // `gate` admits calls (session or shared token); `trustedProxies` may name the client they forward.
     RpcEndpoint(RpcDispatcher& dispatcher, ReadinessProbe& readiness, CallGate& gate,
                 QList<QHostAddress> trustedProxies = {});
 
     // `peer`: the connection's address; the client's is worked out from it (trusted proxies).
     HttpAnswer answer(const HttpRequest& request, const QHostAddress& peer = {});
+    // As answer(), except that with a sign-in pool a Login's password is checked on it: nothing is
+    // returned then, and `later` gets the answer once the check is made. With the pool full the Login is
+    // answered at once, asked to try again shortly.
+    std::optional<HttpAnswer> answer(const HttpRequest& request, const QHostAddress& peer,
+                                     const Later& later);
+    // Login checks passwords on `pool` from now on, when answers may come later; null: in the call.
+    void checkSignInsOn(SignInPool* pool) { signIns_ = pool; }
     // The answer to a request that is refused on its head alone, so its body need not be read: a call
     // without the token, and a body sent anywhere but to a call. Nothing when the body is wanted.
     std::optional<HttpAnswer> refusal(const HttpRequest& head, const QHostAddress& peer = {});
@@ -39,7 +51,14 @@ public:
     CommitGroup* pendingCommit() const;
 
 private:
-    HttpAnswer call(const HttpRequest& request, const QHostAddress& client, const QElapsedTimer& timer);
+    std::optional<HttpAnswer> call(const HttpRequest& request, const QHostAddress& client,
+                                   const QElapsedTimer& timer, const Later& later);
+    // The HTTP answer to a call's outcome, counted and logged.
+    static HttpAnswer answered(const RpcDispatcher::Outcome& call, const QHostAddress& client,
+                               const QString& user, const QElapsedTimer& timer);
+    // Hands the password check to the pool; false when it is full.
+    bool signInLater(const RpcDispatcher::PendingSignIn& pending, const QHostAddress& client,
+                     const QElapsedTimer& timer, const Later& later);
     bool refusedOnHead(const HttpRequest& head);
     // The gate's judgement; a database that failed is asked once more on a new connection. Nothing,
     // with the failure's message, when it fails again.
@@ -53,4 +72,5 @@ private:
     ReadinessProbe& readiness_;
     CallGate& gate_;
     QList<QHostAddress> trustedProxies_;
+    SignInPool* signIns_ = nullptr;
 };

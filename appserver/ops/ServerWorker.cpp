@@ -7,9 +7,18 @@
 #include "RdmMediEfeti.h"
 #include "RpcDispatcher.h"
 #include "RpcEndpoint.h"
+#include "SignInPool.h"
 #include "SqlFailure.h"
 
 #include <unistd.h>
+
+namespace {
+
+// Sign-ins whose password check may be running or waiting at once, per worker; past that a Login is
+// told to try again. A check takes a core for about 80 ms: 64 wait at most a few seconds.
+constexpr int MaxSignInChecks = 64;
+
+} // namespace
 
 ServerWorker::ServerWorker(const AppServerOptions& options, std::optional<QSslConfiguration> tls,
                            qintptr listeningSocket, ConnectionBalancer& balancer, ReadinessProbe& readiness)
@@ -72,6 +81,9 @@ void ServerWorker::serve()
                              &saves);
     CallGate gate(database, options_.token, options_.sessions);
     RpcEndpoint endpoint(dispatcher, readiness_, gate, options_.trustedProxies);
+    // Password checks take a core each, off this thread, which goes on serving meanwhile.
+    SignInPool signIns(options_.signIn, QThread::idealThreadCount(), MaxSignInChecks);
+    endpoint.checkSignInsOn(&signIns);
     LimitedTcpServer::Limits limits;
     limits.idleTimeout = options_.idleTimeout;
     limits.headTimeout = options_.headTimeout;

@@ -29,24 +29,60 @@ void logFailure(const QString& method, const QString& detail)
 } // namespace
 
 RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, const QByteArray& requestId,
-                                             const CallerInfo& caller)
+                                             const CallerInfo& caller, bool signInLater)
 {
     Outcome out;
     QByteArray id = "null";
-    int code = RpcError::ServerFault;
-    QString message;
-    try {
+    guarded(out, id, [&] {
         const RpcRequest request = RpcRequest::parse(requestBody);
         id = request.id;
         out.method = request.method;
         if (caller.needsSession && request.method != LoginCall) {
             out.needsSession = true;
             out.summary = QStringLiteral("error 401");
-            return out;
+        } else if (signInLater && request.method == LoginCall) {
+            out.signIn = PendingSignIn{id, startSignIn(request, caller)};
+        } else {
+            out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId, caller));
+            out.summary = QStringLiteral("ok");
         }
-        out.body = RpcReply::result(id, resultOnLiveConnection(request, requestBody, requestId, caller));
+    });
+    return out;
+}
+
+RpcDispatcher::Outcome RpcDispatcher::finishSignIn(const PendingSignIn& pending, const SignIn::Check& check)
+{
+    Outcome out;
+    QByteArray id = pending.id;
+    out.method = LoginCall;
+    guarded(out, id, [&] {
+        out.body = RpcReply::result(id, SignIn(database_, sessions_, signIn_).finish(pending.started, check));
         out.summary = QStringLiteral("ok");
-        return out;
+    });
+    return out;
+}
+
+RpcDispatcher::Outcome RpcDispatcher::signInBusy(const PendingSignIn& pending)
+{
+    Metrics::process().recordSignInRefused();
+    qCWarning(lcServer).noquote() << "sign-in refused, too many under way: login"
+                                  << CallerInfo::userFromHeader(pending.started.login.toUtf8()) << "from"
+                                  << pending.started.address;
+    const QString message = QStringLiteral("Muitas entradas em andamento. Tente de novo em 1 s.");
+    const int code = RpcError::ServerFault;
+    return {RpcReply::error(pending.id, code, message),
+            LoginCall,
+            QStringLiteral("error %1").arg(code),
+            false,
+            {}};
+}
+
+void RpcDispatcher::guarded(Outcome& out, QByteArray& id, const std::function<void()>& answer)
+{
+    int code = RpcError::ServerFault;
+    QString message;
+    try {
+        return answer();
     } catch (const RpcError& error) {
         code = error.code();
         message = error.Message();
@@ -61,9 +97,9 @@ RpcDispatcher::Outcome RpcDispatcher::handle(const QByteArray& requestBody, cons
         message = QStringLiteral("Falha interna do servidor.");
         logFailure(out.method, QString::fromUtf8(error.what()));
     }
+    out.signIn.reset();
     out.body = RpcReply::error(id, code, message);
     out.summary = QStringLiteral("error %1").arg(code);
-    return out;
 }
 
 RpcDispatcher::Outcome RpcDispatcher::databaseFailed(const QByteArray& requestBody, const QString& message)
@@ -119,6 +155,26 @@ QByteArray RpcDispatcher::resultOnLiveConnection(const RpcRequest& request, cons
         logFailure(request.method, failure.detail());
         recover(request.method);
         return result(request, requestBody, requestId, caller);
+    }
+}
+
+SignIn::Started RpcDispatcher::startSignIn(const RpcRequest& request, const CallerInfo& caller)
+{
+    const RpcArguments args(request.params, 2);
+    const QString login = args.code(0, "login", 1, CallerInfo::MaxUserLength);
+    const QString password = args.code(1, "senha", 0, SignIn::MaxPasswordLength);
+    const auto start = [&] {
+        return SignIn(database_, sessions_, signIn_).start(login, password, caller.address);
+    };
+    try {
+        return start();
+    } catch (const SqlFailure& failure) {
+        if (probe())
+            throw;
+        // Only reads so far: on a connection cut since the last call they run once more on a new one.
+        logFailure(request.method, failure.detail());
+        recover(request.method);
+        return start();
     }
 }
 

@@ -3,12 +3,15 @@
 #include "CallerInfo.h"
 #include "RequestLog.h"
 #include "SessionLimits.h"
+#include "SignIn.h"
 #include "SignInMethod.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <chrono>
+#include <functional>
+#include <optional>
 
 class CommitGroup;
 class Database;
@@ -23,12 +26,21 @@ public:
     // The call that carries an account's password, answered with a session.
     static constexpr QStringView LoginMethod = u"Login";
 
+    // A Login let through by the throttle, its password still to be checked.
+    struct PendingSignIn {
+        QByteArray id;
+        SignIn::Started started;
+    };
+
     struct Outcome {
         QByteArray body;
         QString method;
         QString summary; // "ok" or "error CODE", for the log
         // The call needs a session and came without a live one: answered with HTTP 401, not `body`.
         bool needsSession = false;
+        // A Login asked with `signInLater`: no `body` yet, finishSignIn() gives it once the password is
+        // checked.
+        std::optional<PendingSignIn> signIn;
     };
 
     // `group`: write calls are saved in it, committed with the other saves of their turn; without one
@@ -41,8 +53,14 @@ public:
 
     // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes
     // and bounds what it may do. Login and Logout are answered here, beside the remote object's methods.
+    // `signInLater`: a Login stops before its password check, which the caller has made elsewhere.
     Outcome handle(const QByteArray& requestBody, const QByteArray& requestId = {},
-                   const CallerInfo& caller = {});
+                   const CallerInfo& caller = {}, bool signInLater = false);
+    // The answer to a Login whose password was checked.
+    Outcome finishSignIn(const PendingSignIn& pending, const SignIn::Check& check);
+    // The answer to a Login whose password could not be checked because too many are being checked:
+    // try again shortly, as a throttled sign-in is told.
+    static Outcome signInBusy(const PendingSignIn& pending);
 
     // The answer to a call whose caller could not be looked up because the database failed: its error,
     // under the request's id when the body has one.
@@ -53,12 +71,16 @@ public:
     CommitGroup* commitGroup() const { return group_; }
 
 private:
+    // Runs `answer`, which fills `out` and `id`; any error it throws becomes the error answer.
+    void guarded(Outcome& out, QByteArray& id, const std::function<void()>& answer);
     void recover(const QString& method);
     bool probe();
     // A read that fails on a connection the database cut is run once more on a new one; a write is
     // not (its outcome may be unknown), it fails and the client sends it again under its request id.
     QByteArray resultOnLiveConnection(const RpcRequest& request, const QByteArray& requestBody,
                                       const QByteArray& requestId, const CallerInfo& caller);
+    // Login's reads before its password check, run again once on a new connection as other reads are.
+    SignIn::Started startSignIn(const RpcRequest& request, const CallerInfo& caller);
     QByteArray result(const RpcRequest& request, const QByteArray& requestBody, const QByteArray& requestId,
                       const CallerInfo& caller);
 

@@ -84,13 +84,13 @@ void AppServerSignInPoolTest::hold(bool held)
 void AppServerSignInPoolTest::initTestCase()
 {
     QVERIFY(dir_.isValid());
-    // Waits while the hold file is there (20 s at most), then checks the password as the system would.
+    // Waits while the hold file is there (5 s at most), then checks the password as the system would.
     const QByteArray script = "#!/bin/sh\n"
                               "password=$(tr -d '\\000')\n"
                               "n=0\n"
                               "while [ -e '" +
                               dir_.filePath(QStringLiteral("hold")).toUtf8() +
-                              "' ] && [ $n -lt 200 ]; do sleep 0.1; n=$((n+1)); done\n"
+                              "' ] && [ $n -lt 50 ]; do sleep 0.1; n=$((n+1)); done\n"
                               "[ \"$password\" = '" +
                               TestAccount::Password + "' ]\n";
     QFile check(dir_.filePath(QStringLiteral("senha.sh")));

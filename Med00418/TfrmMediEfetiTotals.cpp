@@ -42,8 +42,8 @@ void TfrmMediEfeti::updateTotals()
                 continue;
             ++lines;
             try {
-                staff = staff + cdsEfetGest->valueAt(row, staffAt).value<Currency>();
-                total = total + cdsEfetGest->valueAt(row, totalAt).value<Currency>();
+                staff = staff + cdsEfetGest->currencyAt(row, staffAt);
+                total = total + cdsEfetGest->currencyAt(row, totalAt);
             } catch (const ERangeError&) {
                 overflow = true;
             }

@@ -2,6 +2,7 @@
 
 #include "PostgresNotices.h"
 #include "SqlFailure.h"
+#include "SqliteCursor.h"
 #include "SqliteLogBound.h"
 #include "SqliteStatements.h"
 
@@ -137,6 +138,11 @@ void Database::select(const QString& sql, const QVariantList& values,
     } finish{query};
     while (query.next())
         row(query);
+}
+
+std::unique_ptr<SqliteCursor> Database::cursor(const QString& sql)
+{
+    return native_ ? std::make_unique<SqliteCursor>(*native_, sql) : nullptr;
 }
 
 void Database::selectRows(const QString& sql, const QVariantList& values,

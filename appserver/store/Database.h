@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class SqliteCursor;
 class SqliteStatements;
 
 // One connection, its dialect and its prepared statements: each statement text is prepared once per
@@ -34,6 +35,9 @@ public:
                     const std::function<void(const DatabaseRow&)>& row);
     // Whether selectRows reads rows in place (SQLite), so their stored bytes can be copied out as they are.
     bool readsInPlace() const { return native_ != nullptr; }
+    // On SQLite, a query stepped on demand beside a selectRows in progress (see SqliteCursor); null on
+    // other databases.
+    std::unique_ptr<SqliteCursor> cursor(const QString& sql);
     // Runs a statement that cannot be prepared (DDL).
     void execDirect(const QString& sql);
     // BEGIN, COMMIT, ROLLBACK: prepared once where the database allows it.

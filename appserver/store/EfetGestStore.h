@@ -18,7 +18,7 @@ public:
     // The lines of one branch and date with their service names, by service code (cdsEfetGest's fields).
     QList<Record> lines(const QString& branch, QDate date) const;
     // The same lines as cdsEfetGest's data packet, byte for byte what the codec makes of lines(); on
-    // SQLite written straight from the stored columns.
+    // SQLite written straight from the stored columns, the service names merged in by code.
     QByteArray linesPacket(const QString& branch, QDate date) const;
     // The lines with that whole key (cdsVerifServ's one field): empty or one.
     QList<Record> servicesWithKey(const QString& branch, QDate date, const QString& service) const;

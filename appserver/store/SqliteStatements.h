@@ -21,6 +21,8 @@ public:
                 const std::function<void(const DatabaseRow&)>& row);
 
 private:
+    friend class SqliteCursor;
+
     struct Finalize {
         void operator()(sqlite3_stmt* statement) const;
     };

@@ -129,6 +129,14 @@ QVariant RecordColumn::value(qsizetype row) const
     return std::visit([row](const auto& values) { return valueAt(values, row); }, values_);
 }
 
+Currency RecordColumn::currency(qsizetype row) const
+{
+    const auto* values = std::get_if<std::vector<Currency>>(&values_);
+    if (!values)
+        throw EDatabaseError(QStringLiteral("A coluna não é decimal."));
+    return nulls_[std::size_t(row)] ? Currency() : (*values)[std::size_t(row)];
+}
+
 void RecordColumn::check(const QVariant& value) const
 {
     const QMetaType expected = std::visit(

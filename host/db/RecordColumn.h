@@ -26,6 +26,8 @@ public:
 
     // Null (an invalid QVariant) or the value, as a QString, TDateTime, Currency or double.
     QVariant value(qsizetype row) const;
+    // A decimal column's value, zero when null, without a QVariant; EDatabaseError on another kind.
+    Currency currency(qsizetype row) const;
     // Raises EDatabaseError unless `value` is null or of the column's kind.
     void check(const QVariant& value) const;
     // These take a value that passed check().

@@ -26,6 +26,10 @@ public:
     void squeeze();
 
     QVariant value(qsizetype row, qsizetype column) const { return columns_[std::size_t(column)].value(row); }
+    Currency currency(qsizetype row, qsizetype column) const
+    {
+        return columns_[std::size_t(column)].currency(row);
+    }
     Record record(qsizetype row) const;
     QList<Record> records() const;
 

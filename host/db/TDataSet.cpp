@@ -251,6 +251,13 @@ QVariant TDataSet::valueAt(int row, int fieldIndex) const
     return rows_.value(row, fieldIndex);
 }
 
+Currency TDataSet::currencyAt(int row, int fieldIndex) const
+{
+    if (row < 0 || row >= RecordCount() || fieldIndex < 0 || fieldIndex >= fields_.size())
+        throw EDatabaseError(QStringLiteral("Linha %1 ou campo %2 fora da lista.").arg(row).arg(fieldIndex));
+    return rows_.currency(row, fieldIndex);
+}
+
 QList<Record> TDataSet::postedRows() const
 {
     QList<Record> posted = rows_.records();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Currency.h"
 #include "FieldDef.h"
 #include "Record.h"
 #include "RecordTable.h"
@@ -71,6 +72,9 @@ public:
 
     // Value of field `index` on line `row`, as stored; for data-aware controls.
     QVariant valueAt(int row, int fieldIndex) const;
+    // The same for a decimal field, zero when null, for sums down many lines: no QVariant per value.
+    // EDatabaseError for a line or field out of range or a field of another kind.
+    Currency currencyAt(int row, int fieldIndex) const;
     // The current line, `current`: the 0-based index used by the signals.
     int currentRow() const { return current_; }
 

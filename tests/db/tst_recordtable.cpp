@@ -63,6 +63,20 @@ private slots:
         QCOMPARE(table.record(0), line("00001", 1));
     }
 
+    // Sums read a decimal column without variants: the same values as value(), null as zero, and only
+    // from a decimal column.
+    void decimalsReadAsStored()
+    {
+        RecordTable table = RecordTable::fromRecords(fields, {line("00001", 1.5), line("00002", 2)});
+        table.insert(1, {QString("00003"), QVariant(), QVariant(), QVariant()});
+        table.setValue(2, 2, QVariant::fromValue(Currency::fromDouble(-7.125)));
+        QCOMPARE(table.currency(0, 2), Currency::fromDouble(1.5));
+        QCOMPARE(table.currency(1, 2), Currency());
+        QCOMPARE(table.currency(2, 2), Currency::fromDouble(-7.125));
+        for (int column : {0, 1, 3})
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, table.currency(0, column));
+    }
+
     // A reader appends texts straight from UTF-8 or as copies of earlier lines, which then share one
     // stored text: a refused text leaves nothing behind and editing a line leaves the others be.
     void linesAppendedByAReaderStayApart()

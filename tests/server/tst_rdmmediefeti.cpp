@@ -360,6 +360,13 @@ void TestRdmMediEfeti::longListsLoad()
     QCOMPARE(lines->FieldByName(QStringLiteral("USR_QTEFETGEST"))->AsCurrency(), staff);
     QCOMPARE(lines->FieldByName(QStringLiteral("USR_VRTTSERVGEST"))->AsCurrency(),
              staff * Currency::parse(QStringLiteral("12.5")));
+    // Named from the branch's services where it has them (the demo's 00001 to 00005), unnamed elsewhere.
+    const TField* name = lines->FieldByName(QStringLiteral("NMSERVICO"));
+    QCOMPARE(name->AsString(), QString());
+    lines->First();
+    QCOMPARE(name->AsString(), QString());
+    lines->Next();
+    QCOMPARE(name->AsString(), QStringLiteral("Vigilância"));
 }
 
 QTEST_GUILESS_MAIN(TestRdmMediEfeti)

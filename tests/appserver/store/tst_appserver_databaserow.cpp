@@ -1,6 +1,7 @@
 // Rows read in place on SQLite read exactly as Qt's driver reads them: every storage class, odd
 // texts and dates, each column read both ways from the same real database file. The list packet
-// written straight from the stored columns is byte for byte the codec's packet of the same lines.
+// written straight from the stored columns, its service names merged in by code, is byte for byte the
+// codec's packet of the same lines read through the join.
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "EfetGestLayout.h"
@@ -26,6 +27,8 @@ private slots:
     void datesBindAsQtWritesThem();
     void listPacketIsTheCodecsPacket_data();
     void listPacketIsTheCodecsPacket();
+    void listNamesItsServicesAsTheJoinDoes_data();
+    void listNamesItsServicesAsTheJoinDoes();
 
 private:
     QTemporaryDir dir_;
@@ -234,6 +237,85 @@ void DatabaseRowTest::listPacketIsTheCodecsPacket()
         PacketCodec::encodePacket(EfetGestLayout::instance().fields, store.lines(branch, date)).json();
     QVERIFY(expected.contains("\"rows\":[["));
     QCOMPARE(store.linesPacket(branch, date), expected);
+}
+
+void DatabaseRowTest::listNamesItsServicesAsTheJoinDoes_data()
+{
+    QTest::addColumn<QString>("lines");    // codes of branch 0001's lines on the day, SQL literals
+    QTest::addColumn<QString>("services"); // codes of branch 0001's services, SQL literals
+    QTest::addColumn<int>("named");        // lines that get a service name
+    QTest::newRow("every line its service") << "'00001','00002','00003'"
+                                            << "'00001','00002','00003'" << 3;
+    QTest::newRow("no lines") << ""
+                              << "'00001','00002'" << 0;
+    QTest::newRow("no services") << "'00001','00002'"
+                                 << "" << 0;
+    QTest::newRow("a line without its service") << "'00001','00002','00003'"
+                                                << "'00001','00003'" << 2;
+    QTest::newRow("services only before the lines") << "'00005','00006'"
+                                                    << "'00001','00002'" << 0;
+    QTest::newRow("services only after the lines") << "'00001','00002'"
+                                                   << "'00005','00006'" << 0;
+    QTest::newRow("a few services between lines") << "'00001','00009'"
+                                                  << "'00001','00002','00003','00004','00009'" << 2;
+    QTest::newRow("past a seek's worth of services between lines")
+        << "'00001','00002','00003'"
+        << "'00001','00003','00001000','00001001','00001002','00001003','00001004',"
+           "'00001005','00001006','00001007','00001008','00001009','00001010','00001011','00001012',"
+           "'00001013','00001014','00001015','00001016','00001017','00001018','00001019','00002'"
+        << 3;
+    const auto codes = [](int from, int to, int step) {
+        QStringList out;
+        for (int code = from; code < to; code += step)
+            out << QStringLiteral("'%1'").arg(code, 5, 10, QLatin1Char('0'));
+        return out.join(u',');
+    };
+    QTest::newRow("lines scattered among many services") << codes(3, 200, 7) << codes(0, 200, 1) << 29;
+    QTest::newRow("services scattered among many lines") << codes(0, 100, 1) << codes(0, 100, 9) << 12;
+    QTest::newRow("codes that prefix others") << "'0001','00010','000100','00011'"
+                                              << "'000','0001','000100','00011','0002'" << 3;
+    QTest::newRow("a service code stored as bytes") << "'00001','00002'"
+                                                    << "'00001',CAST('00002' AS BLOB)" << 1;
+    QTest::newRow("a line code stored as bytes") << "'00001',CAST('00002' AS BLOB)"
+                                                 << "'00001','00002'" << 1;
+    QTest::newRow("line codes not ASCII") << "'0000º','0000ç'"
+                                          << "'00003','0000º','0000ç'" << 2;
+}
+
+void DatabaseRowTest::listNamesItsServicesAsTheJoinDoes()
+{
+    QFETCH(QString, lines);
+    QFETCH(QString, services);
+    QFETCH(int, named);
+    server_->execDirect(QStringLiteral("DELETE FROM USR_EFETGEST"));
+    server_->execDirect(QStringLiteral("DELETE FROM SERVICO"));
+    // The same codes in the branches either side, with other names, and lines on the days either side.
+    for (const QString& branch : {QStringLiteral("0000"), QStringLiteral("0002")})
+        server_->execDirect(QStringLiteral("INSERT INTO SERVICO VALUES ('%1', '00001', 'outra'), "
+                                           "('%1', '00002', 'outra'), ('%1', '0000ç', 'outra')")
+                                .arg(branch));
+    server_->execDirect(
+        QStringLiteral("INSERT INTO USR_EFETGEST VALUES ('0001', '2030-05-31', '00004', 1, 1, 1), "
+                       "('0001', '2030-06-02', '00000', 1, 1, 1)"));
+    for (const QString& code : services.split(u',', Qt::SkipEmptyParts))
+        server_->execDirect(
+            QStringLiteral("INSERT INTO SERVICO VALUES ('0001', %1, 'Serviço ' || %1)").arg(code));
+    for (const QString& code : lines.split(u',', Qt::SkipEmptyParts))
+        server_->execDirect(
+            QStringLiteral(
+                "INSERT INTO USR_EFETGEST VALUES ('0001', '2030-06-01', %1, 20000, 1234500, 2469000)")
+                .arg(code));
+    const EfetGestStore store(*server_);
+    const QString branch = QStringLiteral("0001");
+    const QDate date(2030, 6, 1);
+    const QList<Record> joined = store.lines(branch, date);
+    const int nameAt = EfetGestLayout::instance().serviceName;
+    QCOMPARE(joined.size(), lines.split(u',', Qt::SkipEmptyParts).size());
+    QCOMPARE(int(std::count_if(joined.begin(), joined.end(),
+                               [&](const Record& line) { return !line[nameAt].isNull(); })),
+             named);
+    QCOMPARE(store.linesPacket(branch, date),
+             PacketCodec::encodePacket(EfetGestLayout::instance().fields, joined).json());
 }
 
 QTEST_GUILESS_MAIN(DatabaseRowTest)

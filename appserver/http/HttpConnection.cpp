@@ -1,5 +1,6 @@
 #include "HttpConnection.h"
 
+#include "CommitGroup.h"
 #include "ConnectionRefusals.h"
 #include "HttpAnswer.h"
 #include "RpcEndpoint.h"
@@ -153,7 +154,7 @@ void HttpConnection::serve()
         switch (reader_.next(request)) {
         case HttpRequestReader::Outcome::NeedMore:
             // Sent now rather than on the event loop's next turn, which would cost a wake-up per call.
-            socket_->flush();
+            push();
             return;
         case HttpRequestReader::Outcome::Head:
             headIn_ = true;
@@ -161,6 +162,7 @@ void HttpConnection::serve()
                 return;
             if (const auto refusal = endpoint_.refusal(request, socket_->peerAddress())) {
                 socket_->write(refusal->wire(false));
+                holdForCommit();
                 close();
             } else if (request.expectsContinue) {
                 // Else such a client waits a second or so before it sends the body anyway.
@@ -175,6 +177,7 @@ void HttpConnection::serve()
             // A stopping server answers what it was asked, then says goodbye.
             const bool keepAlive = request.keepAlive && !finishing_;
             socket_->write(endpoint_.answer(request, socket_->peerAddress()).wire(keepAlive));
+            holdForCommit();
             if (!keepAlive)
                 close();
             break;
@@ -187,7 +190,7 @@ void HttpConnection::serve()
             return refuse(411, "a Content-Length is required\n");
         }
     }
-    socket_->flush();
+    push();
 }
 
 void HttpConnection::requestDone()
@@ -199,6 +202,32 @@ void HttpConnection::requestDone()
     inRequest_ = reader_.buffered() > 0;
     if (inRequest_)
         sinceRequest_.restart();
+}
+
+void HttpConnection::holdForCommit()
+{
+    if (held_)
+        return;
+    if (CommitGroup* group = endpoint_.pendingCommit()) {
+        held_ = true;
+        connect(group, &CommitGroup::settled, this, &HttpConnection::commitSettled, Qt::SingleShotConnection);
+    }
+}
+
+void HttpConnection::commitSettled(bool committed)
+{
+    held_ = false;
+    if (!committed)
+        return abort();
+    socket_->flush();
+    if (closing_ && unsent() == 0)
+        closeOurSide();
+}
+
+void HttpConnection::push()
+{
+    if (!held_)
+        socket_->flush();
 }
 
 void HttpConnection::sent()
@@ -216,6 +245,7 @@ void HttpConnection::sent()
 void HttpConnection::refuse(int status, const QByteArray& text)
 {
     socket_->write(HttpAnswer{status, "text/plain", text}.wire(false));
+    holdForCommit();
     close();
 }
 
@@ -223,6 +253,9 @@ void HttpConnection::close()
 {
     closing_ = true;
     reader_.discard();
+    // A held answer goes, and the goodbye after it, once its commit is settled.
+    if (held_)
+        return;
     socket_->flush();
     if (unsent() == 0)
         closeOurSide();

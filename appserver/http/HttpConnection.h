@@ -17,7 +17,8 @@ class RpcEndpoint;
 // a head or body late); the owner then ends it. Owns its socket. A QSslSocket is read only once
 // encrypted; its handshake is timed as a request's head, and one that fails ends the connection. The
 // first head is timed from the connection's start: a client that connects and says nothing is as slow
-// as one that never ends its head.
+// as one that never ends its head. An answer given while the turn's saves wait for their commit stays
+// unsent, with everything after it, until they are on disk; when they are not, the connection is reset.
 class HttpConnection : public QObject {
     Q_OBJECT
 
@@ -57,6 +58,11 @@ private:
     void readRequests();
     void serve();
     void requestDone();
+    // After an answer is queued: while a commit is pending, it and what follows wait for it.
+    void holdForCommit();
+    void commitSettled(bool committed);
+    // Sends what is queued, unless it waits for a commit.
+    void push();
     void sent();
     void refuse(int status, const QByteArray& text);
     // Sends what is queued, then closes our side while still reading (and dropping) what the client
@@ -84,4 +90,5 @@ private:
     bool handshaking_ = false;
     bool finishing_ = false;
     bool answered_ = false;
+    bool held_ = false;
 };

@@ -1,5 +1,6 @@
 #include "RpcEndpoint.h"
 
+#include "CommitGroup.h"
 #include "LogLine.h"
 #include "LogRateLimit.h"
 #include "Metrics.h"
@@ -124,6 +125,12 @@ std::optional<HttpAnswer> RpcEndpoint::refusal(const HttpRequest& head, const QH
     return answer;
 }
 
+CommitGroup* RpcEndpoint::pendingCommit() const
+{
+    CommitGroup* group = dispatcher_.commitGroup();
+    return group && group->holding() ? group : nullptr;
+}
+
 HttpAnswer RpcEndpoint::answer(const HttpRequest& request, const QHostAddress& peer)
 {
     QElapsedTimer timer;
@@ -172,7 +179,8 @@ std::optional<CallGate::Admission> RpcEndpoint::admit(const HttpRequest& request
     return std::nullopt;
 }
 
-HttpAnswer RpcEndpoint::call(const HttpRequest& request, const QHostAddress& client, const QElapsedTimer& timer)
+HttpAnswer RpcEndpoint::call(const HttpRequest& request, const QHostAddress& client,
+                             const QElapsedTimer& timer)
 {
     CallerInfo caller{client.toString(), {}, {}, {}, false};
     QString failure;

@@ -5,6 +5,7 @@
 #include "HttpRequest.h"
 #include "RpcDispatcher.h"
 
+class CommitGroup;
 class ReadinessProbe;
 
 #include <QByteArray>
@@ -33,6 +34,9 @@ public:
     // The answer to a request that is refused on its head alone, so its body need not be read: a call
     // without the token, and a body sent anywhere but to a call. Nothing when the body is wanted.
     std::optional<HttpAnswer> refusal(const HttpRequest& head, const QHostAddress& peer = {});
+    // The saves of this turn whose commit the answers given now must wait for; null when there are none
+    // to wait for.
+    CommitGroup* pendingCommit() const;
 
 private:
     HttpAnswer call(const HttpRequest& request, const QHostAddress& client, const QElapsedTimer& timer);

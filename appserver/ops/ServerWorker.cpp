@@ -1,6 +1,7 @@
 #include "ServerWorker.h"
 
 #include "CallGate.h"
+#include "CommitGroup.h"
 #include "Database.h"
 #include "DatabaseSpec.h"
 #include "RdmMediEfeti.h"
@@ -65,7 +66,10 @@ void ServerWorker::serve()
 {
     Database database(options_.databaseSpec());
     RdmMediEfeti methods(database, options_.reservationTtl);
-    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions, options_.signIn);
+    // Outlives the connections, which may wait for its commit. Plain sockets send only when flushed.
+    CommitGroup saves(database, !tls_);
+    RpcDispatcher dispatcher(methods, database, options_.requestIdTtl, options_.sessions, options_.signIn,
+                             &saves);
     CallGate gate(database, options_.token, options_.sessions);
     RpcEndpoint endpoint(dispatcher, readiness_, gate, options_.trustedProxies);
     LimitedTcpServer::Limits limits;

@@ -1,5 +1,6 @@
 #include "RpcDispatcher.h"
 
+#include "CommitGroup.h"
 #include "Database.h"
 #include "Metrics.h"
 #include "RdmMediEfeti.h"
@@ -85,6 +86,9 @@ void RpcDispatcher::recover(const QString& method)
 {
     Metrics::process().recordDatabaseError();
     try {
+        // A connection opened again has lost the turn's open group with the old one.
+        if (group_ && !database_.answers())
+            group_->abandon();
         database_.recoverConnection();
     } catch (const SqlFailure& again) {
         logFailure(method, again.detail());
@@ -133,9 +137,15 @@ QByteArray RpcDispatcher::result(const RpcRequest& request, const QByteArray& re
         return "null";
     }
     const auto call = [&] { return methods_.call(request.method, request.params, caller); };
-    if (requestId.isEmpty() || !RdmMediEfeti::writes(request.method))
+    if (!RdmMediEfeti::writes(request.method))
         return call();
-    // The whole body: the same id with other arguments is another request, refused.
-    const QByteArray fingerprint = QCryptographicHash::hash(requestBody, QCryptographicHash::Sha256).toHex();
-    return requestLog_.once(requestId, fingerprint, caller.address, call);
+    const auto save = [&] {
+        if (requestId.isEmpty())
+            return call();
+        // The whole body: the same id with other arguments is another request, refused.
+        const QByteArray fingerprint =
+            QCryptographicHash::hash(requestBody, QCryptographicHash::Sha256).toHex();
+        return requestLog_.once(requestId, fingerprint, caller.address, call);
+    };
+    return group_ ? group_->save(save) : save();
 }

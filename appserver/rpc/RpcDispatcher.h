@@ -10,6 +10,7 @@
 #include <QStringView>
 #include <chrono>
 
+class CommitGroup;
 class Database;
 class RdmMediEfeti;
 struct RpcRequest;
@@ -30,10 +31,12 @@ public:
         bool needsSession = false;
     };
 
+    // `group`: write calls are saved in it, committed with the other saves of their turn; without one
+    // each commits alone.
     RpcDispatcher(RdmMediEfeti& methods, Database& database, std::chrono::seconds requestIdTtl,
-                  SessionLimits sessions = {}, SignInMethod signIn = {})
+                  SessionLimits sessions = {}, SignInMethod signIn = {}, CommitGroup* group = nullptr)
         : methods_(methods), database_(database), requestLog_(database, requestIdTtl), sessions_(sessions),
-          signIn_(std::move(signIn))
+          signIn_(std::move(signIn)), group_(group)
     {}
 
     // `requestId` empty: the call runs as it comes. `caller` goes into the history of what it changes
@@ -46,6 +49,8 @@ public:
     Outcome databaseFailed(const QByteArray& requestBody, const QString& message);
     // After a failure: a connection the database cut is opened again for the next try.
     void reconnect() { recover(QStringLiteral("session check")); }
+    // The group whose commit the answers given now wait for; null when saves commit alone.
+    CommitGroup* commitGroup() const { return group_; }
 
 private:
     void recover(const QString& method);
@@ -62,4 +67,5 @@ private:
     RequestLog requestLog_;
     SessionLimits sessions_;
     SignInMethod signIn_;
+    CommitGroup* group_;
 };

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QList>
+#include <ctime>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -26,6 +27,13 @@ qint64 ofThisProcess()
     ::getrusage(RUSAGE_SELF, &usage);
     const auto micros = [](const timeval& t) { return qint64(t.tv_sec) * 1000000 + t.tv_usec; };
     return micros(usage.ru_utime) + micros(usage.ru_stime);
+}
+
+qint64 ofThisThread()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
 }
 
 } // namespace ProcessCpu

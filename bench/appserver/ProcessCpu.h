@@ -8,5 +8,7 @@ namespace ProcessCpu {
 
 qint64 ofProcess(qint64 pid);
 qint64 ofThisProcess();
+// Of the calling thread alone: a one-thread loop's own cost, whatever other threads of this process do.
+qint64 ofThisThread();
 
 } // namespace ProcessCpu

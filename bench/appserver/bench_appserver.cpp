@@ -9,6 +9,7 @@
 #include "DirectLoad.h"
 #include "EfetGestRecordSet.h"
 #include "ListCallCpu.h"
+#include "OneCoreEach.h"
 #include "PacketCodec.h"
 #include "PostgresServer.h"
 #include "ProcessCpu.h"
@@ -100,6 +101,16 @@ void seed(const QString& database, quint16 port, const CallMix& mix)
         throw std::runtime_error("seeding failed: " + reply.body.toStdString());
 }
 
+// A new database with the load's account and the mix's list, made through a server of its own.
+void prepare(const QString& database)
+{
+    const CallMix mix;
+    AppServerProcess server(database);
+    server.addUser(BenchLogin, QStringLiteral("digitador"), mix.branch, BenchPassword);
+    server.start();
+    seed(database, server.port(), mix);
+}
+
 struct Row {
     QString backend;
     QString mode;
@@ -109,6 +120,7 @@ struct Row {
     qint64 loadCpuMicros; // of this process while it generated the load; 0 for direct runs
 };
 
+// A load against a server: `cpu` is the server's, and this process's is the load generator's.
 template <typename Run>
 Row measured(const QString& backend, const QString& mode, int clients, const std::function<qint64()>& cpu,
              Run run)
@@ -117,8 +129,15 @@ Row measured(const QString& backend, const QString& mode, int clients, const std
     const qint64 ownBefore = ProcessCpu::ofThisProcess();
     LatencyStats stats = run();
     const qint64 own = ProcessCpu::ofThisProcess() - ownBefore;
-    const qint64 used = cpu() - before;
-    return Row{backend, mode, clients, std::move(stats), used, used == own ? 0 : own};
+    return Row{backend, mode, clients, std::move(stats), cpu() - before, own};
+}
+
+// A floor run in this thread: its CPU is this thread's alone, not that of the process's other threads.
+template <typename Run> Row measuredHere(const QString& backend, const QString& mode, Run run)
+{
+    const qint64 before = ProcessCpu::ofThisThread();
+    LatencyStats stats = run();
+    return Row{backend, mode, 1, std::move(stats), ProcessCpu::ofThisThread() - before, 0};
 }
 
 void print(QTextStream& out, Row& row, double directRate, double cApiRate)
@@ -257,19 +276,13 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
     const CallMix mix;
     const QTemporaryDir logs;
     QList<Variant> order = variants(logs);
-    const std::function<qint64()> ownCpu = [] { return ProcessCpu::ofThisProcess(); };
-    bool seeded = false;
     QList<Row> rows;
     for (int round = 0; round < rounds(); ++round) {
         QList<Row> now;
         for (const int clients : clientCounts()) {
             for (const Variant& variant : order) {
                 AppServerProcess server(database, variant.arguments);
-                if (!seeded)
-                    server.addUser(BenchLogin, QStringLiteral("digitador"), mix.branch, BenchPassword);
                 server.start();
-                if (!std::exchange(seeded, true))
-                    seed(database, server.port(), mix);
                 const QByteArray session = sessionOn(server.port());
                 const std::function<qint64()> serverCpu = [&] { return ProcessCpu::ofProcess(server.pid()); };
                 now.append(measured(backend, variant.mode, clients, serverCpu, [&] {
@@ -277,11 +290,11 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
                 }));
             }
         }
-        now.append(measured(backend, QStringLiteral("direct"), 1, ownCpu,
-                            [&] { return DirectLoad::run(database, mix, runTime()); }));
+        now.append(measuredHere(backend, QStringLiteral("direct"),
+                                [&] { return DirectLoad::run(database, mix, runTime()); }));
         if (backend == QLatin1String("sqlite"))
-            now.append(measured(backend, QStringLiteral("C API"), 1, ownCpu,
-                                [&] { return SqliteFloor::run(database, mix, runTime()); }));
+            now.append(measuredHere(backend, QStringLiteral("C API"),
+                                    [&] { return SqliteFloor::run(database, mix, runTime()); }));
         keepBest(rows, now);
         // Neither goes first every time: the machine is shared and warms up.
         std::reverse(order.begin(), order.end());
@@ -310,6 +323,30 @@ void measure(QTextStream& out, const QString& backend, const QString& database)
     }
 }
 
+void printHeader(QTextStream& out)
+{
+    out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
+        << "best of " << rounds() << " runs of " << runTime().count() / 1000 << " s each\n"
+        << "logged: a line per call appended to a file; warning: the same server at warning level\n"
+        << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct   /C API  CPU us/call  load "
+           "gen\n";
+}
+
+// The server and its load on a core each, against the floor on the server's core, with call lines on
+// as shipped.
+void oneCoreEach(QTextStream& out, const QString& database)
+{
+    const QTemporaryDir logs;
+    OneCoreEach::Settings settings;
+    settings.database = database;
+    settings.serverArguments = variants(logs).front().arguments;
+    settings.clients = clientCounts();
+    settings.rounds = rounds();
+    settings.duration = runTime();
+    settings.signIn = sessionOn;
+    OneCoreEach::run(out, settings);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -331,12 +368,16 @@ int main(int argc, char* argv[])
         // MED_BENCH_SAVES_ONLY=1 stops here.
         if (qEnvironmentVariableIntValue("MED_BENCH_SAVES_ONLY") == 1)
             return 0;
-        out << "call mix: getEfetGest (50 lines), GetVerifServ, setEfetGest insert, setEfetGest delete\n"
-            << "best of " << rounds() << " runs of " << runTime().count() / 1000 << " s each\n"
-            << "logged: a line per call appended to a file; warning: the same server at warning level\n"
-            << "backend    mode    clients  calls/s   p50 ms    p99 ms  /direct   /C API  CPU us/call  load "
-               "gen\n";
-        measure(out, QStringLiteral("sqlite"), dir.filePath(QStringLiteral("bench.db")));
+        const QString sqlite = dir.filePath(QStringLiteral("bench.db"));
+        prepare(sqlite);
+        // MED_BENCH_ONE_CORE_ONLY=1 runs the one-core-each lines alone, for quicker runs while tuning.
+        if (qEnvironmentVariableIntValue("MED_BENCH_ONE_CORE_ONLY") != 1) {
+            printHeader(out);
+            measure(out, QStringLiteral("sqlite"), sqlite);
+        }
+        oneCoreEach(out, sqlite);
+        if (qEnvironmentVariableIntValue("MED_BENCH_ONE_CORE_ONLY") == 1)
+            return 0;
         // MED_BENCH_BACKENDS=sqlite leaves PostgreSQL out, for quicker runs while tuning.
         if (qEnvironmentVariable("MED_BENCH_BACKENDS") == QLatin1String("sqlite"))
             return 0;
@@ -348,6 +389,7 @@ int main(int argc, char* argv[])
         PostgresServer postgres;
         postgres.start();
         postgres.createDatabase(QStringLiteral("bench"));
+        prepare(postgres.connectionString(QStringLiteral("bench")));
         measure(out, QStringLiteral("postgresql"), postgres.connectionString(QStringLiteral("bench")));
     } catch (const std::exception& error) {
         QTextStream(stderr) << "bench_appserver: " << error.what() << Qt::endl;

@@ -3,6 +3,7 @@
 #include "Currency.h"
 #include "EfetGestRecordSet.h"
 #include "FilialLookup.h"
+#include "RemoteValue.h"
 #include "ServicoLookup.h"
 #include "TDateTime.h"
 #include "TableRows.h"
@@ -284,4 +285,6 @@ private:
     // Hands the reservation back. When the server cannot be reached, shows why and asks whether to close
     // anyway; raises EAbort when the user keeps the screen.
     void releaseReservation();
+    // The server's answer to the release, the busy sign up while it is awaited.
+    RemoteValue releasedOnServer();
 };

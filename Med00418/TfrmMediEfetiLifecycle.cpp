@@ -10,6 +10,8 @@
 #include "TfrmMediEfeti.h"
 #include "UserPrompts.h"
 
+#include <QScopeGuard>
+
 TfrmMediEfeti::TfrmMediEfeti(QWidget* parent) : TfrmPadraoSimples(parent)
 {
     setObjectName(QStringLiteral("frmMediEfeti"));
@@ -60,7 +62,7 @@ void TfrmMediEfeti::FormClose(QObject* Sender, TCloseAction& Action)
 void TfrmMediEfeti::releaseReservation()
 {
     try {
-        Consiste::CheckResultServ(server().SetDelTableApur(stPrxNr), true, 0);
+        Consiste::CheckResultServ(releasedOnServer(), true, 0);
     } catch (const EAbort&) {
         throw;
     } catch (...) {
@@ -79,6 +81,14 @@ void TfrmMediEfeti::releaseReservation()
         if (!Application::instance().Prompts().Confirm(question))
             Abort();
     }
+}
+
+RemoteValue TfrmMediEfeti::releasedOnServer()
+{
+    Showavi::ActiveShowAvi(Application::instance().MainForm(), Showavi::Working,
+                           QStringLiteral("Liberando a filial..."));
+    const auto hideIndicator = qScopeGuard([] { Showavi::DeactiveShowAvi(); });
+    return server().SetDelTableApur(stPrxNr);
 }
 
 void TfrmMediEfeti::netMediEfetiBeforeConnect(QObject*)

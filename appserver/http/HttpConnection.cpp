@@ -74,13 +74,14 @@ qint64 HttpConnection::unsent() const
 
 bool HttpConnection::refusedInClear(const HttpRequest& request)
 {
-    if (!TokenTransport::refusedInClear(request, tls_ != nullptr, loopbackPeer_))
+    const QByteArray refusal = TokenTransport::refusalInClear(request, tls_ != nullptr, loopbackPeer_);
+    if (refusal.isEmpty())
         return false;
     // Logged by what carried the secret, never with it.
     ConnectionRefusals::process().record(Metrics::Refusal::SecretInClear, socket_->peerAddress(),
                                          request.authorization.isEmpty() ? u"a password in a Login call"
                                                                          : u"the Authorization header");
-    refuse(403, "the token is not accepted over plain http from another machine: use https\n");
+    refuse(403, refusal);
     return true;
 }
 

@@ -21,9 +21,14 @@ bool signsIn(const QByteArray& body)
 
 } // namespace
 
-bool TokenTransport::refusedInClear(const HttpRequest& request, bool encrypted, bool loopbackPeer)
+QByteArray TokenTransport::refusalInClear(const HttpRequest& request, bool encrypted, bool loopbackPeer)
 {
+    if (mayCarrySecret(encrypted, loopbackPeer))
+        return {};
+    if (!request.authorization.isEmpty())
+        return "the token is not accepted over plain http from another machine: use https\n";
     // The body is parsed only on a connection that may carry no secret: never on the calls' usual path.
-    return !mayCarrySecret(encrypted, loopbackPeer) &&
-           (!request.authorization.isEmpty() || signsIn(request.body));
+    if (signsIn(request.body))
+        return "a password in a Login call is not accepted over plain http from another machine: use https\n";
+    return {};
 }

@@ -20,7 +20,8 @@ constexpr bool mayCarrySecret(bool encrypted, bool loopbackPeer)
 
 // The request's secrets, read only where the connection may not carry them: the Authorization header,
 // and a body the dispatcher would take for a Login call. A head alone (no body yet) is judged by its
-// header.
-bool refusedInClear(const HttpRequest& request, bool encrypted, bool loopbackPeer);
+// header. Returns the text of the 403 that refuses the request, naming the secret it carried; empty
+// when the request may pass.
+QByteArray refusalInClear(const HttpRequest& request, bool encrypted, bool loopbackPeer);
 
 } // namespace TokenTransport

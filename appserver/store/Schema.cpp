@@ -104,8 +104,18 @@ QStringList versionSix()
 // Step n brings the schema from version n to n + 1.
 QList<QStringList> steps(const SqlDialect& dialect)
 {
-    return {versionOne(dialect), versionTwo(), versionThree(), versionFour(dialect), versionFive(),
-            versionSix()};
+    return {versionOne(dialect),  versionTwo(),  versionThree(),
+            versionFour(dialect), versionFive(), versionSix()};
+}
+
+// Checked before it is created: on an existing table PostgreSQL answers IF NOT EXISTS with a notice,
+// which every start and every `user` command would print for the administrator to wonder about.
+bool hasVersionTable(Database& database)
+{
+    int count = 0;
+    database.select(database.dialect().tableCount(), {QStringLiteral("SCHEMA_VERSION")},
+                    [&](const QSqlQuery& row) { count = row.value(0).toInt(); });
+    return count > 0;
 }
 
 int storedVersion(Database& database)
@@ -124,8 +134,8 @@ int migrate(Database& database)
     const SqlDialect& dialect = database.dialect();
     if (!dialect.schemaLock().isEmpty())
         database.execDirect(dialect.schemaLock());
-    database.execDirect(
-        QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
+    if (!hasVersionTable(database))
+        database.execDirect(QStringLiteral("CREATE TABLE SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
     const QList<QStringList> all = steps(dialect);
     const int from = storedVersion(database);
     if (from > CurrentVersion)

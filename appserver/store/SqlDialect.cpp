@@ -51,6 +51,15 @@ QString SqlDialect::schemaLock() const
     return sqlite() ? QString() : QStringLiteral("SELECT pg_advisory_xact_lock(418418)");
 }
 
+QString SqlDialect::tableCount() const
+{
+    // PostgreSQL folds unquoted names to lower case, SQLite keeps them as written.
+    return sqlite() ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                                     "UPPER(name) = ?")
+                    : QStringLiteral("SELECT COUNT(*) FROM pg_catalog.pg_tables WHERE "
+                                     "schemaname = current_schema() AND tablename = LOWER(?)");
+}
+
 QString SqlDialect::requestLock() const
 {
     return sqlite() ? QString() : QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))");

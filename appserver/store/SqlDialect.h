@@ -43,6 +43,8 @@ public:
     bool preparesTransactionControl() const { return sqlite(); }
     // Taken inside the schema transaction so that servers starting together migrate one at a time.
     QString schemaLock() const;
+    // Counts the tables named by its one parameter (in upper case) where new tables would be created.
+    QString tableCount() const;
     // Taken inside a write transaction, with the request id as its parameter, so that two copies of
     // one call wait for each other; empty where writers already go one at a time.
     QString requestLock() const;

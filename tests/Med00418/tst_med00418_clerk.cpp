@@ -178,6 +178,8 @@ private slots:
                                                << "Verificando o serviço...";
         QTest::newRow("history of a line") << "history"
                                            << "Carregando o histórico...";
+        QTest::newRow("closing the screen") << "close"
+                                            << "Liberando a filial...";
     }
 
     void everyWaitShowsWhatItWaitsFor()
@@ -233,6 +235,8 @@ private slots:
                 fx_.click(screen_->btnImporta);
             else if (command == QLatin1String("service"))
                 F::press(Qt::Key_Tab);
+            else if (command == QLatin1String("close"))
+                QVERIFY(fx_.closeScreen());
             else
                 screen_->mnuHistLinha->trigger();
         }

@@ -441,6 +441,8 @@ void AppServerUsersTest::commandChangesAccounts()
     QCOMPARE(server_->userCommand(arguments, "outra-senha\n").exitCode, exitCode);
     const AppServerProcess::CommandResult list = server_->userCommand({QStringLiteral("list")});
     QCOMPARE(list.exitCode, 0);
+    // Nothing for the administrator to read but the list: no notice of the database's setup.
+    QCOMPARE(list.errors, QByteArray());
     const QStringList lines = QString::fromUtf8(list.output).split(u'\n');
     QVERIFY2(lines.contains(listed), list.output.constData());
     // No hash in sight.

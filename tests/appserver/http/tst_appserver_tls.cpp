@@ -161,38 +161,47 @@ void AppServerTlsTest::startIsRefused()
 }
 
 // Which requests are refused for the secret they carry, from the connection's side: where the token and
-// a Login call's password may travel, and that a Login is found however its method name is spelt.
+// a Login call's password may travel, that a Login is found however its method name is spelt, and that
+// the 403's text names what was refused.
 void AppServerTlsTest::tokenInClear_data()
 {
     QTest::addColumn<QByteArray>("authorization");
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("encrypted");
     QTest::addColumn<bool>("loopbackPeer");
-    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QByteArray>("refusal"); // the 403's text; empty: not refused
     const QByteArray token = "Bearer s3cret-token-0001";
     const QByteArray call = R"({"jsonrpc":"2.0","id":1,"method":"GetPrxRelApurFat","params":[""]})";
     const QByteArray login = R"({"jsonrpc":"2.0","id":1,"method":"Login","params":["maria","s3nha"]})";
     const QByteArray escaped = R"({"params":["maria","s3nha"], "method" : "Login","id":"a","jsonrpc":"2.0"})";
-    QTest::newRow("token, clear, another machine") << token << call << false << false << true;
-    QTest::newRow("token, clear, loopback") << token << call << false << true << false;
-    QTest::newRow("token, TLS, another machine") << token << call << true << false << false;
-    QTest::newRow("token, TLS, loopback") << token << call << true << true << false;
-    QTest::newRow("no token, clear, another machine") << QByteArray() << call << false << false << false;
+    const QByteArray tokenRefused =
+        "the token is not accepted over plain http from another machine: use https\n";
+    const QByteArray passwordRefused =
+        "a password in a Login call is not accepted over plain http from another machine: use https\n";
+    QTest::newRow("token, clear, another machine") << token << call << false << false << tokenRefused;
+    QTest::newRow("token, clear, loopback") << token << call << false << true << QByteArray();
+    QTest::newRow("token, TLS, another machine") << token << call << true << false << QByteArray();
+    QTest::newRow("token, TLS, loopback") << token << call << true << true << QByteArray();
+    QTest::newRow("no token, clear, another machine")
+        << QByteArray() << call << false << false << QByteArray();
     QTest::newRow("token, head alone, clear, another machine")
-        << token << QByteArray() << false << false << true;
-    QTest::newRow("Login, clear, another machine") << QByteArray() << login << false << false << true;
+        << token << QByteArray() << false << false << tokenRefused;
+    QTest::newRow("token with a Login call, clear, another machine")
+        << token << login << false << false << tokenRefused;
+    QTest::newRow("Login, clear, another machine")
+        << QByteArray() << login << false << false << passwordRefused;
     QTest::newRow("Login spelt with an escape, clear, another machine")
-        << QByteArray() << escaped << false << false << true;
-    QTest::newRow("Login, clear, loopback") << QByteArray() << login << false << true << false;
-    QTest::newRow("Login, TLS, another machine") << QByteArray() << login << true << false << false;
+        << QByteArray() << escaped << false << false << passwordRefused;
+    QTest::newRow("Login, clear, loopback") << QByteArray() << login << false << true << QByteArray();
+    QTest::newRow("Login, TLS, another machine") << QByteArray() << login << true << false << QByteArray();
     QTest::newRow("Login's head alone, clear, another machine")
-        << QByteArray() << QByteArray() << false << false << false;
+        << QByteArray() << QByteArray() << false << false << QByteArray();
     QTest::newRow("Logout, clear, another machine")
         << QByteArray() << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"Logout","params":[]})") << false
-        << false << false;
+        << false << QByteArray();
     QTest::newRow("Login's text, not a request, clear, another machine")
         << QByteArray() << QByteArray(R"({"method":"Login","params":["maria","s3nha"])") << false << false
-        << false;
+        << QByteArray();
 }
 
 void AppServerTlsTest::tokenInClear()
@@ -201,13 +210,13 @@ void AppServerTlsTest::tokenInClear()
     QFETCH(QByteArray, body);
     QFETCH(bool, encrypted);
     QFETCH(bool, loopbackPeer);
-    QFETCH(bool, refused);
+    QFETCH(QByteArray, refusal);
     HttpRequest request;
     request.method = "POST";
     request.path = "/Med00418.rdmMediEfeti";
     request.authorization = authorization;
     request.body = body;
-    QCOMPARE(TokenTransport::refusedInClear(request, encrypted, loopbackPeer), refused);
+    QCOMPARE(TokenTransport::refusalInClear(request, encrypted, loopbackPeer), refusal);
 }
 
 // logrotate's and an administrator's `systemctl reload`: after SIGHUP new connections get the

@@ -56,6 +56,8 @@ private slots:
     void disablingEndsSessions();
     void commandEndsSessions_data();
     void commandEndsSessions();
+    void branchesApplyToTheHeldSession_data();
+    void branchesApplyToTheHeldSession();
     void guessingIsRefused();
     void unknownLoginAndWrongPasswordAnswerAlike();
     void passwordIsReadNeverFromTheCommandLine();
@@ -324,6 +326,46 @@ void AppServerUsersTest::commandEndsSessions()
     QCOMPARE(reply.resultObject().value(u"role").toString(), role);
     if (password != first)
         QCOMPARE(again.signIn(login, first).errorMessage, WrongCredentials);
+}
+
+void AppServerUsersTest::branchesApplyToTheHeldSession_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("branch"); // the one her calls read
+    QTest::addColumn<bool>("reachedAfter");
+
+    QTest::newRow("granted") << "ganha.filial" << QStringList{"grant", "ganha.filial", "--branches", "0002"}
+                             << "0002" << true;
+    QTest::newRow("revoked") << "perde.filial" << QStringList{"revoke", "perde.filial", "--branches", "0001"}
+                             << "0001" << false;
+}
+
+// A branch granted or revoked counts from her very next call on the session she holds, on the same
+// connection as the calls before it.
+void AppServerUsersTest::branchesApplyToTheHeldSession()
+{
+    QFETCH(QString, login);
+    QFETCH(QStringList, command);
+    QFETCH(QString, branch);
+    QFETCH(bool, reachedAfter);
+
+    const QString password = QStringLiteral("senha-") + login;
+    server_->addUser(login, QStringLiteral("consulta"), Branch, password);
+    std::unique_ptr<RpcClient> clerk = signedIn(login, password);
+    const QList<QByteArray> args{RpcClient::str(branch), RpcClient::str("2031-01-01")};
+    const QString refused = QStringLiteral("Usuário sem acesso à filial %1.").arg(branch);
+    // The refusal's text, empty when the call went through.
+    const auto answer = [&] {
+        const RpcClient::Reply reply = clerk->call(QStringLiteral("getEfetGest"), args);
+        return reply.ok() ? QString() : reply.errorMessage;
+    };
+    const QString before = reachedAfter ? refused : QString();
+    QCOMPARE(answer(), before);
+    QCOMPARE(answer(), before);
+    const AppServerProcess::CommandResult done = server_->userCommand(command);
+    QVERIFY2(done.exitCode == 0, done.errors.constData());
+    QCOMPARE(answer(), reachedAfter ? QString() : refused);
 }
 
 void AppServerUsersTest::guessingIsRefused()

@@ -105,7 +105,10 @@ int main(int argc, char* argv[])
     try {
         const int rounds = BenchRun::size(41, 1);
         const int calls = BenchRun::size(200, 20);
-        AppServerProcess server({}, {QStringLiteral("--seed-demo")});
+        // One worker serves both clients: with two, each connection lands on a worker of its own, and
+        // whichever client draws the slower-waking worker costs twice the other, whatever its code.
+        AppServerProcess server(
+            {}, {QStringLiteral("--seed-demo"), QStringLiteral("--workers"), QStringLiteral("1")});
         server.start();
         SettingsFile settings;
         settings.useServer(server.port());

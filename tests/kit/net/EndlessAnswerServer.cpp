@@ -1,12 +1,10 @@
 #include "EndlessAnswerServer.h"
 
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <memory>
 
 namespace {
 
-constexpr int PollMs = 50;
+constexpr int PollMs = ListenerThread::PollMs;
 
 // Reads up to the end of a request's head; a call's small body is read along with it or left unread.
 QByteArray readHead(QTcpSocket& socket, const std::atomic<bool>& stopping)
@@ -36,36 +34,18 @@ void sendWithoutEnd(QTcpSocket& socket, EndlessAnswerServer::Framing framing,
 
 } // namespace
 
-EndlessAnswerServer::EndlessAnswerServer(Framing framing) : framing_(framing)
-{
-    std::atomic<quint16> port = 0;
-    thread_ = std::thread([this, &port] { run(port); });
-    while (port == 0)
-        std::this_thread::yield();
-    port_ = port;
-}
+EndlessAnswerServer::EndlessAnswerServer(Framing framing)
+    : framing_(framing),
+      listener_([this](QTcpSocket& socket, const std::atomic<bool>& stopping) { serve(socket, stopping); })
+{}
 
-EndlessAnswerServer::~EndlessAnswerServer()
+void EndlessAnswerServer::serve(QTcpSocket& socket, const std::atomic<bool>& stopping) const
 {
-    stopping_ = true;
-    thread_.join();
-}
-
-void EndlessAnswerServer::run(std::atomic<quint16>& port)
-{
-    QTcpServer listener;
-    listener.listen(QHostAddress::LocalHost);
-    port = listener.serverPort();
-    while (!stopping_) {
-        if (!listener.waitForNewConnection(PollMs))
-            continue;
-        const std::unique_ptr<QTcpSocket> socket(listener.nextPendingConnection());
-        while (socket->state() == QAbstractSocket::ConnectedState && !stopping_) {
-            const QByteArray head = readHead(*socket, stopping_);
-            if (head.startsWith("GET /health"))
-                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
-            else if (!head.isEmpty())
-                sendWithoutEnd(*socket, framing_, stopping_);
-        }
+    while (socket.state() == QAbstractSocket::ConnectedState && !stopping) {
+        const QByteArray head = readHead(socket, stopping);
+        if (head.startsWith("GET /health"))
+            socket.write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        else if (!head.isEmpty())
+            sendWithoutEnd(socket, framing_, stopping);
     }
 }

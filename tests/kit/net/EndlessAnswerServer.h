@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QtGlobal>
+#include "ListenerThread.h"
+
 #include <atomic>
-#include <thread>
 
 // An HTTP listener on 127.0.0.1, in a thread of its own so that it sends as fast as the network takes
 // bytes, whatever the client's thread does: it answers GET /health, then answers every call with a
@@ -12,17 +12,12 @@ public:
     enum class Framing { Chunked, UntilClose };
 
     explicit EndlessAnswerServer(Framing framing);
-    ~EndlessAnswerServer();
-    EndlessAnswerServer(const EndlessAnswerServer&) = delete;
-    EndlessAnswerServer& operator=(const EndlessAnswerServer&) = delete;
 
-    quint16 port() const { return port_; }
+    quint16 port() const { return listener_.port(); }
 
 private:
-    void run(std::atomic<quint16>& port);
+    void serve(QTcpSocket& socket, const std::atomic<bool>& stopping) const;
 
     Framing framing_;
-    std::atomic<bool> stopping_ = false;
-    quint16 port_ = 0;
-    std::thread thread_;
+    ListenerThread listener_; // last: its thread stops before the rest goes
 };

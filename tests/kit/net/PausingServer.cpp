@@ -1,13 +1,12 @@
 #include "PausingServer.h"
 
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <memory>
+#include <thread>
 
 namespace {
 
-constexpr int PollMs = 50;
+constexpr int PollMs = ListenerThread::PollMs;
 
 // One whole request (head and Content-Length body); empty once the client is gone.
 QByteArray readRequest(QTcpSocket& socket, const std::atomic<bool>& stopping)
@@ -37,43 +36,24 @@ QByteArray idOf(const QByteArray& request)
 } // namespace
 
 PausingServer::PausingServer(QList<QByteArray> pieces, int pauseMs)
-    : pieces_(std::move(pieces)), pauseMs_(pauseMs)
-{
-    std::atomic<quint16> port = 0;
-    thread_ = std::thread([this, &port] { run(port); });
-    while (port == 0)
-        std::this_thread::yield();
-    port_ = port;
-}
+    : pieces_(std::move(pieces)), pauseMs_(pauseMs),
+      listener_([this](QTcpSocket& socket, const std::atomic<bool>& stopping) { serve(socket, stopping); })
+{}
 
-PausingServer::~PausingServer()
+void PausingServer::serve(QTcpSocket& socket, const std::atomic<bool>& stopping) const
 {
-    stopping_ = true;
-    thread_.join();
-}
-
-void PausingServer::run(std::atomic<quint16>& port)
-{
-    QTcpServer listener;
-    listener.listen(QHostAddress::LocalHost);
-    port = listener.serverPort();
-    while (!stopping_) {
-        if (!listener.waitForNewConnection(PollMs))
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    for (QByteArray request; !(request = readRequest(socket, stopping)).isEmpty();) {
+        if (request.startsWith("GET /health")) {
+            socket.write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+            socket.waitForBytesWritten(PollMs);
             continue;
-        const std::unique_ptr<QTcpSocket> socket(listener.nextPendingConnection());
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        for (QByteArray request; !(request = readRequest(*socket, stopping_)).isEmpty();) {
-            if (request.startsWith("GET /health")) {
-                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
-                socket->waitForBytesWritten(PollMs);
-                continue;
-            }
-            for (qsizetype i = 0; i < pieces_.size(); ++i) {
-                if (i > 0)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs_));
-                socket->write(QByteArray(pieces_[i]).replace("%ID%", idOf(request).leftJustified(4, ' ')));
-                socket->waitForBytesWritten(PollMs);
-            }
+        }
+        for (qsizetype i = 0; i < pieces_.size(); ++i) {
+            if (i > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs_));
+            socket.write(QByteArray(pieces_[i]).replace("%ID%", idOf(request).leftJustified(4, ' ')));
+            socket.waitForBytesWritten(PollMs);
         }
     }
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "ListenerThread.h"
+
 #include <QByteArray>
 #include <QList>
 #include <atomic>
-#include <thread>
 
 // An HTTP listener on 127.0.0.1, in a thread of its own, that answers GET /health and gives every call
 // its scripted answer in pieces, pausing `pauseMs` before each after the first: the client reads the
@@ -12,18 +13,13 @@
 class PausingServer {
 public:
     PausingServer(QList<QByteArray> pieces, int pauseMs);
-    ~PausingServer();
-    PausingServer(const PausingServer&) = delete;
-    PausingServer& operator=(const PausingServer&) = delete;
 
-    quint16 port() const { return port_; }
+    quint16 port() const { return listener_.port(); }
 
 private:
-    void run(std::atomic<quint16>& port);
+    void serve(QTcpSocket& socket, const std::atomic<bool>& stopping) const;
 
     QList<QByteArray> pieces_;
     int pauseMs_;
-    std::atomic<bool> stopping_ = false;
-    quint16 port_ = 0;
-    std::thread thread_;
+    ListenerThread listener_; // last: its thread stops before the rest goes
 };
